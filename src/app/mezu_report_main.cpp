@@ -1,0 +1,21 @@
+// Entry point of mezu-report: sets up the POSIX platform and the standard streams.
+#include <clocale>
+#include <iostream>
+
+#include "app/report_cli.h"
+#include "app/posix_report_platform.h"
+#include "platform/posix/terminal.h"
+
+int main(int argc, char** argv)
+{
+    std::setlocale(LC_ALL, "");
+    const std::string decimalSeparator = std::localeconv()->decimal_point;
+    // Numbers the program prints itself must not pick up grouping from the locale.
+    std::setlocale(LC_NUMERIC, "C");
+
+    const std::vector<std::string> args(argv + 1, argv + argc);
+    const mezu::ReportEnvironment environment{mezu::makePosixReportPlatform, std::cout,
+                                              std::cerr, mezu::posix::standardErrorIsTerminal(),
+                                              decimalSeparator};
+    return mezu::runMezuReport(args, environment);
+}

@@ -1,0 +1,34 @@
+#include "app/posix_report_platform.h"
+
+#include "platform/posix/drive_table.h"
+#include "platform/posix/posix_clock.h"
+#include "platform/posix/posix_drive_query.h"
+#include "platform/posix/posix_file_system.h"
+
+namespace mezu {
+
+std::variant<ReportPlatform, std::string> makePosixReportPlatform(
+    const std::vector<DriveOption>& drives)
+{
+    posix::DriveTable table;
+    if (drives.empty()) {
+        table = posix::defaultDriveTable();
+    } else {
+        std::vector<posix::DriveMapping> roots;
+        for (const DriveOption& drive : drives) {
+            roots.push_back({drive.letter, drive.root});
+        }
+        std::variant<posix::DriveTable, std::string> made = posix::driveTableFromRoots(roots);
+        if (std::holds_alternative<std::string>(made)) {
+            return std::get<std::string>(made);
+        }
+        table = std::move(std::get<posix::DriveTable>(made));
+    }
+    ReportPlatform platform;
+    platform.fileSystem = std::make_unique<posix::PosixFileSystem>(table);
+    platform.driveQuery = std::make_unique<posix::PosixDriveQuery>(table);
+    platform.clock = std::make_unique<posix::PosixClock>();
+    return platform;
+}
+
+}  // namespace mezu

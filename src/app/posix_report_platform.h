@@ -1,0 +1,12 @@
+// Builds mezu-report's platform on POSIX: the drive table from --drive (or the machine's
+// mounts), the file system, the drive query and the clock over it.
+#pragma once
+
+#include "app/report_cli.h"
+
+namespace mezu {
+
+std::variant<ReportPlatform, std::string> makePosixReportPlatform(
+    const std::vector<DriveOption>& drives);
+
+}  // namespace mezu

@@ -1,0 +1,196 @@
+#include "app/report_cli.h"
+
+#include <optional>
+
+#include "app/progress_window_system.h"
+#include "survey/report_header.h"
+#include "ui/mezumain.h"
+
+namespace mezu {
+namespace {
+
+constexpr std::string_view kProgramName = "mezu-report";
+
+constexpr std::string_view kUsage =
+    "Usage: mezu-report [--drive X=DIR]... survey [DIR]\n"
+    "\n"
+    "Surveys how much disk space DIR (default: the working directory) and each of its\n"
+    "immediate subdirectories occupy, counting every file in whole clusters of its drive,\n"
+    "and prints the report, largest first, in UTF-8.\n"
+    "\n"
+    "DIR is a path of this system or a drive path such as C:\\home. Hidden entries (names\n"
+    "beginning with \".\"), symbolic links, special files and other file systems mounted\n"
+    "below DIR are not counted.\n"
+    "\n"
+    "Options:\n"
+    "  --drive X=DIR  make DIR the root of drive X: (C to Z); repeat for more drives.\n"
+    "                 Without it, C: is / and D: onwards the other mounted file systems.\n"
+    "  -h, --help     show this help and exit\n"
+    "  --version      show the version and exit\n"
+    "\n"
+    "Exit status: 0 on success, 1 when DIR or a drive cannot be used, 2 on a usage error.\n";
+
+struct Options {
+    std::vector<DriveOption> drives;
+    std::string command;
+    std::vector<std::string> operands;
+};
+
+struct ParseResult {
+    std::optional<Options> options;
+    std::string error;  // a usage error, when options is empty and no early exit was asked
+    bool help = false;
+    bool version = false;
+};
+
+std::optional<DriveOption> parseDriveOption(const std::string& spec)
+{
+    if (spec.size() < 3 || spec[1] != '=') {
+        return std::nullopt;
+    }
+    const char letter = static_cast<char>(
+        (spec[0] >= 'a' && spec[0] <= 'z') ? spec[0] - 'a' + 'A' : spec[0]);
+    if (letter < 'C' || letter > 'Z') {
+        return std::nullopt;
+    }
+    return DriveOption{letter, spec.substr(2)};
+}
+
+ParseResult parseArguments(const std::vector<std::string>& args)
+{
+    ParseResult result;
+    Options options;
+    bool onlyOperands = false;
+    for (std::size_t i = 0; i < args.size(); ++i) {
+        const std::string& arg = args[i];
+        if (onlyOperands || arg.empty() || arg[0] != '-' || arg == "-") {
+            if (options.command.empty()) {
+                options.command = arg;
+            } else {
+                options.operands.push_back(arg);
+            }
+            continue;
+        }
+        if (arg == "--") {
+            onlyOperands = true;
+        } else if (arg == "-h" || arg == "--help") {
+            result.help = true;
+            return result;
+        } else if (arg == "--version") {
+            result.version = true;
+            return result;
+        } else if (arg == "--drive" || arg.rfind("--drive=", 0) == 0) {
+            std::string spec;
+            if (arg == "--drive") {
+                if (i + 1 >= args.size()) {
+                    result.error = "--drive needs X=DIR";
+                    return result;
+                }
+                spec = args[++i];
+            } else {
+                spec = arg.substr(std::string_view{"--drive="}.size());
+            }
+            const std::optional<DriveOption> drive = parseDriveOption(spec);
+            if (!drive) {
+                result.error = "--drive takes X=DIR with a drive letter from C to Z, not '" +
+                               spec + "'";
+                return result;
+            }
+            options.drives.push_back(*drive);
+        } else if (arg == "-o" || arg == "--output" || arg.rfind("--output=", 0) == 0) {
+            result.error = "saving the report with " + arg + " is not available in this version";
+            return result;
+        } else {
+            result.error = "unknown option '" + arg + "'";
+            return result;
+        }
+    }
+    if (options.command.empty()) {
+        result.error = "no command given";
+        return result;
+    }
+    if (options.command == "drives" || options.command == "all-drives") {
+        result.error = "the command '" + options.command + "' is not available in this version";
+        return result;
+    }
+    if (options.command != "survey") {
+        result.error = "unknown command '" + options.command + "'";
+        return result;
+    }
+    if (options.operands.size() > 1) {
+        result.error = "survey takes one directory at most";
+        return result;
+    }
+    result.options = std::move(options);
+    return result;
+}
+
+bool printReport(const WindowLists& lists, std::ostream& out)
+{
+    for (const LineList* part : {&lists.List2, &lists.List1, &lists.List3}) {
+        for (const std::string& line : part->lines()) {
+            out << line << '\n';
+        }
+    }
+    out.flush();
+    return static_cast<bool>(out);
+}
+
+int survey(const Options& options, ReportPlatform& platform, const ReportEnvironment& environment)
+{
+    const std::string requested = options.operands.empty() ? "." : options.operands.front();
+    const ResolvedDirectory directory = platform.fileSystem->resolveDirectory(requested);
+    if (!directory.error.empty()) {
+        environment.err << kProgramName << ": " << requested << ": " << directory.error << '\n';
+        return kExitFailure;
+    }
+    FileSystem& fileSystem = *platform.fileSystem;
+    if (!fileSystem.changeDrive(directory.drivePath.front()) ||
+        !fileSystem.changeDirectory(directory.drivePath)) {
+        environment.err << kProgramName << ": " << requested << ": cannot be opened\n";
+        return kExitFailure;
+    }
+
+    ProgressWindowSystem windowSystem{environment.showProgress ? &environment.err : nullptr};
+    mezumain window{{fileSystem, *platform.driveQuery, windowSystem, *platform.clock,
+                     environment.decimalSeparator}};
+    windowSystem.watch(window.lists());
+    window.Form_Load();
+    window.Command1_Click();
+    windowSystem.finish();
+
+    if (!printReport(window.lists(), environment.out)) {
+        environment.err << kProgramName << ": standard output: write error\n";
+        return kExitFailure;
+    }
+    return kExitSuccess;
+}
+
+}  // namespace
+
+int runMezuReport(const std::vector<std::string>& args, const ReportEnvironment& environment)
+{
+    const ParseResult parsed = parseArguments(args);
+    if (parsed.help) {
+        environment.out << kUsage;
+        return kExitSuccess;
+    }
+    if (parsed.version) {
+        environment.out << kProgramName << ' ' << kVersionText << '\n';
+        return kExitSuccess;
+    }
+    if (!parsed.options) {
+        environment.err << kProgramName << ": " << parsed.error << '\n'
+                        << "Try 'mezu-report --help' for more information.\n";
+        return kExitUsage;
+    }
+
+    std::variant<ReportPlatform, std::string> made = environment.makePlatform(parsed.options->drives);
+    if (std::holds_alternative<std::string>(made)) {
+        environment.err << kProgramName << ": " << std::get<std::string>(made) << '\n';
+        return kExitFailure;
+    }
+    return survey(*parsed.options, std::get<ReportPlatform>(made), environment);
+}
+
+}  // namespace mezu

@@ -1,0 +1,51 @@
+// The headless command line `mezu-report`: parses its arguments, drives the main window's
+// logic through the same handlers the window uses, and prints the report. The platform and the
+// streams come in through ReportEnvironment, so tests run it in-process on fake backends.
+#pragma once
+
+#include <functional>
+#include <memory>
+#include <ostream>
+#include <string>
+#include <variant>
+#include <vector>
+
+#include "platform/clock.h"
+#include "platform/drive_query.h"
+#include "platform/file_system.h"
+
+namespace mezu {
+
+inline constexpr int kExitSuccess = 0;
+inline constexpr int kExitFailure = 1;  // a directory or output that cannot be used
+inline constexpr int kExitUsage = 2;
+
+// One --drive X=DIR option.
+struct DriveOption {
+    char letter = '\0';  // upper case, C to Z
+    std::string root;    // as given
+};
+
+struct ReportPlatform {
+    std::unique_ptr<FileSystem> fileSystem;
+    std::unique_ptr<DriveQuery> driveQuery;
+    std::unique_ptr<Clock> clock;
+};
+
+// Builds the platform for the drives given with --drive (the machine's own drives when there
+// are none); a text names what is wrong when it cannot.
+using PlatformFactory =
+    std::function<std::variant<ReportPlatform, std::string>(const std::vector<DriveOption>&)>;
+
+struct ReportEnvironment {
+    PlatformFactory makePlatform;
+    std::ostream& out;
+    std::ostream& err;
+    bool showProgress = false;  // progress on `err` while a survey runs
+    std::string decimalSeparator = ".";
+};
+
+// Runs the command line (without the program name) and returns the exit status.
+int runMezuReport(const std::vector<std::string>& args, const ReportEnvironment& environment);
+
+}  // namespace mezu

@@ -1,0 +1,73 @@
+// The measurement module: walks directory trees, adds up their files in whole clusters and
+// queries drive figures. It owns the two module values `totalbytes` and `clustersize` and works
+// on the main window's lists, which it borrows for its whole life.
+//
+// Failures of the file system never stop a walk or a measurement: a directory that cannot be
+// made current or read contributes nothing, an entry whose attributes or length cannot be read
+// is passed over, and every call still leaves its result in the lists.
+#pragma once
+
+#include <cstdint>
+#include <string>
+
+#include "model/window_lists.h"
+#include "platform/drive_query.h"
+#include "platform/file_system.h"
+#include "platform/window_system.h"
+
+namespace mezu {
+
+class mezucom {
+public:
+    // Borrows everything; the caller keeps each alive for as long as this object.
+    mezucom(WindowLists& lists, FileSystem& fileSystem, DriveQuery& driveQuery,
+            WindowSystem& windowSystem, std::string decimalSeparator = ".");
+
+    // Fills wklist1 with `path` itself, then every directory below it, depth first, each
+    // before the directories below it. Hidden and system directories are left out, with all
+    // below them.
+    void treelist(const std::string& path);
+    // Appends to wklist1 every directory below `path`, in the order of treelist.
+    void treewalk(const std::string& path);
+    // Fills wkList2 with the full paths of the immediate subdirectories of `path`.
+    void sublist(const std::string& path);
+    // Adds the allocation of the ordinary files directly in `path` to totalbytes.
+    void dirsize(const std::string& path);
+    // Measures `path` and everything below it and appends its result line to List1, with the
+    // busy pointer shown while it runs.
+    void measure(const std::string& path);
+    // Refills dlist with the two lines of the drive of `path` and records its cluster size.
+    // Returns 0 on success; 1 when the drive does not answer, leaving dlist empty and
+    // clustersize unchanged.
+    int drvinfo(const std::string& path);
+
+    // Bytes allocated by the last (or running) measurement.
+    std::uint64_t totalbytes() const { return totalbytes_; }
+    // Bytes per cluster of the drive of the last successful drvinfo; 0 before any, in which
+    // case a file counts its exact length.
+    std::uint64_t clustersize() const { return clustersize_; }
+
+private:
+    bool makeCurrent(const std::string& path);
+    bool isSubdirectory(const std::string& name);
+
+    WindowLists& lists_;
+    FileSystem& fileSystem_;
+    DriveQuery& driveQuery_;
+    WindowSystem& windowSystem_;
+    std::string decimalSeparator_;
+    std::uint64_t totalbytes_ = 0;
+    std::uint64_t clustersize_ = 0;
+};
+
+// Bytes a file of `length` occupies in whole clusters of `clusterSize` (its exact length when
+// the cluster size is unknown, 0).
+constexpr std::uint64_t clusterAllocation(std::uint64_t length, std::uint64_t clusterSize)
+{
+    if (clusterSize == 0) {
+        return length;
+    }
+    return (length / clusterSize + (length % clusterSize != 0 ? 1 : 0)) * clusterSize;
+}
+
+}  // namespace mezu

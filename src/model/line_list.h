@@ -1,0 +1,28 @@
+// An ordered list of text lines, the storage behind every list control of the main window.
+// Lines are addressed by 0-based index; appending always adds at the end and the list never
+// reorders itself. There is no line limit: a large tree must never lose lines silently.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <vector>
+
+namespace mezu {
+
+class LineList {
+public:
+    void clear() { lines_.clear(); }
+    void add(std::string line) { lines_.push_back(std::move(line)); }
+    std::size_t count() const { return lines_.size(); }
+    // Throws std::out_of_range for an index at or past count().
+    const std::string& line(std::size_t index) const { return lines_.at(index); }
+    void set(std::size_t index, std::string text) { lines_.at(index) = std::move(text); }
+    // The line at `index`, or an empty text when the list is shorter.
+    std::string lineOrEmpty(std::size_t index) const;
+    const std::vector<std::string>& lines() const { return lines_; }
+
+private:
+    std::vector<std::string> lines_;
+};
+
+}  // namespace mezu

@@ -1,0 +1,28 @@
+// Helpers for the drive paths the core works in ("C:\" for a root, "C:\DATA\OLD" below it).
+// They only manipulate text; whether a path exists is the file system's business.
+#pragma once
+
+#include <string>
+#include <string_view>
+
+namespace mezu {
+
+inline constexpr char kPathSeparator = '\\';
+
+// The parent path, then "\" unless the parent already ends with one, then the name.
+std::string childPath(std::string_view parent, std::string_view name);
+
+// `path` with "\" appended unless it already ends with one.
+std::string withTrailingSeparator(std::string_view path);
+
+// The first character of the path in upper case, or '\0' for an empty path.
+char driveLetterOf(std::string_view path);
+
+// The first three characters of the path ("D:\" for any path that begins so),
+// or the whole path when it is shorter.
+std::string driveRootOf(std::string_view path);
+
+// "X:\" for a drive letter.
+std::string driveRoot(char letter);
+
+}  // namespace mezu

@@ -1,0 +1,22 @@
+// The local date and time, for the report header's date line.
+#pragma once
+
+namespace mezu {
+
+struct LocalDateTime {
+    int year = 0;
+    int month = 0;    // 1..12
+    int day = 0;      // 1..31
+    int weekday = 0;  // 0 = Sunday .. 6 = Saturday
+    int hour = 0;     // 0..23
+    int minute = 0;
+    int second = 0;
+};
+
+class Clock {
+public:
+    virtual ~Clock() = default;
+    virtual LocalDateTime now() const = 0;
+};
+
+}  // namespace mezu

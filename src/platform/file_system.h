@@ -1,0 +1,70 @@
+// The file system as the measurement engine sees it: drive paths ("C:\DATA"), one current
+// directory per drive with a current drive, handle-based enumerations and attribute reads.
+// Every operation reports failure through its return value; none throws for a file-system error.
+#pragma once
+
+#include <cstdint>
+#include <memory>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "platform/file_attributes.h"
+
+namespace mezu {
+
+// The pattern that selects every name; the only one the engine uses.
+inline constexpr std::string_view kEveryName = "*.*";
+
+// One enumeration of a directory, started by FileSystem::startEnumeration. Several may be open
+// at once; each keeps reading the directory that was current when it started, whatever
+// becomes current later. "." and ".." are never returned.
+class DirectoryEnumeration {
+public:
+    virtual ~DirectoryEnumeration() = default;
+    // The next name that matches the pattern and mask, or an empty text once the directory is
+    // exhausted (or can no longer be read). Names are bare entry names, without a path.
+    virtual std::string next() = 0;
+};
+
+// What a host path (or a drive path typed by the user) resolves to.
+struct ResolvedDirectory {
+    std::string drivePath;  // the drive path of the directory; empty when `error` is set
+    std::string error;      // the reason the path is not a usable directory
+};
+
+class FileSystem {
+public:
+    virtual ~FileSystem() = default;
+
+    // The drive letters that exist, in order (upper case).
+    virtual std::vector<char> drives() const = 0;
+    virtual char currentDrive() const = 0;
+    // The current directory of the drive as a drive path, or nullopt for an unknown drive.
+    virtual std::optional<std::string> currentDirectory(char letter) const = 0;
+
+    // Makes the drive (letter in either case) current. Fails for a drive that does not exist;
+    // the current drive is unchanged then.
+    virtual bool changeDrive(char letter) = 0;
+    // Makes an absolute drive path the current directory of its drive. Fails, changing
+    // nothing, when the directory does not exist or cannot be opened.
+    virtual bool changeDirectory(const std::string& drivePath) = 0;
+    // Whether the absolute drive path names a directory that could be made current.
+    virtual bool directoryExists(const std::string& drivePath) = 0;
+
+    // Starts enumerating the current directory of the current drive. Returns nullptr when the
+    // directory cannot be read or the pattern is not supported (only kEveryName and "*" are).
+    virtual std::unique_ptr<DirectoryEnumeration> startEnumeration(std::string_view pattern,
+                                                                   FileAttributes mask) = 0;
+    // Attribute bits of an entry of the current directory, nullopt when it cannot be read.
+    virtual std::optional<FileAttributes> attributes(const std::string& name) = 0;
+    // Length in bytes of an entry of the current directory, nullopt when it cannot be read.
+    virtual std::optional<std::uint64_t> fileLength(const std::string& name) = 0;
+
+    // Maps a path given by the user, a host path or a drive path, to the drive path of an
+    // existing directory.
+    virtual ResolvedDirectory resolveDirectory(const std::string& userPath) = 0;
+};
+
+}  // namespace mezu

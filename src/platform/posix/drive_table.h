@@ -1,0 +1,59 @@
+// The drive table: which host directory is the root of each drive letter. By default C: is the
+// file system mounted at "/" and D: to Z: the other mounted disk and network file systems in
+// order of mount point; tests and --drive replace it with explicit roots.
+#pragma once
+
+#include <functional>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <variant>
+#include <vector>
+
+namespace mezu::posix {
+
+struct DriveMapping {
+    char letter = '\0';  // upper case
+    std::string root;    // absolute host path, without a trailing "/" except for "/" itself
+};
+
+// A host path located on a drive: the drive and the path's components below its root.
+struct DriveLocation {
+    char letter = '\0';
+    std::vector<std::string> components;
+};
+
+class DriveTable {
+public:
+    DriveTable() = default;
+    explicit DriveTable(std::vector<DriveMapping> mappings);
+
+    const std::vector<DriveMapping>& mappings() const { return mappings_; }
+    // The root of a drive (letter in either case), or nullptr.
+    const std::string* root(char letter) const;
+    // The drive whose root is the longest prefix of an absolute, normalised host path.
+    std::optional<DriveLocation> locate(std::string_view hostPath) const;
+
+private:
+    std::vector<DriveMapping> mappings_;  // sorted by letter
+};
+
+// Parses "X=DIR" (as --drive takes it). The letter must be C to Z in either case and DIR must
+// be non-empty; DIR is returned as given.
+std::optional<DriveMapping> parseDriveSpec(std::string_view spec);
+
+// Whether a host path is a directory (following links).
+bool isDirectoryOnHost(const std::string& path);
+
+// The default table built from the text of /proc/self/mountinfo; a mount whose mount point
+// `isDirectory` rejects (a file mount) gets no letter.
+DriveTable driveTableFromMountInfo(std::string_view mountInfo,
+                                   const std::function<bool(const std::string&)>& isDirectory);
+// A table of explicit roots, each made absolute and free of links. Fails, naming the root and
+// the reason, when a root is not a directory; a later mapping of a letter replaces an earlier.
+std::variant<DriveTable, std::string> driveTableFromRoots(const std::vector<DriveMapping>& roots);
+
+// The default table of this machine.
+DriveTable defaultDriveTable();
+
+}  // namespace mezu::posix

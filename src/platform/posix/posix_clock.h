@@ -1,0 +1,13 @@
+// The local date and time from the system clock and time zone.
+#pragma once
+
+#include "platform/clock.h"
+
+namespace mezu::posix {
+
+class PosixClock final : public Clock {
+public:
+    LocalDateTime now() const override;
+};
+
+}  // namespace mezu::posix

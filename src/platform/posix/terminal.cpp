@@ -1,0 +1,12 @@
+#include "platform/posix/terminal.h"
+
+#include <unistd.h>
+
+namespace mezu::posix {
+
+bool standardErrorIsTerminal()
+{
+    return ::isatty(STDERR_FILENO) == 1;
+}
+
+}  // namespace mezu::posix

@@ -1,0 +1,20 @@
+// The directory size survey: builds the report for the selected directory in the window's
+// report buffers (header in List2, sorted result lines in List1, footer in List3).
+#pragma once
+
+#include <string>
+
+#include "engine/mezucom.h"
+#include "model/window_lists.h"
+#include "platform/clock.h"
+#include "platform/window_system.h"
+
+namespace mezu {
+
+// `label1` is the live text of Label1, read afresh at each step that takes the selected
+// directory from it. The header copies dlist and the measurement uses the cluster size as the
+// last drive query left them; an empty line stands for a missing dlist line.
+void directorySurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSystem,
+                     const LocalDateTime& when, const std::string& label1);
+
+}  // namespace mezu

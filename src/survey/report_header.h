@@ -1,0 +1,30 @@
+// The texts every report shares: the six-line header block with its dated line, the survey's
+// rule of plus signs and its count line.
+#pragma once
+
+#include <cstddef>
+#include <string>
+#include <string_view>
+
+#include "model/line_list.h"
+#include "platform/clock.h"
+
+namespace mezu {
+
+inline constexpr std::string_view kVersionText = "1.10";
+inline constexpr std::string_view kVersionDateText = "1998/10/23";
+inline constexpr std::string_view kSurveyRule = "+++++++++++++++++++++++++++++++++++++++++";
+inline constexpr std::string_view kBlankReportLine = " ";
+
+// "実施日時：1998年10月23日(金)－14時05分09秒"
+std::string formatDateLine(const LocalDateTime& when);
+
+// Appends the six header lines: two blank lines, the title with the version, a blank line, the
+// date line and a blank line. (A blank line of a report is one space.)
+void appendHeaderBlock(LineList& header, const LocalDateTime& when);
+
+// "C:\DATA 以下のディレクトリ数： 12": the surveyed path and its number of subdirectories,
+// which is the number of result lines minus the whole-tree line.
+std::string formatCountLine(std::string_view surveyedPath, std::size_t resultLines);
+
+}  // namespace mezu

@@ -1,0 +1,120 @@
+#include "ui/mezumain.h"
+
+#include "model/path_text.h"
+#include "survey/directory_survey.h"
+#include "survey/sortcmd.h"
+
+namespace mezu {
+
+// Marks a command as running for its lifetime; `entered()` is false when another already runs.
+class mezumain::CommandScope {
+public:
+    explicit CommandScope(bool& running) : running_(running), entered_(!running)
+    {
+        running_ = true;
+    }
+    ~CommandScope()
+    {
+        if (entered_) {
+            running_ = false;
+        }
+    }
+    CommandScope(const CommandScope&) = delete;
+    CommandScope& operator=(const CommandScope&) = delete;
+
+    bool entered() const { return entered_; }
+
+private:
+    bool& running_;
+    bool entered_;
+};
+
+mezumain::mezumain(Services services)
+    : services_(std::move(services)),
+      module_(lists_, services_.fileSystem, services_.driveQuery, services_.windowSystem,
+              services_.decimalSeparator)
+{
+    selection_.Drive1 = services_.fileSystem.currentDrive();
+    selection_.Dir1 = services_.fileSystem.currentDirectory(selection_.Drive1).value_or("");
+}
+
+void mezumain::Form_Load()
+{
+    selection_.Label1 = selection_.Dir1;
+    module_.drvinfo(selection_.Dir1);
+}
+
+bool mezumain::selectDrive(char letter)
+{
+    if (commandRunning_) {
+        return false;
+    }
+    const char drive = driveLetterOf(std::string{letter});
+    if (openableDirectoryOfDrive(drive).empty()) {
+        return false;
+    }
+    selection_.Drive1 = drive;
+    Drive1_Change();
+    return true;
+}
+
+bool mezumain::openDirectory(const std::string& path)
+{
+    if (commandRunning_) {
+        return false;
+    }
+    return setDir1Path(path);
+}
+
+void mezumain::Drive1_Change()
+{
+    setDir1Path(std::string{selection_.Drive1} + ":");
+    module_.drvinfo(selection_.Dir1);
+}
+
+void mezumain::Dir1_Change()
+{
+    selection_.Label1 = selection_.Dir1;
+}
+
+std::string mezumain::openableDirectoryOfDrive(char drive)
+{
+    FileSystem& fileSystem = services_.fileSystem;
+    const std::string current = fileSystem.currentDirectory(drive).value_or("");
+    if (!current.empty() && fileSystem.directoryExists(current)) {
+        return current;
+    }
+    const std::string root = driveRoot(drive);
+    return fileSystem.directoryExists(root) ? root : std::string{};
+}
+
+bool mezumain::setDir1Path(const std::string& path)
+{
+    const bool driveDesignation = path.size() == 2 && path[1] == ':';
+    const std::string target =
+        driveDesignation ? openableDirectoryOfDrive(driveLetterOf(path)) : path;
+    if (target.empty() || (!driveDesignation && !services_.fileSystem.directoryExists(target))) {
+        return false;
+    }
+    selection_.Dir1 = target;
+    selection_.Drive1 = driveLetterOf(target);
+    Dir1_Change();
+    return true;
+}
+
+void mezumain::Command1_Click()
+{
+    const CommandScope scope{commandRunning_};
+    if (!scope.entered()) {
+        return;
+    }
+    directorySurvey(lists_, module_, services_.windowSystem, services_.clock.now(),
+                    selection_.Label1);
+}
+
+void mezumain::sortcmd()
+{
+    sortLargestFirst(lists_.List1);
+}
+
+}  // namespace mezu

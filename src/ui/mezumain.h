@@ -1,0 +1,79 @@
+// The main window's logic without any drawing: its lists, the drive and directory selection
+// with Label1, and the event handlers. A view binds its controls to this object and forwards
+// the user's actions to it; a headless front end drives it directly.
+//
+// Only one command runs at a time: while one is running (and yielding to the window system),
+// further commands and selection changes are refused, so nothing nested can change the lists,
+// the selection or the cluster size under it.
+#pragma once
+
+#include <string>
+#include <vector>
+
+#include "engine/mezucom.h"
+#include "model/selection.h"
+#include "model/window_lists.h"
+#include "platform/clock.h"
+#include "platform/drive_query.h"
+#include "platform/file_system.h"
+#include "platform/window_system.h"
+
+namespace mezu {
+
+class mezumain {
+public:
+    // The platform services; the caller keeps each alive for as long as the window.
+    struct Services {
+        FileSystem& fileSystem;
+        DriveQuery& driveQuery;
+        WindowSystem& windowSystem;
+        const Clock& clock;
+        std::string decimalSeparator = ".";
+    };
+
+    // Creates the window on the process's current drive and directory; Label1 stays empty
+    // until Form_Load.
+    explicit mezumain(Services services);
+
+    WindowLists& lists() { return lists_; }
+    const WindowLists& lists() const { return lists_; }
+    const Selection& selection() const { return selection_; }
+    mezucom& module() { return module_; }
+    // The drives Drive1 offers.
+    std::vector<char> drives() const { return services_.fileSystem.drives(); }
+    bool commandRunning() const { return commandRunning_; }
+
+    void Form_Load();
+
+    // The user picks a drive in Drive1: Dir1 opens that drive's current directory (its root if
+    // that has gone) and Drive1_Change runs. Returns false, leaving the selection and dlist on
+    // the previous drive, when the drive cannot be opened or a command is running.
+    bool selectDrive(char letter);
+    // The user opens a directory in Dir1 (a full drive path). Returns false, changing nothing,
+    // when it does not exist or a command is running.
+    bool openDirectory(const std::string& path);
+
+    // The directory size survey of the directory in Label1.
+    void Command1_Click();
+    // Sorts List1 largest first.
+    void sortcmd();
+
+private:
+    class CommandScope;
+
+    void Drive1_Change();
+    void Dir1_Change();
+    // Sets Dir1's path (a drive designation "D:" opens that drive's current directory) and
+    // raises Dir1_Change. Returns false, changing nothing, for a directory that cannot be opened.
+    bool setDir1Path(const std::string& path);
+    // The drive's current directory, or its root if that has gone; empty if neither opens.
+    std::string openableDirectoryOfDrive(char drive);
+
+    Services services_;
+    WindowLists lists_;
+    Selection selection_;
+    mezucom module_;
+    bool commandRunning_ = false;
+};
+
+}  // namespace mezu
