@@ -187,18 +187,6 @@ std::optional<DriveLocation> DriveTable::locate(std::string_view hostPath) const
     return best;
 }
 
-std::optional<DriveMapping> parseDriveSpec(std::string_view spec)
-{
-    if (spec.size() < 3 || spec[1] != '=') {
-        return std::nullopt;
-    }
-    const char letter = upper(spec[0]);
-    if (letter < kFirstDrive || letter > kLastDrive) {
-        return std::nullopt;
-    }
-    return DriveMapping{letter, std::string{spec.substr(2)}};
-}
-
 std::variant<DriveTable, std::string> driveTableFromRoots(const std::vector<DriveMapping>& roots)
 {
     std::map<char, std::string> byLetter;

@@ -38,9 +38,6 @@ private:
     std::vector<DriveMapping> mappings_;  // sorted by letter
 };
 
-// Parses "X=DIR" (as --drive takes it). The letter must be C to Z in either case and DIR must
-// be non-empty; DIR is returned as given.
-std::optional<DriveMapping> parseDriveSpec(std::string_view spec);
 
 // Whether a host path is a directory (following links).
 bool isDirectoryOnHost(const std::string& path);

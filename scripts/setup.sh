@@ -1,0 +1,29 @@
+#!/usr/bin/env bash
+# Installs the Debian packages mezu needs (only those missing) and builds it in build/.
+# Usage: scripts/setup.sh [--tests]   (--tests also builds the test suites)
+set -euo pipefail
+cd "$(dirname "$0")/.."
+
+packages=(cmake ninja-build g++ pkg-config)
+build_tests=OFF
+if [ "${1:-}" = --tests ]; then
+    packages+=(libgtest-dev util-linux findutils coreutils)
+    build_tests=ON
+fi
+
+missing=()
+for package in "${packages[@]}"; do
+    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
+        missing+=("$package")
+    fi
+done
+if [ "${#missing[@]}" -gt 0 ]; then
+    echo "Installing: ${missing[*]}"
+    sudo=""
+    [ "$(id -u)" -eq 0 ] || sudo=sudo
+    $sudo apt-get update -qq
+    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
+fi
+
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMEZU_BUILD_TESTS="$build_tests" >/dev/null
+cmake --build build

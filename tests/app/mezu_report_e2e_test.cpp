@@ -1,0 +1,192 @@
+// The built mezu-report run as a user runs it, on trees built for each test.
+#include <fcntl.h>
+#include <limits.h>
+#include <sys/statvfs.h>
+#include <sys/wait.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <map>
+#include <regex>
+#include <sstream>
+
+#include "temp_tree.h"
+
+namespace {
+
+struct Outcome {
+    int status = -1;
+    std::string out;
+    std::string err;
+};
+
+std::string readAll(int fd)
+{
+    std::string text;
+    char buffer[65536];
+    for (ssize_t n; (n = ::read(fd, buffer, sizeof buffer)) > 0;) {
+        text.append(buffer, static_cast<std::size_t>(n));
+    }
+    return text;
+}
+
+Outcome runReport(const std::vector<std::string>& args, const std::string& workingDirectory = ".")
+{
+    char outName[] = "/tmp/mezu-e2e-out-XXXXXX";
+    char errName[] = "/tmp/mezu-e2e-err-XXXXXX";
+    const int out = ::mkstemp(outName);
+    const int err = ::mkstemp(errName);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::dup2(out, STDOUT_FILENO);
+        ::dup2(err, STDERR_FILENO);
+        if (::chdir(workingDirectory.c_str()) != 0) {
+            ::_exit(126);
+        }
+        std::vector<char*> argv{const_cast<char*>(MEZU_REPORT_BINARY)};
+        for (const std::string& arg : args) {
+            argv.push_back(const_cast<char*>(arg.c_str()));
+        }
+        argv.push_back(nullptr);
+        ::execv(MEZU_REPORT_BINARY, argv.data());
+        ::_exit(127);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    Outcome run;
+    run.status = WIFEXITED(status) ? WEXITSTATUS(status) : -1;
+    ::lseek(out, 0, SEEK_SET);
+    ::lseek(err, 0, SEEK_SET);
+    run.out = readAll(out);
+    run.err = readAll(err);
+    ::close(out);
+    ::close(err);
+    ::unlink(outName);
+    ::unlink(errName);
+    return run;
+}
+
+// The byte figure of each result line, by its path.
+std::map<std::string, std::uint64_t> resultBytes(const std::string& report)
+{
+    static const std::regex kResultLine{R"(^\d{4,}\.\d\dMB - (.*?) *= \(\d+\.\dKB\) \((\d+) B\)$)"};
+    std::map<std::string, std::uint64_t> figures;
+    std::istringstream in{report};
+    for (std::string line; std::getline(in, line);) {
+        std::smatch match;
+        if (std::regex_match(line, match, kResultLine)) {
+            figures[match[1]] = std::stoull(match[2]);
+        }
+    }
+    return figures;
+}
+
+std::uint64_t clusterOf(const std::string& path)
+{
+    struct statvfs figures {};
+    ::statvfs(path.c_str(), &figures);
+    return figures.f_frsize;
+}
+
+std::uint64_t allocation(std::uint64_t length, std::uint64_t cluster)
+{
+    return (length + cluster - 1) / cluster * cluster;
+}
+
+TEST(MezuReportEndToEnd, CountsOnlyWhatAFileManagerWouldOnAStrangeTree)
+{
+    mezu::test::TempTree tree;
+    const std::uint64_t cluster = clusterOf(tree.root());
+    const std::string notUtf8 = "\xff\xfe-raw";
+    tree.dir("top/plain");
+    tree.file("top/plain/a", 1);
+    tree.file("top/plain/b", 4097);
+    tree.file("top/plain/.hidden", 50000);
+    tree.dir("top/plain/.hiddendir");
+    tree.file("top/plain/.hiddendir/x", 50000);
+    tree.dir("top/日本語ディレクトリ");
+    tree.file("top/日本語ディレクトリ/ファイル.txt", 4096);
+    tree.dir("top/" + notUtf8);
+    tree.file("top/" + notUtf8 + "/f", 10);
+    tree.dir("top/sparse");
+    tree.file("top/sparse/big", (1ULL << 31) + 1);
+    tree.dir("top/links");
+    tree.symlink("../plain/b", "top/links/to-file");
+    tree.symlink("../plain", "top/links/to-dir");
+    tree.symlink("..", "top/links/loop");
+    tree.fifo("top/links/fifo");
+    tree.dir("top/long");
+    tree.deepChain("top/long", std::string(200, 'L'), 25, 3);
+    tree.file("top/direct", 100);
+
+    const Outcome run = runReport({"--drive", "C=" + tree.root(), "survey", tree.path("top")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.err, "");
+
+    const auto figures = resultBytes(run.out);
+    const std::uint64_t plain = allocation(1, cluster) + allocation(4097, cluster);
+    const std::uint64_t japanese = allocation(4096, cluster);
+    const std::uint64_t raw = allocation(10, cluster);
+    const std::uint64_t sparse = allocation((1ULL << 31) + 1, cluster);
+    const std::uint64_t deep = allocation(3, cluster);
+    EXPECT_EQ(figures.at("C:\\top\\plain"), plain);
+    EXPECT_EQ(figures.at("C:\\top\\日本語ディレクトリ"), japanese);
+    EXPECT_EQ(figures.at("C:\\top\\" + notUtf8), raw);
+    EXPECT_EQ(figures.at("C:\\top\\sparse"), sparse);
+    EXPECT_EQ(figures.at("C:\\top\\links"), 0u);
+    EXPECT_EQ(figures.at("C:\\top\\long"), deep);
+    EXPECT_EQ(figures.at("C:\\top"),
+              plain + japanese + raw + sparse + deep + allocation(100, cluster));
+    EXPECT_EQ(figures.size(), 7u);
+    EXPECT_NE(run.out.find("C:\\top 以下のディレクトリ数： 6\n"), std::string::npos);
+    EXPECT_EQ(run.out.rfind(" \n \nディレクトリ容量調査ツール　Ver 1.10\n \n実施日時：", 0), 0u);
+}
+
+TEST(MezuReportEndToEnd, SurveysTheWorkingDirectoryByDefault)
+{
+    mezu::test::TempTree tree;
+    tree.dir("here/sub");
+    const Outcome run = runReport({"--drive", "D=" + tree.root(), "survey"}, tree.path("here"));
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("D:\\here 以下のディレクトリ数： 1\n"), std::string::npos);
+    EXPECT_NE(run.out.find("\nD drive: Total ="), std::string::npos);
+    const Outcome byDrivePath = runReport({"--drive", "D=" + tree.root(), "survey", "d:\\here"});
+    ASSERT_EQ(byDrivePath.status, 0) << byDrivePath.err;
+    EXPECT_EQ(resultBytes(byDrivePath.out).count("D:\\here\\sub"), 1u);
+}
+
+TEST(MezuReportEndToEnd, BadInputGivesOneLineAndAStatus)
+{
+    mezu::test::TempTree tree;
+    tree.file("file", 1);
+    const Outcome missing = runReport({"--drive", "C=" + tree.root(), "survey", tree.path("missing")});
+    EXPECT_EQ(missing.status, 1);
+    EXPECT_EQ(missing.err, "mezu-report: " + tree.path("missing") + ": No such file or directory\n");
+    EXPECT_EQ(missing.out, "");
+    const Outcome file = runReport({"--drive", "C=" + tree.root(), "survey", tree.path("file")});
+    EXPECT_EQ(file.status, 1);
+    EXPECT_EQ(file.err, "mezu-report: " + tree.path("file") + ": Not a directory\n");
+    const Outcome badRoot = runReport({"--drive", "C=" + tree.path("missing"), "survey"});
+    EXPECT_EQ(badRoot.status, 1);
+    EXPECT_EQ(badRoot.err, "mezu-report: " + tree.path("missing") + ": No such file or directory\n");
+    const Outcome usage = runReport({"survey", "--frobnicate"});
+    EXPECT_EQ(usage.status, 2);
+    const Outcome full = runReport({"--drive", "C=" + tree.root(), "survey", tree.root()});
+    EXPECT_EQ(full.status, 0);
+}
+
+TEST(MezuReportEndToEnd, WriteFailureOnStandardOutputIsReported)
+{
+    if (::access("/dev/full", W_OK) != 0) {
+        GTEST_SKIP() << "no /dev/full on this machine";
+    }
+    mezu::test::TempTree tree;
+    const std::string command = std::string{"'"} + MEZU_REPORT_BINARY + "' --drive C=" + tree.root() +
+                                " survey " + tree.root() + " >/dev/full 2>/dev/null";
+    const int status = std::system(command.c_str());
+    ASSERT_TRUE(WIFEXITED(status));
+    EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
+}  // namespace

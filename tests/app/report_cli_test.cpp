@@ -1,0 +1,141 @@
+// mezu-report run in-process on fake backends, its output captured.
+#include "app/report_cli.h"
+
+#include <gtest/gtest.h>
+
+#include <sstream>
+
+#include "fake_file_system.h"
+#include "fakes.h"
+
+namespace mezu {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+Lines splitLines(const std::string& text)
+{
+    Lines lines;
+    std::istringstream in{text};
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    return lines;
+}
+
+class ReportCliTest : public ::testing::Test {
+protected:
+    struct Run {
+        int status;
+        std::string out;
+        std::string err;
+    };
+
+    Run run(const Lines& args, std::ostream* outOverride = nullptr)
+    {
+        std::ostringstream out;
+        std::ostringstream err;
+        const ReportEnvironment environment{
+            [this](const std::vector<DriveOption>& drives) -> std::variant<ReportPlatform, std::string> {
+                requestedDrives = drives;
+                auto fs = std::make_unique<test::FakeFileSystem>(std::vector<char>{'C'});
+                fs->addFile("C:\\DATA\\one", 1);
+                fs->addFile("C:\\DATA\\cluster", 4096);
+                fs->addFile("C:\\DATA\\OLD\\ten", 10000);
+                fs->addFile("C:\\file", 1);
+                auto query = std::make_unique<test::FakeDriveQuery>();
+                query->set('C', test::driveWithCluster(4096));
+                return ReportPlatform{std::move(fs), std::move(query), std::make_unique<test::FixedClock>()};
+            },
+            outOverride != nullptr ? *outOverride : out, err};
+        const int status = runMezuReport(args, environment);
+        return {status, out.str(), err.str()};
+    }
+
+    std::vector<DriveOption> requestedDrives;
+};
+
+TEST_F(ReportCliTest, SurveyPrintsTheWholeReport)
+{
+    const Run result = run({"--drive", "C=/somewhere", "survey", "C:\\DATA"});
+    EXPECT_EQ(result.status, kExitSuccess);
+    EXPECT_EQ(result.err, "");
+    EXPECT_EQ(splitLines(result.out),
+              (Lines{" ", " ", "ディレクトリ容量調査ツール　Ver 1.10", " ",
+                     "実施日時：1998年10月23日(金)－14時05分09秒", " ",
+                     "C drive: Total = 255 MB, Free = 125 MB",
+                     "   Sector =  512 , Claster =  8 , Block =  4096 B", " ",
+                     std::string(41, '+'),
+                     "0000.02MB - C:\\DATA               = (20.0KB) (20480 B)",
+                     "0000.01MB - C:\\DATA\\OLD           = (12.0KB) (12288 B)",
+                     std::string(41, '+'), "C:\\DATA 以下のディレクトリ数： 1"}));
+    ASSERT_EQ(requestedDrives.size(), 1u);
+    EXPECT_EQ(requestedDrives[0].letter, 'C');
+    EXPECT_EQ(requestedDrives[0].root, "/somewhere");
+}
+
+TEST_F(ReportCliTest, BadDirectoriesFailWithOneLine)
+{
+    const Run missing = run({"survey", "C:\\NOPE"});
+    EXPECT_EQ(missing.status, kExitFailure);
+    EXPECT_EQ(missing.err, "mezu-report: C:\\NOPE: No such file or directory\n");
+    EXPECT_EQ(missing.out, "");
+    const Run file = run({"survey", "C:\\file"});
+    EXPECT_EQ(file.status, kExitFailure);
+    EXPECT_EQ(file.err, "mezu-report: C:\\file: Not a directory\n");
+}
+
+TEST_F(ReportCliTest, UsageErrorsExitTwo)
+{
+    const Lines cases[] = {
+        {},
+        {"--bogus", "survey"},
+        {"list"},
+        {"survey", "a", "b"},
+        {"--drive"},
+        {"--drive", "A=/x", "survey"},
+        {"--drive", "C", "survey"},
+        {"-o", "out.txt", "survey"},
+        {"drives"},
+        {"all-drives"},
+    };
+    for (const Lines& args : cases) {
+        const Run result = run(args);
+        EXPECT_EQ(result.status, kExitUsage) << ::testing::PrintToString(args);
+        EXPECT_EQ(result.out, "");
+        EXPECT_NE(result.err.find("Try 'mezu-report --help'"), std::string::npos);
+    }
+    EXPECT_NE(run({"drives"}).err.find("'drives' is not available"), std::string::npos);
+}
+
+TEST_F(ReportCliTest, HelpAndVersion)
+{
+    const Run help = run({"--help"});
+    EXPECT_EQ(help.status, kExitSuccess);
+    EXPECT_EQ(help.out.rfind("Usage: mezu-report", 0), 0u);
+    EXPECT_EQ(run({"-h"}).out, help.out);
+    const Run version = run({"--version"});
+    EXPECT_EQ(version.status, kExitSuccess);
+    EXPECT_EQ(version.out, "mezu-report 1.10\n");
+}
+
+TEST_F(ReportCliTest, DriveOptionsAccumulateInEitherForm)
+{
+    run({"--drive=c=/a", "--drive", "E=/b", "survey", "C:\\DATA"});
+    ASSERT_EQ(requestedDrives.size(), 2u);
+    EXPECT_EQ(requestedDrives[0].letter, 'C');
+    EXPECT_EQ(requestedDrives[1].letter, 'E');
+    EXPECT_EQ(requestedDrives[1].root, "/b");
+}
+
+TEST_F(ReportCliTest, OutputThatCannotBeWrittenFails)
+{
+    std::ostringstream broken;
+    broken.setstate(std::ios::badbit);
+    const Run result = run({"survey", "C:\\DATA"}, &broken);
+    EXPECT_EQ(result.status, kExitFailure);
+    EXPECT_EQ(result.err, "mezu-report: standard output: write error\n");
+}
+
+}  // namespace
+}  // namespace mezu

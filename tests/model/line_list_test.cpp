@@ -1,0 +1,62 @@
+#include "model/line_list.h"
+
+#include <gtest/gtest.h>
+
+#include "model/path_text.h"
+
+namespace mezu {
+namespace {
+
+TEST(LineListTest, KeepsLinesInOrderOfAdditionAndReplacesInPlace)
+{
+    LineList list;
+    list.add("b");
+    list.add("a");
+    list.add("");
+    list.add("a");
+    ASSERT_EQ(list.count(), 4u);
+    EXPECT_EQ(list.line(0), "b");
+    EXPECT_EQ(list.line(1), "a");
+    EXPECT_EQ(list.line(2), "");
+    list.set(0, "z");
+    EXPECT_EQ(list.line(0), "z");
+    EXPECT_EQ(list.count(), 4u);
+    EXPECT_EQ(list.lineOrEmpty(3), "a");
+    EXPECT_EQ(list.lineOrEmpty(4), "");
+    EXPECT_THROW(list.line(4), std::out_of_range);
+    list.clear();
+    EXPECT_EQ(list.count(), 0u);
+}
+
+TEST(LineListTest, HoldsMoreThanSixteenBitsOfLines)
+{
+    LineList list;
+    constexpr std::size_t kLines = 40000;
+    for (std::size_t i = 0; i < kLines; ++i) {
+        list.add(std::to_string(i));
+    }
+    ASSERT_EQ(list.count(), kLines);
+    EXPECT_EQ(list.line(kLines - 1), std::to_string(kLines - 1));
+    EXPECT_EQ(list.line(32767), "32767");
+}
+
+TEST(PathTextTest, JoinsWithASingleSeparator)
+{
+    EXPECT_EQ(childPath("C:\\", "WINDOWS"), "C:\\WINDOWS");
+    EXPECT_EQ(childPath("C:\\WINDOWS", "SYSTEM"), "C:\\WINDOWS\\SYSTEM");
+    EXPECT_EQ(childPath("C:\\DOS\\", "DATA"), "C:\\DOS\\DATA");
+    EXPECT_EQ(withTrailingSeparator("C:\\A"), "C:\\A\\");
+    EXPECT_EQ(withTrailingSeparator("C:\\"), "C:\\");
+}
+
+TEST(PathTextTest, DriveRootIsTheFirstThreeCharacters)
+{
+    EXPECT_EQ(driveRootOf("D:\\deep\\path"), "D:\\");
+    EXPECT_EQ(driveRootOf("d:\\x"), "d:\\");
+    EXPECT_EQ(driveRootOf("D:"), "D:");
+    EXPECT_EQ(driveLetterOf("d:\\x"), 'D');
+    EXPECT_EQ(driveLetterOf(""), '\0');
+}
+
+}  // namespace
+}  // namespace mezu

@@ -1,0 +1,219 @@
+// One table of contract tests run against every FileSystem: the POSIX backend on a real
+// temporary tree and the in-memory fake that the engine tests rely on.
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <functional>
+#include <set>
+
+#include "fake_file_system.h"
+#include "platform/posix/posix_file_system.h"
+#include "temp_tree.h"
+
+namespace mezu {
+namespace {
+
+enum class Kind { Directory, File, LinkToFile, LinkToDirectory };
+
+struct Entry {
+    Kind kind;
+    std::string path;  // relative, "/" between names
+    std::uint64_t length = 0;
+    std::string target = {};
+};
+
+// The edge cases every backend must agree on.
+const std::vector<Entry> kTree = {
+    {Kind::Directory, "sub"},
+    {Kind::Directory, "sub/deeper"},
+    {Kind::File, "sub/f4095", 4095},
+    {Kind::File, "f0", 0},
+    {Kind::File, "f4096", 4096},
+    {Kind::File, "f4097", 4097},
+    {Kind::File, "f2g", 1ULL << 31},
+    {Kind::File, "日本語.txt", 5},
+    {Kind::File, ".hidden", 10},
+    {Kind::Directory, ".hiddendir"},
+    {Kind::File, ".hiddendir/inner", 1},
+    {Kind::LinkToFile, "linkfile", 0, "f0"},
+    {Kind::LinkToDirectory, "linkdir", 0, "sub"},
+};
+
+std::string toDrivePath(const std::string& relative)
+{
+    std::string path = "C:\\" + relative;
+    std::replace(path.begin(), path.end(), '/', '\\');
+    return path;
+}
+
+class Harness {
+public:
+    virtual ~Harness() = default;
+    virtual FileSystem& fileSystem() = 0;
+};
+
+class PosixHarness final : public Harness {
+public:
+    PosixHarness()
+    {
+        for (const Entry& entry : kTree) {
+            switch (entry.kind) {
+            case Kind::Directory: tree_.dir(entry.path); break;
+            case Kind::File: tree_.file(entry.path, entry.length); break;
+            case Kind::LinkToFile:
+            case Kind::LinkToDirectory: tree_.symlink(entry.target, entry.path); break;
+            }
+        }
+        fileSystem_ = std::make_unique<posix::PosixFileSystem>(
+            posix::DriveTable{{{'C', tree_.root()}, {'D', tree_.path("sub")}}});
+    }
+    FileSystem& fileSystem() override { return *fileSystem_; }
+
+private:
+    test::TempTree tree_;
+    std::unique_ptr<posix::PosixFileSystem> fileSystem_;
+};
+
+class FakeHarness final : public Harness {
+public:
+    FakeHarness()
+    {
+        for (const Entry& entry : kTree) {
+            switch (entry.kind) {
+            case Kind::Directory: fake_.addDirectory(toDrivePath(entry.path)); break;
+            case Kind::File: fake_.addFile(toDrivePath(entry.path), entry.length); break;
+            case Kind::LinkToFile:
+            case Kind::LinkToDirectory:
+                fake_.addFile(toDrivePath(entry.path), 0, kAttrSystem);
+                break;
+            }
+        }
+        fake_.addDirectory("D:\\deeper");
+    }
+    FileSystem& fileSystem() override { return fake_; }
+
+private:
+    test::FakeFileSystem fake_{{'C', 'D'}};
+};
+
+using HarnessFactory = std::function<std::unique_ptr<Harness>()>;
+
+class FileSystemContractTest : public ::testing::TestWithParam<std::pair<const char*, HarnessFactory>> {
+protected:
+    void SetUp() override
+    {
+        harness_ = GetParam().second();
+        ASSERT_TRUE(fs().changeDrive('C'));
+        ASSERT_TRUE(fs().changeDirectory("C:\\"));
+    }
+    FileSystem& fs() { return harness_->fileSystem(); }
+
+    std::multiset<std::string> enumerate(FileAttributes mask)
+    {
+        std::multiset<std::string> names;
+        auto enumeration = fs().startEnumeration(kEveryName, mask);
+        EXPECT_NE(enumeration, nullptr);
+        if (enumeration) {
+            for (std::string name = enumeration->next(); !name.empty(); name = enumeration->next()) {
+                names.insert(name);
+            }
+        }
+        return names;
+    }
+
+private:
+    std::unique_ptr<Harness> harness_;
+};
+
+TEST_P(FileSystemContractTest, MaskSelectsWhatIsEnumerated)
+{
+    using Names = std::multiset<std::string>;
+    EXPECT_EQ(enumerate(kAttrDirectory), (Names{"sub", "f0", "f4096", "f4097", "f2g", "日本語.txt"}));
+    EXPECT_EQ(enumerate(kAttrNormal), (Names{"f0", "f4096", "f4097", "f2g", "日本語.txt"}));
+    EXPECT_EQ(enumerate(kAttrDirectory | kAttrHidden | kAttrSystem),
+              (Names{"sub", "f0", "f4096", "f4097", "f2g", "日本語.txt", ".hidden", ".hiddendir",
+                     "linkfile", "linkdir"}));
+    EXPECT_EQ(fs().startEnumeration("*.txt", kAttrNormal), nullptr) << "only every-name patterns";
+}
+
+TEST_P(FileSystemContractTest, AttributesNeverFollowLinks)
+{
+    EXPECT_EQ(fs().attributes("sub").value_or(0) & (kAttrDirectory | kAttrHidden | kAttrSystem),
+              kAttrDirectory);
+    EXPECT_EQ(fs().attributes("f0").value_or(kAttrDirectory) & kAttrDirectory, 0u);
+    EXPECT_NE(fs().attributes(".hidden").value_or(0) & kAttrHidden, 0u);
+    EXPECT_NE(fs().attributes(".hiddendir").value_or(0) & kAttrHidden, 0u);
+    const FileAttributes linkDir = fs().attributes("linkdir").value_or(0);
+    EXPECT_NE(linkDir & kAttrSystem, 0u);
+    EXPECT_EQ(linkDir & kAttrDirectory, 0u);
+    EXPECT_NE(fs().attributes("linkfile").value_or(0) & kAttrSystem, 0u);
+    EXPECT_FALSE(fs().attributes("missing").has_value());
+}
+
+TEST_P(FileSystemContractTest, LengthsAreExactOnUnitBoundaries)
+{
+    EXPECT_EQ(fs().fileLength("f0"), 0u);
+    EXPECT_EQ(fs().fileLength("f4096"), 4096u);
+    EXPECT_EQ(fs().fileLength("f4097"), 4097u);
+    EXPECT_EQ(fs().fileLength("f2g"), 1ULL << 31);
+    EXPECT_EQ(fs().fileLength("日本語.txt"), 5u);
+    EXPECT_FALSE(fs().fileLength("missing").has_value());
+    ASSERT_TRUE(fs().changeDirectory("C:\\sub"));
+    EXPECT_EQ(fs().fileLength("f4095"), 4095u);
+}
+
+TEST_P(FileSystemContractTest, CurrentDirectoryIsKeptPerDrive)
+{
+    EXPECT_EQ(fs().drives(), (std::vector<char>{'C', 'D'}));
+    ASSERT_TRUE(fs().changeDirectory("C:\\sub\\deeper"));
+    EXPECT_EQ(fs().currentDirectory('C'), "C:\\sub\\deeper");
+    EXPECT_EQ(fs().currentDirectory('D'), "D:\\");
+    ASSERT_TRUE(fs().changeDirectory("D:\\deeper"));
+    EXPECT_EQ(fs().currentDrive(), 'C') << "another drive's directory does not change the drive";
+    EXPECT_EQ(fs().currentDirectory('d'), "D:\\deeper");
+    ASSERT_TRUE(fs().changeDrive('d'));
+    EXPECT_EQ(fs().currentDrive(), 'D');
+    EXPECT_FALSE(fs().changeDrive('Q'));
+    EXPECT_EQ(fs().currentDrive(), 'D');
+    EXPECT_FALSE(fs().currentDirectory('Q').has_value());
+}
+
+TEST_P(FileSystemContractTest, ChangingToWhatIsNotADirectoryFailsAndChangesNothing)
+{
+    ASSERT_TRUE(fs().changeDirectory("C:\\sub"));
+    EXPECT_FALSE(fs().changeDirectory("C:\\missing"));
+    EXPECT_FALSE(fs().changeDirectory("C:\\f0"));
+    EXPECT_FALSE(fs().changeDirectory("C:\\linkdir"));
+    EXPECT_FALSE(fs().changeDirectory("Q:\\"));
+    EXPECT_EQ(fs().currentDirectory('C'), "C:\\sub");
+    EXPECT_EQ(fs().fileLength("f4095"), 4095u);
+    EXPECT_TRUE(fs().directoryExists("C:\\sub\\deeper"));
+    EXPECT_FALSE(fs().directoryExists("C:\\f4096"));
+}
+
+TEST_P(FileSystemContractTest, EnumerationKeepsItsDirectoryWhenAnotherBecomesCurrent)
+{
+    auto root = fs().startEnumeration(kEveryName, kAttrNormal);
+    ASSERT_NE(root, nullptr);
+    std::multiset<std::string> names{root->next()};
+    ASSERT_TRUE(fs().changeDirectory("C:\\sub"));
+    auto sub = fs().startEnumeration(kEveryName, kAttrNormal);
+    ASSERT_NE(sub, nullptr);
+    EXPECT_EQ(sub->next(), "f4095");
+    EXPECT_EQ(sub->next(), "");
+    for (std::string name = root->next(); !name.empty(); name = root->next()) {
+        names.insert(name);
+    }
+    EXPECT_EQ(names.size(), 5u);
+    EXPECT_EQ(names.count("f4095"), 0u);
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Backends, FileSystemContractTest,
+    ::testing::Values(
+        std::make_pair("Posix", HarnessFactory{[] { return std::unique_ptr<Harness>(new PosixHarness); }}),
+        std::make_pair("Fake", HarnessFactory{[] { return std::unique_ptr<Harness>(new FakeHarness); }})),
+    [](const auto& info) { return std::string{info.param.first}; });
+
+}  // namespace
+}  // namespace mezu

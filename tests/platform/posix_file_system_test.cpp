@@ -1,0 +1,219 @@
+// What only the POSIX backend has to get right: links, special files, mount points, names that
+// are not UTF-8 or hold a backslash, paths past PATH_MAX, and the working directory at start.
+#include "platform/posix/posix_file_system.h"
+
+#include <dirent.h>
+#include <limits.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include "engine/mezucom.h"
+#include "fakes.h"
+#include "temp_tree.h"
+
+namespace mezu {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+int openDescriptors()
+{
+    int count = 0;
+    if (DIR* fds = ::opendir("/proc/self/fd")) {
+        while (::readdir(fds) != nullptr) {
+            ++count;
+        }
+        ::closedir(fds);
+    }
+    return count;
+}
+
+class PosixFileSystemTest : public ::testing::Test {
+protected:
+    // A file system with C: at the tree's root, and a module to walk it with 4 KiB clusters.
+    posix::PosixFileSystem& fileSystem()
+    {
+        if (!fs_) {
+            fs_ = std::make_unique<posix::PosixFileSystem>(posix::DriveTable{{{'C', tree.root()}}});
+            drives.set('C', test::driveWithCluster(4096));
+            module_ = std::make_unique<mezucom>(lists, *fs_, drives, windowSystem);
+            module_->drvinfo("C:\\");
+        }
+        return *fs_;
+    }
+    mezucom& module()
+    {
+        fileSystem();
+        return *module_;
+    }
+
+    test::TempTree tree;
+    test::FakeDriveQuery drives;
+    test::RecordingWindowSystem windowSystem;
+    WindowLists lists;
+
+private:
+    std::unique_ptr<posix::PosixFileSystem> fs_;
+    std::unique_ptr<mezucom> module_;
+};
+
+TEST_F(PosixFileSystemTest, LinksAndSpecialFilesAreSystemAndNeverFollowed)
+{
+    tree.dir("t/real");
+    tree.file("t/real/data", 4096);
+    tree.symlink("real", "t/dirlink");
+    tree.symlink("real/data", "t/filelink");
+    tree.symlink("..", "t/real/loop");
+    tree.symlink("nowhere", "t/dangling");
+    const bool haveFifo = tree.fifo("t/fifo");
+
+    module().measure("C:\\t");
+
+    EXPECT_EQ(lists.wklist1.lines(), (Lines{"C:\\t", "C:\\t\\real"}));
+    EXPECT_EQ(module().totalbytes(), 4096u);
+    ASSERT_TRUE(fileSystem().changeDirectory("C:\\t"));
+    for (const char* name : {"dirlink", "filelink", "dangling"}) {
+        EXPECT_EQ(fileSystem().attributes(name).value_or(0) & (kAttrSystem | kAttrDirectory), kAttrSystem)
+            << name;
+    }
+    if (haveFifo) {
+        EXPECT_NE(fileSystem().attributes("fifo").value_or(0) & kAttrSystem, 0u);
+    }
+}
+
+TEST_F(PosixFileSystemTest, ReadOnlyFollowsTheOwnersWriteBit)
+{
+    tree.file("ro", 1);
+    ::chmod(tree.path("ro").c_str(), 0444);
+    tree.file("rw", 1);
+    EXPECT_NE(fileSystem().attributes("ro").value_or(0) & kAttrReadOnly, 0u);
+    EXPECT_EQ(fileSystem().attributes("rw").value_or(kAttrReadOnly) & kAttrReadOnly, 0u);
+}
+
+TEST_F(PosixFileSystemTest, AnotherFileSystemMountedBelowIsSystem)
+{
+    struct stat root {};
+    struct stat proc {};
+    if (::stat("/", &root) != 0 || ::stat("/proc", &proc) != 0 || root.st_dev == proc.st_dev) {
+        GTEST_SKIP() << "/proc is not a separate mount here";
+    }
+    posix::PosixFileSystem machine{posix::DriveTable{{{'C', "/"}}}};
+    ASSERT_TRUE(machine.changeDirectory("C:\\"));
+    const FileAttributes attributes = machine.attributes("proc").value_or(0);
+    EXPECT_EQ(attributes & (kAttrDirectory | kAttrSystem), kAttrDirectory | kAttrSystem);
+}
+
+TEST_F(PosixFileSystemTest, NamesRoundTripAsTheirBytes)
+{
+    const std::string notUtf8 = "bad\xff\xfe";
+    tree.dir("n/" + notUtf8);
+    tree.file("n/" + notUtf8 + "/inside", 5000);
+    tree.dir("n/back\\slash");
+    tree.file("n/back\\slash/file\\name", 1);
+    tree.file("n/ファイル", 4096);
+
+    module().measure("C:\\n");
+
+    std::set<std::string> walked(lists.wklist1.lines().begin(), lists.wklist1.lines().end());
+    EXPECT_EQ(walked, (std::set<std::string>{"C:\\n", "C:\\n\\" + notUtf8, "C:\\n\\back/slash"}));
+    EXPECT_EQ(module().totalbytes(), 8192u + 4096u + 4096u);
+    ASSERT_TRUE(fileSystem().changeDirectory("C:\\n\\back/slash"));
+    EXPECT_EQ(fileSystem().fileLength("file/name"), 1u);
+}
+
+TEST_F(PosixFileSystemTest, PathsLongerThanPathMaxAreWalked)
+{
+    const std::string name(100, 'x');
+    constexpr int kLevels = 60;  // about 6000 bytes of path
+    static_assert(kLevels * 101 > PATH_MAX);
+    tree.dir("long");
+    tree.deepChain("long", name, kLevels, 4097);
+
+    module().measure("C:\\long");
+
+    ASSERT_EQ(lists.wklist1.count(), static_cast<std::size_t>(kLevels) + 1);
+    EXPECT_GT(lists.wklist1.line(kLevels).size(), static_cast<std::size_t>(PATH_MAX));
+    EXPECT_EQ(module().totalbytes(), 8192u);
+    EXPECT_TRUE(fileSystem().directoryExists(lists.wklist1.line(kLevels)));
+}
+
+TEST_F(PosixFileSystemTest, DeepTreesStayWithinTheDescriptorLimit)
+{
+    constexpr int kLevels = 2000;
+    tree.dir("deep");
+    tree.deepChain("deep", "d", kLevels, 1);
+    const int before = openDescriptors();
+
+    module().measure("C:\\deep");
+
+    EXPECT_EQ(lists.wklist1.count(), static_cast<std::size_t>(kLevels) + 1);
+    EXPECT_EQ(module().totalbytes(), 4096u);
+    EXPECT_LT(openDescriptors() - before, 100) << "descriptors held for the current directory";
+}
+
+TEST_F(PosixFileSystemTest, DirectoryRemovedWhileTheSurveyRunsIsPassedOver)
+{
+    tree.dir("r/a");
+    tree.file("r/a/f", 4096);
+    tree.dir("r/b");
+    tree.file("r/b/f", 4096);
+    tree.file("r/b/g", 4096);
+    tree.dir("r/c");
+    tree.file("r/c/f", 4096);
+    bool removed = false;
+    windowSystem.onYield = [&] {
+        if (!removed && lists.wklist1.count() > 1) {
+            // Remove whichever of b and c the walk has not reached yet, or the one it is in.
+            const std::string victim = lists.wklist1.lines().back() == "C:\\r\\c" ? "r/b" : "r/c";
+            for (const char* file : {"/f", "/g"}) {
+                ::unlink((tree.path(victim) + file).c_str());
+            }
+            removed = ::rmdir(tree.path(victim).c_str()) == 0;
+        }
+    };
+
+    module().measure("C:\\r");
+
+    EXPECT_TRUE(removed);
+    EXPECT_EQ(lists.List1.count(), 1u);
+    EXPECT_GE(module().totalbytes(), 4096u);
+    EXPECT_LE(module().totalbytes(), 3u * 4096);
+}
+
+TEST_F(PosixFileSystemTest, StartsInTheWorkingDirectory)
+{
+    tree.dir("w/here");
+    char saved[PATH_MAX];
+    ASSERT_NE(::getcwd(saved, sizeof saved), nullptr);
+    ASSERT_EQ(::chdir(tree.path("w/here").c_str()), 0);
+    posix::PosixFileSystem started{posix::DriveTable{{{'C', "/"}, {'D', tree.root()}}}};
+    ASSERT_EQ(::chdir(saved), 0);
+
+    EXPECT_EQ(started.currentDrive(), 'D');
+    EXPECT_EQ(started.currentDirectory('D'), "D:\\w\\here");
+    EXPECT_EQ(started.currentDirectory('C'), "C:\\");
+}
+
+TEST_F(PosixFileSystemTest, ResolvesUserPathsToDrivePaths)
+{
+    tree.dir("sub/inner");
+    tree.file("sub/file", 1);
+    tree.symlink("sub", "via-link");
+    posix::PosixFileSystem& fs = fileSystem();
+
+    EXPECT_EQ(fs.resolveDirectory(tree.path("sub/inner")).drivePath, "C:\\sub\\inner");
+    EXPECT_EQ(fs.resolveDirectory(tree.path("sub/../sub/")).drivePath, "C:\\sub");
+    EXPECT_EQ(fs.resolveDirectory(tree.path("via-link")).drivePath, "C:\\sub");
+    EXPECT_EQ(fs.resolveDirectory(tree.root()).drivePath, "C:\\");
+    EXPECT_EQ(fs.resolveDirectory("c:\\sub\\inner\\").drivePath, "C:\\sub\\inner");
+    EXPECT_EQ(fs.resolveDirectory(tree.path("sub/file")).error, "Not a directory");
+    EXPECT_EQ(fs.resolveDirectory(tree.path("missing")).error, "No such file or directory");
+    EXPECT_EQ(fs.resolveDirectory("/").error, "not on any drive");
+    EXPECT_EQ(fs.resolveDirectory("Q:\\").error, "there is no drive Q:");
+    EXPECT_FALSE(fs.resolveDirectory("C:\\sub\\..\\..").error.empty());
+}
+
+}  // namespace
+}  // namespace mezu

@@ -1,0 +1,263 @@
+#include "fake_file_system.h"
+
+#include <algorithm>
+#include <stdexcept>
+
+#include "model/path_text.h"
+
+namespace mezu::test {
+namespace {
+
+struct SplitPath {
+    char letter = '\0';
+    std::vector<std::string> names;
+};
+
+std::optional<SplitPath> split(const std::string& path)
+{
+    if (path.size() < 2 || path[1] != ':') {
+        return std::nullopt;
+    }
+    SplitPath result{driveLetterOf(path), {}};
+    std::size_t start = 2;
+    while (start < path.size()) {
+        const std::size_t end = std::min(path.find('\\', start), path.size());
+        if (end > start) {
+            result.names.push_back(path.substr(start, end - start));
+        }
+        start = end + 1;
+    }
+    return result;
+}
+
+class FakeEnumeration final : public DirectoryEnumeration {
+public:
+    FakeEnumeration(std::vector<std::shared_ptr<FakeFileSystem::Node>> entries, FileAttributes mask)
+        : entries_(std::move(entries)), mask_(mask)
+    {
+    }
+
+    std::string next() override
+    {
+        while (position_ < entries_.size()) {
+            const FakeFileSystem::Node& entry = *entries_[position_++];
+            if (passesMask(entry.attributes, mask_)) {
+                return entry.name;
+            }
+        }
+        return {};
+    }
+
+private:
+    std::vector<std::shared_ptr<FakeFileSystem::Node>> entries_;
+    FileAttributes mask_;
+    std::size_t position_ = 0;
+};
+
+}  // namespace
+
+FakeFileSystem::FakeFileSystem(std::vector<char> drives) : currentDrive_(drives.at(0))
+{
+    for (char letter : drives) {
+        auto root = std::make_shared<Node>();
+        root->attributes = kAttrDirectory;
+        roots_[letter] = root;
+        currentDirectories_[letter] = driveRoot(letter);
+    }
+}
+
+FakeFileSystem::Node& FakeFileSystem::insert(const std::string& path, FileAttributes attributes,
+                                             std::uint64_t length)
+{
+    const std::optional<SplitPath> parts = split(path);
+    if (!parts || parts->names.empty() || roots_.count(parts->letter) == 0) {
+        throw std::invalid_argument("fake file system: bad path " + path);
+    }
+    std::shared_ptr<Node> directory = roots_.at(parts->letter);
+    for (std::size_t i = 0; i + 1 < parts->names.size(); ++i) {
+        std::shared_ptr<Node> child = childOf(*directory, parts->names[i]);
+        if (!child) {
+            child = std::make_shared<Node>();
+            child->name = parts->names[i];
+            child->attributes = kAttrDirectory | (child->name[0] == '.' ? kAttrHidden : kAttrNormal);
+            directory->children.push_back(child);
+        }
+        directory = child;
+    }
+    auto node = std::make_shared<Node>();
+    node->name = parts->names.back();
+    node->attributes = attributes | (node->name[0] == '.' ? kAttrHidden : kAttrNormal);
+    node->length = length;
+    directory->children.push_back(node);
+    return *node;
+}
+
+FakeFileSystem::Node& FakeFileSystem::addDirectory(const std::string& path, FileAttributes extra)
+{
+    return insert(path, kAttrDirectory | extra, 0);
+}
+
+FakeFileSystem::Node& FakeFileSystem::addFile(const std::string& path, std::uint64_t length,
+                                              FileAttributes extra)
+{
+    return insert(path, extra, length);
+}
+
+void FakeFileSystem::remove(const std::string& path)
+{
+    const std::optional<SplitPath> parts = split(path);
+    std::string parentPath{parts->letter};
+    parentPath += ":\\";
+    for (std::size_t i = 0; i + 1 < parts->names.size(); ++i) {
+        parentPath = childPath(parentPath, parts->names[i]);
+    }
+    const std::shared_ptr<Node> parent = lookup(parentPath, false);
+    auto& children = parent->children;
+    children.erase(std::remove_if(children.begin(), children.end(),
+                                  [&](const auto& child) { return child->name == parts->names.back(); }),
+                   children.end());
+}
+
+void FakeFileSystem::rename(const std::string& path, const std::string& newName)
+{
+    lookup(path, false)->name = newName;
+}
+
+FakeFileSystem::Node* FakeFileSystem::find(const std::string& path)
+{
+    return lookup(path, false).get();
+}
+
+std::shared_ptr<FakeFileSystem::Node> FakeFileSystem::childOf(const Node& directory,
+                                                               const std::string& name) const
+{
+    for (const auto& child : directory.children) {
+        if (child->name == name) {
+            return child;
+        }
+    }
+    return nullptr;
+}
+
+std::shared_ptr<FakeFileSystem::Node> FakeFileSystem::lookup(const std::string& drivePath,
+                                                             bool forOpening) const
+{
+    const std::optional<SplitPath> parts = split(drivePath);
+    if (!parts || roots_.count(parts->letter) == 0) {
+        return nullptr;
+    }
+    if (forOpening) {
+        const auto unavailable = unavailable_.find(parts->letter);
+        if (unavailable != unavailable_.end() && unavailable->second) {
+            return nullptr;
+        }
+    }
+    std::shared_ptr<Node> node = roots_.at(parts->letter);
+    for (const std::string& name : parts->names) {
+        node = childOf(*node, name);
+        if (!node || (forOpening && node->cannotOpen)) {
+            return nullptr;
+        }
+    }
+    if (forOpening && !isDirectory(node->attributes)) {
+        return nullptr;
+    }
+    return node;
+}
+
+std::shared_ptr<FakeFileSystem::Node> FakeFileSystem::currentNode() const
+{
+    return lookup(currentDirectories_.at(currentDrive_), true);
+}
+
+std::vector<char> FakeFileSystem::drives() const
+{
+    std::vector<char> letters;
+    for (const auto& [letter, root] : roots_) {
+        letters.push_back(letter);
+    }
+    return letters;
+}
+
+std::optional<std::string> FakeFileSystem::currentDirectory(char letter) const
+{
+    const auto found = currentDirectories_.find(driveLetterOf(std::string{letter}));
+    if (found == currentDirectories_.end()) {
+        return std::nullopt;
+    }
+    return found->second;
+}
+
+bool FakeFileSystem::changeDrive(char letter)
+{
+    const char drive = driveLetterOf(std::string{letter});
+    if (!lookup(driveRoot(drive), true)) {
+        return false;
+    }
+    currentDrive_ = drive;
+    return true;
+}
+
+bool FakeFileSystem::changeDirectory(const std::string& drivePath)
+{
+    if (!lookup(drivePath, true)) {
+        return false;
+    }
+    std::string normalised = drivePath;
+    normalised[0] = driveLetterOf(drivePath);
+    if (normalised.size() > 3 && normalised.back() == '\\') {
+        normalised.pop_back();
+    }
+    currentDirectories_[normalised[0]] = normalised.size() == 2 ? normalised + "\\" : normalised;
+    return true;
+}
+
+bool FakeFileSystem::directoryExists(const std::string& drivePath)
+{
+    return lookup(drivePath, true) != nullptr;
+}
+
+std::unique_ptr<DirectoryEnumeration> FakeFileSystem::startEnumeration(std::string_view pattern,
+                                                                       FileAttributes mask)
+{
+    const std::shared_ptr<Node> directory = currentNode();
+    if ((pattern != kEveryName && pattern != "*") || !directory || directory->enumerationFails) {
+        return nullptr;
+    }
+    ++enumerationsStarted_;
+    return std::make_unique<FakeEnumeration>(directory->children, mask);
+}
+
+std::optional<FileAttributes> FakeFileSystem::attributes(const std::string& name)
+{
+    const std::shared_ptr<Node> directory = currentNode();
+    const std::shared_ptr<Node> entry = directory ? childOf(*directory, name) : nullptr;
+    if (!entry || entry->attributesFail) {
+        return std::nullopt;
+    }
+    return entry->attributes;
+}
+
+std::optional<std::uint64_t> FakeFileSystem::fileLength(const std::string& name)
+{
+    const std::shared_ptr<Node> directory = currentNode();
+    const std::shared_ptr<Node> entry = directory ? childOf(*directory, name) : nullptr;
+    if (!entry || entry->lengthFails) {
+        return std::nullopt;
+    }
+    return entry->length;
+}
+
+ResolvedDirectory FakeFileSystem::resolveDirectory(const std::string& userPath)
+{
+    const std::shared_ptr<Node> node = lookup(userPath, false);
+    if (!node) {
+        return {{}, "No such file or directory"};
+    }
+    if (!isDirectory(node->attributes)) {
+        return {{}, "Not a directory"};
+    }
+    return {userPath, {}};
+}
+
+}  // namespace mezu::test

@@ -1,0 +1,69 @@
+// An in-memory file system with drive paths, for engine and window tests: entries carry their
+// attribute bits directly, enumeration order is insertion order, and any directory or entry
+// can be made to fail or be removed while a walk runs.
+#pragma once
+
+#include <map>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "platform/file_system.h"
+
+namespace mezu::test {
+
+class FakeFileSystem final : public FileSystem {
+public:
+    struct Node {
+        std::string name;
+        FileAttributes attributes = kAttrNormal;
+        std::uint64_t length = 0;
+        std::vector<std::shared_ptr<Node>> children;  // in enumeration order
+        bool cannotOpen = false;        // cannot be made current
+        bool enumerationFails = false;  // can be made current but not read
+        bool attributesFail = false;
+        bool lengthFails = false;
+    };
+
+    // Drives with empty roots; the first is current, at its root.
+    explicit FakeFileSystem(std::vector<char> drives = {'C'});
+
+    // Builders take full drive paths ("C:\DATA\a.txt"); missing parents are created as plain
+    // directories. A name beginning with "." is hidden, as on the POSIX backend.
+    Node& addDirectory(const std::string& path, FileAttributes extra = kAttrNormal);
+    Node& addFile(const std::string& path, std::uint64_t length, FileAttributes extra = kAttrNormal);
+    // Removes an entry and everything below it; enumerations already started keep their list.
+    void remove(const std::string& path);
+    void rename(const std::string& path, const std::string& newName);
+    Node* find(const std::string& path);
+    // Makes a drive's root unopenable, as a drive without a medium.
+    void setDriveUnavailable(char letter) { unavailable_[letter] = true; }
+
+    std::vector<char> drives() const override;
+    char currentDrive() const override { return currentDrive_; }
+    std::optional<std::string> currentDirectory(char letter) const override;
+    bool changeDrive(char letter) override;
+    bool changeDirectory(const std::string& drivePath) override;
+    bool directoryExists(const std::string& drivePath) override;
+    std::unique_ptr<DirectoryEnumeration> startEnumeration(std::string_view pattern,
+                                                           FileAttributes mask) override;
+    std::optional<FileAttributes> attributes(const std::string& name) override;
+    std::optional<std::uint64_t> fileLength(const std::string& name) override;
+    ResolvedDirectory resolveDirectory(const std::string& userPath) override;
+
+    int enumerationsStarted() const { return enumerationsStarted_; }
+
+private:
+    std::shared_ptr<Node> lookup(const std::string& drivePath, bool forOpening) const;
+    std::shared_ptr<Node> childOf(const Node& directory, const std::string& name) const;
+    Node& insert(const std::string& path, FileAttributes attributes, std::uint64_t length);
+    std::shared_ptr<Node> currentNode() const;
+
+    std::map<char, std::shared_ptr<Node>> roots_;
+    std::map<char, std::string> currentDirectories_;
+    std::map<char, bool> unavailable_;
+    char currentDrive_;
+    int enumerationsStarted_ = 0;
+};
+
+}  // namespace mezu::test
