@@ -31,7 +31,7 @@ protected:
         std::string err;
     };
 
-    Run run(const Lines& args, std::ostream* outOverride = nullptr)
+    Run run(const Lines& args, std::ostream* outOverride = nullptr, bool progress = false)
     {
         std::ostringstream out;
         std::ostringstream err;
@@ -47,7 +47,7 @@ protected:
                 query->set('C', test::driveWithCluster(4096));
                 return ReportPlatform{std::move(fs), std::move(query), std::make_unique<test::FixedClock>()};
             },
-            outOverride != nullptr ? *outOverride : out, err};
+            outOverride != nullptr ? *outOverride : out, err, progress};
         const int status = runMezuReport(args, environment);
         return {status, out.str(), err.str()};
     }
@@ -126,6 +126,19 @@ TEST_F(ReportCliTest, DriveOptionsAccumulateInEitherForm)
     EXPECT_EQ(requestedDrives[0].letter, 'C');
     EXPECT_EQ(requestedDrives[1].letter, 'E');
     EXPECT_EQ(requestedDrives[1].root, "/b");
+}
+
+TEST_F(ReportCliTest, ProgressIsShownOnlyWhenAskedAndClearedAtTheEnd)
+{
+    const Run quiet = run({"survey", "C:\\DATA"});
+    EXPECT_EQ(quiet.err, "");
+    const Run shown = run({"survey", "C:\\DATA"}, nullptr, true);
+    EXPECT_EQ(shown.status, kExitSuccess);
+    EXPECT_NE(shown.err.find("surveying: 0 measured"), std::string::npos);
+    const std::string clearLine = "\r\033[K";
+    ASSERT_GE(shown.err.size(), clearLine.size());
+    EXPECT_EQ(shown.err.substr(shown.err.size() - clearLine.size()), clearLine);
+    EXPECT_EQ(splitLines(shown.out).size(), splitLines(quiet.out).size());
 }
 
 TEST_F(ReportCliTest, OutputThatCannotBeWrittenFails)
