@@ -76,7 +76,7 @@ void mezucom::treewalk(const std::string& path)
 
     std::vector<Level> levels;
     levels.push_back(enter(path));
-    while (!levels.empty()) {
+    while (!levels.empty() && !stopRequested_) {
         Level& level = levels.back();
         if (level.name.empty()) {
             levels.pop_back();
@@ -114,7 +114,7 @@ void mezucom::sublist(const std::string& path)
     if (!enumeration) {
         return;
     }
-    for (std::string name = enumeration->next(); !name.empty();) {
+    for (std::string name = enumeration->next(); !name.empty() && !stopRequested_;) {
         if (isSubdirectory(name)) {
             lists_.wkList2.add(base + name);
         }
@@ -133,7 +133,7 @@ void mezucom::dirsize(const std::string& path)
     if (!enumeration) {
         return;
     }
-    for (std::string name = enumeration->next(); !name.empty();) {
+    for (std::string name = enumeration->next(); !name.empty() && !stopRequested_;) {
         if (const std::optional<std::uint64_t> length = fileSystem_.fileLength(name)) {
             totalbytes_ += clusterAllocation(*length, clustersize_);
         }
@@ -148,7 +148,7 @@ void mezucom::measure(const std::string& path)
     totalbytes_ = 0;
     treelist(path);
     const std::size_t directories = lists_.wklist1.count();
-    for (std::size_t i = 0; i < directories; ++i) {
+    for (std::size_t i = 0; i < directories && !stopRequested_; ++i) {
         // A copy: a yield may run code that changes wklist1 under a reference.
         const std::string directory = lists_.wklist1.line(i);
         dirsize(directory);

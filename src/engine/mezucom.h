@@ -41,6 +41,11 @@ public:
     // clustersize unchanged.
     int drvinfo(const std::string& path);
 
+    // Makes every walk and measurement end at its next yield, and later ones do nothing; for a
+    // program that is closing while a command runs.
+    void requestStop() { stopRequested_ = true; }
+    bool stopRequested() const { return stopRequested_; }
+
     // Bytes allocated by the last (or running) measurement.
     std::uint64_t totalbytes() const { return totalbytes_; }
     // Bytes per cluster of the drive of the last successful drvinfo; 0 before any, in which
@@ -58,6 +63,7 @@ private:
     std::string decimalSeparator_;
     std::uint64_t totalbytes_ = 0;
     std::uint64_t clustersize_ = 0;
+    bool stopRequested_ = false;
 };
 
 // Bytes a file of `length` occupies in whole clusters of `clusterSize` (its exact length when

@@ -62,6 +62,11 @@ public:
     // Length in bytes of an entry of the current directory, nullopt when it cannot be read.
     virtual std::optional<std::uint64_t> fileLength(const std::string& name) = 0;
 
+    // The names of the subdirectories of an absolute drive path that are neither hidden nor
+    // system, for a directory view; in the order the directory lists them. Empty when the
+    // directory cannot be read. The current directories are left as they are.
+    virtual std::vector<std::string> subdirectoryNames(const std::string& drivePath) = 0;
+
     // Maps a path given by the user, a host path or a drive path, to the drive path of an
     // existing directory.
     virtual ResolvedDirectory resolveDirectory(const std::string& userPath) = 0;

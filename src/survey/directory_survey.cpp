@@ -21,7 +21,7 @@ void directorySurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSy
     module.measure(std::string{label1});
     module.sublist(std::string{label1});
     const std::size_t subdirectories = lists.wkList2.count();
-    for (std::size_t i = 0; i < subdirectories; ++i) {
+    for (std::size_t i = 0; i < subdirectories && !module.stopRequested(); ++i) {
         const std::string subdirectory = lists.wkList2.line(i);
         module.measure(subdirectory);
         windowSystem.yield();

@@ -3,6 +3,7 @@
 #include "model/path_text.h"
 #include "survey/directory_survey.h"
 #include "survey/sortcmd.h"
+#include "ui/help_texts.h"
 
 namespace mezu {
 
@@ -105,11 +106,31 @@ bool mezumain::setDir1Path(const std::string& path)
 void mezumain::Command1_Click()
 {
     const CommandScope scope{commandRunning_};
-    if (!scope.entered()) {
+    if (!scope.entered() || module_.stopRequested()) {
         return;
     }
     directorySurvey(lists_, module_, services_.windowSystem, services_.clock.now(),
                     selection_.Label1);
+}
+
+void mezumain::pgm_Click()
+{
+    services_.windowSystem.messageBox(descriptionText());
+}
+
+void mezumain::maker_Click()
+{
+    services_.windowSystem.messageBox(authorText());
+}
+
+void mezumain::makekiki_Click()
+{
+    services_.windowSystem.messageBox(environmentText());
+}
+
+void mezumain::about_Click()
+{
+    services_.windowSystem.messageBox(versionText());
 }
 
 void mezumain::sortcmd()

@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "engine/mezucom.h"
+#include "ui/directory_view.h"
 #include "model/selection.h"
 #include "model/window_lists.h"
 #include "platform/clock.h"
@@ -53,10 +54,26 @@ public:
     // when it does not exist or a command is running.
     bool openDirectory(const std::string& path);
 
+    // The lines Dir1 shows for its open directory.
+    std::vector<DirectoryViewEntry> Dir1Entries()
+    {
+        return directoryViewEntries(services_.fileSystem, selection_.Dir1);
+    }
+
     // The directory size survey of the directory in Label1.
     void Command1_Click();
     // Sorts List1 largest first.
     void sortcmd();
+
+    // The help menu: each shows its box.
+    void pgm_Click();
+    void maker_Click();
+    void makekiki_Click();
+    void about_Click();
+
+    // Asks the running command to stop at its next yield (the window is closing). What it
+    // built so far stays in the lists; later commands do nothing.
+    void requestStop() { module_.requestStop(); }
 
 private:
     class CommandScope;

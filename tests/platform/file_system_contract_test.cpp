@@ -191,6 +191,15 @@ TEST_P(FileSystemContractTest, ChangingToWhatIsNotADirectoryFailsAndChangesNothi
     EXPECT_FALSE(fs().directoryExists("C:\\f4096"));
 }
 
+TEST_P(FileSystemContractTest, SubdirectoryNamesLeaveTheCurrentDirectoryAlone)
+{
+    ASSERT_TRUE(fs().changeDirectory("C:\\sub"));
+    EXPECT_EQ(fs().subdirectoryNames("C:\\"), std::vector<std::string>{"sub"});
+    EXPECT_EQ(fs().subdirectoryNames("C:\\sub"), std::vector<std::string>{"deeper"});
+    EXPECT_TRUE(fs().subdirectoryNames("C:\\missing").empty());
+    EXPECT_EQ(fs().currentDirectory('C'), "C:\\sub");
+}
+
 TEST_P(FileSystemContractTest, EnumerationKeepsItsDirectoryWhenAnotherBecomesCurrent)
 {
     auto root = fs().startEnumeration(kEveryName, kAttrNormal);

@@ -248,6 +248,20 @@ std::optional<std::uint64_t> FakeFileSystem::fileLength(const std::string& name)
     return entry->length;
 }
 
+std::vector<std::string> FakeFileSystem::subdirectoryNames(const std::string& drivePath)
+{
+    std::vector<std::string> names;
+    const std::shared_ptr<Node> directory = lookup(drivePath, true);
+    if (directory && !directory->enumerationFails) {
+        for (const auto& child : directory->children) {
+            if (isDirectory(child->attributes) && passesMask(child->attributes, kAttrDirectory)) {
+                names.push_back(child->name);
+            }
+        }
+    }
+    return names;
+}
+
 ResolvedDirectory FakeFileSystem::resolveDirectory(const std::string& userPath)
 {
     const std::shared_ptr<Node> node = lookup(userPath, false);

@@ -49,6 +49,7 @@ public:
                                                            FileAttributes mask) override;
     std::optional<FileAttributes> attributes(const std::string& name) override;
     std::optional<std::uint64_t> fileLength(const std::string& name) override;
+    std::vector<std::string> subdirectoryNames(const std::string& drivePath) override;
     ResolvedDirectory resolveDirectory(const std::string& userPath) override;
 
     int enumerationsStarted() const { return enumerationsStarted_; }

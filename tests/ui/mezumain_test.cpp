@@ -2,6 +2,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+
 #include "fake_file_system.h"
 #include "fakes.h"
 
@@ -134,6 +136,76 @@ TEST_F(MainWindowTest, NothingNestedRunsWhileACommandRuns)
     EXPECT_EQ(window.lists().List1.count(), 3u);
     EXPECT_EQ(window.lists().List2.count(), 10u);
     EXPECT_EQ(window.lists().List3.line(1), "C:\\HOME\\USER 以下のディレクトリ数： 2");
+}
+
+TEST_F(MainWindowTest, DirectoryViewShowsAncestorsThenOpenableSubdirectories)
+{
+    fs.addDirectory("C:\\HOME\\USER\\zeta");
+    fs.addDirectory("C:\\HOME\\USER\\Alpha");
+    fs.addDirectory("C:\\HOME\\USER\\beta");
+    fs.addDirectory("C:\\HOME\\USER\\.cache");
+    fs.addDirectory("C:\\HOME\\USER\\SYS", kAttrSystem);
+    fs.addFile("C:\\HOME\\USER\\file", 1);
+    loaded();
+
+    std::vector<std::string> shown;
+    for (const DirectoryViewEntry& entry : window.Dir1Entries()) {
+        shown.push_back(std::string(entry.depth, '>') + entry.label + (entry.isOpen ? "*" : "") + "=" +
+                        entry.path);
+    }
+    EXPECT_EQ(shown, (std::vector<std::string>{
+                         "C:\\=C:\\", ">HOME=C:\\HOME", ">>USER*=C:\\HOME\\USER",
+                         ">>>Alpha=C:\\HOME\\USER\\Alpha", ">>>beta=C:\\HOME\\USER\\beta",
+                         ">>>zeta=C:\\HOME\\USER\\zeta"}));
+    ASSERT_TRUE(window.openDirectory(window.Dir1Entries()[3].path));
+    EXPECT_EQ(window.selection().Label1, "C:\\HOME\\USER\\Alpha");
+    ASSERT_TRUE(window.openDirectory(window.Dir1Entries()[0].path));
+    EXPECT_EQ(window.Dir1Entries().size(), 2u) << "the root, then its one subdirectory";
+}
+
+TEST_F(MainWindowTest, HelpBoxesShowTheirTexts)
+{
+    window.about_Click();
+    window.about_Click();
+    window.pgm_Click();
+    window.maker_Click();
+    window.makekiki_Click();
+    ASSERT_EQ(windowSystem.messages.size(), 5u);
+    EXPECT_EQ(windowSystem.messages[0], "MEZU.EXE      Ver 1.10\r\r最終更新日:1998/10/23");
+    EXPECT_EQ(windowSystem.messages[1], windowSystem.messages[0]);
+    EXPECT_EQ(windowSystem.messages[2],
+              "ディレクトリ配下全てのファイル容量を算出します。クラスタサイズを考慮し正確に計算しています。"
+              "算出値はエクスプローラーと同じですが、複数ある場合は大変ですので、このツールの使用をお勧めします。");
+    EXPECT_EQ(windowSystem.messages[3].rfind("作者紹介：\r", 0), 0u);
+    EXPECT_GE(std::count(windowSystem.messages[3].begin(), windowSystem.messages[3].end(), '\r'), 2);
+    EXPECT_EQ(windowSystem.messages[4].rfind("開発環境：\r", 0), 0u);
+    EXPECT_EQ(std::count(windowSystem.messages[4].begin(), windowSystem.messages[4].end(), '\r'), 1);
+}
+
+TEST_F(MainWindowTest, StopRequestEndsTheRunningSurveyAtItsNextYield)
+{
+    for (const char* sub : {"A", "B", "C", "D"}) {
+        fs.addFile(std::string{"C:\\HOME\\USER\\"} + sub + "\\f", 1);
+    }
+    loaded();
+    int yieldsAfterStop = 0;
+    bool stopped = false;
+    windowSystem.onYield = [&] {
+        if (stopped) {
+            ++yieldsAfterStop;
+        } else if (window.lists().List1.count() == 2) {
+            window.requestStop();
+            stopped = true;
+        }
+    };
+    window.Command1_Click();
+    EXPECT_TRUE(stopped);
+    EXPECT_LE(yieldsAfterStop, 1);
+    EXPECT_LT(window.lists().List1.count(), 5u);
+    EXPECT_FALSE(window.commandRunning());
+    window.lists().List1.clear();
+    window.Command1_Click();
+    EXPECT_EQ(window.lists().List1.count(), 0u) << "nothing runs once the program is closing";
 }
 
 TEST_F(MainWindowTest, SortcmdSortsList1)

@@ -204,6 +204,37 @@ bool PosixFileSystem::directoryExists(const std::string& drivePath)
     return path && openDirectory(*path).valid();
 }
 
+std::vector<std::string> PosixFileSystem::subdirectoryNames(const std::string& drivePath)
+{
+    std::vector<std::string> names;
+    const std::optional<HostPath> path = parseDrivePath(drivePath);
+    if (!path) {
+        return names;
+    }
+    const UniqueFd directory = openDirectory(*path);
+    if (!directory.valid()) {
+        return names;
+    }
+    UniqueFd readable{::openat(directory.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
+    struct stat status {};
+    DIR* listing = readable.valid() && ::fstat(directory.get(), &status) == 0
+                       ? ::fdopendir(readable.get())
+                       : nullptr;
+    if (listing == nullptr) {
+        return names;
+    }
+    readable.release();
+    PosixEnumeration enumeration{listing, kAttrDirectory, status.st_dev};
+    for (std::string name = enumeration.next(); !name.empty(); name = enumeration.next()) {
+        struct stat entry {};
+        if (::fstatat(directory.get(), toHostName(name).c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
+            S_ISDIR(entry.st_mode)) {
+            names.push_back(std::move(name));
+        }
+    }
+    return names;
+}
+
 std::unique_ptr<DirectoryEnumeration> PosixFileSystem::startEnumeration(std::string_view pattern,
                                                                         FileAttributes mask)
 {
