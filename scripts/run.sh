@@ -1,8 +1,14 @@
 #!/usr/bin/env bash
-# Sets up mezu and surveys a directory: scripts/run.sh [DIR] (default: the working directory).
+# Sets up mezu and runs it: the window where a display is available, otherwise a survey of
+# DIR (default: the working directory) printed by mezu-report.
+# Usage: scripts/run.sh [DIR]
 set -euo pipefail
 here=$(pwd)
 root=$(cd "$(dirname "$0")/.." && pwd)
 "$root/scripts/setup.sh" >&2
-cd "$here"
-exec "$root/build/bin/mezu-report" survey "${1:-.}"
+cd "${1:-$here}"
+if [ -n "${DISPLAY:-}${WAYLAND_DISPLAY:-}" ]; then
+    exec "$root/build/bin/mezu"
+fi
+echo "No display here: surveying $(pwd) with mezu-report instead of opening the window." >&2
+exec "$root/build/bin/mezu-report" survey .

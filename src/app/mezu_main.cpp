@@ -1,0 +1,36 @@
+// Entry point of mezu, the window: the POSIX platform of this machine, the window logic and
+// its Qt view.
+#include <QApplication>
+#include <QPushButton>
+
+#include <clocale>
+
+#include "platform/posix/drive_table.h"
+#include "platform/posix/posix_clock.h"
+#include "platform/posix/posix_drive_query.h"
+#include "platform/posix/posix_file_system.h"
+#include "ui/mezumain.h"
+#include "ui/qt/mezumain_view.h"
+#include "ui/qt/qt_window_system.h"
+
+int main(int argc, char** argv)
+{
+    QApplication application{argc, argv};
+    QApplication::setApplicationName(QStringLiteral("mezu"));
+    QApplication::setWindowIcon(mezu::applicationIcon());
+    const std::string decimalSeparator = std::localeconv()->decimal_point;
+
+    const mezu::posix::DriveTable drives = mezu::posix::defaultDriveTable();
+    mezu::posix::PosixFileSystem fileSystem{drives};
+    mezu::posix::PosixDriveQuery driveQuery{drives};
+    mezu::posix::PosixClock clock;
+    mezu::QtWindowSystem windowSystem;
+
+    mezu::mezumain window{{fileSystem, driveQuery, windowSystem, clock, decimalSeparator}};
+    mezu::MezuMainView view{window, windowSystem};
+    window.Form_Load();
+    view.refreshFromModel();
+    view.show();
+    view.Command1()->setFocus();
+    return QApplication::exec();
+}

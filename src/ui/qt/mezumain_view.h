@@ -1,0 +1,81 @@
+// The Qt main window: binds its widgets to the window logic (`mezumain`) and forwards the
+// user's actions to its handlers; it holds no report logic. While a command runs, the commands
+// and the selectors are disabled and the result list shows the lines as they arrive. Closing
+// the window during a run stops the run and ends the program.
+#pragma once
+
+#include <QMainWindow>
+
+#include "ui/mezumain.h"
+#include "ui/qt/qt_window_system.h"
+
+class QComboBox;
+class QLabel;
+class QListWidget;
+class QListWidgetItem;
+class QPushButton;
+
+namespace mezu {
+
+class MezuMainView final : public QMainWindow {
+public:
+    // Borrows the logic and the window system; both outlive the view. Attaches itself to the
+    // window system so that yields refresh the view.
+    MezuMainView(mezumain& model, QtWindowSystem& windowSystem);
+
+    // Shows the model's lists, label and selection as they stand.
+    void refreshFromModel();
+
+    // The controls, by their design names.
+    QLabel* Label1() const { return label1_; }
+    QListWidget* dlist() const { return dlist_; }
+    QComboBox* Drive1() const { return drive1_; }
+    QListWidget* Dir1() const { return dir1_; }
+    QListWidget* List1() const { return list1_; }
+    QPushButton* Command1() const { return command1_; }
+    QPushButton* Command2() const { return command2_; }
+    QPushButton* Command3() const { return command3_; }
+    QPushButton* Command4() const { return command4_; }
+    QPushButton* Command5() const { return command5_; }
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    void buildControls();
+    void buildMenu();
+    void runCommand(void (mezumain::*handler)());
+    void setControlsEnabled(bool enabled);
+    void showRunningState();
+    void onDriveChosen(int index);
+    void onDirectoryOpened(QListWidgetItem* item);
+    void refreshSelection();
+
+    mezumain& model_;
+    QtWindowSystem& windowSystem_;
+    bool closing_ = false;
+    std::vector<DirectoryViewEntry> dir1Entries_;  // what Dir1 shows, item by item
+
+    QLabel* label1_ = nullptr;
+    QListWidget* dlist_ = nullptr;
+    QComboBox* drive1_ = nullptr;
+    QListWidget* dir1_ = nullptr;
+    QPushButton* command1_ = nullptr;
+    QPushButton* command2_ = nullptr;
+    QPushButton* command3_ = nullptr;
+    QPushButton* command4_ = nullptr;
+    QPushButton* command5_ = nullptr;
+    QListWidget* list1_ = nullptr;
+};
+
+// The fixed-pitch Mincho face of the result list: "ＭＳ 明朝" 9 point, or a Mincho that is
+// installed (IPAMincho) where it is missing.
+QFont reportFont();
+
+// The window's own face: a Japanese Gothic at 9 point ("MS UI Gothic", or IPA P Gothic).
+QFont windowFont();
+
+// The program's own icon, drawn at 16 and 32 pixels.
+QIcon applicationIcon();
+
+}  // namespace mezu
