@@ -193,6 +193,7 @@ void MezuMainViewTest::controlsAreDisabledWhileASurveyRuns()
         f.fs.addFile("C:\\WORK\\MANY\\f" + std::to_string(i), 10);
     }
     int checks = 0;
+    int busyPointers = 0;
     bool allDisabled = true;
     QList<std::size_t> shownWhileRunning;
     QTimer poll;
@@ -204,6 +205,7 @@ void MezuMainViewTest::controlsAreDisabledWhileASurveyRuns()
             allDisabled = allDisabled && !control->isEnabled();
         }
         shownWhileRunning << static_cast<std::size_t>(f.view->List1()->count());
+        busyPointers += f.view->cursor().shape() == Qt::WaitCursor ? 1 : 0;
     });
     poll.start(0);
     QTest::mouseClick(f.view->Command1(), Qt::LeftButton);
@@ -211,8 +213,10 @@ void MezuMainViewTest::controlsAreDisabledWhileASurveyRuns()
     QVERIFY2(checks > 0, "the event loop never ran during the survey");
     QVERIFY(allDisabled);
     QVERIFY2(shownWhileRunning.last() > 0, "the result list grew while the survey ran");
+    QVERIFY(busyPointers > 0);
     QVERIFY(f.view->Command1()->isEnabled());
     QVERIFY(f.view->Drive1()->isEnabled());
+    QCOMPARE(f.view->cursor().shape(), Qt::ArrowCursor);
 }
 
 void MezuMainViewTest::helpItemsShowTheirBoxes()
