@@ -7,7 +7,7 @@ cd "$(dirname "$0")/.."
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev fonts-ipafont-mincho fonts-ipafont-gothic)
 build_tests=OFF
 if [ "${1:-}" = --tests ]; then
-    packages+=(libgtest-dev util-linux findutils coreutils)
+    packages+=(libgtest-dev util-linux findutils coreutils cups poppler-utils)
     build_tests=ON
 fi
 

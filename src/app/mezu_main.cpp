@@ -5,12 +5,16 @@
 
 #include <clocale>
 
+#include "platform/posix/atomic_file_writer.h"
 #include "platform/posix/drive_table.h"
+#include "platform/posix/iconv_encoder.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_drive_query.h"
 #include "platform/posix/posix_file_system.h"
 #include "ui/mezumain.h"
 #include "ui/qt/mezumain_view.h"
+#include "ui/qt/qt_printer.h"
+#include "ui/qt/qt_save_dialog.h"
 #include "ui/qt/qt_window_system.h"
 
 int main(int argc, char** argv)
@@ -25,9 +29,15 @@ int main(int argc, char** argv)
     mezu::posix::PosixDriveQuery driveQuery{drives};
     mezu::posix::PosixClock clock;
     mezu::QtWindowSystem windowSystem;
+    mezu::QtSaveDialog saveDialog;
+    mezu::posix::IconvShiftJisEncoder encoder;
+    mezu::posix::AtomicFileWriter fileWriter;
+    mezu::QtPrinter printer;
 
-    mezu::mezumain window{{fileSystem, driveQuery, windowSystem, clock, decimalSeparator}};
+    mezu::mezumain window{{fileSystem, driveQuery, windowSystem, clock, decimalSeparator, &saveDialog,
+                           &encoder, &fileWriter, &printer}};
     mezu::MezuMainView view{window, windowSystem};
+    saveDialog.setParent(&view);
     window.Form_Load();
     view.refreshFromModel();
     view.show();

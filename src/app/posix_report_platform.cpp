@@ -1,6 +1,8 @@
 #include "app/posix_report_platform.h"
 
+#include "platform/posix/atomic_file_writer.h"
 #include "platform/posix/drive_table.h"
+#include "platform/posix/iconv_encoder.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_drive_query.h"
 #include "platform/posix/posix_file_system.h"
@@ -28,6 +30,8 @@ std::variant<ReportPlatform, std::string> makePosixReportPlatform(
     platform.fileSystem = std::make_unique<posix::PosixFileSystem>(table);
     platform.driveQuery = std::make_unique<posix::PosixDriveQuery>(table);
     platform.clock = std::make_unique<posix::PosixClock>();
+    platform.encoder = std::make_unique<posix::IconvShiftJisEncoder>();
+    platform.fileWriter = std::make_unique<posix::AtomicFileWriter>();
     return platform;
 }
 

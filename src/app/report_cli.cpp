@@ -3,6 +3,7 @@
 #include <optional>
 
 #include "app/progress_window_system.h"
+#include "output/report_output.h"
 #include "survey/report_header.h"
 #include "ui/mezumain.h"
 
@@ -12,7 +13,7 @@ namespace {
 constexpr std::string_view kProgramName = "mezu-report";
 
 constexpr std::string_view kUsage =
-    "Usage: mezu-report [--drive X=DIR]... survey [DIR]\n"
+    "Usage: mezu-report [--drive X=DIR]... [-o FILE] survey [DIR]\n"
     "\n"
     "Surveys how much disk space DIR (default: the working directory) and each of its\n"
     "immediate subdirectories occupy, counting every file in whole clusters of its drive,\n"
@@ -25,6 +26,9 @@ constexpr std::string_view kUsage =
     "Options:\n"
     "  --drive X=DIR  make DIR the root of drive X: (C to Z); repeat for more drives.\n"
     "                 Without it, C: is / and D: onwards the other mounted file systems.\n"
+    "  -o, --output FILE\n"
+    "                 save the report to FILE as the window's save command does\n"
+    "                 (Shift_JIS, CR LF), replacing FILE whole, instead of printing it\n"
     "  -h, --help     show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
@@ -32,6 +36,7 @@ constexpr std::string_view kUsage =
 
 struct Options {
     std::vector<DriveOption> drives;
+    std::optional<std::string> outputFile;
     std::string command;
     std::vector<std::string> operands;
 };
@@ -98,8 +103,15 @@ ParseResult parseArguments(const std::vector<std::string>& args)
             }
             options.drives.push_back(*drive);
         } else if (arg == "-o" || arg == "--output" || arg.rfind("--output=", 0) == 0) {
-            result.error = "saving the report with " + arg + " is not available in this version";
-            return result;
+            if (arg.rfind("--output=", 0) == 0) {
+                options.outputFile = arg.substr(std::string_view{"--output="}.size());
+            } else if (i + 1 < args.size()) {
+                options.outputFile = args[++i];
+            }
+            if (!options.outputFile || options.outputFile->empty()) {
+                result.error = arg + " needs a file name";
+                return result;
+            }
         } else {
             result.error = "unknown option '" + arg + "'";
             return result;
@@ -125,12 +137,10 @@ ParseResult parseArguments(const std::vector<std::string>& args)
     return result;
 }
 
-bool printReport(const WindowLists& lists, std::ostream& out)
+bool writeReport(const WindowLists& lists, std::ostream& out)
 {
-    for (const LineList* part : {&lists.List2, &lists.List1, &lists.List3}) {
-        for (const std::string& line : part->lines()) {
-            out << line << '\n';
-        }
+    for (const std::string& line : reportLines(lists)) {
+        out << line << '\n';
     }
     out.flush();
     return static_cast<bool>(out);
@@ -159,7 +169,16 @@ int survey(const Options& options, ReportPlatform& platform, const ReportEnviron
     window.Command1_Click();
     windowSystem.finish();
 
-    if (!printReport(window.lists(), environment.out)) {
+    if (options.outputFile) {
+        std::string error;
+        if (!saveReport(window.lists(), *options.outputFile, *platform.encoder, *platform.fileWriter,
+                        error)) {
+            environment.err << kProgramName << ": " << *options.outputFile << ": " << error << '\n';
+            return kExitFailure;
+        }
+        return kExitSuccess;
+    }
+    if (!writeReport(window.lists(), environment.out)) {
         environment.err << kProgramName << ": standard output: write error\n";
         return kExitFailure;
     }

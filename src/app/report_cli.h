@@ -13,6 +13,8 @@
 #include "platform/clock.h"
 #include "platform/drive_query.h"
 #include "platform/file_system.h"
+#include "platform/report_file_writer.h"
+#include "platform/text_encoder.h"
 
 namespace mezu {
 
@@ -30,6 +32,8 @@ struct ReportPlatform {
     std::unique_ptr<FileSystem> fileSystem;
     std::unique_ptr<DriveQuery> driveQuery;
     std::unique_ptr<Clock> clock;
+    std::unique_ptr<TextEncoder> encoder;
+    std::unique_ptr<ReportFileWriter> fileWriter;
 };
 
 // Builds the platform for the drives given with --drive (the machine's own drives when there

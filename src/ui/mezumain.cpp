@@ -1,6 +1,8 @@
 #include "ui/mezumain.h"
 
 #include "model/path_text.h"
+#include "model/text_order.h"
+#include "output/report_output.h"
 #include "survey/directory_survey.h"
 #include "survey/sortcmd.h"
 #include "ui/help_texts.h"
@@ -33,7 +35,8 @@ private:
 mezumain::mezumain(Services services)
     : services_(std::move(services)),
       module_(lists_, services_.fileSystem, services_.driveQuery, services_.windowSystem,
-              services_.decimalSeparator)
+              services_.decimalSeparator),
+      cob1FileName_(kDefaultSaveName)
 {
     selection_.Drive1 = services_.fileSystem.currentDrive();
     selection_.Dir1 = services_.fileSystem.currentDirectory(selection_.Drive1).value_or("");
@@ -111,6 +114,39 @@ void mezumain::Command1_Click()
     }
     directorySurvey(lists_, module_, services_.windowSystem, services_.clock.now(),
                     selection_.Label1);
+}
+
+void mezumain::Command4_Click()
+{
+    const CommandScope scope{commandRunning_};
+    if (!scope.entered() || services_.printer == nullptr) {
+        return;
+    }
+    if (!printReport(lists_, *services_.printer)) {
+        services_.windowSystem.messageBox(std::string{kPrinterErrorMessage});
+    }
+}
+
+void mezumain::Command5_Click()
+{
+    const CommandScope scope{commandRunning_};
+    if (!scope.entered() || services_.saveDialog == nullptr || services_.encoder == nullptr ||
+        services_.fileWriter == nullptr) {
+        return;
+    }
+    const std::optional<std::string> chosen =
+        services_.saveDialog->askFileName(kSaveFilter, cob1FileName_);
+    if (!chosen) {
+        return;
+    }
+    cob1FileName_ = *chosen;
+    if (utf16Length(cob1FileName_) < kShortestSaveName) {
+        return;
+    }
+    std::string error;
+    if (!saveReport(lists_, cob1FileName_, *services_.encoder, *services_.fileWriter, error)) {
+        services_.windowSystem.messageBox(std::string{kSaveErrorMessage});
+    }
 }
 
 void mezumain::pgm_Click()

@@ -17,6 +17,10 @@
 #include "platform/clock.h"
 #include "platform/drive_query.h"
 #include "platform/file_system.h"
+#include "platform/printer.h"
+#include "platform/report_file_writer.h"
+#include "platform/save_dialog.h"
+#include "platform/text_encoder.h"
 #include "platform/window_system.h"
 
 namespace mezu {
@@ -30,6 +34,11 @@ public:
         WindowSystem& windowSystem;
         const Clock& clock;
         std::string decimalSeparator = ".";
+        // The output commands' services; a command whose services are missing does nothing.
+        SaveDialog* saveDialog = nullptr;
+        const TextEncoder* encoder = nullptr;
+        ReportFileWriter* fileWriter = nullptr;
+        Printer* printer = nullptr;
     };
 
     // Creates the window on the process's current drive and directory; Label1 stays empty
@@ -62,6 +71,14 @@ public:
 
     // The directory size survey of the directory in Label1.
     void Command1_Click();
+    // Prints the report on the default printer; a failure shows "プリンターエラーです".
+    void Command4_Click();
+    // Saves the report to the file named in the Save dialog Cob1 (Shift_JIS, CR LF). A
+    // cancelled dialog writes nothing; a failed save shows "ファイル出力エラーです" and leaves
+    // any existing file as it was.
+    void Command5_Click();
+    // The file name the Save dialog starts from: "MEZU.TXT", then the last name chosen.
+    const std::string& Cob1FileName() const { return cob1FileName_; }
     // Sorts List1 largest first.
     void sortcmd();
 
@@ -91,6 +108,7 @@ private:
     Selection selection_;
     mezucom module_;
     bool commandRunning_ = false;
+    std::string cob1FileName_;
 };
 
 }  // namespace mezu

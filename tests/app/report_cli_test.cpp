@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <map>
 #include <sstream>
 
 #include "fake_file_system.h"
@@ -45,7 +46,10 @@ protected:
                 fs->addFile("C:\\file", 1);
                 auto query = std::make_unique<test::FakeDriveQuery>();
                 query->set('C', test::driveWithCluster(4096));
-                return ReportPlatform{std::move(fs), std::move(query), std::make_unique<test::FixedClock>()};
+                auto writer = std::make_unique<test::MemoryFileWriter>(savedFiles);
+                writer->failing = failWrites;
+                return ReportPlatform{std::move(fs), std::move(query), std::make_unique<test::FixedClock>(),
+                                      std::make_unique<test::PassThroughEncoder>(), std::move(writer)};
             },
             outOverride != nullptr ? *outOverride : out, err, progress};
         const int status = runMezuReport(args, environment);
@@ -53,6 +57,8 @@ protected:
     }
 
     std::vector<DriveOption> requestedDrives;
+    bool failWrites = false;
+    std::shared_ptr<test::MemoryFileWriter::Files> savedFiles = std::make_shared<test::MemoryFileWriter::Files>();
 };
 
 TEST_F(ReportCliTest, SurveyPrintsTheWholeReport)
@@ -95,7 +101,8 @@ TEST_F(ReportCliTest, UsageErrorsExitTwo)
         {"--drive"},
         {"--drive", "A=/x", "survey"},
         {"--drive", "C", "survey"},
-        {"-o", "out.txt", "survey"},
+        {"-o"},
+        {"survey", "--output="},
         {"drives"},
         {"all-drives"},
     };
@@ -139,6 +146,26 @@ TEST_F(ReportCliTest, ProgressIsShownOnlyWhenAskedAndClearedAtTheEnd)
     ASSERT_GE(shown.err.size(), clearLine.size());
     EXPECT_EQ(shown.err.substr(shown.err.size() - clearLine.size()), clearLine);
     EXPECT_EQ(splitLines(shown.out).size(), splitLines(quiet.out).size());
+}
+
+TEST_F(ReportCliTest, OutputOptionSavesTheReportInsteadOfPrintingIt)
+{
+    const Run printed = run({"survey", "C:\\DATA"});
+    const Run saved = run({"-o", "/reports/a.txt", "survey", "C:\\DATA"});
+    EXPECT_EQ(saved.status, kExitSuccess);
+    EXPECT_EQ(saved.out, "");
+    std::string expected;
+    for (const std::string& line : splitLines(printed.out)) {
+        expected += line + "\r\n";
+    }
+    EXPECT_EQ(savedFiles->at("/reports/a.txt"), expected);
+    EXPECT_EQ(run({"survey", "--output=b.txt", "C:\\DATA"}).status, kExitSuccess);
+    EXPECT_EQ(savedFiles->count("b.txt"), 1u);
+
+    failWrites = true;
+    const Run failed = run({"survey", "-o", "/reports/a.txt", "C:\\DATA"});
+    EXPECT_EQ(failed.status, kExitFailure);
+    EXPECT_EQ(failed.err, "mezu-report: /reports/a.txt: No space left on device\n");
 }
 
 TEST_F(ReportCliTest, OutputThatCannotBeWrittenFails)

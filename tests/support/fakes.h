@@ -3,13 +3,20 @@
 #pragma once
 
 #include <functional>
+#include <deque>
 #include <map>
+#include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
 #include "model/path_text.h"
 #include "platform/clock.h"
 #include "platform/drive_query.h"
+#include "platform/printer.h"
+#include "platform/report_file_writer.h"
+#include "platform/save_dialog.h"
+#include "platform/text_encoder.h"
 #include "platform/window_system.h"
 
 namespace mezu::test {
@@ -67,6 +74,85 @@ public:
     std::function<void()> onYield;
     std::vector<MousePointer> pointers;
     std::vector<std::string> messages;
+};
+
+// Leaves texts as UTF-8, so tests of the commands read the saved lines back as they were.
+class PassThroughEncoder final : public TextEncoder {
+public:
+    std::string encode(std::string_view utf8) const override { return std::string{utf8}; }
+};
+
+// Keeps "files" in memory, in a map that may outlive the writer; can be made to fail like a
+// full disk.
+class MemoryFileWriter final : public ReportFileWriter {
+public:
+    using Files = std::map<std::string, std::string>;
+
+    explicit MemoryFileWriter(std::shared_ptr<Files> files = std::make_shared<Files>()) : files(std::move(files)) {}
+
+    bool replaceFile(const std::string& path, const std::string& bytes, std::string& error) override
+    {
+        if (failing) {
+            error = "No space left on device";
+            return false;
+        }
+        (*files)[path] = bytes;
+        return true;
+    }
+
+    bool failing = false;
+    std::shared_ptr<Files> files;
+};
+
+// Answers each showing of the dialog with the next scripted answer (nullopt: cancelled).
+class ScriptedSaveDialog final : public SaveDialog {
+public:
+    std::optional<std::string> askFileName(std::string_view filter, const std::string& presetName) override
+    {
+        filters.emplace_back(filter);
+        presets.push_back(presetName);
+        if (answers.empty()) {
+            return std::nullopt;
+        }
+        std::optional<std::string> answer = answers.front();
+        answers.pop_front();
+        return answer;
+    }
+
+    std::deque<std::optional<std::string>> answers;
+    std::vector<std::string> filters;
+    std::vector<std::string> presets;
+};
+
+// Records the document; `failAtLine` makes that line's printing fail (0 fails the setting).
+class RecordingPrinter final : public Printer {
+public:
+    bool setCopies(int count) override
+    {
+        copies = count;
+        return failAtLine != 0;
+    }
+    bool printLine(const std::string& text) override
+    {
+        if (static_cast<int>(lines.size()) + 1 == failAtLine) {
+            return false;
+        }
+        lines.push_back(text);
+        return true;
+    }
+    bool endDocument() override
+    {
+        ended = !failToEnd;
+        return !failToEnd;
+    }
+    void discardDocument() override { discarded = true; }
+
+    int failAtLine = -1;
+    bool failToEnd = false;
+    int copies = 0;
+    std::vector<std::string> lines;
+    bool ended = false;
+    bool discarded = false;
 };
 
 }  // namespace mezu::test

@@ -1,6 +1,7 @@
 // The Qt window on the offscreen platform, driven as a user would: clicks, keys, menu items.
 #include <QApplication>
 #include <QComboBox>
+#include <QFileDialog>
 #include <QLabel>
 #include <QListWidget>
 #include <QMenuBar>
@@ -15,6 +16,11 @@
 #include "fakes.h"
 #include "ui/mezumain.h"
 #include "ui/qt/mezumain_view.h"
+#include "output/report_output.h"
+#include "platform/posix/atomic_file_writer.h"
+#include "platform/posix/iconv_encoder.h"
+#include "temp_tree.h"
+#include "ui/qt/qt_save_dialog.h"
 #include "ui/qt/qt_window_system.h"
 #include "ui/qt/window_layout.h"
 
@@ -89,6 +95,7 @@ private slots:
     void controlsAreDisabledWhileASurveyRuns();
     void helpItemsShowTheirBoxes();
     void tabReachesTheHiddenButton();
+    void saveButtonAsksForANameAndWritesShiftJis();
     void closingDuringASurveyStopsIt();
 };
 
@@ -273,6 +280,54 @@ void MezuMainViewTest::tabReachesTheHiddenButton()
     QVERIFY(order.indexOf(f.view->Command3()) == order.size() - 2);
     QTest::keyClick(f.view->Command2(), Qt::Key_Space);
     QVERIFY(f.view->isVisible());
+}
+
+void MezuMainViewTest::saveButtonAsksForANameAndWritesShiftJis()
+{
+    QCOMPARE(qtNameFilters("ﾃｷｽﾄﾌｧｲﾙ|*.txt|All Files|*.*|"),
+             (QStringList{QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("All Files (*.*)")}));
+
+    test::TempTree directory;
+    Fixture f;
+    QtSaveDialog dialog{f.view.get()};
+    posix::IconvShiftJisEncoder encoder;
+    posix::AtomicFileWriter writer;
+    mezumain window{{f.fs, f.drives, f.windowSystem, f.clock, ".", &dialog, &encoder, &writer, nullptr}};
+    MezuMainView view{window, f.windowSystem};
+    window.Form_Load();
+    window.Command1_Click();
+
+    const QString target = QString::fromStdString(directory.path("report.txt"));
+    QStringList offeredFilters;
+    QString offeredName;
+    auto answer = [&](bool accept) {
+        QTimer::singleShot(0, [&, accept] {
+            auto* shown = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(shown != nullptr);
+            offeredFilters = shown->nameFilters();
+            offeredName = shown->selectedFiles().value(0);
+            if (accept) {
+                shown->selectFile(target);
+                static_cast<QDialog*>(shown)->accept();
+            } else {
+                shown->reject();
+            }
+        });
+    };
+    answer(false);
+    QTest::mouseClick(view.Command5(), Qt::LeftButton);
+    QVERIFY(offeredName.endsWith(QStringLiteral("MEZU.TXT")));
+    QCOMPARE(offeredFilters.size(), 2);
+    QVERIFY(!QFile::exists(target));
+
+    answer(true);
+    QTest::mouseClick(view.Command5(), Qt::LeftButton);
+    QFile saved{target};
+    QVERIFY(saved.open(QIODevice::ReadOnly));
+    const QByteArray bytes = saved.readAll();
+    QCOMPARE(bytes.toStdString(), reportFileBytes(window.lists(), encoder));
+    QVERIFY(bytes.contains("\x83\x66\x83\x42\x83\x8C\x83\x4E\x83\x67\x83\x8A"));  // ディレクトリ
+    QCOMPARE(window.Cob1FileName(), target.toStdString());
 }
 
 void MezuMainViewTest::closingDuringASurveyStopsIt()

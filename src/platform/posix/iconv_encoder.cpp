@@ -1,0 +1,70 @@
+#include "platform/posix/iconv_encoder.h"
+
+#include <iconv.h>
+
+#include <algorithm>
+#include <cerrno>
+
+namespace mezu::posix {
+namespace {
+
+constexpr const char* kCodePage = "CP932";
+constexpr const char* kSourceEncoding = "UTF-8";
+constexpr char kReplacement = '?';
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+constexpr std::size_t kConversionFailed = static_cast<std::size_t>(-1);
+
+// The length of the UTF-8 sequence that starts with `lead`, 1 for a byte that starts none.
+std::size_t sequenceLength(unsigned char lead)
+{
+    if (lead >= 0xF0 && lead <= 0xF4) return 4;
+    if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
+    if (lead >= 0xC2) return 2;
+    return 1;
+}
+
+}  // namespace
+
+std::string IconvShiftJisEncoder::encode(std::string_view utf8) const
+{
+    const iconv_t converter = ::iconv_open(kCodePage, kSourceEncoding);
+    if (converter == kNoConverter) {
+        return std::string(utf8.size(), kReplacement);
+    }
+    std::string encoded;
+    std::string buffer(utf8.size() * 2 + 16, '\0');
+    char* in = const_cast<char*>(utf8.data());
+    std::size_t inLeft = utf8.size();
+    while (inLeft > 0) {
+        char* out = buffer.data();
+        std::size_t outLeft = buffer.size();
+        const std::size_t result = ::iconv(converter, &in, &inLeft, &out, &outLeft);
+        encoded.append(buffer.data(), buffer.size() - outLeft);
+        if (result != kConversionFailed) {
+            break;
+        }
+        if (errno == E2BIG) {
+            continue;
+        }
+        // A character with no Shift_JIS form, or bytes that are not UTF-8: one "?" for the
+        // character (or the lone byte), then go on after it.
+        std::size_t skip = std::min(sequenceLength(static_cast<unsigned char>(*in)), inLeft);
+        if (errno == EINVAL || errno == EILSEQ) {
+            for (std::size_t i = 1; i < skip; ++i) {
+                const auto next = static_cast<unsigned char>(in[i]);
+                if ((next & 0xC0) != 0x80) {
+                    skip = i;
+                    break;
+                }
+            }
+        }
+        encoded += kReplacement;
+        in += skip;
+        inLeft -= skip;
+        ::iconv(converter, nullptr, nullptr, nullptr, nullptr);
+    }
+    ::iconv_close(converter);
+    return encoded;
+}
+
+}  // namespace mezu::posix

@@ -1,0 +1,13 @@
+// The Shift_JIS (code page 932) encoder over glibc's iconv.
+#pragma once
+
+#include "platform/text_encoder.h"
+
+namespace mezu::posix {
+
+class IconvShiftJisEncoder final : public TextEncoder {
+public:
+    std::string encode(std::string_view utf8) const override;
+};
+
+}  // namespace mezu::posix

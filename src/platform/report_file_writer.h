@@ -1,0 +1,17 @@
+// Writes a report file as a whole: either the file then holds exactly the bytes given, or it
+// is left as it was.
+#pragma once
+
+#include <string>
+
+namespace mezu {
+
+class ReportFileWriter {
+public:
+    virtual ~ReportFileWriter() = default;
+    // Creates or replaces the file at `path` with `bytes`. On failure returns false, leaves any
+    // existing file untouched, and sets `error` to a reason a user can read.
+    virtual bool replaceFile(const std::string& path, const std::string& bytes, std::string& error) = 0;
+};
+
+}  // namespace mezu

@@ -1,0 +1,39 @@
+#include "ui/qt/qt_save_dialog.h"
+
+#include <QFileDialog>
+
+namespace mezu {
+namespace {
+
+constexpr QChar kFilterSeparator = u'|';
+
+}  // namespace
+
+QStringList qtNameFilters(std::string_view filter)
+{
+    const QStringList parts = QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size()))
+                                  .split(kFilterSeparator);
+    QStringList filters;
+    for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
+        if (!parts[i].isEmpty()) {
+            filters << QStringLiteral("%1 (%2)").arg(parts[i], parts[i + 1]);
+        }
+    }
+    return filters;
+}
+
+std::optional<std::string> QtSaveDialog::askFileName(std::string_view filter, const std::string& presetName)
+{
+    QFileDialog dialog{parent_};
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    dialog.setFileMode(QFileDialog::AnyFile);
+    dialog.setNameFilters(qtNameFilters(filter));
+    dialog.selectFile(QString::fromUtf8(presetName.data(), static_cast<qsizetype>(presetName.size())));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    const QByteArray chosen = QFile::encodeName(dialog.selectedFiles().constFirst());
+    return std::string{chosen.constData(), static_cast<std::size_t>(chosen.size())};
+}
+
+}  // namespace mezu
