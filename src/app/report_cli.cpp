@@ -14,10 +14,16 @@ constexpr std::string_view kProgramName = "mezu-report";
 
 constexpr std::string_view kUsage =
     "Usage: mezu-report [--drive X=DIR]... [-o FILE] survey [DIR]\n"
+    "       mezu-report [--drive X=DIR]... [-o FILE] drives\n"
+    "       mezu-report [--drive X=DIR]... [-o FILE] all-drives\n"
     "\n"
-    "Surveys how much disk space DIR (default: the working directory) and each of its\n"
-    "immediate subdirectories occupy, counting every file in whole clusters of its drive,\n"
-    "and prints the report, largest first, in UTF-8.\n"
+    "survey      how much disk space DIR (default: the working directory) and each of its\n"
+    "            immediate subdirectories occupy, counting every file in whole clusters of\n"
+    "            its drive, largest first\n"
+    "drives      the space and geometry of every drive from C: to Z:\n"
+    "all-drives  the top-level directories of every drive, drive by drive, largest first\n"
+    "\n"
+    "The report is printed in UTF-8.\n"
     "\n"
     "DIR is a path of this system or a drive path such as C:\\home. Hidden entries (names\n"
     "beginning with \".\"), symbolic links, special files and other file systems mounted\n"
@@ -121,16 +127,16 @@ ParseResult parseArguments(const std::vector<std::string>& args)
         result.error = "no command given";
         return result;
     }
-    if (options.command == "drives" || options.command == "all-drives") {
-        result.error = "the command '" + options.command + "' is not available in this version";
-        return result;
-    }
-    if (options.command != "survey") {
+    if (options.command != "survey" && options.command != "drives" && options.command != "all-drives") {
         result.error = "unknown command '" + options.command + "'";
         return result;
     }
-    if (options.operands.size() > 1) {
+    if (options.command == "survey" && options.operands.size() > 1) {
         result.error = "survey takes one directory at most";
+        return result;
+    }
+    if (options.command != "survey" && !options.operands.empty()) {
+        result.error = options.command + " takes no directory";
         return result;
     }
     result.options = std::move(options);
@@ -146,19 +152,41 @@ bool writeReport(const WindowLists& lists, std::ostream& out)
     return static_cast<bool>(out);
 }
 
-int survey(const Options& options, ReportPlatform& platform, const ReportEnvironment& environment)
+// Sends the report to the output file or standard output; returns the exit status.
+int deliverReport(const WindowLists& lists, const Options& options, ReportPlatform& platform,
+                  const ReportEnvironment& environment)
 {
-    const std::string requested = options.operands.empty() ? "." : options.operands.front();
-    const ResolvedDirectory directory = platform.fileSystem->resolveDirectory(requested);
-    if (!directory.error.empty()) {
-        environment.err << kProgramName << ": " << requested << ": " << directory.error << '\n';
+    if (options.outputFile) {
+        std::string error;
+        if (!saveReport(lists, *options.outputFile, *platform.encoder, *platform.fileWriter, error)) {
+            environment.err << kProgramName << ": " << *options.outputFile << ": " << error << '\n';
+            return kExitFailure;
+        }
+        return kExitSuccess;
+    }
+    if (!writeReport(lists, environment.out)) {
+        environment.err << kProgramName << ": standard output: write error\n";
         return kExitFailure;
     }
+    return kExitSuccess;
+}
+
+int runCommand(const Options& options, ReportPlatform& platform, const ReportEnvironment& environment)
+{
     FileSystem& fileSystem = *platform.fileSystem;
-    if (!fileSystem.changeDrive(directory.drivePath.front()) ||
-        !fileSystem.changeDirectory(directory.drivePath)) {
-        environment.err << kProgramName << ": " << requested << ": cannot be opened\n";
-        return kExitFailure;
+    if (options.command == "survey") {
+        // The survey starts where the window would after start-up in DIR.
+        const std::string requested = options.operands.empty() ? "." : options.operands.front();
+        const ResolvedDirectory directory = fileSystem.resolveDirectory(requested);
+        if (!directory.error.empty()) {
+            environment.err << kProgramName << ": " << requested << ": " << directory.error << '\n';
+            return kExitFailure;
+        }
+        if (!fileSystem.changeDrive(directory.drivePath.front()) ||
+            !fileSystem.changeDirectory(directory.drivePath)) {
+            environment.err << kProgramName << ": " << requested << ": cannot be opened\n";
+            return kExitFailure;
+        }
     }
 
     ProgressWindowSystem windowSystem{environment.showProgress ? &environment.err : nullptr};
@@ -166,23 +194,15 @@ int survey(const Options& options, ReportPlatform& platform, const ReportEnviron
                      environment.decimalSeparator}};
     windowSystem.watch(window.lists());
     window.Form_Load();
-    window.Command1_Click();
+    if (options.command == "survey") {
+        window.Command1_Click();
+    } else if (options.command == "drives") {
+        window.Command3_Click();
+    } else {
+        window.Command2_Click();
+    }
     windowSystem.finish();
-
-    if (options.outputFile) {
-        std::string error;
-        if (!saveReport(window.lists(), *options.outputFile, *platform.encoder, *platform.fileWriter,
-                        error)) {
-            environment.err << kProgramName << ": " << *options.outputFile << ": " << error << '\n';
-            return kExitFailure;
-        }
-        return kExitSuccess;
-    }
-    if (!writeReport(window.lists(), environment.out)) {
-        environment.err << kProgramName << ": standard output: write error\n";
-        return kExitFailure;
-    }
-    return kExitSuccess;
+    return deliverReport(window.lists(), options, platform, environment);
 }
 
 }  // namespace
@@ -209,7 +229,7 @@ int runMezuReport(const std::vector<std::string>& args, const ReportEnvironment&
         environment.err << kProgramName << ": " << std::get<std::string>(made) << '\n';
         return kExitFailure;
     }
-    return survey(*parsed.options, std::get<ReportPlatform>(made), environment);
+    return runCommand(*parsed.options, std::get<ReportPlatform>(made), environment);
 }
 
 }  // namespace mezu

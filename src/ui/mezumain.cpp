@@ -3,6 +3,8 @@
 #include "model/path_text.h"
 #include "model/text_order.h"
 #include "output/report_output.h"
+#include "driveinfo/drive_report.h"
+#include "survey/all_drives_survey.h"
 #include "survey/directory_survey.h"
 #include "survey/sortcmd.h"
 #include "ui/help_texts.h"
@@ -114,6 +116,31 @@ void mezumain::Command1_Click()
     }
     directorySurvey(lists_, module_, services_.windowSystem, services_.clock.now(),
                     selection_.Label1);
+}
+
+void mezumain::Command2_Click()
+{
+    const CommandScope scope{commandRunning_};
+    if (!scope.entered() || module_.stopRequested()) {
+        return;
+    }
+    allDrivesSurvey(lists_, module_, services_.windowSystem, services_.clock.now());
+    requerySelectedDrive();
+}
+
+void mezumain::Command3_Click()
+{
+    const CommandScope scope{commandRunning_};
+    if (!scope.entered()) {
+        return;
+    }
+    driveInformationReport(lists_, module_, services_.clock.now());
+    requerySelectedDrive();
+}
+
+void mezumain::requerySelectedDrive()
+{
+    module_.drvinfo(selection_.Dir1);
 }
 
 void mezumain::Command4_Click()

@@ -71,6 +71,10 @@ public:
 
     // The directory size survey of the directory in Label1.
     void Command1_Click();
+    // The all-drives directory survey (the button out of view, reached through the focus order).
+    void Command2_Click();
+    // The all-drives information report.
+    void Command3_Click();
     // Prints the report on the default printer; a failure shows "プリンターエラーです".
     void Command4_Click();
     // Saves the report to the file named in the Save dialog Cob1 (Shift_JIS, CR LF). A
@@ -100,6 +104,9 @@ private:
     // Sets Dir1's path (a drive designation "D:" opens that drive's current directory) and
     // raises Dir1_Change. Returns false, changing nothing, for a directory that cannot be opened.
     bool setDir1Path(const std::string& path);
+    // After a command that queried every drive: dlist and the cluster size describe the
+    // selected directory's drive again, so that a survey that follows rounds correctly.
+    void requerySelectedDrive();
     // The drive's current directory, or its root if that has gone; empty if neither opens.
     std::string openableDirectoryOfDrive(char drive);
 

@@ -94,6 +94,46 @@ else
     echo "FAIL - saved report"; cat "$work/diff"; failures=$((failures + 1))
 fi
 
+# Drive figures against df and stat -f, for the root file system, a tmpfs and our tree.
+drives_report=$("$report" --drive C=/ --drive D=/dev/shm --drive E="$work" drives)
+for pair in C:/ D:/dev/shm E:"$work"; do
+    letter=${pair%%:*} root=${pair#*:}
+    checks=$((checks + 1))
+    read -r size avail < <(df -B1 --output=size,avail "$root" | tail -1)
+    block=$(stat -f -c %S "$root")
+    space=$(printf '%s\n' "$drives_report" | grep "^$letter drive:")
+    geometry=$(printf '%s\n' "$drives_report" | grep -A1 "^$letter drive:" | tail -1)
+    total=$(sed -n 's/.*Total = \([0-9]*\) MB.*/\1/p' <<<"$space")
+    free=$(sed -n 's/.*Free = \([0-9]*\) MB.*/\1/p' <<<"$space")
+    shown_block=$(sed -n 's/.*Block =  \([0-9]*\) B$/\1/p' <<<"$geometry")
+    expected_free=$((avail / 1048576))
+    drift=$((free > expected_free ? free - expected_free : expected_free - free))
+    if [ "$total" = $((size / 1048576)) ] && [ "$shown_block" = "$block" ] && [ "$drift" -le 64 ]; then
+        echo "ok - drive $letter: ($root) matches df and stat -f"
+    else
+        echo "FAIL - drive $letter: ($root): '$space' '$geometry' vs size $size avail $avail block $block"
+        failures=$((failures + 1))
+    fi
+done
+
+# The all-drives survey: each drive's top-level directories, sorted, figures as find has them.
+sections=$("$report" --drive C="$gen/d1" --drive E="$gen/d2" all-drives)
+for pair in C:"$gen/d1" E:"$gen/d2"; do
+    letter=${pair%%:*} root=${pair#*:}
+    checks=$((checks + 1))
+    section=$(printf '%s\n' "$sections" | grep "MB - $letter:")
+    cluster=$(stat -f -c %S "$root")
+    got=$(printf '%s\n' "$section" | sed -n 's/^[0-9]\{4,\}\.[0-9][0-9]MB - \(.*[^ ]\) *= ([0-9.]*KB) (\([0-9]*\) B)$/\2 \1/p' |
+          while read -r bytes path; do rel=${path#"$letter":\\}; printf '%s %s\n' "$bytes" "$root/${rel//\\//}"; done | sort)
+    want=$(bash "$self" --expected "$root" "$cluster" | grep -v " $root\$")
+    if [ "$got" = "$want" ] && [ "$section" = "$(printf '%s\n' "$section" | sort -r)" ]; then
+        echo "ok - all-drives section of $letter: sorted, $(printf '%s\n' "$section" | wc -l) lines as find has them"
+    else
+        echo "FAIL - all-drives section of $letter:"; diff <(printf '%s\n' "$want") <(printf '%s\n' "$got")
+        failures=$((failures + 1))
+    fi
+done
+
 # A real directory of this system, surveyed where it lies.
 for real in /usr/share/doc /usr/include /etc; do
     if [ -d "$real" ]; then

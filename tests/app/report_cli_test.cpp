@@ -103,8 +103,8 @@ TEST_F(ReportCliTest, UsageErrorsExitTwo)
         {"--drive", "C", "survey"},
         {"-o"},
         {"survey", "--output="},
-        {"drives"},
-        {"all-drives"},
+        {"drives", "C:\\DATA"},
+        {"all-drives", "x"},
     };
     for (const Lines& args : cases) {
         const Run result = run(args);
@@ -112,7 +112,24 @@ TEST_F(ReportCliTest, UsageErrorsExitTwo)
         EXPECT_EQ(result.out, "");
         EXPECT_NE(result.err.find("Try 'mezu-report --help'"), std::string::npos);
     }
-    EXPECT_NE(run({"drives"}).err.find("'drives' is not available"), std::string::npos);
+    EXPECT_NE(run({"drives", "x"}).err.find("drives takes no directory"), std::string::npos);
+}
+
+TEST_F(ReportCliTest, DrivesAndAllDrivesPrintTheirReports)
+{
+    const Run drivesReport = run({"drives"});
+    EXPECT_EQ(drivesReport.status, kExitSuccess);
+    const Lines drivesLines = splitLines(drivesReport.out);
+    ASSERT_EQ(drivesLines.size(), 10u);
+    EXPECT_EQ(drivesLines[6], std::string(51, '-'));
+    EXPECT_EQ(drivesLines[7], "C drive: Total = 255 MB, Free = 125 MB");
+
+    const Run allDrives = run({"all-drives"});
+    EXPECT_EQ(allDrives.status, kExitSuccess);
+    EXPECT_EQ(splitLines(allDrives.out),
+              (Lines{" ", " ", "ディレクトリ容量調査ツール　Ver 1.10", " ",
+                     "実施日時：1998年10月23日(金)－14時05分09秒", " ", std::string(48, '-'),
+                     "0000.02MB - C:\\DATA               = (20.0KB) (20480 B)", std::string(48, '-')}));
 }
 
 TEST_F(ReportCliTest, HelpAndVersion)

@@ -157,6 +157,8 @@ void MezuMainView::buildControls()
     command4_ = button(client, QStringLiteral("印　刷"), layout::kCommand4);
     command2_ = button(client, QStringLiteral("Command2"), layout::kCommand2);
     connect(command1_, &QPushButton::clicked, this, [this] { runCommand(&mezumain::Command1_Click); });
+    connect(command2_, &QPushButton::clicked, this, [this] { runCommand(&mezumain::Command2_Click); });
+    connect(command3_, &QPushButton::clicked, this, [this] { runCommand(&mezumain::Command3_Click); });
     connect(command4_, &QPushButton::clicked, this, [this] { runCommand(&mezumain::Command4_Click); });
     connect(command5_, &QPushButton::clicked, this, [this] { runCommand(&mezumain::Command5_Click); });
 

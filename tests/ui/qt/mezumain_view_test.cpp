@@ -279,7 +279,17 @@ void MezuMainViewTest::tabReachesTheHiddenButton()
     QCOMPARE(order.last(), static_cast<QWidget*>(f.view->Command2()));
     QVERIFY(order.indexOf(f.view->Command3()) == order.size() - 2);
     QTest::keyClick(f.view->Command2(), Qt::Key_Space);
-    QVERIFY(f.view->isVisible());
+    QCOMPARE(f.window.lists().List2.count(), 7u);
+    QCOMPARE(shownLines(f.view->List1()), modelLines(f.window.lists().List1));
+    QCOMPARE(f.view->List1()->item(f.view->List1()->count() - 1)->text(), QString(48, u'-'));
+    QCOMPARE(shownLines(f.view->dlist()).value(0), QStringLiteral("C drive: Total = 255 MB, Free = 125 MB"));
+
+    QTest::mouseClick(f.view->Command3(), Qt::LeftButton);
+    QCOMPARE(shownLines(f.view->List1()),
+             (QStringList{QString(51, u'-'), QStringLiteral("C drive: Total = 255 MB, Free = 125 MB"),
+                          QStringLiteral("   Sector =  512 , Claster =  8 , Block =  4096 B"), QString(51, u'-'),
+                          QStringLiteral("D drive: Total = 2047 MB, Free = 1000 MB"),
+                          QStringLiteral("   Sector =  512 , Claster =  64 , Block =  32768 B"), QString(51, u'-')}));
 }
 
 void MezuMainViewTest::saveButtonAsksForANameAndWritesShiftJis()

@@ -1,0 +1,16 @@
+#include "model/drive_letters.h"
+
+#include "model/path_text.h"
+
+namespace mezu {
+
+std::vector<std::string> surveyedDriveRoots()
+{
+    std::vector<std::string> roots;
+    for (char letter = 'C'; letter <= 'Z'; ++letter) {
+        roots.push_back(driveRoot(letter));
+    }
+    return roots;
+}
+
+}  // namespace mezu

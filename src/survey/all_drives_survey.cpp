@@ -1,0 +1,49 @@
+#include "survey/all_drives_survey.h"
+
+#include "model/drive_letters.h"
+#include "survey/report_header.h"
+#include "survey/sortcmd.h"
+
+namespace mezu {
+
+void allDrivesSurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSystem,
+                     const LocalDateTime& when)
+{
+    constexpr int kAnswered = 0;
+
+    lists.List1.clear();
+    lists.List2.clear();
+    lists.List3.clear();
+    lists.List4.clear();
+    appendHeaderBlock(lists.List2, when);
+    lists.List2.add(std::string{kSectionRule});
+
+    for (const std::string& root : surveyedDriveRoots()) {
+        if (module.stopRequested()) {
+            break;
+        }
+        if (module.drvinfo(root) != kAnswered) {
+            continue;
+        }
+        lists.List1.clear();
+        module.sublist(root);
+        const std::size_t directories = lists.wkList2.count();
+        for (std::size_t i = 0; i < directories && !module.stopRequested(); ++i) {
+            const std::string directory = lists.wkList2.line(i);
+            module.measure(directory);
+            windowSystem.yield();
+        }
+        sortLargestFirst(lists.List1);
+        lists.List1.add(std::string{kSectionRule});
+        for (const std::string& line : lists.List1.lines()) {
+            lists.List4.add(line);
+        }
+    }
+
+    lists.List1.clear();
+    for (const std::string& line : lists.List4.lines()) {
+        lists.List1.add(line);
+    }
+}
+
+}  // namespace mezu
