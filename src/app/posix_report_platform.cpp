@@ -9,9 +9,9 @@
 
 namespace mezu {
 
-std::variant<ReportPlatform, std::string> makePosixReportPlatform(
-    const std::vector<DriveOption>& drives)
+std::variant<ReportPlatform, std::string> makePosixReportPlatform(const PlatformOptions& options)
 {
+    const std::vector<DriveOption>& drives = options.drives;
     posix::DriveTable table;
     if (drives.empty()) {
         table = posix::defaultDriveTable();
@@ -27,7 +27,8 @@ std::variant<ReportPlatform, std::string> makePosixReportPlatform(
         table = std::move(std::get<posix::DriveTable>(made));
     }
     ReportPlatform platform;
-    platform.fileSystem = std::make_unique<posix::PosixFileSystem>(table);
+    platform.fileSystem = std::make_unique<posix::PosixFileSystem>(
+        table, options.readerThreads == 0 ? posix::defaultReaderThreads() : options.readerThreads);
     platform.driveQuery = std::make_unique<posix::PosixDriveQuery>(table);
     platform.clock = std::make_unique<posix::PosixClock>();
     platform.encoder = std::make_unique<posix::IconvShiftJisEncoder>();

@@ -6,7 +6,6 @@
 
 namespace mezu {
 
-std::variant<ReportPlatform, std::string> makePosixReportPlatform(
-    const std::vector<DriveOption>& drives);
+std::variant<ReportPlatform, std::string> makePosixReportPlatform(const PlatformOptions& options);
 
 }  // namespace mezu

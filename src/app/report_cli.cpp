@@ -35,13 +35,17 @@ constexpr std::string_view kUsage =
     "  -o, --output FILE\n"
     "                 save the report to FILE as the window's save command does\n"
     "                 (Shift_JIS, CR LF), replacing FILE whole, instead of printing it\n"
+    "  --threads N    read directories with N threads (default: one per core); 1 suits\n"
+    "                 spinning disks, where reading in parallel is slower\n"
     "  -h, --help     show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
     "Exit status: 0 on success, 1 when DIR or a drive cannot be used, 2 on a usage error.\n";
 
+constexpr unsigned kMostThreads = 64;
+
 struct Options {
-    std::vector<DriveOption> drives;
+    PlatformOptions platform;
     std::optional<std::string> outputFile;
     std::string command;
     std::vector<std::string> operands;
@@ -107,7 +111,22 @@ ParseResult parseArguments(const std::vector<std::string>& args)
                                spec + "'";
                 return result;
             }
-            options.drives.push_back(*drive);
+            options.platform.drives.push_back(*drive);
+        } else if (arg == "--threads" || arg.rfind("--threads=", 0) == 0) {
+            std::string count;
+            if (arg == "--threads") {
+                count = i + 1 < args.size() ? args[++i] : std::string{};
+            } else {
+                count = arg.substr(std::string_view{"--threads="}.size());
+            }
+            const bool digits = !count.empty() && count.size() <= 3 &&
+                                count.find_first_not_of("0123456789") == std::string::npos;
+            const unsigned threads = digits ? static_cast<unsigned>(std::stoul(count)) : 0;
+            if (threads < 1 || threads > kMostThreads) {
+                result.error = "--threads takes a number from 1 to " + std::to_string(kMostThreads);
+                return result;
+            }
+            options.platform.readerThreads = threads;
         } else if (arg == "-o" || arg == "--output" || arg.rfind("--output=", 0) == 0) {
             if (arg.rfind("--output=", 0) == 0) {
                 options.outputFile = arg.substr(std::string_view{"--output="}.size());
@@ -224,7 +243,7 @@ int runMezuReport(const std::vector<std::string>& args, const ReportEnvironment&
         return kExitUsage;
     }
 
-    std::variant<ReportPlatform, std::string> made = environment.makePlatform(parsed.options->drives);
+    std::variant<ReportPlatform, std::string> made = environment.makePlatform(parsed.options->platform);
     if (std::holds_alternative<std::string>(made)) {
         environment.err << kProgramName << ": " << std::get<std::string>(made) << '\n';
         return kExitFailure;

@@ -36,10 +36,15 @@ struct ReportPlatform {
     std::unique_ptr<ReportFileWriter> fileWriter;
 };
 
-// Builds the platform for the drives given with --drive (the machine's own drives when there
-// are none); a text names what is wrong when it cannot.
+// What the command line asks of the platform.
+struct PlatformOptions {
+    std::vector<DriveOption> drives;  // --drive; the machine's own drives when empty
+    unsigned readerThreads = 0;       // --threads; 0 for the platform's default
+};
+
+// Builds the platform; a text names what is wrong when it cannot.
 using PlatformFactory =
-    std::function<std::variant<ReportPlatform, std::string>(const std::vector<DriveOption>&)>;
+    std::function<std::variant<ReportPlatform, std::string>(const PlatformOptions&)>;
 
 struct ReportEnvironment {
     PlatformFactory makePlatform;

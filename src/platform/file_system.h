@@ -67,6 +67,12 @@ public:
     // directory cannot be read. The current directories are left as they are.
     virtual std::vector<std::string> subdirectoryNames(const std::string& drivePath) = 0;
 
+    // A command (a survey or a report) starts, or has ended. In between, a backend may keep
+    // what it read of each directory and answer later reads of it from memory, so that one
+    // command reads the disk once; after the end, every read sees the disk afresh.
+    virtual void commandStarted() {}
+    virtual void commandFinished() {}
+
     // Maps a path given by the user, a host path or a drive path, to the drive path of an
     // existing directory.
     virtual ResolvedDirectory resolveDirectory(const std::string& userPath) = 0;

@@ -11,16 +11,22 @@
 
 namespace mezu {
 
-// Marks a command as running for its lifetime; `entered()` is false when another already runs.
+// Marks a command as running for its lifetime, and tells the file system where the command
+// begins and ends; `entered()` is false when another command already runs.
 class mezumain::CommandScope {
 public:
-    explicit CommandScope(bool& running) : running_(running), entered_(!running)
+    CommandScope(bool& running, FileSystem& fileSystem)
+        : running_(running), fileSystem_(fileSystem), entered_(!running)
     {
-        running_ = true;
+        if (entered_) {
+            running_ = true;
+            fileSystem_.commandStarted();
+        }
     }
     ~CommandScope()
     {
         if (entered_) {
+            fileSystem_.commandFinished();
             running_ = false;
         }
     }
@@ -31,6 +37,7 @@ public:
 
 private:
     bool& running_;
+    FileSystem& fileSystem_;
     bool entered_;
 };
 
@@ -110,7 +117,7 @@ bool mezumain::setDir1Path(const std::string& path)
 
 void mezumain::Command1_Click()
 {
-    const CommandScope scope{commandRunning_};
+    const CommandScope scope{commandRunning_, services_.fileSystem};
     if (!scope.entered() || module_.stopRequested()) {
         return;
     }
@@ -120,7 +127,7 @@ void mezumain::Command1_Click()
 
 void mezumain::Command2_Click()
 {
-    const CommandScope scope{commandRunning_};
+    const CommandScope scope{commandRunning_, services_.fileSystem};
     if (!scope.entered() || module_.stopRequested()) {
         return;
     }
@@ -130,7 +137,7 @@ void mezumain::Command2_Click()
 
 void mezumain::Command3_Click()
 {
-    const CommandScope scope{commandRunning_};
+    const CommandScope scope{commandRunning_, services_.fileSystem};
     if (!scope.entered()) {
         return;
     }
@@ -145,7 +152,7 @@ void mezumain::requerySelectedDrive()
 
 void mezumain::Command4_Click()
 {
-    const CommandScope scope{commandRunning_};
+    const CommandScope scope{commandRunning_, services_.fileSystem};
     if (!scope.entered() || services_.printer == nullptr) {
         return;
     }
@@ -156,7 +163,7 @@ void mezumain::Command4_Click()
 
 void mezumain::Command5_Click()
 {
-    const CommandScope scope{commandRunning_};
+    const CommandScope scope{commandRunning_, services_.fileSystem};
     if (!scope.entered() || services_.saveDialog == nullptr || services_.encoder == nullptr ||
         services_.fileWriter == nullptr) {
         return;

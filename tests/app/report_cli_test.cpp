@@ -37,8 +37,9 @@ protected:
         std::ostringstream out;
         std::ostringstream err;
         const ReportEnvironment environment{
-            [this](const std::vector<DriveOption>& drives) -> std::variant<ReportPlatform, std::string> {
-                requestedDrives = drives;
+            [this](const PlatformOptions& options) -> std::variant<ReportPlatform, std::string> {
+                requestedDrives = options.drives;
+                requestedThreads = options.readerThreads;
                 auto fs = std::make_unique<test::FakeFileSystem>(std::vector<char>{'C'});
                 fs->addFile("C:\\DATA\\one", 1);
                 fs->addFile("C:\\DATA\\cluster", 4096);
@@ -57,6 +58,7 @@ protected:
     }
 
     std::vector<DriveOption> requestedDrives;
+    unsigned requestedThreads = 0;
     bool failWrites = false;
     std::shared_ptr<test::MemoryFileWriter::Files> savedFiles = std::make_shared<test::MemoryFileWriter::Files>();
 };
@@ -101,6 +103,9 @@ TEST_F(ReportCliTest, UsageErrorsExitTwo)
         {"--drive"},
         {"--drive", "A=/x", "survey"},
         {"--drive", "C", "survey"},
+        {"--threads", "0", "survey"},
+        {"--threads=x", "survey"},
+        {"--threads"},
         {"-o"},
         {"survey", "--output="},
         {"drives", "C:\\DATA"},
@@ -141,6 +146,16 @@ TEST_F(ReportCliTest, HelpAndVersion)
     const Run version = run({"--version"});
     EXPECT_EQ(version.status, kExitSuccess);
     EXPECT_EQ(version.out, "mezu-report 1.10\n");
+}
+
+TEST_F(ReportCliTest, ThreadsOptionReachesThePlatform)
+{
+    run({"survey", "C:\\DATA"});
+    EXPECT_EQ(requestedThreads, 0u) << "the platform's default";
+    run({"--threads", "1", "survey", "C:\\DATA"});
+    EXPECT_EQ(requestedThreads, 1u);
+    run({"--threads=4", "survey", "C:\\DATA"});
+    EXPECT_EQ(requestedThreads, 4u);
 }
 
 TEST_F(ReportCliTest, DriveOptionsAccumulateInEitherForm)

@@ -13,6 +13,9 @@
 #include <cstring>
 #include <iterator>
 #include <memory>
+#include <thread>
+
+#include "platform/posix/posix_attributes.h"
 
 namespace mezu::posix {
 namespace {
@@ -22,45 +25,10 @@ constexpr int kChildOpenFlags = kDirectoryOpenFlags | O_NOFOLLOW;
 // Descriptors kept open for the levels nearest the root; deeper levels but the last are
 // reopened when the walk climbs back to them, so that any depth fits the descriptor limit.
 constexpr std::size_t kHeldLevels = 64;
-constexpr char kDriveNameSeparator = '/';
-constexpr char kHostNameBackslash = '\\';
 
 char upper(char c)
 {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-std::string toDriveName(std::string name)
-{
-    std::replace(name.begin(), name.end(), kHostNameBackslash, kDriveNameSeparator);
-    return name;
-}
-
-std::string toHostName(std::string name)
-{
-    std::replace(name.begin(), name.end(), kDriveNameSeparator, kHostNameBackslash);
-    return name;
-}
-
-FileAttributes attributesFromStatus(const char* hostName, const struct stat& status,
-                                    std::optional<dev_t> parentDevice)
-{
-    FileAttributes attributes = kAttrNormal;
-    if (hostName[0] == '.') {
-        attributes |= kAttrHidden;
-    }
-    if (S_ISDIR(status.st_mode)) {
-        attributes |= kAttrDirectory;
-        if (parentDevice && status.st_dev != *parentDevice) {
-            attributes |= kAttrSystem;
-        }
-    } else if (!S_ISREG(status.st_mode)) {
-        attributes |= kAttrSystem;
-    }
-    if ((status.st_mode & S_IWUSR) == 0) {
-        attributes |= kAttrReadOnly;
-    }
-    return attributes;
 }
 
 bool isDotOrDotDot(const char* name)
@@ -108,9 +76,43 @@ private:
     std::optional<dev_t> device_;
 };
 
+// Enumerates a directory's listing kept by the current command.
+class ListingEnumeration final : public DirectoryEnumeration {
+public:
+    ListingEnumeration(std::shared_ptr<const DirectoryListing> listing, FileAttributes mask,
+                       std::size_t& lastEntry)
+        : listing_(std::move(listing)), mask_(mask), lastEntry_(lastEntry)
+    {
+    }
+
+    std::string next() override
+    {
+        while (position_ < listing_->entries.size()) {
+            const std::size_t index = position_++;
+            if (passesMask(listing_->entries[index].attributes, mask_)) {
+                lastEntry_ = index;
+                return std::string{listing_->name(index)};
+            }
+        }
+        return {};
+    }
+
+private:
+    std::shared_ptr<const DirectoryListing> listing_;
+    FileAttributes mask_;
+    std::size_t& lastEntry_;
+    std::size_t position_ = 0;
+};
+
 }  // namespace
 
-PosixFileSystem::PosixFileSystem(DriveTable table) : table_(std::move(table))
+unsigned defaultReaderThreads()
+{
+    return std::max(1u, std::thread::hardware_concurrency());
+}
+
+PosixFileSystem::PosixFileSystem(DriveTable table, unsigned readerThreads)
+    : table_(std::move(table)), readerThreads_(readerThreads)
 {
     if (table_.mappings().empty()) {
         return;
@@ -124,15 +126,8 @@ PosixFileSystem::PosixFileSystem(DriveTable table) : table_(std::move(table))
         }
         ::free(workingDirectory);
     }
-    currentDirectories_[currentDrive_] = {};
-    UniqueFd root = openDirectory(HostPath{currentDrive_, {}});
-    if (!root.valid()) {
-        return;
-    }
-    chain_.push_back(Level{{}, std::move(root)});
-    if (moveCurrentTo(startComponents)) {
-        currentDirectories_[currentDrive_] = startComponents;
-    }
+    currentDirectories_[currentDrive_] = formatDrivePath(currentDrive_, startComponents);
+    openCurrentDrive();
 }
 
 std::vector<char> PosixFileSystem::drives() const
@@ -151,50 +146,126 @@ std::optional<std::string> PosixFileSystem::currentDirectory(char letter) const
         return std::nullopt;
     }
     const auto found = currentDirectories_.find(drive);
-    return formatDrivePath(drive, found == currentDirectories_.end()
-                                      ? std::vector<std::string>{}
-                                      : found->second);
+    return found == currentDirectories_.end() ? formatDrivePath(drive, {}) : found->second;
+}
+
+bool PosixFileSystem::openCurrentDrive()
+{
+    chain_.clear();
+    currentDevice_.reset();
+    UniqueFd root = openDirectory(HostPath{currentDrive_, {}});
+    if (!root.valid()) {
+        return false;
+    }
+    chain_.push_back(Level{{}, std::move(root)});
+    std::string& directory = currentDirectories_[currentDrive_];
+    const std::optional<HostPath> path = parseDrivePath(directory);
+    if (!path || !moveCurrentTo(path->components)) {
+        // The drive's current directory has gone: the drive stays usable from its root.
+        directory = formatDrivePath(currentDrive_, {});
+    }
+    return true;
 }
 
 bool PosixFileSystem::changeDrive(char letter)
 {
     const char drive = upper(letter);
-    if (drive == currentDrive_ && !chain_.empty()) {
-        return true;
-    }
-    UniqueFd root = openDirectory(HostPath{drive, {}});
-    if (!root.valid()) {
+    if (table_.root(drive) == nullptr) {
         return false;
     }
-    chain_.clear();
-    chain_.push_back(Level{{}, std::move(root)});
+    if (drive == currentDrive_ && (listings_ ? currentListing_ != nullptr : !chain_.empty())) {
+        return true;
+    }
+    if (listings_) {
+        std::string& directory = currentDirectories_[drive];
+        if (directory.empty()) {
+            directory = formatDrivePath(drive, {});
+        }
+        std::shared_ptr<const DirectoryListing> listing = listings_->get(directory);
+        if (!listing) {
+            directory = formatDrivePath(drive, {});
+            listing = listings_->get(directory);
+        }
+        if (!listing) {
+            return false;
+        }
+        currentDrive_ = drive;
+        currentListing_ = std::move(listing);
+        return true;
+    }
+    if (!openDirectory(HostPath{drive, {}}).valid()) {
+        return false;
+    }
     currentDrive_ = drive;
-    currentDevice_.reset();
-    std::vector<std::string>& directory = currentDirectories_[drive];
-    if (!moveCurrentTo(directory)) {
-        // The drive's current directory has gone: the drive stays usable from its root.
-        directory.clear();
+    return openCurrentDrive();
+}
+
+// Whether a drive path is already in the form the walk builds and listings are kept under:
+// "X:\" or "X:\a\b" with an upper-case letter, no empty, "." or ".." names, no trailing "\".
+bool isCanonicalDrivePath(const std::string& path)
+{
+    if (path.size() < 3 || path[0] < 'A' || path[0] > 'Z' || path[1] != ':' || path[2] != '\\') {
+        return false;
+    }
+    std::size_t start = 3;
+    while (start < path.size()) {
+        std::size_t end = path.find('\\', start);
+        if (end == std::string::npos) {
+            end = path.size();
+        }
+        const std::size_t length = end - start;
+        if (length == 0 || (path[start] == '.' && (length == 1 || (length == 2 && path[start + 1] == '.')))) {
+            return false;
+        }
+        if (end == path.size()) {
+            break;
+        }
+        start = end + 1;
+        if (start == path.size()) {
+            return false;
+        }
     }
     return true;
 }
 
 bool PosixFileSystem::changeDirectory(const std::string& drivePath)
 {
+    if (listings_ && isCanonicalDrivePath(drivePath)) {
+        const char letter = drivePath[0];
+        if (table_.root(letter) == nullptr) {
+            return false;
+        }
+        std::shared_ptr<const DirectoryListing> listing = listings_->get(drivePath);
+        if (!listing) {
+            return false;
+        }
+        if (letter == currentDrive_) {
+            currentListing_ = std::move(listing);
+        }
+        currentDirectories_[letter] = drivePath;
+        return true;
+    }
     const std::optional<HostPath> path = parseDrivePath(drivePath);
     if (!path || table_.root(path->letter) == nullptr) {
         return false;
     }
-    if (path->letter != currentDrive_ || chain_.empty()) {
+    std::string canonical = formatDrivePath(path->letter, path->components);
+    if (listings_) {
+        std::shared_ptr<const DirectoryListing> listing = listings_->get(canonical);
+        if (!listing) {
+            return false;
+        }
+        if (path->letter == currentDrive_) {
+            currentListing_ = std::move(listing);
+        }
+    } else if (path->letter != currentDrive_ || chain_.empty()) {
         if (!openDirectory(*path).valid()) {
             return false;
         }
-        currentDirectories_[path->letter] = path->components;
-        return true;
-    }
-    if (!moveCurrentTo(path->components)) {
+    } else if (!moveCurrentTo(path->components)) {
         return false;
     }
-    currentDirectories_[currentDrive_] = path->components;
+    currentDirectories_[path->letter] = std::move(canonical);
     return true;
 }
 
@@ -238,7 +309,16 @@ std::vector<std::string> PosixFileSystem::subdirectoryNames(const std::string& d
 std::unique_ptr<DirectoryEnumeration> PosixFileSystem::startEnumeration(std::string_view pattern,
                                                                         FileAttributes mask)
 {
-    if ((pattern != kEveryName && pattern != "*") || chain_.empty()) {
+    if (pattern != kEveryName && pattern != "*") {
+        return nullptr;
+    }
+    if (listings_) {
+        if (!currentListing_ || !currentListing_->readable) {
+            return nullptr;
+        }
+        return std::make_unique<ListingEnumeration>(currentListing_, mask, lastEntry_);
+    }
+    if (chain_.empty()) {
         return nullptr;
     }
     UniqueFd readable{::openat(currentFd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
@@ -253,8 +333,25 @@ std::unique_ptr<DirectoryEnumeration> PosixFileSystem::startEnumeration(std::str
     return std::make_unique<PosixEnumeration>(directory, mask, currentDevice());
 }
 
+std::optional<std::size_t> PosixFileSystem::currentEntry(const std::string& name) const
+{
+    if (!currentListing_) {
+        return std::nullopt;
+    }
+    const std::size_t index = currentListing_->find(name, lastEntry_);
+    if (index == DirectoryListing::kNotFound) {
+        return std::nullopt;
+    }
+    lastEntry_ = index;
+    return index;
+}
+
 std::optional<FileAttributes> PosixFileSystem::attributes(const std::string& name)
 {
+    if (listings_) {
+        const std::optional<std::size_t> index = currentEntry(name);
+        return index ? std::optional{currentListing_->entries[*index].attributes} : std::nullopt;
+    }
     if (chain_.empty() || name.empty()) {
         return std::nullopt;
     }
@@ -268,6 +365,10 @@ std::optional<FileAttributes> PosixFileSystem::attributes(const std::string& nam
 
 std::optional<std::uint64_t> PosixFileSystem::fileLength(const std::string& name)
 {
+    if (listings_) {
+        const std::optional<std::size_t> index = currentEntry(name);
+        return index ? std::optional{currentListing_->entries[*index].length} : std::nullopt;
+    }
     if (chain_.empty() || name.empty()) {
         return std::nullopt;
     }
@@ -277,6 +378,29 @@ std::optional<std::uint64_t> PosixFileSystem::fileLength(const std::string& name
         return std::nullopt;
     }
     return static_cast<std::uint64_t>(status.st_size);
+}
+
+void PosixFileSystem::commandStarted()
+{
+    if (readerThreads_ == 0) {
+        return;
+    }
+    listings_ = std::make_unique<ListingCache>(readerThreads_ - 1, [this](const std::string& drivePath) {
+        const std::optional<HostPath> path = parseDrivePath(drivePath);
+        return path ? openDirectory(*path) : UniqueFd{};
+    });
+    currentListing_ = listings_->get(currentDirectory(currentDrive_).value_or(""));
+    lastEntry_ = 0;
+}
+
+void PosixFileSystem::commandFinished()
+{
+    if (!listings_) {
+        return;
+    }
+    listings_.reset();
+    currentListing_.reset();
+    openCurrentDrive();
 }
 
 ResolvedDirectory PosixFileSystem::resolveDirectory(const std::string& userPath)

@@ -3,32 +3,41 @@
 // directory is never changed), and every directory is opened relative to its parent's
 // descriptor, so that paths longer than PATH_MAX and trees of any depth work.
 //
-// Attributes come from lstat and never follow a link: a name beginning with "." is hidden;
-// anything that is neither a regular file nor a directory, and a directory on which another
-// file system is mounted, is system; read-only means the owner may not write. A "\" in a host
-// name appears as "/" in drive paths and names (a host name cannot hold "/"), so every name
-// round-trips exactly.
+// Attributes come from lstat and never follow a link (see posix_attributes.h). A "\" in a
+// host name appears as "/" in drive paths and names, so every name round-trips exactly.
+//
+// While a command runs (commandStarted to commandFinished), each directory is read once, with
+// every entry's lstat, and kept for the rest of the command; reader threads read ahead of the
+// walk. Outside commands every call goes to the disk.
 #pragma once
 
 #include <sys/types.h>
 
 #include <map>
+#include <memory>
 #include <optional>
 #include <string>
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/posix/directory_listing.h"
 #include "platform/posix/drive_table.h"
+#include "platform/posix/listing_cache.h"
 #include "platform/posix/unique_fd.h"
 
 namespace mezu::posix {
+
+// Threads that read directories during a command: one per core.
+unsigned defaultReaderThreads();
 
 class PosixFileSystem final : public FileSystem {
 public:
     // Starts on the drive holding the process's working directory, with that directory
     // current; on the first drive's root when no drive holds it. Roots should be absolute
-    // paths without symbolic links, as realpath gives them.
-    explicit PosixFileSystem(DriveTable table);
+    // paths without symbolic links, as realpath gives them. `readerThreads` threads read a
+    // command's directories; 1 reads them one at a time as the walk reaches them (the choice
+    // for spinning disks), 0 does not keep them at all.
+    explicit PosixFileSystem(DriveTable table, unsigned readerThreads = defaultReaderThreads());
 
     std::vector<char> drives() const override;
     char currentDrive() const override { return currentDrive_; }
@@ -41,6 +50,8 @@ public:
     std::optional<FileAttributes> attributes(const std::string& name) override;
     std::optional<std::uint64_t> fileLength(const std::string& name) override;
     std::vector<std::string> subdirectoryNames(const std::string& drivePath) override;
+    void commandStarted() override;
+    void commandFinished() override;
     ResolvedDirectory resolveDirectory(const std::string& userPath) override;
 
 private:
@@ -60,15 +71,24 @@ private:
     // Makes `components` of the current drive current, reusing the open levels it shares with
     // the current directory. Changes nothing on failure.
     bool moveCurrentTo(const std::vector<std::string>& components);
+    bool openCurrentDrive();
     void releaseMiddleDescriptors();
     int currentFd() const;
     std::optional<dev_t> currentDevice();
+    // The listing of the current directory while a command keeps listings.
+    const DirectoryListing* currentListing() const { return currentListing_.get(); }
+    std::optional<std::size_t> currentEntry(const std::string& name) const;
 
     DriveTable table_;
-    std::map<char, std::vector<std::string>> currentDirectories_;
+    unsigned readerThreads_;
+    std::map<char, std::string> currentDirectories_;  // drive paths, one per drive that has one
     char currentDrive_ = '\0';
     std::vector<Level> chain_;  // the current directory of the current drive, root first
     std::optional<dev_t> currentDevice_;
+
+    std::unique_ptr<ListingCache> listings_;  // while a command runs
+    std::shared_ptr<const DirectoryListing> currentListing_;
+    mutable std::size_t lastEntry_ = 0;  // where the last enumerated name stands in its listing
 };
 
 }  // namespace mezu::posix

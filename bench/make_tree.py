@@ -1,0 +1,65 @@
+#!/usr/bin/env python3
+"""Builds a benchmark tree for mezu: many small files in nested directories, some hidden
+entries and symbolic links; or, with --wide, one directory with many small subdirectories.
+
+Sizes come from a fixed seed, so a tree of the same shape is the same tree every time.
+A file named .complete is written last; a tree without it is rebuilt."""
+import argparse
+import os
+import random
+import shutil
+
+
+def build_nested(root, files, directories):
+    rng = random.Random(1998)
+    top = max(1, round(directories ** (1 / 3)))
+    middle = max(1, round((directories / top) ** 0.5))
+    leaves = max(1, directories // (top * middle))
+    leaf_dirs = []
+    for a in range(top):
+        for b in range(middle):
+            for c in range(leaves):
+                leaf_dirs.append(os.path.join(root, f"top{a:03d}", f"mid{b:03d}", f"leaf{c:04d}"))
+    for path in leaf_dirs:
+        os.makedirs(path, exist_ok=True)
+    for i in range(files):
+        directory = leaf_dirs[i % len(leaf_dirs)]
+        name = f".hidden{i}" if i % 50 == 0 else f"file{i}.dat"
+        with open(os.path.join(directory, name), "wb") as f:
+            f.truncate(rng.randrange(0, 40000))
+    for i, directory in enumerate(leaf_dirs[::97]):
+        os.symlink("..", os.path.join(directory, "up-link"))
+        os.makedirs(os.path.join(directory, ".cache"), exist_ok=True)
+    return len(leaf_dirs)
+
+
+def build_wide(root, directories):
+    rng = random.Random(2026)
+    for d in range(directories):
+        path = os.path.join(root, f"sub{d:05d}")
+        os.makedirs(path)
+        for f in range(3):
+            with open(os.path.join(path, f"f{f}"), "wb") as out:
+                out.truncate(rng.randrange(0, 10000))
+
+
+def main():
+    parser = argparse.ArgumentParser()
+    parser.add_argument("root")
+    parser.add_argument("--files", type=int, default=200000)
+    parser.add_argument("--dirs", type=int, default=20000)
+    parser.add_argument("--wide", action="store_true", help="one directory with --dirs subdirectories")
+    args = parser.parse_args()
+    if os.path.exists(os.path.join(args.root, ".complete")):
+        return
+    shutil.rmtree(args.root, ignore_errors=True)
+    os.makedirs(args.root)
+    if args.wide:
+        build_wide(args.root, args.dirs)
+    else:
+        build_nested(args.root, args.files, args.dirs)
+    open(os.path.join(args.root, ".complete"), "w").close()
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,46 @@
+#include "platform/posix/posix_attributes.h"
+
+#include <algorithm>
+
+namespace mezu::posix {
+namespace {
+
+constexpr char kDriveNameSeparator = '/';
+constexpr char kHostNameBackslash = '\\';
+
+}  // namespace
+
+FileAttributes attributesFromStatus(const char* hostName, const struct stat& status,
+                                    std::optional<dev_t> parentDevice)
+{
+    FileAttributes attributes = kAttrNormal;
+    if (hostName[0] == '.') {
+        attributes |= kAttrHidden;
+    }
+    if (S_ISDIR(status.st_mode)) {
+        attributes |= kAttrDirectory;
+        if (parentDevice && status.st_dev != *parentDevice) {
+            attributes |= kAttrSystem;
+        }
+    } else if (!S_ISREG(status.st_mode)) {
+        attributes |= kAttrSystem;
+    }
+    if ((status.st_mode & S_IWUSR) == 0) {
+        attributes |= kAttrReadOnly;
+    }
+    return attributes;
+}
+
+std::string toDriveName(std::string name)
+{
+    std::replace(name.begin(), name.end(), kHostNameBackslash, kDriveNameSeparator);
+    return name;
+}
+
+std::string toHostName(std::string name)
+{
+    std::replace(name.begin(), name.end(), kDriveNameSeparator, kHostNameBackslash);
+    return name;
+}
+
+}  // namespace mezu::posix
