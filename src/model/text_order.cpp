@@ -1,5 +1,6 @@
 #include "model/text_order.h"
 
+#include <algorithm>
 #include <cstdint>
 
 namespace mezu {
@@ -88,8 +89,21 @@ private:
 
 int compareUtf16(std::string_view a, std::string_view b)
 {
-    Utf16Units left{a};
-    Utf16Units right{b};
+    // Equal bytes decode to equal units, so the comparison starts where the texts first
+    // differ, backed up to a byte where both have a unit starting: a byte that does not
+    // continue a sequence always starts one.
+    const auto isContinuation = [](char c) { return (static_cast<std::uint8_t>(c) & 0xC0) == 0x80; };
+    const std::size_t common = static_cast<std::size_t>(
+        std::mismatch(a.begin(), a.begin() + static_cast<std::ptrdiff_t>(std::min(a.size(), b.size())), b.begin())
+            .first -
+        a.begin());
+    std::size_t start = common;
+    while (start > 0 && ((start < a.size() && isContinuation(a[start])) ||
+                         (start < b.size() && isContinuation(b[start])))) {
+        --start;
+    }
+    Utf16Units left{a.substr(start)};
+    Utf16Units right{b.substr(start)};
     while (!left.done() && !right.done()) {
         const std::uint16_t l = left.next();
         const std::uint16_t r = right.next();

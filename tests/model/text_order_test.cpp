@@ -2,6 +2,9 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
+#include <vector>
+
 namespace mezu {
 namespace {
 
@@ -33,6 +36,34 @@ TEST(TextOrderTest, InvalidBytesOrderDeterministicallyAndStayDistinct)
     EXPECT_EQ(compareUtf16(invalidA, invalidB), -compareUtf16(invalidB, invalidA));
     EXPECT_NE(compareUtf16("a\xC3", "a\xC3\xA9"), 0) << "a truncated sequence is not its completion";
     EXPECT_EQ(compareUtf16("a\xFF", "a\xFF"), 0);
+}
+
+// A shared beginning is skipped bytewise; the order must still be that of the units where the
+// texts part, also when they part inside a sequence or next to an invalid byte.
+TEST(TextOrderTest, TextsThatPartInsideASequenceOrderByTheirUnits)
+{
+    struct Case {
+        std::string smaller;
+        std::string larger;
+    };
+    const std::vector<Case> cases = {
+        {"\xC3\xA9", "\xC3" "b"},                // U+00E9 before the escaped lone lead DCC3
+        {"\xE3\x81\x82", "\xE3\x81" "z"},      // U+3042 before the escaped truncated lead
+        {"\xF0\x9F\x98\x80", "\xEF\xBC\x81"},  // surrogates before U+FF01
+        {"\xC3\xA8", "\xC3\xA9"},
+        {"a", "a\xA9"},
+    };
+    const std::vector<std::string> beginnings = {"", "C:\\data\\",
+                                                 "\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF",
+                                                 "\xF0\x9F\x98\x80x"};
+    for (const std::string& beginning : beginnings) {
+        for (const Case& c : cases) {
+            const std::string smaller = beginning + c.smaller;
+            const std::string larger = beginning + c.larger;
+            EXPECT_LT(compareUtf16(smaller, larger), 0) << testing::PrintToString(smaller);
+            EXPECT_GT(compareUtf16(larger, smaller), 0) << testing::PrintToString(larger);
+        }
+    }
 }
 
 TEST(TextOrderTest, LengthCountsUtf16Units)

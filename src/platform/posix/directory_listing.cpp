@@ -4,18 +4,18 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
-#include <array>
 #include <cstring>
-#include <optional>
 
 #include "platform/posix/posix_attributes.h"
 
 namespace mezu::posix {
 namespace {
 
-constexpr std::size_t kReadBufferBytes = 64 * 1024;
 constexpr char kDriveNameSeparator = '/';
 constexpr char kHostNameBackslash = '\\';
+
+static_assert((kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrDirectory | kAttrArchive) <= UINT16_MAX,
+              "attributes are stored in 16 bits");
 
 bool isDotOrDotDot(const char* name)
 {
@@ -26,10 +26,10 @@ bool isDotOrDotDot(const char* name)
 
 std::size_t DirectoryListing::find(std::string_view driveName, std::size_t hint) const
 {
-    if (hint < entries.size() && name(hint) == driveName) {
+    if (hint < count && name(hint) == driveName) {
         return hint;
     }
-    for (std::size_t i = 0; i < entries.size(); ++i) {
+    for (std::size_t i = 0; i < count; ++i) {
         if (name(i) == driveName) {
             return i;
         }
@@ -37,25 +37,31 @@ std::size_t DirectoryListing::find(std::string_view driveName, std::size_t hint)
     return kNotFound;
 }
 
-DirectoryListing readListing(int fd)
+DirectoryReader::DirectoryReader() : buffer_(std::make_unique<char[]>(kBufferBytes)) {}
+
+const DirectoryListing* DirectoryReader::unreadable()
 {
-    DirectoryListing listing;
-    struct stat directory {};
-    if (::fstat(fd, &directory) != 0) {
-        return listing;
-    }
-    alignas(dirent64) static thread_local std::array<char, kReadBufferBytes> buffer;
-    for (;;) {
-        const ssize_t read = ::getdents64(fd, buffer.data(), buffer.size());
-        if (read < 0) {
-            // What was read before the failure stands; the directory counts as read.
-            break;
+    return arena_.create<DirectoryListing>();
+}
+
+const DirectoryListing* DirectoryReader::read(int fd, std::optional<std::uint64_t> device)
+{
+    if (!device) {
+        struct stat directory {};
+        if (::fstat(fd, &directory) != 0) {
+            return unreadable();
         }
-        if (read == 0) {
+        device = directory.st_dev;
+    }
+    entries_.clear();
+    names_.clear();
+    for (;;) {
+        const ssize_t read = ::getdents64(fd, buffer_.get(), kBufferBytes);
+        if (read <= 0) {
             break;
         }
         for (ssize_t offset = 0; offset < read;) {
-            const auto* entry = reinterpret_cast<const dirent64*>(buffer.data() + offset);
+            const auto* entry = reinterpret_cast<const dirent64*>(buffer_.get() + offset);
             offset += entry->d_reclen;
             if (isDotOrDotDot(entry->d_name)) {
                 continue;
@@ -65,21 +71,23 @@ DirectoryListing readListing(int fd)
                 continue;
             }
             DirectoryListing::Entry item;
-            item.nameOffset = static_cast<std::uint32_t>(listing.names.size());
-            item.nameLength = static_cast<std::uint32_t>(std::strlen(entry->d_name));
-            item.attributes = attributesFromStatus(entry->d_name, status, directory.st_dev);
+            item.nameOffset = static_cast<std::uint32_t>(names_.size());
+            item.nameLength = static_cast<std::uint16_t>(std::strlen(entry->d_name));
+            item.attributes = static_cast<std::uint16_t>(
+                attributesFromStatus(entry->d_name, status, static_cast<dev_t>(*device)));
             item.length = status.st_size < 0 ? 0 : static_cast<std::uint64_t>(status.st_size);
-            listing.names.append(entry->d_name, item.nameLength);
-            listing.entries.push_back(item);
+            names_.append(entry->d_name, item.nameLength + 1U);
+            entries_.push_back(item);
         }
     }
-    for (char& c : listing.names) {
+    for (char& c : names_) {
         if (c == kHostNameBackslash) {
             c = kDriveNameSeparator;
         }
     }
-    listing.readable = true;
-    return listing;
+    return arena_.create<DirectoryListing>(true, *device, entries_.size(),
+                                           arena_.copy(entries_.data(), entries_.size()),
+                                           arena_.copy(names_.data(), names_.size()));
 }
 
 }  // namespace mezu::posix

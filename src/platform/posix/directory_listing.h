@@ -1,42 +1,70 @@
 // One read of a directory: every entry but "." and "..", with its attributes and length from
-// lstat, in the order the directory lists them. Names are kept packed in one buffer, as drive
-// names ("\" shown as "/"), so a listing costs about 24 bytes an entry plus its name.
+// lstat, in the order the directory lists them. A listing and its names live in the arena of
+// the thread that read it, packed (16 bytes an entry plus its name), and stay valid as long as
+// that arena; names are drive names ("\" shown as "/"), each followed by a NUL.
 #pragma once
 
 #include <cstdint>
+#include <memory>
+#include <optional>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "platform/file_attributes.h"
+#include "platform/posix/listing_arena.h"
 
 namespace mezu::posix {
 
 struct DirectoryListing {
     struct Entry {
         std::uint32_t nameOffset = 0;
-        std::uint32_t nameLength = 0;
-        FileAttributes attributes = kAttrNormal;
+        std::uint16_t nameLength = 0;  // names are at most 255 bytes on every POSIX file system
+        std::uint16_t attributes = 0;
         std::uint64_t length = 0;
     };
 
     static constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
 
     bool readable = false;  // false: the directory could be opened but not read; no entries
-    std::string names;
-    std::vector<Entry> entries;
+    std::uint64_t device = 0;  // of the directory itself, when readable
+    std::size_t count = 0;
+    const Entry* entries = nullptr;
+    const char* names = nullptr;
 
     std::string_view name(std::size_t index) const
     {
-        const Entry& entry = entries[index];
-        return std::string_view{names}.substr(entry.nameOffset, entry.nameLength);
+        return {names + entries[index].nameOffset, entries[index].nameLength};
     }
+    // NUL-terminated.
+    const char* nameData(std::size_t index) const { return names + entries[index].nameOffset; }
+    FileAttributes attributes(std::size_t index) const { return entries[index].attributes; }
     // The index of the entry with this drive name, trying `hint` first; kNotFound if none.
     std::size_t find(std::string_view driveName, std::size_t hint) const;
 };
 
-// Reads the directory open (for reading) at `fd`. An entry that vanishes between being listed
-// and being examined is left out. `readable` is false when the entries cannot be read.
-DirectoryListing readListing(int fd);
+// Reads directories for one thread. The listings it returns are its own and stay valid as long
+// as it does.
+class DirectoryReader {
+public:
+    DirectoryReader();
+
+    // Reads the directory open (for reading) at `fd`, which is on `device` if the caller knows
+    // it. An entry that vanishes between being listed and being examined is left out. What
+    // was read before a failing read stands.
+    const DirectoryListing* read(int fd, std::optional<std::uint64_t> device);
+    // The listing of a directory that can be opened but not read.
+    const DirectoryListing* unreadable();
+
+private:
+    static constexpr std::size_t kBufferBytes = 64 * 1024;
+
+    ListingArena arena_;
+    // Gathered while one directory is read, then copied into the arena at its exact size; the
+    // capacity is reused from one directory to the next.
+    std::unique_ptr<char[]> buffer_;
+    std::vector<DirectoryListing::Entry> entries_;
+    std::string names_;
+};
 
 }  // namespace mezu::posix

@@ -15,6 +15,7 @@ constexpr int kPathFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 // path, so that no tree can exhaust the descriptor limit.
 constexpr int kMostHeldParents = 256;
 constexpr char kSeparator = '\\';
+constexpr char kDriveNameSeparator = '/';
 constexpr FileAttributes kNotWalked = kAttrHidden | kAttrSystem;
 
 std::string childKey(const std::string& parent, std::string_view name)
@@ -32,15 +33,18 @@ std::string childKey(const std::string& parent, std::string_view name)
 ListingCache::ListingCache(unsigned readerThreads, PathOpener openByPath)
     : openByPath_(std::move(openByPath))
 {
-    for (unsigned i = 0; i < readerThreads; ++i) {
-        readers_.emplace_back([this] { readAhead(); });
+    for (unsigned i = 0; i <= readerThreads; ++i) {
+        workers_.push_back(std::make_unique<Worker>());
+    }
+    for (unsigned i = 1; i <= readerThreads; ++i) {
+        readers_.emplace_back([this, i] { readAhead(*workers_[i]); });
     }
 }
 
 ListingCache::~ListingCache()
 {
     {
-        const std::lock_guard<std::mutex> lock{mutex_};
+        const std::lock_guard<AdaptiveMutex> lock{mutex_};
         stopping_ = true;
     }
     workAvailable_.notify_all();
@@ -49,81 +53,145 @@ ListingCache::~ListingCache()
     }
 }
 
-std::shared_ptr<const DirectoryListing> ListingCache::get(const std::string& drivePath)
+const DirectoryListing* ListingCache::get(const std::string& drivePath)
 {
-    std::unique_lock<std::mutex> lock{mutex_};
+    if (const DirectoryListing* known = findKnown(drivePath)) {
+        followTrail(drivePath, known);
+        return known;
+    }
+    Worker& owner = *workers_.front();
+    std::unique_lock<AdaptiveMutex> lock{mutex_};
     auto [found, inserted] = slots_.try_emplace(drivePath);
     Slot& slot = found->second;
     if (inserted || slot.state == State::Named) {
         slot.state = State::Reading;
-        return read(drivePath, slot, lock);
+        const DirectoryListing* listing = read(*found, owner, lock);
+        remember(drivePath, listing);
+        return listing;
     }
     while (slot.state != State::Ready) {
-        std::string other;
-        if (Slot* pending = claimPending(other, true)) {
-            read(other, *pending, lock);
+        if (SlotEntry* pending = claimPending(owner)) {
+            read(*pending, owner, lock);
             continue;
         }
         ownerWaiting_ = true;
         listingReady_.wait(lock);
         ownerWaiting_ = false;
     }
+    remember(drivePath, slot.listing);
     return slot.listing;
 }
 
-ListingCache::Slot* ListingCache::claimPending(std::string& key, bool newest)
+const DirectoryListing* ListingCache::findKnown(const std::string& drivePath) const
 {
-    while (!pending_.empty()) {
-        if (newest) {
-            key = std::move(pending_.back());
-            pending_.pop_back();
-        } else {
-            key = std::move(pending_.front());
-            pending_.pop_front();
+    // A walk returning to a directory it came through needs no lookup.
+    for (auto step = trail_.rbegin(); step != trail_.rend(); ++step) {
+        if (step->first == drivePath.size() && lastPath_.compare(0, step->first, drivePath) == 0) {
+            return step->second;
         }
-        const auto found = slots_.find(key);
-        if (found != slots_.end() && found->second.state == State::Named) {
-            found->second.state = State::Reading;
-            return &found->second;
+    }
+    const auto known = ownerKnown_.find(drivePath);
+    return known == ownerKnown_.end() ? nullptr : known->second;
+}
+
+void ListingCache::remember(const std::string& drivePath, const DirectoryListing* listing)
+{
+    followTrail(drivePath, listing);
+    if (listing != nullptr) {
+        ownerKnown_.emplace(drivePath, listing);
+    }
+}
+
+void ListingCache::followTrail(const std::string& drivePath, const DirectoryListing* listing)
+{
+    // Keep the steps that lie on the way to this path, then add it.
+    const auto onTheWay = [&](std::size_t length) {
+        return length <= drivePath.size() && lastPath_.compare(0, length, drivePath, 0, length) == 0 &&
+               (length == drivePath.size() || drivePath[length] == kSeparator ||
+                drivePath[length - 1] == kSeparator);
+    };
+    while (!trail_.empty() && !onTheWay(trail_.back().first)) {
+        trail_.pop_back();
+    }
+    if (trail_.empty() || trail_.back().first != drivePath.size()) {
+        trail_.emplace_back(drivePath.size(), listing);
+    }
+    lastPath_ = drivePath;
+}
+
+ListingCache::SlotEntry* ListingCache::claimPending(Worker& self)
+{
+    if (SlotEntry* entry = popNamed(self.pending, true)) {
+        return entry;
+    }
+    for (const std::unique_ptr<Worker>& other : workers_) {
+        if (other.get() != &self) {
+            if (SlotEntry* entry = popNamed(other->pending, false)) {
+                return entry;
+            }
         }
     }
     return nullptr;
 }
 
-std::shared_ptr<const DirectoryListing> ListingCache::read(const std::string& key, Slot& slot,
-                                                           std::unique_lock<std::mutex>& lock)
+ListingCache::SlotEntry* ListingCache::popNamed(std::deque<SlotEntry*>& pending, bool newest)
 {
+    // Entries the owner has read in the meantime are dropped on the way.
+    while (!pending.empty()) {
+        SlotEntry* entry = newest ? pending.back() : pending.front();
+        if (newest) {
+            pending.pop_back();
+        } else {
+            pending.pop_front();
+        }
+        --pendingCount_;
+        if (entry->second.state == State::Named) {
+            entry->second.state = State::Reading;
+            return entry;
+        }
+    }
+    return nullptr;
+}
+
+const DirectoryListing* ListingCache::read(SlotEntry& entry, Worker& self,
+                                           std::unique_lock<AdaptiveMutex>& lock)
+{
+    Slot& slot = entry.second;
     const std::shared_ptr<OpenParent> parent = std::move(slot.parent);
-    const std::string hostName = std::move(slot.hostName);
+    std::string converted;
+    const char* hostName = slot.name.data();
+    if (parent && slot.name.find(kDriveNameSeparator) != std::string_view::npos) {
+        converted = toHostName(std::string{slot.name});
+        hostName = converted.c_str();
+    }
     lock.unlock();
 
-    UniqueFd fd = parent ? UniqueFd{::openat(parent->fd.get(), hostName.c_str(), kReadFlags)}
-                         : UniqueFd{};
-    std::shared_ptr<DirectoryListing> listing;
+    UniqueFd fd = parent ? UniqueFd{::openat(parent->fd.get(), hostName, kReadFlags)} : UniqueFd{};
+    const DirectoryListing* listing = nullptr;
     if (!fd.valid()) {
-        UniqueFd opened = parent ? UniqueFd{::openat(parent->fd.get(), hostName.c_str(), kPathFlags)}
-                                 : openByPath_(key);
+        UniqueFd opened = parent ? UniqueFd{::openat(parent->fd.get(), hostName, kPathFlags)}
+                                 : openByPath_(entry.first);
         if (opened.valid() && !parent) {
             // Opened by path: read it if it can be read, else it is a directory without entries.
             fd = UniqueFd{::openat(opened.get(), ".", kReadFlags & ~O_NOFOLLOW)};
         }
         if (!fd.valid() && opened.valid()) {
-            listing = std::make_shared<DirectoryListing>();
+            listing = self.reader.unreadable();
         }
     }
     if (fd.valid()) {
-        listing = std::make_shared<DirectoryListing>(readListing(fd.get()));
+        listing = self.reader.read(fd.get(), parent ? std::optional{parent->device} : std::nullopt);
     }
 
     std::shared_ptr<OpenParent> held;
     if (listing && fd.valid() && heldParents_.load() < kMostHeldParents) {
-        held = std::make_shared<OpenParent>(std::move(fd), heldParents_);
+        held = std::make_shared<OpenParent>(std::move(fd), listing->device, heldParents_);
     }
     lock.lock();
     slot.listing = listing;
     slot.state = State::Ready;
     if (listing) {
-        nameSubdirectories(key, *listing, std::move(held));
+        nameSubdirectories(entry.first, *listing, std::move(held), self);
     }
     if (ownerWaiting_) {
         listingReady_.notify_one();
@@ -132,43 +200,42 @@ std::shared_ptr<const DirectoryListing> ListingCache::read(const std::string& ke
 }
 
 void ListingCache::nameSubdirectories(const std::string& key, const DirectoryListing& listing,
-                                      std::shared_ptr<OpenParent> parent)
+                                      std::shared_ptr<OpenParent> parent, Worker& self)
 {
     // Pushed last to first, so that the first subdirectory is read first, as the walk wants it.
-    for (std::size_t i = listing.entries.size(); i-- > 0;) {
-        const DirectoryListing::Entry& entry = listing.entries[i];
-        if (!isDirectory(entry.attributes) || (entry.attributes & kNotWalked) != 0) {
+    for (std::size_t i = listing.count; i-- > 0;) {
+        const FileAttributes attributes = listing.attributes(i);
+        if (!isDirectory(attributes) || (attributes & kNotWalked) != 0) {
             continue;
         }
-        std::string child = childKey(key, listing.name(i));
-        auto [found, inserted] = slots_.try_emplace(child);
+        auto [found, inserted] = slots_.try_emplace(childKey(key, listing.name(i)));
         if (!inserted) {
             continue;
         }
         found->second.parent = parent;
-        found->second.hostName = toHostName(std::string{listing.name(i)});
+        found->second.name = listing.name(i);
         if (!readers_.empty()) {
-            pending_.push_back(std::move(child));
+            self.pending.push_back(&*found);
+            ++pendingCount_;
         }
     }
-    if (idleReaders_ > 0 && !pending_.empty()) {
+    if (idleReaders_ > 0 && pendingCount_ > 0) {
         workAvailable_.notify_all();
     }
 }
 
-void ListingCache::readAhead()
+void ListingCache::readAhead(Worker& self)
 {
-    std::unique_lock<std::mutex> lock{mutex_};
+    std::unique_lock<AdaptiveMutex> lock{mutex_};
     for (;;) {
         ++idleReaders_;
-        workAvailable_.wait(lock, [this] { return stopping_ || !pending_.empty(); });
+        workAvailable_.wait(lock, [this] { return stopping_ || pendingCount_ > 0; });
         --idleReaders_;
         if (stopping_) {
             return;
         }
-        std::string key;
-        if (Slot* slot = claimPending(key, false)) {
-            read(key, *slot, lock);
+        if (SlotEntry* entry = claimPending(self)) {
+            read(*entry, self, lock);
         }
     }
 }

@@ -2,9 +2,10 @@
 // reads it (or waits while another thread does), later requests get the same listing. Every
 // listing names its subdirectories that a walk will enter (neither hidden nor system), each to
 // be opened relative to its parent so no path is looked up twice. The owner reads what its
-// depth-first walk needs next itself; reader threads take the directories named longest ago,
-// the subtrees the walk will reach last, so the two work towards each other instead of
-// queueing for the same directory.
+// depth-first walk needs next itself; a reader thread takes a directory named longest ago (a
+// subtree the walk will reach last) and goes on depth-first through the subdirectories it
+// names itself. So the walk and the readers work towards each other instead of queueing for
+// the same directory, and only the parents along each thread's path stay open.
 //
 // Keys are drive paths in the form the walk builds them ("C:\", "C:\DATA\OLD"). All methods
 // are called from one thread, the owner; the readers are internal. An owner that needs a
@@ -18,10 +19,12 @@
 #include <memory>
 #include <mutex>
 #include <string>
+#include <string_view>
 #include <thread>
 #include <unordered_map>
 #include <vector>
 
+#include "platform/posix/adaptive_mutex.h"
 #include "platform/posix/directory_listing.h"
 #include "platform/posix/unique_fd.h"
 
@@ -40,47 +43,69 @@ public:
     ListingCache(const ListingCache&) = delete;
     ListingCache& operator=(const ListingCache&) = delete;
 
-    // The listing of a directory; nullptr when the directory cannot be opened at all (a
-    // directory that opens but cannot be read gives a listing that is not `readable`).
-    std::shared_ptr<const DirectoryListing> get(const std::string& drivePath);
+    // The listing of a directory, valid as long as the cache; nullptr when the directory cannot
+    // be opened at all (one that opens but cannot be read gives a listing that is not
+    // `readable`).
+    const DirectoryListing* get(const std::string& drivePath);
 
 private:
     enum class State { Named, Reading, Ready };
-    // A parent directory kept open while subdirectories it named are still unread.
+    // A parent directory kept open while subdirectories it named are still unread. The
+    // subdirectories that are walked are on its device, since a mount point is not walked.
     struct OpenParent {
-        OpenParent(UniqueFd descriptor, std::atomic<int>& count) : fd(std::move(descriptor)), held(count)
+        OpenParent(UniqueFd descriptor, std::uint64_t onDevice, std::atomic<int>& count)
+            : fd(std::move(descriptor)), device(onDevice), held(count)
         {
             ++held;
         }
         ~OpenParent() { --held; }
         UniqueFd fd;
+        std::uint64_t device;
         std::atomic<int>& held;
     };
     struct Slot {
         State state = State::Named;
-        std::shared_ptr<const DirectoryListing> listing;
+        const DirectoryListing* listing = nullptr;
         std::shared_ptr<OpenParent> parent;  // null: open by path
-        std::string hostName;
+        std::string_view name;               // drive name in the parent's listing, NUL-terminated
+    };
+    using Slots = std::unordered_map<std::string, Slot>;
+    using SlotEntry = Slots::value_type;  // nodes stay put while the map grows
+
+    // A thread that reads: the owner (first) or a reader thread.
+    struct Worker {
+        DirectoryReader reader;
+        std::deque<SlotEntry*> pending;  // subdirectories this thread named, unread, oldest first
     };
 
-    // Claims a named, unread directory: the newest for the owner, the oldest for a reader.
-    // Null when there is none.
-    Slot* claimPending(std::string& key, bool newest);
+    // Claims a named, unread directory for `self`: the newest it named itself, else the oldest
+    // another named. Null when there is none.
+    SlotEntry* claimPending(Worker& self);
+    SlotEntry* popNamed(std::deque<SlotEntry*>& pending, bool newest);
     // Reads the directory of a slot this thread has claimed and publishes the listing.
-    std::shared_ptr<const DirectoryListing> read(const std::string& key, Slot& slot,
-                                                 std::unique_lock<std::mutex>& lock);
+    const DirectoryListing* read(SlotEntry& entry, Worker& self, std::unique_lock<AdaptiveMutex>& lock);
     void nameSubdirectories(const std::string& key, const DirectoryListing& listing,
-                            std::shared_ptr<OpenParent> parent);
-    void readAhead();
+                            std::shared_ptr<OpenParent> parent, Worker& self);
+    void readAhead(Worker& self);
 
     PathOpener openByPath_;
-    std::mutex mutex_;
-    std::condition_variable workAvailable_;  // for idle readers
-    std::condition_variable listingReady_;   // for the owner waiting in get()
+    std::vector<std::unique_ptr<Worker>> workers_;  // the owner's first
+    AdaptiveMutex mutex_;
+    std::condition_variable_any workAvailable_;  // for idle readers
+    std::condition_variable_any listingReady_;   // for the owner waiting in get()
     int idleReaders_ = 0;
     bool ownerWaiting_ = false;
-    std::unordered_map<std::string, Slot> slots_;
-    std::deque<std::string> pending_;  // named, unread, oldest first
+    Slots slots_;
+    // The owner's memory of what it has been given, to find it again without the lock: the
+    // path it asked for last with the listings of that path and of the ancestors it asked
+    // for on the way down (prefix length and listing, root first), and every listing by path.
+    const DirectoryListing* findKnown(const std::string& drivePath) const;
+    void remember(const std::string& drivePath, const DirectoryListing* listing);
+    void followTrail(const std::string& drivePath, const DirectoryListing* listing);
+    std::string lastPath_;
+    std::vector<std::pair<std::size_t, const DirectoryListing*>> trail_;
+    std::unordered_map<std::string, const DirectoryListing*> ownerKnown_;
+    std::size_t pendingCount_ = 0;  // entries in all workers' pending queues
     std::atomic<int> heldParents_{0};
     bool stopping_ = false;
     std::vector<std::thread> readers_;

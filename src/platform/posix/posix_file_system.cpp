@@ -76,29 +76,31 @@ private:
     std::optional<dev_t> device_;
 };
 
-// Enumerates a directory's listing kept by the current command.
+// Enumerates a directory's listing kept by the current command; holds on to the command's
+// listings, so it stays valid if it outlives the command.
 class ListingEnumeration final : public DirectoryEnumeration {
 public:
-    ListingEnumeration(std::shared_ptr<const DirectoryListing> listing, FileAttributes mask,
-                       std::size_t& lastEntry)
-        : listing_(std::move(listing)), mask_(mask), lastEntry_(lastEntry)
+    ListingEnumeration(std::shared_ptr<const ListingCache> listings, const DirectoryListing& listing,
+                       FileAttributes mask, std::size_t& lastEntry)
+        : listings_(std::move(listings)), listing_(listing), mask_(mask), lastEntry_(lastEntry)
     {
     }
 
     std::string next() override
     {
-        while (position_ < listing_->entries.size()) {
+        while (position_ < listing_.count) {
             const std::size_t index = position_++;
-            if (passesMask(listing_->entries[index].attributes, mask_)) {
+            if (passesMask(listing_.attributes(index), mask_)) {
                 lastEntry_ = index;
-                return std::string{listing_->name(index)};
+                return std::string{listing_.name(index)};
             }
         }
         return {};
     }
 
 private:
-    std::shared_ptr<const DirectoryListing> listing_;
+    std::shared_ptr<const ListingCache> listings_;
+    const DirectoryListing& listing_;
     FileAttributes mask_;
     std::size_t& lastEntry_;
     std::size_t position_ = 0;
@@ -181,7 +183,7 @@ bool PosixFileSystem::changeDrive(char letter)
         if (directory.empty()) {
             directory = formatDrivePath(drive, {});
         }
-        std::shared_ptr<const DirectoryListing> listing = listings_->get(directory);
+        const DirectoryListing* listing = listings_->get(directory);
         if (!listing) {
             directory = formatDrivePath(drive, {});
             listing = listings_->get(directory);
@@ -190,7 +192,7 @@ bool PosixFileSystem::changeDrive(char letter)
             return false;
         }
         currentDrive_ = drive;
-        currentListing_ = std::move(listing);
+        currentListing_ = listing;
         return true;
     }
     if (!openDirectory(HostPath{drive, {}}).valid()) {
@@ -235,12 +237,12 @@ bool PosixFileSystem::changeDirectory(const std::string& drivePath)
         if (table_.root(letter) == nullptr) {
             return false;
         }
-        std::shared_ptr<const DirectoryListing> listing = listings_->get(drivePath);
+        const DirectoryListing* listing = listings_->get(drivePath);
         if (!listing) {
             return false;
         }
         if (letter == currentDrive_) {
-            currentListing_ = std::move(listing);
+            currentListing_ = listing;
         }
         currentDirectories_[letter] = drivePath;
         return true;
@@ -251,12 +253,12 @@ bool PosixFileSystem::changeDirectory(const std::string& drivePath)
     }
     std::string canonical = formatDrivePath(path->letter, path->components);
     if (listings_) {
-        std::shared_ptr<const DirectoryListing> listing = listings_->get(canonical);
+        const DirectoryListing* listing = listings_->get(canonical);
         if (!listing) {
             return false;
         }
         if (path->letter == currentDrive_) {
-            currentListing_ = std::move(listing);
+            currentListing_ = listing;
         }
     } else if (path->letter != currentDrive_ || chain_.empty()) {
         if (!openDirectory(*path).valid()) {
@@ -316,7 +318,7 @@ std::unique_ptr<DirectoryEnumeration> PosixFileSystem::startEnumeration(std::str
         if (!currentListing_ || !currentListing_->readable) {
             return nullptr;
         }
-        return std::make_unique<ListingEnumeration>(currentListing_, mask, lastEntry_);
+        return std::make_unique<ListingEnumeration>(listings_, *currentListing_, mask, lastEntry_);
     }
     if (chain_.empty()) {
         return nullptr;
@@ -350,7 +352,7 @@ std::optional<FileAttributes> PosixFileSystem::attributes(const std::string& nam
 {
     if (listings_) {
         const std::optional<std::size_t> index = currentEntry(name);
-        return index ? std::optional{currentListing_->entries[*index].attributes} : std::nullopt;
+        return index ? std::optional{currentListing_->attributes(*index)} : std::nullopt;
     }
     if (chain_.empty() || name.empty()) {
         return std::nullopt;
@@ -385,7 +387,7 @@ void PosixFileSystem::commandStarted()
     if (readerThreads_ == 0) {
         return;
     }
-    listings_ = std::make_unique<ListingCache>(readerThreads_ - 1, [this](const std::string& drivePath) {
+    listings_ = std::make_shared<ListingCache>(readerThreads_ - 1, [this](const std::string& drivePath) {
         const std::optional<HostPath> path = parseDrivePath(drivePath);
         return path ? openDirectory(*path) : UniqueFd{};
     });
@@ -399,7 +401,7 @@ void PosixFileSystem::commandFinished()
         return;
     }
     listings_.reset();
-    currentListing_.reset();
+    currentListing_ = nullptr;
     openCurrentDrive();
 }
 

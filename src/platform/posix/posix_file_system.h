@@ -75,8 +75,6 @@ private:
     void releaseMiddleDescriptors();
     int currentFd() const;
     std::optional<dev_t> currentDevice();
-    // The listing of the current directory while a command keeps listings.
-    const DirectoryListing* currentListing() const { return currentListing_.get(); }
     std::optional<std::size_t> currentEntry(const std::string& name) const;
 
     DriveTable table_;
@@ -86,8 +84,8 @@ private:
     std::vector<Level> chain_;  // the current directory of the current drive, root first
     std::optional<dev_t> currentDevice_;
 
-    std::unique_ptr<ListingCache> listings_;  // while a command runs
-    std::shared_ptr<const DirectoryListing> currentListing_;
+    std::shared_ptr<ListingCache> listings_;  // while a command runs
+    const DirectoryListing* currentListing_ = nullptr;  // kept by listings_
     mutable std::size_t lastEntry_ = 0;  // where the last enumerated name stands in its listing
 };
 
