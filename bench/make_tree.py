@@ -3,7 +3,8 @@
 entries and symbolic links; or, with --wide, one directory with many small subdirectories.
 
 Sizes come from a fixed seed, so a tree of the same shape is the same tree every time.
-A file named .complete is written last; a tree without it is rebuilt."""
+A file named .complete, naming the shape, is written last; a tree without it, or built to
+another shape, is built again."""
 import argparse
 import os
 import random
@@ -50,15 +51,20 @@ def main():
     parser.add_argument("--dirs", type=int, default=20000)
     parser.add_argument("--wide", action="store_true", help="one directory with --dirs subdirectories")
     args = parser.parse_args()
-    if os.path.exists(os.path.join(args.root, ".complete")):
-        return
+    shape = f"{'wide' if args.wide else 'nested'} files={args.files} dirs={args.dirs}\n"
+    marker = os.path.join(args.root, ".complete")
+    if os.path.exists(marker):
+        with open(marker) as f:
+            if f.read() == shape:
+                return
     shutil.rmtree(args.root, ignore_errors=True)
     os.makedirs(args.root)
     if args.wide:
         build_wide(args.root, args.dirs)
     else:
         build_nested(args.root, args.files, args.dirs)
-    open(os.path.join(args.root, ".complete"), "w").close()
+    with open(marker, "w") as f:
+        f.write(shape)
 
 
 if __name__ == "__main__":

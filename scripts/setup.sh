@@ -1,15 +1,27 @@
 #!/usr/bin/env bash
 # Installs the Debian packages mezu needs (only those missing) and builds it in build/.
-# Usage: scripts/setup.sh [--tests]   (--tests also builds the test suites)
+# Usage: scripts/setup.sh [--tests] [--bench]
+#   --tests  also builds the test suites (a build that has them keeps them)
+#   --bench  also installs what bench/run.sh compares mezu with
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
 packages=(cmake ninja-build g++ pkg-config qt6-base-dev fonts-ipafont-mincho fonts-ipafont-gothic)
-build_tests=OFF
-if [ "${1:-}" = --tests ]; then
-    packages+=(libgtest-dev util-linux findutils coreutils cups poppler-utils)
-    build_tests=ON
-fi
+build_tests=""
+[ -f build/CMakeCache.txt ] || build_tests=OFF
+for option in "$@"; do
+    case "$option" in
+    --tests)
+        packages+=(libgtest-dev util-linux findutils coreutils cups poppler-utils)
+        build_tests=ON
+        ;;
+    --bench) packages+=(python3 ncdu time coreutils) ;;
+    *)
+        echo "setup.sh: unknown option $option" >&2
+        exit 2
+        ;;
+    esac
+done
 
 missing=()
 for package in "${packages[@]}"; do
@@ -25,5 +37,6 @@ if [ "${#missing[@]}" -gt 0 ]; then
     DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
 fi
 
-cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo -DMEZU_BUILD_TESTS="$build_tests" >/dev/null
+cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
+    ${build_tests:+-DMEZU_BUILD_TESTS="$build_tests"} >/dev/null
 cmake --build build

@@ -39,12 +39,14 @@ std::vector<DirectoryViewEntry> directoryViewEntries(FileSystem& fileSystem,
     }
     entries.back().isOpen = true;
 
-    std::vector<std::string> names = fileSystem.subdirectoryNames(path);
-    std::stable_sort(names.begin(), names.end(), [](const std::string& a, const std::string& b) {
-        return folded(a) < folded(b);
-    });
+    std::vector<std::pair<std::string, std::string>> names;  // folded for the order, as given
+    for (std::string& name : fileSystem.subdirectoryNames(path)) {
+        names.emplace_back(folded(name), std::move(name));
+    }
+    std::stable_sort(names.begin(), names.end(),
+                     [](const auto& a, const auto& b) { return a.first < b.first; });
     const std::size_t childDepth = entries.size();
-    for (const std::string& name : names) {
+    for (const auto& [order, name] : names) {
         entries.push_back({name, childPath(path, name), childDepth, false});
     }
     return entries;

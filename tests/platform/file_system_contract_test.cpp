@@ -1,9 +1,11 @@
 // One table of contract tests run against every FileSystem: the POSIX backend on a real
-// temporary tree and the in-memory fake that the engine tests rely on.
+// temporary tree, reading the disk directly and inside a command (from listings read once,
+// with and without reader threads), and the in-memory fake that the engine tests rely on.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
+#include <ostream>
 #include <set>
 
 #include "fake_file_system.h"
@@ -54,7 +56,9 @@ public:
 
 class PosixHarness final : public Harness {
 public:
-    PosixHarness()
+    // With `readerThreads` 0 every call reads the disk; otherwise the harness runs the whole
+    // test inside one command.
+    explicit PosixHarness(unsigned readerThreads)
     {
         for (const Entry& entry : kTree) {
             switch (entry.kind) {
@@ -65,13 +69,26 @@ public:
             }
         }
         fileSystem_ = std::make_unique<posix::PosixFileSystem>(
-            posix::DriveTable{{{'C', tree_.root()}, {'D', tree_.path("sub")}}});
+            posix::DriveTable{{{'C', tree_.root()}, {'D', tree_.path("sub")}}}, readerThreads);
+        inCommand_ = readerThreads > 0;
+        if (inCommand_) {
+            fileSystem_->commandStarted();
+        }
     }
+    ~PosixHarness() override
+    {
+        if (inCommand_) {
+            fileSystem_->commandFinished();
+        }
+    }
+    PosixHarness(const PosixHarness&) = delete;
+    PosixHarness& operator=(const PosixHarness&) = delete;
     FileSystem& fileSystem() override { return *fileSystem_; }
 
 private:
     test::TempTree tree_;
     std::unique_ptr<posix::PosixFileSystem> fileSystem_;
+    bool inCommand_ = false;
 };
 
 class FakeHarness final : public Harness {
@@ -96,13 +113,21 @@ private:
     test::FakeFileSystem fake_{{'C', 'D'}};
 };
 
-using HarnessFactory = std::function<std::unique_ptr<Harness>()>;
+struct Backend {
+    const char* name;
+    std::function<std::unique_ptr<Harness>()> make;
+};
 
-class FileSystemContractTest : public ::testing::TestWithParam<std::pair<const char*, HarnessFactory>> {
+void PrintTo(const Backend& backend, std::ostream* out)
+{
+    *out << backend.name;
+}
+
+class FileSystemContractTest : public ::testing::TestWithParam<Backend> {
 protected:
     void SetUp() override
     {
-        harness_ = GetParam().second();
+        harness_ = GetParam().make();
         ASSERT_TRUE(fs().changeDrive('C'));
         ASSERT_TRUE(fs().changeDirectory("C:\\"));
     }
@@ -220,9 +245,11 @@ TEST_P(FileSystemContractTest, EnumerationKeepsItsDirectoryWhenAnotherBecomesCur
 INSTANTIATE_TEST_SUITE_P(
     Backends, FileSystemContractTest,
     ::testing::Values(
-        std::make_pair("Posix", HarnessFactory{[] { return std::unique_ptr<Harness>(new PosixHarness); }}),
-        std::make_pair("Fake", HarnessFactory{[] { return std::unique_ptr<Harness>(new FakeHarness); }})),
-    [](const auto& info) { return std::string{info.param.first}; });
+        Backend{"Posix", [] { return std::unique_ptr<Harness>(new PosixHarness{0}); }},
+        Backend{"PosixInCommand", [] { return std::unique_ptr<Harness>(new PosixHarness{1}); }},
+        Backend{"PosixInCommandWithReaders", [] { return std::unique_ptr<Harness>(new PosixHarness{3}); }},
+        Backend{"Fake", [] { return std::unique_ptr<Harness>(new FakeHarness); }}),
+    [](const auto& info) { return std::string{info.param.name}; });
 
 }  // namespace
 }  // namespace mezu

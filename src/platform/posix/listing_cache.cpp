@@ -2,6 +2,7 @@
 
 #include <fcntl.h>
 
+#include <algorithm>
 #include <cerrno>
 
 #include "platform/posix/posix_attributes.h"
@@ -17,16 +18,6 @@ constexpr int kMostHeldParents = 256;
 constexpr char kSeparator = '\\';
 constexpr char kDriveNameSeparator = '/';
 constexpr FileAttributes kNotWalked = kAttrHidden | kAttrSystem;
-
-std::string childKey(const std::string& parent, std::string_view name)
-{
-    std::string key = parent;
-    if (key.empty() || key.back() != kSeparator) {
-        key += kSeparator;
-    }
-    key += name;
-    return key;
-}
 
 }  // namespace
 
@@ -55,18 +46,21 @@ ListingCache::~ListingCache()
 
 const DirectoryListing* ListingCache::get(const std::string& drivePath)
 {
-    if (const DirectoryListing* known = findKnown(drivePath)) {
-        followTrail(drivePath, known);
-        return known;
+    if (const Known known = findKnown(drivePath); known.listing != nullptr) {
+        followTrail(known.key, known.listing);
+        return known.listing;
     }
     Worker& owner = *workers_.front();
     std::unique_lock<AdaptiveMutex> lock{mutex_};
-    auto [found, inserted] = slots_.try_emplace(drivePath);
+    auto found = slots_.find(drivePath);
+    if (found == slots_.end()) {
+        found = slots_.try_emplace(storeKey(drivePath, {})).first;
+    }
     Slot& slot = found->second;
-    if (inserted || slot.state == State::Named) {
+    if (slot.state == State::Named) {
         slot.state = State::Reading;
         const DirectoryListing* listing = read(*found, owner, lock);
-        remember(drivePath, listing);
+        remember(found->first, listing);
         return listing;
     }
     while (slot.state != State::Ready) {
@@ -78,45 +72,57 @@ const DirectoryListing* ListingCache::get(const std::string& drivePath)
         listingReady_.wait(lock);
         ownerWaiting_ = false;
     }
-    remember(drivePath, slot.listing);
+    remember(found->first, slot.listing);
     return slot.listing;
 }
 
-const DirectoryListing* ListingCache::findKnown(const std::string& drivePath) const
+ListingCache::Known ListingCache::findKnown(std::string_view drivePath) const
 {
     // A walk returning to a directory it came through needs no lookup.
     for (auto step = trail_.rbegin(); step != trail_.rend(); ++step) {
-        if (step->first == drivePath.size() && lastPath_.compare(0, step->first, drivePath) == 0) {
-            return step->second;
+        if (step->first == drivePath.size() && lastPath_.substr(0, step->first) == drivePath) {
+            return {step->second, lastPath_.substr(0, step->first)};
         }
     }
     const auto known = ownerKnown_.find(drivePath);
-    return known == ownerKnown_.end() ? nullptr : known->second;
+    return known == ownerKnown_.end() ? Known{} : Known{known->second, known->first};
 }
 
-void ListingCache::remember(const std::string& drivePath, const DirectoryListing* listing)
+void ListingCache::remember(std::string_view key, const DirectoryListing* listing)
 {
-    followTrail(drivePath, listing);
+    followTrail(key, listing);
     if (listing != nullptr) {
-        ownerKnown_.emplace(drivePath, listing);
+        ownerKnown_.emplace(key, listing);
     }
 }
 
-void ListingCache::followTrail(const std::string& drivePath, const DirectoryListing* listing)
+void ListingCache::followTrail(std::string_view key, const DirectoryListing* listing)
 {
     // Keep the steps that lie on the way to this path, then add it.
     const auto onTheWay = [&](std::size_t length) {
-        return length <= drivePath.size() && lastPath_.compare(0, length, drivePath, 0, length) == 0 &&
-               (length == drivePath.size() || drivePath[length] == kSeparator ||
-                drivePath[length - 1] == kSeparator);
+        return length <= key.size() && lastPath_.substr(0, length) == key.substr(0, length) &&
+               (length == key.size() || key[length] == kSeparator || key[length - 1] == kSeparator);
     };
     while (!trail_.empty() && !onTheWay(trail_.back().first)) {
         trail_.pop_back();
     }
-    if (trail_.empty() || trail_.back().first != drivePath.size()) {
-        trail_.emplace_back(drivePath.size(), listing);
+    if (trail_.empty() || trail_.back().first != key.size()) {
+        trail_.emplace_back(key.size(), listing);
     }
-    lastPath_ = drivePath;
+    lastPath_ = key;
+}
+
+std::string_view ListingCache::storeKey(std::string_view parent, std::string_view name)
+{
+    const bool separated = name.empty() || (!parent.empty() && parent.back() == kSeparator);
+    const std::size_t size = parent.size() + (separated ? 0 : 1) + name.size();
+    char* key = static_cast<char*>(slotMemory_.allocate(size, 1));
+    char* end = std::copy(parent.begin(), parent.end(), key);
+    if (!separated) {
+        *end++ = kSeparator;
+    }
+    std::copy(name.begin(), name.end(), end);
+    return {key, size};
 }
 
 ListingCache::SlotEntry* ListingCache::claimPending(Worker& self)
@@ -170,7 +176,7 @@ const DirectoryListing* ListingCache::read(SlotEntry& entry, Worker& self,
     const DirectoryListing* listing = nullptr;
     if (!fd.valid()) {
         UniqueFd opened = parent ? UniqueFd{::openat(parent->fd.get(), hostName, kPathFlags)}
-                                 : openByPath_(entry.first);
+                                 : openByPath_(std::string{entry.first});
         if (opened.valid() && !parent) {
             // Opened by path: read it if it can be read, else it is a directory without entries.
             fd = UniqueFd{::openat(opened.get(), ".", kReadFlags & ~O_NOFOLLOW)};
@@ -199,7 +205,7 @@ const DirectoryListing* ListingCache::read(SlotEntry& entry, Worker& self,
     return listing;
 }
 
-void ListingCache::nameSubdirectories(const std::string& key, const DirectoryListing& listing,
+void ListingCache::nameSubdirectories(std::string_view key, const DirectoryListing& listing,
                                       std::shared_ptr<OpenParent> parent, Worker& self)
 {
     // Pushed last to first, so that the first subdirectory is read first, as the walk wants it.
@@ -208,7 +214,7 @@ void ListingCache::nameSubdirectories(const std::string& key, const DirectoryLis
         if (!isDirectory(attributes) || (attributes & kNotWalked) != 0) {
             continue;
         }
-        auto [found, inserted] = slots_.try_emplace(childKey(key, listing.name(i)));
+        auto [found, inserted] = slots_.try_emplace(storeKey(key, listing.name(i)));
         if (!inserted) {
             continue;
         }

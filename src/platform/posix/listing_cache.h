@@ -16,6 +16,7 @@
 #include <condition_variable>
 #include <deque>
 #include <functional>
+#include <memory_resource>
 #include <memory>
 #include <mutex>
 #include <string>
@@ -69,8 +70,9 @@ private:
         std::shared_ptr<OpenParent> parent;  // null: open by path
         std::string_view name;               // drive name in the parent's listing, NUL-terminated
     };
-    using Slots = std::unordered_map<std::string, Slot>;
-    using SlotEntry = Slots::value_type;  // nodes stay put while the map grows
+    // Keys and nodes come from slotMemory_ and stay put until the cache goes.
+    using Slots = std::pmr::unordered_map<std::string_view, Slot>;
+    using SlotEntry = Slots::value_type;
 
     // A thread that reads: the owner (first) or a reader thread.
     struct Worker {
@@ -84,8 +86,9 @@ private:
     SlotEntry* popNamed(std::deque<SlotEntry*>& pending, bool newest);
     // Reads the directory of a slot this thread has claimed and publishes the listing.
     const DirectoryListing* read(SlotEntry& entry, Worker& self, std::unique_lock<AdaptiveMutex>& lock);
-    void nameSubdirectories(const std::string& key, const DirectoryListing& listing,
+    void nameSubdirectories(std::string_view key, const DirectoryListing& listing,
                             std::shared_ptr<OpenParent> parent, Worker& self);
+    std::string_view storeKey(std::string_view parent, std::string_view name);
     void readAhead(Worker& self);
 
     PathOpener openByPath_;
@@ -95,16 +98,24 @@ private:
     std::condition_variable_any listingReady_;   // for the owner waiting in get()
     int idleReaders_ = 0;
     bool ownerWaiting_ = false;
-    Slots slots_;
+    std::pmr::monotonic_buffer_resource slotMemory_;
+    Slots slots_{&slotMemory_};
+
     // The owner's memory of what it has been given, to find it again without the lock: the
     // path it asked for last with the listings of that path and of the ancestors it asked
     // for on the way down (prefix length and listing, root first), and every listing by path.
-    const DirectoryListing* findKnown(const std::string& drivePath) const;
-    void remember(const std::string& drivePath, const DirectoryListing* listing);
-    void followTrail(const std::string& drivePath, const DirectoryListing* listing);
-    std::string lastPath_;
+    // Paths are views of the keys in slots_.
+    struct Known {
+        const DirectoryListing* listing = nullptr;
+        std::string_view key;
+    };
+    Known findKnown(std::string_view drivePath) const;
+    void remember(std::string_view key, const DirectoryListing* listing);
+    void followTrail(std::string_view key, const DirectoryListing* listing);
+    std::string_view lastPath_;
     std::vector<std::pair<std::size_t, const DirectoryListing*>> trail_;
-    std::unordered_map<std::string, const DirectoryListing*> ownerKnown_;
+    std::pmr::monotonic_buffer_resource ownerMemory_;
+    std::pmr::unordered_map<std::string_view, const DirectoryListing*> ownerKnown_{&ownerMemory_};
     std::size_t pendingCount_ = 0;  // entries in all workers' pending queues
     std::atomic<int> heldParents_{0};
     bool stopping_ = false;

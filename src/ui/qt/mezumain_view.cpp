@@ -38,9 +38,13 @@ void showLines(QListWidget* view, const LineList& lines)
     if (!onlyAdded) {
         view->clear();
     }
+    // Added in one step: one by one, a survey of many directories would lay the list out again
+    // for every line.
+    QStringList added;
     for (std::size_t i = static_cast<std::size_t>(view->count()); i < lines.count(); ++i) {
-        view->addItem(fromUtf8(lines.line(i)));
+        added << fromUtf8(lines.line(i));
     }
+    view->addItems(added);
 }
 
 QPushButton* button(QWidget* parent, const QString& caption, const QRect& geometry)
@@ -138,6 +142,7 @@ void MezuMainView::buildControls()
     dlist_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     dlist_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     dlist_->setFocusPolicy(Qt::TabFocus);
+    dlist_->setUniformItemSizes(true);
 
     drive1_ = new QComboBox{client};
     drive1_->setGeometry(layout::kDrive1);
@@ -148,6 +153,7 @@ void MezuMainView::buildControls()
 
     dir1_ = new QListWidget{client};
     dir1_->setGeometry(layout::kDir1);
+    dir1_->setUniformItemSizes(true);
     connect(dir1_, &QListWidget::itemActivated, this, &MezuMainView::onDirectoryOpened);
 
     command1_ = button(client, QStringLiteral("ディレクトリ容量調査"), layout::kCommand1);
@@ -165,6 +171,7 @@ void MezuMainView::buildControls()
     list1_ = new QListWidget{client};
     list1_->setGeometry(layout::kList1);
     list1_->setFont(reportFont());
+    list1_->setUniformItemSizes(true);
 
     QWidget::setTabOrder(command1_, list1_);
     QWidget::setTabOrder(list1_, drive1_);
@@ -192,15 +199,15 @@ void MezuMainView::buildMenu()
     }
 }
 
-void MezuMainView::refreshFromModel()
+void MezuMainView::refreshFromModel(Dir1Listing listing)
 {
     const WindowLists& lists = model_.lists();
     showLines(list1_, lists.List1);
     showLines(dlist_, lists.dlist);
-    refreshSelection();
+    refreshSelection(listing);
 }
 
-void MezuMainView::refreshSelection()
+void MezuMainView::refreshSelection(Dir1Listing listing)
 {
     const Selection& selection = model_.selection();
     label1_->setText(fromUtf8(selection.Label1));
@@ -208,6 +215,10 @@ void MezuMainView::refreshSelection()
     if (driveIndex >= 0) {
         drive1_->setCurrentIndex(driveIndex);
     }
+    if (listing == Dir1Listing::IfMoved && !dir1Entries_.empty() && shownDir1_ == selection.Dir1) {
+        return;
+    }
+    shownDir1_ = selection.Dir1;
     dir1_->clear();
     dir1Entries_ = model_.Dir1Entries();
     QStyle* style = dir1_->style();
@@ -234,7 +245,7 @@ void MezuMainView::runCommand(void (mezumain::*handler)())
 {
     setControlsEnabled(false);
     (model_.*handler)();
-    refreshFromModel();
+    refreshFromModel(Dir1Listing::IfMoved);
     setControlsEnabled(true);
     if (closing_) {
         QCoreApplication::quit();

@@ -23,8 +23,12 @@ public:
     // window system so that yields refresh the view.
     MezuMainView(mezumain& model, QtWindowSystem& windowSystem);
 
+    // Whether Dir1 reads its open directory again: always, or only when it has moved to
+    // another directory (after a command, which leaves the directories as they were).
+    enum class Dir1Listing { Always, IfMoved };
+
     // Shows the model's lists, label and selection as they stand.
-    void refreshFromModel();
+    void refreshFromModel(Dir1Listing listing = Dir1Listing::Always);
 
     // The controls, by their design names.
     QLabel* Label1() const { return label1_; }
@@ -49,12 +53,13 @@ private:
     void showRunningState();
     void onDriveChosen(int index);
     void onDirectoryOpened(QListWidgetItem* item);
-    void refreshSelection();
+    void refreshSelection(Dir1Listing listing);
 
     mezumain& model_;
     QtWindowSystem& windowSystem_;
     bool closing_ = false;
     std::vector<DirectoryViewEntry> dir1Entries_;  // what Dir1 shows, item by item
+    std::string shownDir1_;                        // the directory they list
 
     QLabel* label1_ = nullptr;
     QListWidget* dlist_ = nullptr;

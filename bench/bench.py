@@ -1,0 +1,157 @@
+#!/usr/bin/env python3
+"""Times mezu against du and ncdu on generated trees, warm cache, and prints the table.
+
+Every command runs --runs times, in turns, so that a slow moment of the machine falls on all
+of them alike; the table shows medians, the ratio to du, and the peak memory of one run
+measured by /usr/bin/time -v."""
+import argparse
+import os
+import statistics
+import subprocess
+import sys
+import time
+
+HERE = os.path.dirname(os.path.abspath(__file__))
+MIB = 1024 * 1024
+
+
+def build_tree(root, wide, files, dirs):
+    command = [sys.executable, os.path.join(HERE, "make_tree.py"), root, "--files", str(files),
+               "--dirs", str(dirs)]
+    if wide:
+        command.append("--wide")
+    subprocess.run(command, check=True)
+
+
+def count_entries(root):
+    """Every entry below root, as the survey sees them: links are not followed."""
+    count = 0
+    pending = [root]
+    while pending:
+        with os.scandir(pending.pop()) as entries:
+            for entry in entries:
+                count += 1
+                if entry.is_dir(follow_symlinks=False):
+                    pending.append(entry.path)
+    return count
+
+
+def run_quietly(command, env=None):
+    result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=env,
+                            check=True)
+    return result.stdout
+
+
+def peak_memory_bytes(command, env=None):
+    result = subprocess.run(["/usr/bin/time", "-v"] + command, stdout=subprocess.DEVNULL,
+                            stderr=subprocess.PIPE, env=env, check=True, text=True)
+    for line in result.stderr.splitlines():
+        if "Maximum resident set size" in line:
+            return int(line.split(":")[1]) * 1024
+    raise RuntimeError("no peak memory from /usr/bin/time")
+
+
+class Contender:
+    def __init__(self, name, command, env=None, reports_own_time=False):
+        self.name = name
+        self.command = command
+        self.env = env
+        self.reports_own_time = reports_own_time  # prints the seconds its survey took
+        self.times = []
+        self.peak = None
+
+    def run(self):
+        start = time.perf_counter()
+        output = run_quietly(self.command, self.env)
+        elapsed = time.perf_counter() - start
+        if self.reports_own_time:
+            elapsed = float(output.split()[0])
+        self.times.append(elapsed)
+
+    def median(self):
+        return statistics.median(self.times)
+
+
+def bench_tree(label, root, bin_dir, runs, with_window):
+    entries = count_entries(root)
+    offscreen = dict(os.environ, QT_QPA_PLATFORM="offscreen")
+    mezu = Contender("mezu-report survey", [os.path.join(bin_dir, "mezu-report"), "survey", root])
+    contenders = [
+        mezu,
+        Contender("mezu-report --threads 1 survey",
+                  [os.path.join(bin_dir, "mezu-report"), "--threads", "1", "survey", root]),
+        Contender("du -d 1 -B1", ["du", "-d", "1", "-B1", root]),
+        Contender("ncdu -0 -o /dev/null", ["ncdu", "-0", "-o", "/dev/null", root]),
+    ]
+    window = None
+    if with_window:
+        window = Contender("mezu window, survey click", [os.path.join(bin_dir, "mezu-window-bench"), root],
+                           env=offscreen, reports_own_time=True)
+        contenders.insert(2, window)
+
+    for contender in contenders:  # warms the cache and every program's first start
+        run_quietly(contender.command, contender.env)
+    for _ in range(runs):
+        for contender in contenders:
+            contender.run()
+    for contender in contenders:
+        if not contender.reports_own_time:
+            contender.peak = peak_memory_bytes(contender.command, contender.env)
+
+    du = next(c for c in contenders if c.name.startswith("du "))
+    print(f"\n{label}: {root}, {entries} entries, median of {runs} runs, warm cache")
+    print(f"  {'command':<32} {'median s':>9} {'to du':>7} {'peak MiB':>9}")
+    for contender in contenders:
+        peak = f"{contender.peak / MIB:9.1f}" if contender.peak is not None else f"{'-':>9}"
+        print(f"  {contender.name:<32} {contender.median():9.3f} {contender.median() / du.median():7.2f} {peak}")
+    budget = 16 * MIB + 100 * entries
+    results = {
+        "ratio": mezu.median() / du.median(),
+        "memory": mezu.peak,
+        "budget": budget,
+    }
+    if window is not None:
+        results["window"] = window.median() / mezu.median()
+    return results
+
+
+def verdict(met):
+    return "met" if met else "NOT met"
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--bin", required=True, help="the directory holding mezu-report")
+    parser.add_argument("--work", default="/tmp/mezu-bench", help="where the trees are built")
+    parser.add_argument("--files", type=int, default=200000)
+    parser.add_argument("--dirs", type=int, default=20000)
+    parser.add_argument("--wide-dirs", type=int, default=20000)
+    parser.add_argument("--runs", type=int, default=9)
+    args = parser.parse_args()
+
+    with_window = os.path.exists(os.path.join(args.bin, "mezu-window-bench"))
+    nested = os.path.join(args.work, "nested")
+    wide = os.path.join(args.work, "wide")
+    print(f"Building or reusing the trees in {args.work} ...", file=sys.stderr)
+    build_tree(nested, False, args.files, args.dirs)
+    build_tree(wide, True, 0, args.wide_dirs)
+
+    print(f"mezu benchmark, {os.cpu_count()} cores, {time.strftime('%Y-%m-%d')}")
+    deep = bench_tree(f"Nested tree ({args.files} files in {args.dirs} directories)", nested,
+                      args.bin, args.runs, with_window)
+    flat = bench_tree(f"Wide directory ({args.wide_dirs} subdirectories of 3 files)", wide, args.bin,
+                      args.runs, with_window)
+
+    print("\nTargets")
+    print(f"  nested tree: mezu-report at most 0.75 x du     {deep['ratio']:.2f}  {verdict(deep['ratio'] <= 0.75)}")
+    print(f"  wide directory: mezu-report at most 1.0 x du   {flat['ratio']:.2f}  {verdict(flat['ratio'] <= 1.0)}")
+    for label, result in (("nested", deep), ("wide", flat)):
+        print(f"  {label}: peak memory at most {result['budget'] / MIB:.1f} MiB"
+              f"{'':<8}{result['memory'] / MIB:.1f}  {verdict(result['memory'] <= result['budget'])}")
+        if "window" in result:
+            print(f"  {label}: window at most 1.3 x mezu-report{'':<10}{result['window']:.2f}  "
+                  f"{verdict(result['window'] <= 1.3)}")
+
+
+if __name__ == "__main__":
+    main()

@@ -1,0 +1,184 @@
+// Reading each directory once per command, with or without reader threads, must not change a
+// single figure: surveys of the same tree agree with the plain reads of the uncached backend,
+// also after the tree changes between two commands.
+#include <unistd.h>
+
+#include <gtest/gtest.h>
+
+#include <functional>
+#include <memory>
+#include <string>
+#include <vector>
+
+#include "engine/mezucom.h"
+#include "fakes.h"
+#include "platform/posix/posix_file_system.h"
+#include "survey/directory_survey.h"
+#include "temp_tree.h"
+
+namespace mezu {
+namespace {
+
+using Lines = std::vector<std::string>;
+
+constexpr unsigned kUncached = 0;
+const std::vector<unsigned> kCachedModes = {1, 2, 4};
+
+struct SurveyResult {
+    Lines walk;     // the directories of the whole tree, in walk order
+    Lines results;  // the sorted result lines
+    Lines footer;
+    bool operator==(const SurveyResult&) const = default;
+};
+
+// A survey as the window runs it: one command around the walk of the tree and the survey.
+SurveyResult survey(posix::PosixFileSystem& fileSystem, const std::string& directory)
+{
+    WindowLists lists;
+    test::FakeDriveQuery drives;
+    drives.set('C', test::driveWithCluster(4096));
+    test::RecordingWindowSystem windowSystem;
+    mezucom module{lists, fileSystem, drives, windowSystem};
+    module.drvinfo("C:\\");
+
+    fileSystem.commandStarted();
+    module.measure(directory);
+    SurveyResult result;
+    result.walk = lists.wklist1.lines();
+    directorySurvey(lists, module, windowSystem, LocalDateTime{}, directory);
+    fileSystem.commandFinished();
+    result.results = lists.List1.lines();
+    result.footer = lists.List3.lines();
+    return result;
+}
+
+std::string repeated(const std::string& stem, int index)
+{
+    return stem + std::to_string(index);
+}
+
+// The edge cases of a real tree, built anew for each test.
+void buildTree(test::TempTree& tree)
+{
+    tree.dir("t/a/b/c");
+    tree.file("t/a/f0", 0);
+    tree.file("t/a/b/f4095", 4095);
+    tree.file("t/a/b/c/f4097", 4097);
+    tree.file("t/a/sparse2g", 1ULL << 31);
+    tree.dir("t/a/.hidden/inner");
+    tree.file("t/a/.hidden/inner/f", 50000);
+    tree.file("t/a/.hiddenfile", 9000);
+    tree.symlink("..", "t/a/loop");
+    tree.symlink("f0", "t/a/link");
+    tree.fifo("t/a/pipe");
+    tree.dir("t/日本/データ");
+    tree.file("t/日本/データ/ファイル.txt", 10);
+    tree.dir("t/back\\slash");
+    tree.file("t/back\\slash/f", 1);
+    tree.dir("t/n\xff");
+    tree.file("t/n\xff/f", 4096);
+    tree.dir("t/empty");
+    // More entries than one read of the directory returns.
+    tree.dir("t/big");
+    for (int i = 0; i < 3000; ++i) {
+        tree.file(repeated("t/big/a-rather-long-file-name-to-fill-the-read-buffer-", i), i % 7);
+    }
+    // Many directories with subdirectories, so that readers hold many parents at once.
+    for (int i = 0; i < 300; ++i) {
+        const std::string directory = repeated("t/wide/d", i);
+        tree.dir(directory + "/sub");
+        tree.file(directory + "/sub/f", static_cast<std::uint64_t>(i) * 100);
+    }
+    tree.deepChain("t/a", "deep", 300, 1);
+}
+
+void changeTree(test::TempTree& tree)
+{
+    tree.file("t/a/b/c/new", 5000);
+    tree.dir("t/a/b/c/newdir");
+    tree.file("t/a/b/c/newdir/f", 1);
+    ASSERT_EQ(::truncate(tree.path("t/日本/データ/ファイル.txt").c_str(), 9000), 0);
+    ASSERT_EQ(::unlink(tree.path("t/wide/d7/sub/f").c_str()), 0);
+    ASSERT_EQ(::rmdir(tree.path("t/wide/d7/sub").c_str()), 0);
+    ASSERT_EQ(::rename(tree.path("t/big").c_str(), tree.path("t/moved").c_str()), 0);
+}
+
+class ListingCacheTest : public ::testing::Test {
+protected:
+    std::unique_ptr<posix::PosixFileSystem> fileSystem(unsigned readerThreads)
+    {
+        return std::make_unique<posix::PosixFileSystem>(posix::DriveTable{{{'C', tree.root()}}},
+                                                        readerThreads);
+    }
+
+    test::TempTree tree;
+};
+
+TEST_F(ListingCacheTest, SurveysAgreeWithPlainReadsBeforeAndAfterTheTreeChanges)
+{
+    buildTree(tree);
+    const SurveyResult before = survey(*fileSystem(kUncached), "C:\\t");
+    ASSERT_EQ(before.results.size(), 8u) << "the tree and its seven subdirectories";
+    ASSERT_GT(before.walk.size(), 600u);
+
+    std::vector<std::unique_ptr<posix::PosixFileSystem>> cached;
+    for (const unsigned threads : kCachedModes) {
+        cached.push_back(fileSystem(threads));
+        EXPECT_EQ(survey(*cached.back(), "C:\\t"), before) << threads << " threads";
+    }
+
+    changeTree(tree);
+    const SurveyResult after = survey(*fileSystem(kUncached), "C:\\t");
+    ASSERT_NE(after.results, before.results);
+    for (std::size_t i = 0; i < cached.size(); ++i) {
+        EXPECT_EQ(survey(*cached[i], "C:\\t"), after)
+            << kCachedModes[i] << " threads, second command of the same file system";
+    }
+}
+
+TEST_F(ListingCacheTest, ACommandAnswersFromItsListingsUntilItEnds)
+{
+    tree.dir("d");
+    tree.file("d/f", 4097);
+    for (const unsigned threads : kCachedModes) {
+        tree.file("d/g", 10);
+        auto fs = fileSystem(threads);
+        fs->commandStarted();
+        ASSERT_TRUE(fs->changeDirectory("C:\\d"));
+        ASSERT_EQ(::unlink(tree.path("d/g").c_str()), 0);
+        EXPECT_EQ(fs->fileLength("g"), 10u) << "read once, at the start of the command";
+        auto enumeration = fs->startEnumeration(kEveryName, kAttrNormal);
+        ASSERT_NE(enumeration, nullptr);
+        fs->commandFinished();
+
+        Lines names;
+        for (std::string name = enumeration->next(); !name.empty(); name = enumeration->next()) {
+            names.push_back(name);
+        }
+        EXPECT_EQ(names.size(), 2u) << "an enumeration may outlive its command";
+        ASSERT_TRUE(fs->changeDirectory("C:\\d"));
+        EXPECT_FALSE(fs->fileLength("g").has_value()) << "the next read sees the disk afresh";
+        EXPECT_EQ(fs->fileLength("f"), 4097u);
+    }
+}
+
+TEST_F(ListingCacheTest, DirectoriesThatCannotBeOpenedFailInsideACommandAsOutside)
+{
+    tree.dir("d/sub");
+    tree.file("d/file", 1);
+    tree.symlink("sub", "d/link");
+    for (const unsigned threads : {kUncached, 1u, 3u}) {
+        auto fs = fileSystem(threads);
+        fs->commandStarted();
+        EXPECT_TRUE(fs->changeDirectory("C:\\d\\sub")) << threads;
+        EXPECT_FALSE(fs->changeDirectory("C:\\d\\file")) << threads;
+        EXPECT_FALSE(fs->changeDirectory("C:\\d\\link")) << threads;
+        EXPECT_FALSE(fs->changeDirectory("C:\\d\\missing")) << threads;
+        EXPECT_TRUE(fs->changeDirectory("c:\\d\\sub\\")) << threads;
+        EXPECT_EQ(fs->currentDirectory('C'), "C:\\d\\sub") << threads;
+        fs->commandFinished();
+    }
+}
+
+}  // namespace
+}  // namespace mezu
