@@ -36,9 +36,10 @@ def count_entries(root):
     return count
 
 
-def run_quietly(command, env=None):
-    result = subprocess.run(command, stdout=subprocess.PIPE, stderr=subprocess.DEVNULL, env=env,
-                            check=True)
+def run_quietly(command, env=None, keep_output=False):
+    """Output goes to /dev/null unless kept, so that no program waits on a pipe."""
+    result = subprocess.run(command, stdout=subprocess.PIPE if keep_output else subprocess.DEVNULL,
+                            stderr=subprocess.DEVNULL, env=env, check=True)
     return result.stdout
 
 
@@ -62,7 +63,7 @@ class Contender:
 
     def run(self):
         start = time.perf_counter()
-        output = run_quietly(self.command, self.env)
+        output = run_quietly(self.command, self.env, keep_output=self.reports_own_time)
         elapsed = time.perf_counter() - start
         if self.reports_own_time:
             elapsed = float(output.split()[0])

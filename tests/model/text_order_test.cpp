@@ -55,7 +55,8 @@ TEST(TextOrderTest, TextsThatPartInsideASequenceOrderByTheirUnits)
     };
     const std::vector<std::string> beginnings = {"", "C:\\data\\",
                                                  "\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF",
-                                                 "\xF0\x9F\x98\x80x"};
+                                                 "\xF0\x9F\x98\x80x",
+                                                 "C:\\data\\\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF"};
     for (const std::string& beginning : beginnings) {
         for (const Case& c : cases) {
             const std::string smaller = beginning + c.smaller;

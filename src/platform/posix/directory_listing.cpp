@@ -4,6 +4,7 @@
 #include <fcntl.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cstring>
 
 #include "platform/posix/posix_attributes.h"
@@ -44,7 +45,37 @@ const DirectoryListing* DirectoryReader::unreadable()
     return arena_.create<DirectoryListing>();
 }
 
-const DirectoryListing* DirectoryReader::read(int fd, std::optional<std::uint64_t> device)
+EntryExamination::EntryExamination(int fd, std::uint64_t device, const char* names,
+                                   std::vector<DirectoryListing::Entry>& entries)
+    : fd_(fd), device_(device), names_(names), entries_(entries)
+{
+}
+
+void EntryExamination::takePart()
+{
+    for (;;) {
+        const std::size_t begin = nextChunk_.fetch_add(1, std::memory_order_relaxed) * kChunk;
+        if (begin >= entries_.size()) {
+            return;
+        }
+        const std::size_t end = std::min(begin + kChunk, entries_.size());
+        for (std::size_t i = begin; i < end; ++i) {
+            DirectoryListing::Entry& entry = entries_[i];
+            const char* name = names_ + entry.nameOffset;
+            struct stat status {};
+            if (::fstatat(fd_, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+                entry.nameLength = 0;
+                continue;
+            }
+            entry.attributes =
+                static_cast<std::uint16_t>(attributesFromStatus(name, status, static_cast<dev_t>(device_)));
+            entry.length = status.st_size < 0 ? 0 : static_cast<std::uint64_t>(status.st_size);
+        }
+    }
+}
+
+const DirectoryListing* DirectoryReader::read(int fd, std::optional<std::uint64_t> device,
+                                              ExaminationHelpers* helpers)
 {
     if (!device) {
         struct stat directory {};
@@ -66,20 +97,22 @@ const DirectoryListing* DirectoryReader::read(int fd, std::optional<std::uint64_
             if (isDotOrDotDot(entry->d_name)) {
                 continue;
             }
-            struct stat status {};
-            if (::fstatat(fd, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
-                continue;
-            }
             DirectoryListing::Entry item;
             item.nameOffset = static_cast<std::uint32_t>(names_.size());
             item.nameLength = static_cast<std::uint16_t>(std::strlen(entry->d_name));
-            item.attributes = static_cast<std::uint16_t>(
-                attributesFromStatus(entry->d_name, status, static_cast<dev_t>(*device)));
-            item.length = status.st_size < 0 ? 0 : static_cast<std::uint64_t>(status.st_size);
             names_.append(entry->d_name, item.nameLength + 1U);
             entries_.push_back(item);
         }
     }
+
+    EntryExamination examination{fd, *device, names_.data(), entries_};
+    const bool shared = helpers != nullptr && entries_.size() >= kShareFrom && helpers->share(examination);
+    examination.takePart();
+    if (shared) {
+        helpers->unshare(examination);
+    }
+    std::erase_if(entries_, [](const DirectoryListing::Entry& entry) { return entry.nameLength == 0; });
+
     for (char& c : names_) {
         if (c == kHostNameBackslash) {
             c = kDriveNameSeparator;

@@ -4,6 +4,7 @@
 // that arena; names are drive names ("\" shown as "/"), each followed by a NUL.
 #pragma once
 
+#include <atomic>
 #include <cstdint>
 #include <memory>
 #include <optional>
@@ -43,16 +44,54 @@ struct DirectoryListing {
     std::size_t find(std::string_view driveName, std::size_t hint) const;
 };
 
+// The lstat of every entry a directory read listed, in chunks that any number of threads may
+// take in turn, so that a large directory need not wait for one thread to examine it all.
+class EntryExamination {
+public:
+    // `entries` have their names set (in `names`, host names); their attributes and lengths
+    // are filled in. An entry that vanished before it was examined gets a zero name length.
+    EntryExamination(int fd, std::uint64_t device, const char* names,
+                     std::vector<DirectoryListing::Entry>& entries);
+
+    // Examines chunks until none is left to take; returns when the last one is taken, which
+    // another thread may still be examining.
+    void takePart();
+
+private:
+    static constexpr std::size_t kChunk = 256;
+
+    int fd_;
+    std::uint64_t device_;
+    const char* names_;
+    std::vector<DirectoryListing::Entry>& entries_;
+    std::atomic<std::size_t> nextChunk_{0};
+};
+
+// Threads that can lend a hand with a large examination.
+class ExaminationHelpers {
+public:
+    virtual ~ExaminationHelpers() = default;
+    // Offers `examination` to idle threads; false when they are busy with another.
+    virtual bool share(EntryExamination& examination) = 0;
+    // Returns when no other thread works on the shared examination any more.
+    virtual void unshare(EntryExamination& examination) = 0;
+};
+
 // Reads directories for one thread. The listings it returns are its own and stay valid as long
 // as it does.
 class DirectoryReader {
 public:
+    // Directories with at least this many entries are shared with helpers.
+    static constexpr std::size_t kShareFrom = 1024;
+
     DirectoryReader();
 
     // Reads the directory open (for reading) at `fd`, which is on `device` if the caller knows
-    // it. An entry that vanishes between being listed and being examined is left out. What
-    // was read before a failing read stands.
-    const DirectoryListing* read(int fd, std::optional<std::uint64_t> device);
+    // it, sharing the examination of a large one with `helpers` if given. An entry that
+    // vanishes between being listed and being examined is left out. What was read before a
+    // failing read stands.
+    const DirectoryListing* read(int fd, std::optional<std::uint64_t> device,
+                                 ExaminationHelpers* helpers = nullptr);
     // The listing of a directory that can be opened but not read.
     const DirectoryListing* unreadable();
 

@@ -186,7 +186,8 @@ const DirectoryListing* ListingCache::read(SlotEntry& entry, Worker& self,
         }
     }
     if (fd.valid()) {
-        listing = self.reader.read(fd.get(), parent ? std::optional{parent->device} : std::nullopt);
+        listing = self.reader.read(fd.get(), parent ? std::optional{parent->device} : std::nullopt,
+                                   readers_.empty() ? nullptr : this);
     }
 
     std::shared_ptr<OpenParent> held;
@@ -235,15 +236,47 @@ void ListingCache::readAhead(Worker& self)
     std::unique_lock<AdaptiveMutex> lock{mutex_};
     for (;;) {
         ++idleReaders_;
-        workAvailable_.wait(lock, [this] { return stopping_ || pendingCount_ > 0; });
+        workAvailable_.wait(lock, [this] { return stopping_ || shared_ != nullptr || pendingCount_ > 0; });
         --idleReaders_;
         if (stopping_) {
             return;
+        }
+        if (EntryExamination* examination = shared_) {
+            ++sharedUsers_;
+            lock.unlock();
+            examination->takePart();
+            lock.lock();
+            if (--sharedUsers_ == 0) {
+                examinationLeft_.notify_all();
+            }
+            continue;
         }
         if (SlotEntry* entry = claimPending(self)) {
             read(*entry, self, lock);
         }
     }
+}
+
+bool ListingCache::share(EntryExamination& examination)
+{
+    {
+        const std::lock_guard<AdaptiveMutex> lock{mutex_};
+        if (shared_ != nullptr) {
+            return false;
+        }
+        shared_ = &examination;
+    }
+    workAvailable_.notify_all();
+    return true;
+}
+
+void ListingCache::unshare(EntryExamination& examination)
+{
+    std::unique_lock<AdaptiveMutex> lock{mutex_};
+    if (shared_ == &examination) {
+        shared_ = nullptr;
+    }
+    examinationLeft_.wait(lock, [this] { return sharedUsers_ == 0; });
 }
 
 }  // namespace mezu::posix

@@ -5,7 +5,8 @@
 // depth-first walk needs next itself; a reader thread takes a directory named longest ago (a
 // subtree the walk will reach last) and goes on depth-first through the subdirectories it
 // names itself. So the walk and the readers work towards each other instead of queueing for
-// the same directory, and only the parents along each thread's path stay open.
+// the same directory, and only the parents along each thread's path stay open. Idle readers
+// also help to examine the entries of a large directory.
 //
 // Keys are drive paths in the form the walk builds them ("C:\", "C:\DATA\OLD"). All methods
 // are called from one thread, the owner; the readers are internal. An owner that needs a
@@ -31,7 +32,7 @@
 
 namespace mezu::posix {
 
-class ListingCache {
+class ListingCache final : private ExaminationHelpers {
 public:
     // Opens a directory (O_PATH is enough) from its drive path, for directories that no
     // listing has named; an invalid descriptor when it cannot be opened.
@@ -40,7 +41,7 @@ public:
     // `readerThreads` threads read ahead of the walk; with 0 every directory is read when it
     // is first asked for.
     ListingCache(unsigned readerThreads, PathOpener openByPath);
-    ~ListingCache();
+    ~ListingCache() override;
     ListingCache(const ListingCache&) = delete;
     ListingCache& operator=(const ListingCache&) = delete;
 
@@ -90,12 +91,17 @@ private:
                             std::shared_ptr<OpenParent> parent, Worker& self);
     std::string_view storeKey(std::string_view parent, std::string_view name);
     void readAhead(Worker& self);
+    bool share(EntryExamination& examination) override;
+    void unshare(EntryExamination& examination) override;
 
     PathOpener openByPath_;
     std::vector<std::unique_ptr<Worker>> workers_;  // the owner's first
     AdaptiveMutex mutex_;
     std::condition_variable_any workAvailable_;  // for idle readers
     std::condition_variable_any listingReady_;   // for the owner waiting in get()
+    std::condition_variable_any examinationLeft_;  // for a thread waiting in unshare()
+    EntryExamination* shared_ = nullptr;             // offered to idle readers
+    int sharedUsers_ = 0;                            // readers working on it
     int idleReaders_ = 0;
     bool ownerWaiting_ = false;
     std::pmr::monotonic_buffer_resource slotMemory_;
