@@ -56,10 +56,14 @@ public:
         return {};
     }
 
+    // Whether the name next() returned last is a directory.
+    bool lastWasDirectory() const { return lastWasDirectory_; }
+
 private:
-    bool matches(const dirent& entry) const
+    bool matches(const dirent& entry)
     {
         // Regular files need no lstat to be told apart; directories do, for the mount test.
+        lastWasDirectory_ = false;
         if (entry.d_type == DT_REG) {
             const FileAttributes attributes = entry.d_name[0] == '.' ? kAttrHidden : kAttrNormal;
             return passesMask(attributes, mask_);
@@ -68,10 +72,13 @@ private:
         if (::fstatat(::dirfd(directory_), entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
             return false;
         }
-        return passesMask(attributesFromStatus(entry.d_name, status, device_), mask_);
+        const FileAttributes attributes = attributesFromStatus(entry.d_name, status, device_);
+        lastWasDirectory_ = isDirectory(attributes);
+        return passesMask(attributes, mask_);
     }
 
     DIR* directory_;
+    bool lastWasDirectory_ = false;
     FileAttributes mask_;
     std::optional<dev_t> device_;
 };
@@ -297,11 +304,10 @@ std::vector<std::string> PosixFileSystem::subdirectoryNames(const std::string& d
         return names;
     }
     readable.release();
+    // Only what the walk enters: a directory on this device that is neither hidden nor system.
     PosixEnumeration enumeration{listing, kAttrDirectory, status.st_dev};
     for (std::string name = enumeration.next(); !name.empty(); name = enumeration.next()) {
-        struct stat entry {};
-        if (::fstatat(directory.get(), toHostName(name).c_str(), &entry, AT_SYMLINK_NOFOLLOW) == 0 &&
-            S_ISDIR(entry.st_mode)) {
+        if (enumeration.lastWasDirectory()) {
             names.push_back(std::move(name));
         }
     }

@@ -221,12 +221,14 @@ void MezuMainView::refreshSelection(Dir1Listing listing)
     shownDir1_ = selection.Dir1;
     dir1_->clear();
     dir1Entries_ = model_.Dir1Entries();
-    QStyle* style = dir1_->style();
+    // Looked up once: a style loads an icon afresh each time it is asked.
+    const QIcon openIcon = dir1_->style()->standardIcon(QStyle::SP_DirOpenIcon);
+    const QIcon closedIcon = dir1_->style()->standardIcon(QStyle::SP_DirClosedIcon);
     for (std::size_t i = 0; i < dir1Entries_.size(); ++i) {
         const DirectoryViewEntry& entry = dir1Entries_[i];
         const QString indent(static_cast<qsizetype>(entry.depth * kDirectoryIndentSpaces), u' ');
         auto* item = new QListWidgetItem{indent + fromUtf8(entry.label), dir1_};
-        item->setIcon(style->standardIcon(entry.isOpen ? QStyle::SP_DirOpenIcon : QStyle::SP_DirClosedIcon));
+        item->setIcon(entry.isOpen ? openIcon : closedIcon);
         item->setData(kEntryRole, static_cast<qulonglong>(i));
         if (entry.isOpen) {
             dir1_->setCurrentItem(item);
@@ -245,6 +247,7 @@ void MezuMainView::runCommand(void (mezumain::*handler)())
 {
     setControlsEnabled(false);
     (model_.*handler)();
+    windowSystem_.showRequestedPointer();
     refreshFromModel(Dir1Listing::IfMoved);
     setControlsEnabled(true);
     if (closing_) {
