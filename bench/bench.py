@@ -117,7 +117,7 @@ def bench_tree(label, root, bin_dir, runs, with_window):
 
 
 def verdict(met):
-    return "met" if met else "NOT met"
+    return "met" if met else "NOT MET"
 
 
 def main():
@@ -143,15 +143,17 @@ def main():
     flat = bench_tree(f"Wide directory ({args.wide_dirs} subdirectories of 3 files)", wide, args.bin,
                       args.runs, with_window)
 
-    print("\nTargets")
-    print(f"  nested tree: mezu-report at most 0.75 x du     {deep['ratio']:.2f}  {verdict(deep['ratio'] <= 0.75)}")
-    print(f"  wide directory: mezu-report at most 1.0 x du   {flat['ratio']:.2f}  {verdict(flat['ratio'] <= 1.0)}")
-    for label, result in (("nested", deep), ("wide", flat)):
-        print(f"  {label}: peak memory at most {result['budget'] / MIB:.1f} MiB"
-              f"{'':<8}{result['memory'] / MIB:.1f}  {verdict(result['memory'] <= result['budget'])}")
+    print(f"\nTargets{'':<38}{'measured':>9} {'target':>9}")
+    rows = [
+        ("nested tree: mezu-report / du", deep["ratio"], 0.75, ""),
+        ("wide directory: mezu-report / du", flat["ratio"], 1.0, ""),
+    ]
+    for label, result in (("nested tree", deep), ("wide directory", flat)):
+        rows.append((f"{label}: peak memory", result["memory"] / MIB, result["budget"] / MIB, " MiB"))
         if "window" in result:
-            print(f"  {label}: window at most 1.3 x mezu-report{'':<10}{result['window']:.2f}  "
-                  f"{verdict(result['window'] <= 1.3)}")
+            rows.append((f"{label}: window / mezu-report", result["window"], 1.3, ""))
+    for label, measured, target, unit in rows:
+        print(f"  {label:<43}{measured:9.2f} {target:9.2f}{unit}  {verdict(measured <= target)}")
 
 
 if __name__ == "__main__":

@@ -1,6 +1,6 @@
-// A mutex that spins a little before it sleeps. The listing cache holds its lock for a few
-// microseconds at a time; a std::mutex would put a contending thread to sleep and wake it
-// again, which costs more than the wait itself.
+// A mutex that spins a little before it sleeps (where the C library offers it; a plain mutex
+// elsewhere). The listing cache holds its lock for a few microseconds at a time; a std::mutex
+// would put a contending thread to sleep and wake it again, which costs more than the wait.
 #pragma once
 
 #include <pthread.h>
@@ -13,7 +13,9 @@ public:
     {
         pthread_mutexattr_t attributes;
         pthread_mutexattr_init(&attributes);
+#ifdef PTHREAD_ADAPTIVE_MUTEX_INITIALIZER_NP
         pthread_mutexattr_settype(&attributes, PTHREAD_MUTEX_ADAPTIVE_NP);
+#endif
         pthread_mutex_init(&mutex_, &attributes);
         pthread_mutexattr_destroy(&attributes);
     }
