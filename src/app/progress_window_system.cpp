@@ -3,24 +3,19 @@
 namespace mezu {
 namespace {
 
-constexpr auto kProgressInterval = std::chrono::milliseconds(100);
 constexpr const char* kClearLine = "\r\033[K";
 
 }  // namespace
 
 void ProgressWindowSystem::yield()
 {
-    if (out_ == nullptr || lists_ == nullptr) {
+    if (out_ == nullptr || lists_ == nullptr || !throttle_.due()) {
         return;
     }
-    const auto now = std::chrono::steady_clock::now();
-    if (now - lastShown_ < kProgressInterval) {
-        return;
-    }
-    lastShown_ = now;
     shown_ = true;
     *out_ << kClearLine << "surveying: " << lists_->List1.count() << " measured, "
           << lists_->wklist1.count() << " directories in the current tree" << std::flush;
+    throttle_.handedOver();
 }
 
 void ProgressWindowSystem::finish()

@@ -7,12 +7,15 @@
 
 #include "model/window_lists.h"
 #include "platform/headless_window_system.h"
+#include "platform/yield_throttle.h"
 
 namespace mezu {
 
 class ProgressWindowSystem final : public HeadlessWindowSystem {
 public:
     // With `out` null, nothing is shown and the yield returns at once.
+    static constexpr std::chrono::milliseconds kProgressInterval{100};
+
     explicit ProgressWindowSystem(std::ostream* out) : out_(out) {}
 
     // The lists whose counts the progress line shows; borrowed, may be set after construction.
@@ -24,7 +27,7 @@ public:
 private:
     std::ostream* out_;
     const WindowLists* lists_ = nullptr;
-    std::chrono::steady_clock::time_point lastShown_{};
+    YieldThrottle throttle_{kProgressInterval};
     bool shown_ = false;
 };
 

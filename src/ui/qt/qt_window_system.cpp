@@ -19,21 +19,7 @@ void QtWindowSystem::attach(QWidget* window, std::function<void()> beforeEvents)
 
 void QtWindowSystem::yield()
 {
-    // A survey yields after every directory entry, often well under a microsecond apart, so
-    // even reading the clock each time would cost a tenth of the survey: the clock is read
-    // every `checkStride_` calls, a stride that adapts so that reads come about every
-    // millisecond.
-    if (++callsSinceCheck_ < checkStride_) {
-        return;
-    }
-    callsSinceCheck_ = 0;
-    if (!clock_.isValid()) {
-        clock_.start();
-    }
-    const qint64 now = clock_.nsecsElapsed();
-    adaptStride(now - lastCheck_);
-    lastCheck_ = now;
-    if (handedOver_ && now - lastHandOver_ < std::chrono::nanoseconds{eventInterval_}.count()) {
+    if (!throttle_.due()) {
         return;
     }
     showRequestedPointer();
@@ -41,22 +27,7 @@ void QtWindowSystem::yield()
         beforeEvents_();
     }
     QCoreApplication::processEvents(QEventLoop::AllEvents);
-    handedOver_ = true;
-    lastHandOver_ = clock_.nsecsElapsed();
-    lastCheck_ = lastHandOver_;
-}
-
-void QtWindowSystem::adaptStride(qint64 sinceLastCheck)
-{
-    constexpr qint64 kCheckEvery = std::chrono::nanoseconds{std::chrono::milliseconds{1}}.count();
-    constexpr int kLongestStride = 1024;
-    if (eventInterval_.count() == 0) {
-        checkStride_ = 1;
-    } else if (sinceLastCheck < kCheckEvery / 2 && checkStride_ < kLongestStride) {
-        checkStride_ *= 2;
-    } else if (sinceLastCheck > kCheckEvery * 2 && checkStride_ > 1) {
-        checkStride_ /= 2;
-    }
+    throttle_.handedOver();
 }
 
 void QtWindowSystem::setMousePointer(MousePointer pointer)

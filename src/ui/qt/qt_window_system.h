@@ -1,12 +1,11 @@
 // The window-system operations on Qt: a throttled yield that lets the event loop run about
-// every 20 ms (and otherwise costs a counter, with a clock check about every millisecond), the
-// main window's busy pointer, and the message box with caption "mezu", OK only and no icon. The pointer is only recorded when it is set and
+// every 20 ms (see yield_throttle.h), the main window's busy pointer, and the message box with
+// caption "mezu", OK only and no icon. The pointer is only recorded when it is set and
 // shown when the window can next be seen: at the yield's hand-over to the event loop, before a
 // box, and when the view calls showRequestedPointer after a command. A survey sets it twice for
 // each directory it measures, far more often than anyone could see it change.
 #pragma once
 
-#include <QElapsedTimer>
 #include <QPointer>
 #include <QWidget>
 
@@ -14,6 +13,7 @@
 #include <functional>
 
 #include "platform/window_system.h"
+#include "platform/yield_throttle.h"
 
 namespace mezu {
 
@@ -24,7 +24,7 @@ public:
     // `eventInterval`: the least time between two hand-overs to the event loop; 0 hands over
     // at every yield.
     explicit QtWindowSystem(std::chrono::milliseconds eventInterval = kDefaultEventInterval)
-        : eventInterval_(eventInterval)
+        : throttle_(eventInterval)
     {
     }
 
@@ -40,15 +40,7 @@ public:
 private:
     QPointer<QWidget> window_;
     std::function<void()> beforeEvents_;
-    std::chrono::milliseconds eventInterval_;
-    void adaptStride(qint64 sinceLastCheck);
-
-    QElapsedTimer clock_;
-    int checkStride_ = 1;      // calls between two clock checks
-    int callsSinceCheck_ = 0;
-    qint64 lastCheck_ = 0;     // nanoseconds on clock_
-    qint64 lastHandOver_ = 0;
-    bool handedOver_ = false;
+    YieldThrottle throttle_;
     MousePointer requestedPointer_ = MousePointer::Default;
     MousePointer shownPointer_ = MousePointer::Default;
 };
