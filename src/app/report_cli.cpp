@@ -35,7 +35,7 @@ constexpr std::string_view kUsage =
     "  -o, --output FILE\n"
     "                 save the report to FILE as the window's save command does\n"
     "                 (Shift_JIS, CR LF), replacing FILE whole, instead of printing it\n"
-    "  --threads N    read directories with N threads (default: one per core); 1 suits\n"
+    "  --threads N    read directories with N threads (default: two per core); 1 suits\n"
     "                 spinning disks, where reading in parallel is slower\n"
     "  -h, --help     show this help and exit\n"
     "  --version      show the version and exit\n"

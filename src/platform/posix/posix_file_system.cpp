@@ -117,7 +117,8 @@ private:
 
 unsigned defaultReaderThreads()
 {
-    return std::max(1u, std::thread::hardware_concurrency());
+    constexpr unsigned kPerCore = 2;
+    return kPerCore * std::max(1u, std::thread::hardware_concurrency());
 }
 
 PosixFileSystem::PosixFileSystem(DriveTable table, unsigned readerThreads)
