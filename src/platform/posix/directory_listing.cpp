@@ -27,10 +27,14 @@ bool isDotOrDotDot(const char* name)
 
 std::size_t DirectoryListing::find(std::string_view driveName, std::size_t hint) const
 {
-    if (hint < count && name(hint) == driveName) {
-        return hint;
+    // From the hint on, wrapping round: a walk asks for the entries in the order they are listed.
+    const std::size_t start = hint < count ? hint : 0;
+    for (std::size_t i = start; i < count; ++i) {
+        if (name(i) == driveName) {
+            return i;
+        }
     }
-    for (std::size_t i = 0; i < count; ++i) {
+    for (std::size_t i = 0; i < start; ++i) {
         if (name(i) == driveName) {
             return i;
         }

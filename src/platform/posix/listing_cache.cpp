@@ -46,24 +46,79 @@ ListingCache::~ListingCache()
 
 const DirectoryListing* ListingCache::get(const std::string& drivePath)
 {
-    if (const Known known = findKnown(drivePath); known.listing != nullptr) {
-        followTrail(known.key, known.listing);
-        return known.listing;
+    if (const std::optional<const DirectoryListing*> listing = followTrail(drivePath)) {
+        return *listing;
     }
-    Worker& owner = *workers_.front();
+    SlotEntry* entry = nullptr;
+    {
+        const std::lock_guard<AdaptiveMutex> lock{mutex_};
+        const auto found = slots_.find(drivePath);
+        entry = found != slots_.end() ? &*found : &*slots_.try_emplace(storeKey(drivePath, {})).first;
+    }
+    const DirectoryListing* listing = listingFor(*entry);
+    trail_.assign(1, Step{entry, listing});
+    return listing;
+}
+
+std::optional<const DirectoryListing*> ListingCache::followTrail(std::string_view drivePath)
+{
+    // The deepest step that is this directory or one of its ancestors.
+    const auto leadsTo = [&](const Step& step) {
+        const std::string_view path = step.slot->first;
+        return drivePath.substr(0, path.size()) == path &&
+               (path.size() == drivePath.size() || drivePath[path.size()] == kSeparator ||
+                path.back() == kSeparator);
+    };
+    std::size_t depth = trail_.size();
+    while (depth > 0 && !leadsTo(trail_[depth - 1])) {
+        --depth;
+    }
+    if (depth == 0) {
+        return std::nullopt;
+    }
+    trail_.resize(depth);
+
+    std::size_t position = trail_.back().slot->first.size();
+    while (position < drivePath.size()) {
+        if (drivePath[position] == kSeparator) {
+            ++position;
+        }
+        const std::size_t end = std::min(drivePath.find(kSeparator, position), drivePath.size());
+        Step& parent = trail_.back();
+        const Slot& parentSlot = parent.slot->second;
+        if (parent.listing == nullptr || parentSlot.children == nullptr) {
+            return std::nullopt;
+        }
+        const std::size_t index = parent.listing->find(drivePath.substr(position, end - position), parent.nextChild);
+        SlotEntry* child = index == DirectoryListing::kNotFound ? nullptr : parentSlot.children[index];
+        if (child == nullptr) {
+            return std::nullopt;
+        }
+        parent.nextChild = index + 1;
+        trail_.push_back(Step{child, listingFor(*child)});
+        position = end;
+    }
+    return trail_.back().listing;
+}
+
+const DirectoryListing* ListingCache::listingFor(SlotEntry& entry)
+{
+    if (entry.second.state.load(std::memory_order_acquire) == State::Ready) {
+        return entry.second.listing;
+    }
     std::unique_lock<AdaptiveMutex> lock{mutex_};
-    auto found = slots_.find(drivePath);
-    if (found == slots_.end()) {
-        found = slots_.try_emplace(storeKey(drivePath, {})).first;
+    return awaitListing(entry, lock);
+}
+
+const DirectoryListing* ListingCache::awaitListing(SlotEntry& entry, std::unique_lock<AdaptiveMutex>& lock)
+{
+    Worker& owner = *workers_.front();
+    Slot& slot = entry.second;
+    if (slot.state.load(std::memory_order_relaxed) == State::Named) {
+        slot.state.store(State::Reading, std::memory_order_relaxed);
+        return read(entry, owner, lock);
     }
-    Slot& slot = found->second;
-    if (slot.state == State::Named) {
-        slot.state = State::Reading;
-        const DirectoryListing* listing = read(*found, owner, lock);
-        remember(found->first, listing);
-        return listing;
-    }
-    while (slot.state != State::Ready) {
+    while (slot.state.load(std::memory_order_relaxed) != State::Ready) {
         if (SlotEntry* pending = claimPending(owner)) {
             read(*pending, owner, lock);
             continue;
@@ -72,44 +127,7 @@ const DirectoryListing* ListingCache::get(const std::string& drivePath)
         listingReady_.wait(lock);
         ownerWaiting_ = false;
     }
-    remember(found->first, slot.listing);
     return slot.listing;
-}
-
-ListingCache::Known ListingCache::findKnown(std::string_view drivePath) const
-{
-    // A walk returning to a directory it came through needs no lookup.
-    for (auto step = trail_.rbegin(); step != trail_.rend(); ++step) {
-        if (step->first == drivePath.size() && lastPath_.substr(0, step->first) == drivePath) {
-            return {step->second, lastPath_.substr(0, step->first)};
-        }
-    }
-    const auto known = ownerKnown_.find(drivePath);
-    return known == ownerKnown_.end() ? Known{} : Known{known->second, known->first};
-}
-
-void ListingCache::remember(std::string_view key, const DirectoryListing* listing)
-{
-    followTrail(key, listing);
-    if (listing != nullptr) {
-        ownerKnown_.emplace(key, listing);
-    }
-}
-
-void ListingCache::followTrail(std::string_view key, const DirectoryListing* listing)
-{
-    // Keep the steps that lie on the way to this path, then add it.
-    const auto onTheWay = [&](std::size_t length) {
-        return length <= key.size() && lastPath_.substr(0, length) == key.substr(0, length) &&
-               (length == key.size() || key[length] == kSeparator || key[length - 1] == kSeparator);
-    };
-    while (!trail_.empty() && !onTheWay(trail_.back().first)) {
-        trail_.pop_back();
-    }
-    if (trail_.empty() || trail_.back().first != key.size()) {
-        trail_.emplace_back(key.size(), listing);
-    }
-    lastPath_ = key;
 }
 
 std::string_view ListingCache::storeKey(std::string_view parent, std::string_view name)
@@ -151,8 +169,8 @@ ListingCache::SlotEntry* ListingCache::popNamed(std::deque<SlotEntry*>& pending,
             pending.pop_front();
         }
         --pendingCount_;
-        if (entry->second.state == State::Named) {
-            entry->second.state = State::Reading;
+        if (entry->second.state.load(std::memory_order_relaxed) == State::Named) {
+            entry->second.state.store(State::Reading, std::memory_order_relaxed);
             return entry;
         }
     }
@@ -195,20 +213,28 @@ const DirectoryListing* ListingCache::read(SlotEntry& entry, Worker& self,
         held = std::make_shared<OpenParent>(std::move(fd), listing->device, heldParents_);
     }
     lock.lock();
-    slot.listing = listing;
-    slot.state = State::Ready;
     if (listing) {
-        nameSubdirectories(entry.first, *listing, std::move(held), self);
+        slot.children = nameSubdirectories(entry.first, *listing, std::move(held), self);
     }
+    slot.listing = listing;
+    slot.state.store(State::Ready, std::memory_order_release);
     if (ownerWaiting_) {
         listingReady_.notify_one();
     }
     return listing;
 }
 
-void ListingCache::nameSubdirectories(std::string_view key, const DirectoryListing& listing,
-                                      std::shared_ptr<OpenParent> parent, Worker& self)
+ListingCache::SlotEntry** ListingCache::nameSubdirectories(std::string_view key,
+                                                           const DirectoryListing& listing,
+                                                           std::shared_ptr<OpenParent> parent,
+                                                           Worker& self)
 {
+    if (listing.count == 0) {
+        return nullptr;
+    }
+    auto** children = static_cast<SlotEntry**>(slotMemory_.allocate(sizeof(SlotEntry*) * listing.count,
+                                                                     alignof(SlotEntry*)));
+    std::fill_n(children, listing.count, nullptr);
     // Pushed last to first, so that the first subdirectory is read first, as the walk wants it.
     for (std::size_t i = listing.count; i-- > 0;) {
         const FileAttributes attributes = listing.attributes(i);
@@ -216,6 +242,7 @@ void ListingCache::nameSubdirectories(std::string_view key, const DirectoryListi
             continue;
         }
         auto [found, inserted] = slots_.try_emplace(storeKey(key, listing.name(i)));
+        children[i] = &*found;
         if (!inserted) {
             continue;
         }
@@ -229,6 +256,7 @@ void ListingCache::nameSubdirectories(std::string_view key, const DirectoryListi
     if (idleReaders_ > 0 && pendingCount_ > 0) {
         workAvailable_.notify_all();
     }
+    return children;
 }
 
 void ListingCache::readAhead(Worker& self)

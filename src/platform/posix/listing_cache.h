@@ -10,7 +10,8 @@
 //
 // Keys are drive paths in the form the walk builds them ("C:\", "C:\DATA\OLD"). All methods
 // are called from one thread, the owner; the readers are internal. An owner that needs a
-// directory a reader is still reading reads ahead itself meanwhile rather than sleep.
+// directory a reader is still reading reads ahead itself meanwhile rather than sleep. The
+// owner finds the directories along its walk through their parents, without looking paths up.
 #pragma once
 
 #include <atomic>
@@ -19,6 +20,7 @@
 #include <functional>
 #include <memory_resource>
 #include <memory>
+#include <optional>
 #include <mutex>
 #include <string>
 #include <string_view>
@@ -65,15 +67,20 @@ private:
         std::uint64_t device;
         std::atomic<int>& held;
     };
-    struct Slot {
-        State state = State::Named;
-        const DirectoryListing* listing = nullptr;
-        std::shared_ptr<OpenParent> parent;  // null: open by path
-        std::string_view name;               // drive name in the parent's listing, NUL-terminated
-    };
+    struct Slot;
     // Keys and nodes come from slotMemory_ and stay put until the cache goes.
     using Slots = std::pmr::unordered_map<std::string_view, Slot>;
     using SlotEntry = Slots::value_type;
+    // Changed under the lock. Once `state` is Ready (stored with release), `listing` and
+    // `children` no longer change and the owner may read them without the lock.
+    struct Slot {
+        std::atomic<State> state{State::Named};
+        const DirectoryListing* listing = nullptr;
+        // For each entry of the listing, the slot of the subdirectory a walk enters there.
+        SlotEntry** children = nullptr;
+        std::shared_ptr<OpenParent> parent;  // null: open by path
+        std::string_view name;               // drive name in the parent's listing, NUL-terminated
+    };
 
     // A thread that reads: the owner (first) or a reader thread.
     struct Worker {
@@ -87,8 +94,12 @@ private:
     SlotEntry* popNamed(std::deque<SlotEntry*>& pending, bool newest);
     // Reads the directory of a slot this thread has claimed and publishes the listing.
     const DirectoryListing* read(SlotEntry& entry, Worker& self, std::unique_lock<AdaptiveMutex>& lock);
-    void nameSubdirectories(std::string_view key, const DirectoryListing& listing,
-                            std::shared_ptr<OpenParent> parent, Worker& self);
+    // The listing of a slot, for the owner: at once if it is ready, else read by the owner or
+    // waited for, helping meanwhile.
+    const DirectoryListing* listingFor(SlotEntry& entry);
+    const DirectoryListing* awaitListing(SlotEntry& entry, std::unique_lock<AdaptiveMutex>& lock);
+    SlotEntry** nameSubdirectories(std::string_view key, const DirectoryListing& listing,
+                                   std::shared_ptr<OpenParent> parent, Worker& self);
     std::string_view storeKey(std::string_view parent, std::string_view name);
     void readAhead(Worker& self);
     bool share(EntryExamination& examination) override;
@@ -107,21 +118,18 @@ private:
     std::pmr::monotonic_buffer_resource slotMemory_;
     Slots slots_{&slotMemory_};
 
-    // The owner's memory of what it has been given, to find it again without the lock: the
-    // path it asked for last with the listings of that path and of the ancestors it asked
-    // for on the way down (prefix length and listing, root first), and every listing by path.
-    // Paths are views of the keys in slots_.
-    struct Known {
-        const DirectoryListing* listing = nullptr;
-        std::string_view key;
+    // The owner's way down to the directory it asked for last, root first: the walk asks next
+    // for one of these, or for a subdirectory of one, which the parent's slot leads to without
+    // a lookup and, once read, without the lock.
+    struct Step {
+        SlotEntry* slot;
+        const DirectoryListing* listing;
+        std::size_t nextChild = 0;  // where the search for the next subdirectory starts
     };
-    Known findKnown(std::string_view drivePath) const;
-    void remember(std::string_view key, const DirectoryListing* listing);
-    void followTrail(std::string_view key, const DirectoryListing* listing);
-    std::string_view lastPath_;
-    std::vector<std::pair<std::size_t, const DirectoryListing*>> trail_;
-    std::pmr::monotonic_buffer_resource ownerMemory_;
-    std::pmr::unordered_map<std::string_view, const DirectoryListing*> ownerKnown_{&ownerMemory_};
+    // The listing of `drivePath` if the trail leads there; nullopt if it does not.
+    std::optional<const DirectoryListing*> followTrail(std::string_view drivePath);
+    std::vector<Step> trail_;
+
     std::size_t pendingCount_ = 0;  // entries in all workers' pending queues
     std::atomic<int> heldParents_{0};
     bool stopping_ = false;
