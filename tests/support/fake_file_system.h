@@ -51,8 +51,21 @@ public:
     std::optional<std::uint64_t> fileLength(const std::string& name) override;
     std::vector<std::string> subdirectoryNames(const std::string& drivePath) override;
     ResolvedDirectory resolveDirectory(const std::string& userPath) override;
+    void commandStarted() override
+    {
+        ++commandsStarted_;
+        inCommand_ = true;
+    }
+    void commandFinished() override
+    {
+        ++commandsFinished_;
+        inCommand_ = false;
+    }
 
     int enumerationsStarted() const { return enumerationsStarted_; }
+    int commandsStarted() const { return commandsStarted_; }
+    int commandsFinished() const { return commandsFinished_; }
+    bool inCommand() const { return inCommand_; }
 
 private:
     std::shared_ptr<Node> lookup(const std::string& drivePath, bool forOpening) const;
@@ -65,6 +78,9 @@ private:
     std::map<char, bool> unavailable_;
     char currentDrive_;
     int enumerationsStarted_ = 0;
+    int commandsStarted_ = 0;
+    int commandsFinished_ = 0;
+    bool inCommand_ = false;
 };
 
 }  // namespace mezu::test

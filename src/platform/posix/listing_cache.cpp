@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <system_error>
 
 #include "platform/posix/posix_attributes.h"
 
@@ -28,7 +29,12 @@ ListingCache::ListingCache(unsigned readerThreads, PathOpener openByPath)
         workers_.push_back(std::make_unique<Worker>());
     }
     for (unsigned i = 1; i <= readerThreads; ++i) {
-        readers_.emplace_back([this, i] { readAhead(*workers_[i]); });
+        try {
+            readers_.emplace_back([this, i] { readAhead(*workers_[i]); });
+        } catch (const std::system_error&) {
+            // The system will not start another thread: the command reads with those it has.
+            break;
+        }
     }
 }
 
