@@ -113,11 +113,6 @@ const DirectoryListing* ListingCache::listingFor(SlotEntry& entry)
         return entry.second.listing;
     }
     std::unique_lock<AdaptiveMutex> lock{mutex_};
-    return awaitListing(entry, lock);
-}
-
-const DirectoryListing* ListingCache::awaitListing(SlotEntry& entry, std::unique_lock<AdaptiveMutex>& lock)
-{
     Worker& owner = *workers_.front();
     Slot& slot = entry.second;
     if (slot.state.load(std::memory_order_relaxed) == State::Named) {

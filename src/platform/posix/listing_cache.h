@@ -97,7 +97,6 @@ private:
     // The listing of a slot, for the owner: at once if it is ready, else read by the owner or
     // waited for, helping meanwhile.
     const DirectoryListing* listingFor(SlotEntry& entry);
-    const DirectoryListing* awaitListing(SlotEntry& entry, std::unique_lock<AdaptiveMutex>& lock);
     SlotEntry** nameSubdirectories(std::string_view key, const DirectoryListing& listing,
                                    std::shared_ptr<OpenParent> parent, Worker& self);
     std::string_view storeKey(std::string_view parent, std::string_view name);
@@ -115,6 +114,7 @@ private:
     int sharedUsers_ = 0;                            // readers working on it
     int idleReaders_ = 0;
     bool ownerWaiting_ = false;
+    std::atomic<int> heldParents_{0};  // outlives the slots, whose parents count themselves out
     std::pmr::monotonic_buffer_resource slotMemory_;
     Slots slots_{&slotMemory_};
 
@@ -131,7 +131,6 @@ private:
     std::vector<Step> trail_;
 
     std::size_t pendingCount_ = 0;  // entries in all workers' pending queues
-    std::atomic<int> heldParents_{0};
     bool stopping_ = false;
     std::vector<std::thread> readers_;
 };
