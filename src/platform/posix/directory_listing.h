@@ -37,8 +37,6 @@ struct DirectoryListing {
     {
         return {names + entries[index].nameOffset, entries[index].nameLength};
     }
-    // NUL-terminated.
-    const char* nameData(std::size_t index) const { return names + entries[index].nameOffset; }
     FileAttributes attributes(std::size_t index) const { return entries[index].attributes; }
     // The index of the entry with this drive name, searching from `hint` on; kNotFound if none.
     std::size_t find(std::string_view driveName, std::size_t hint) const;
