@@ -12,7 +12,7 @@ build_tests=""
 for option in "$@"; do
     case "$option" in
     --tests)
-        packages+=(libgtest-dev util-linux findutils coreutils cups poppler-utils)
+        packages+=(libgtest-dev util-linux findutils coreutils cups poppler-utils python3 ncdu time)
         build_tests=ON
         ;;
     --bench) packages+=(python3 ncdu time coreutils) ;;
