@@ -1,17 +1,21 @@
 // Reading each directory once per command, with or without reader threads, must not change a
 // single figure: surveys of the same tree agree with the plain reads of the uncached backend,
 // also after the tree changes between two commands.
+#include <fcntl.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
+#include <map>
 #include <memory>
 #include <string>
 #include <vector>
 
 #include "engine/mezucom.h"
 #include "fakes.h"
+#include "platform/posix/listing_cache.h"
 #include "platform/posix/posix_file_system.h"
 #include "survey/directory_survey.h"
 #include "temp_tree.h"
@@ -133,6 +137,66 @@ TEST_F(ListingCacheTest, SurveysAgreeWithPlainReadsBeforeAndAfterTheTreeChanges)
     for (std::size_t i = 0; i < cached.size(); ++i) {
         EXPECT_EQ(survey(*cached[i], "C:\\t"), after)
             << kCachedModes[i] << " threads, second command of the same file system";
+    }
+}
+
+// Every listing of the tree below `root`, asked for depth first as a walk asks: each entry as
+// "name attributes length", by drive path.
+std::map<std::string, Lines> readThrough(posix::ListingCache& cache, const std::string& root)
+{
+    std::map<std::string, Lines> listings;
+    std::vector<std::string> pending{root};
+    while (!pending.empty()) {
+        const std::string path = pending.back();
+        pending.pop_back();
+        const posix::DirectoryListing* listing = cache.get(path);
+        Lines& lines = listings[path];
+        if (listing == nullptr) {
+            lines.push_back("cannot be opened");
+            continue;
+        }
+        for (std::size_t i = 0; i < listing->count; ++i) {
+            const std::string name{listing->name(i)};
+            const FileAttributes attributes = listing->attributes(i);
+            lines.push_back(name + " " + std::to_string(attributes) + " " +
+                            std::to_string(listing->entries[i].length));
+            if (isDirectory(attributes) && (attributes & (kAttrHidden | kAttrSystem)) == 0) {
+                pending.push_back(path + "\\" + name);
+            }
+        }
+    }
+    return listings;
+}
+
+TEST_F(ListingCacheTest, ParentsPastTheLimitAreOpenedByPathWithTheSameListings)
+{
+    buildTree(tree);
+    int openedByPath = 0;
+    // Drive paths below C:\ map onto the tree; "/" in a drive name is "\" on the host.
+    const auto openByPath = [&](const std::string& drivePath) {
+        ++openedByPath;
+        posix::UniqueFd directory{::open(tree.root().c_str(), O_PATH | O_DIRECTORY)};
+        std::size_t start = 3;
+        while (directory.valid() && start < drivePath.size()) {
+            const std::size_t end = std::min(drivePath.find('\\', start), drivePath.size());
+            std::string name = drivePath.substr(start, end - start);
+            std::replace(name.begin(), name.end(), '/', '\\');
+            directory = posix::UniqueFd{::openat(directory.get(), name.c_str(), O_PATH | O_DIRECTORY | O_NOFOLLOW)};
+            start = end + 1;
+        }
+        return directory;
+    };
+
+    posix::ListingCache plain{0, openByPath};
+    const std::map<std::string, Lines> expected = readThrough(plain, "C:\\t");
+    ASSERT_GT(expected.size(), 600u);
+    EXPECT_EQ(openedByPath, 1) << "below the first directory, each opens from its parent";
+
+    for (const int mostHeld : {0, 1}) {
+        openedByPath = 0;
+        posix::ListingCache limited{3, openByPath, mostHeld};
+        EXPECT_EQ(readThrough(limited, "C:\\t"), expected) << "at most " << mostHeld << " parents held";
+        EXPECT_GT(openedByPath, 100) << "at most " << mostHeld << " parents held";
     }
 }
 

@@ -13,17 +13,14 @@ namespace {
 
 constexpr int kReadFlags = O_RDONLY | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
 constexpr int kPathFlags = O_PATH | O_DIRECTORY | O_NOFOLLOW | O_CLOEXEC;
-// Parents kept open for their unread subdirectories; past this, subdirectories are opened by
-// path, so that no tree can exhaust the descriptor limit.
-constexpr int kMostHeldParents = 256;
 constexpr char kSeparator = '\\';
 constexpr char kDriveNameSeparator = '/';
 constexpr FileAttributes kNotWalked = kAttrHidden | kAttrSystem;
 
 }  // namespace
 
-ListingCache::ListingCache(unsigned readerThreads, PathOpener openByPath)
-    : openByPath_(std::move(openByPath))
+ListingCache::ListingCache(unsigned readerThreads, PathOpener openByPath, int mostHeldParents)
+    : openByPath_(std::move(openByPath)), mostHeldParents_(mostHeldParents)
 {
     for (unsigned i = 0; i <= readerThreads; ++i) {
         workers_.push_back(std::make_unique<Worker>());
@@ -210,7 +207,7 @@ const DirectoryListing* ListingCache::read(SlotEntry& entry, Worker& self,
     }
 
     std::shared_ptr<OpenParent> held;
-    if (listing && fd.valid() && heldParents_.load() < kMostHeldParents) {
+    if (listing && fd.valid() && heldParents_.load() < mostHeldParents_) {
         held = std::make_shared<OpenParent>(std::move(fd), listing->device, heldParents_);
     }
     lock.lock();

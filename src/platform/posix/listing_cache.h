@@ -40,9 +40,13 @@ public:
     // listing has named; an invalid descriptor when it cannot be opened.
     using PathOpener = std::function<UniqueFd(const std::string& drivePath)>;
 
+    // Parents kept open at most for their unread subdirectories; past this, subdirectories are
+    // opened by path, so that no tree can exhaust the descriptor limit.
+    static constexpr int kMostHeldParents = 256;
+
     // `readerThreads` threads read ahead of the walk; with 0 every directory is read when it
     // is first asked for.
-    ListingCache(unsigned readerThreads, PathOpener openByPath);
+    ListingCache(unsigned readerThreads, PathOpener openByPath, int mostHeldParents = kMostHeldParents);
     ~ListingCache() override;
     ListingCache(const ListingCache&) = delete;
     ListingCache& operator=(const ListingCache&) = delete;
@@ -105,6 +109,7 @@ private:
     void unshare(EntryExamination& examination) override;
 
     PathOpener openByPath_;
+    int mostHeldParents_;
     std::vector<std::unique_ptr<Worker>> workers_;  // the owner's first
     AdaptiveMutex mutex_;
     std::condition_variable_any workAvailable_;  // for idle readers
