@@ -7,6 +7,7 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <atomic>
 #include <functional>
 #include <map>
 #include <memory>
@@ -171,7 +172,7 @@ std::map<std::string, Lines> readThrough(posix::ListingCache& cache, const std::
 TEST_F(ListingCacheTest, ParentsPastTheLimitAreOpenedByPathWithTheSameListings)
 {
     buildTree(tree);
-    int openedByPath = 0;
+    std::atomic<int> openedByPath = 0;
     // Drive paths below C:\ map onto the tree; "/" in a drive name is "\" on the host.
     const auto openByPath = [&](const std::string& drivePath) {
         ++openedByPath;

@@ -37,7 +37,8 @@ namespace mezu::posix {
 class ListingCache final : private ExaminationHelpers {
 public:
     // Opens a directory (O_PATH is enough) from its drive path, for directories that no
-    // listing has named; an invalid descriptor when it cannot be opened.
+    // listing has named; an invalid descriptor when it cannot be opened. The reader threads
+    // call it too, at the same time as the owner.
     using PathOpener = std::function<UniqueFd(const std::string& drivePath)>;
 
     // Parents kept open at most for their unread subdirectories; past this, subdirectories are
