@@ -113,6 +113,34 @@ private:
     std::size_t position_ = 0;
 };
 
+// Whether a drive path is already in the form the walk builds and listings are kept under:
+// "X:\" or "X:\a\b" with an upper-case letter, no empty, "." or ".." names, no trailing "\".
+bool isCanonicalDrivePath(const std::string& path)
+{
+    if (path.size() < 3 || path[0] < 'A' || path[0] > 'Z' || path[1] != ':' || path[2] != '\\') {
+        return false;
+    }
+    std::size_t start = 3;
+    while (start < path.size()) {
+        std::size_t end = path.find('\\', start);
+        if (end == std::string::npos) {
+            end = path.size();
+        }
+        const std::size_t length = end - start;
+        if (length == 0 || (path[start] == '.' && (length == 1 || (length == 2 && path[start + 1] == '.')))) {
+            return false;
+        }
+        if (end == path.size()) {
+            break;
+        }
+        start = end + 1;
+        if (start == path.size()) {
+            return false;
+        }
+    }
+    return true;
+}
+
 }  // namespace
 
 unsigned defaultReaderThreads()
@@ -210,50 +238,11 @@ bool PosixFileSystem::changeDrive(char letter)
     return openCurrentDrive();
 }
 
-// Whether a drive path is already in the form the walk builds and listings are kept under:
-// "X:\" or "X:\a\b" with an upper-case letter, no empty, "." or ".." names, no trailing "\".
-bool isCanonicalDrivePath(const std::string& path)
-{
-    if (path.size() < 3 || path[0] < 'A' || path[0] > 'Z' || path[1] != ':' || path[2] != '\\') {
-        return false;
-    }
-    std::size_t start = 3;
-    while (start < path.size()) {
-        std::size_t end = path.find('\\', start);
-        if (end == std::string::npos) {
-            end = path.size();
-        }
-        const std::size_t length = end - start;
-        if (length == 0 || (path[start] == '.' && (length == 1 || (length == 2 && path[start + 1] == '.')))) {
-            return false;
-        }
-        if (end == path.size()) {
-            break;
-        }
-        start = end + 1;
-        if (start == path.size()) {
-            return false;
-        }
-    }
-    return true;
-}
-
 bool PosixFileSystem::changeDirectory(const std::string& drivePath)
 {
+    // The walk gives paths in the form listings are kept under; only others are parsed.
     if (listings_ && isCanonicalDrivePath(drivePath)) {
-        const char letter = drivePath[0];
-        if (table_.root(letter) == nullptr) {
-            return false;
-        }
-        const DirectoryListing* listing = listings_->get(drivePath);
-        if (!listing) {
-            return false;
-        }
-        if (letter == currentDrive_) {
-            currentListing_ = listing;
-        }
-        currentDirectories_[letter] = drivePath;
-        return true;
+        return table_.root(drivePath[0]) != nullptr && changeToListed(drivePath[0], drivePath);
     }
     const std::optional<HostPath> path = parseDrivePath(drivePath);
     if (!path || table_.root(path->letter) == nullptr) {
@@ -261,14 +250,9 @@ bool PosixFileSystem::changeDirectory(const std::string& drivePath)
     }
     std::string canonical = formatDrivePath(path->letter, path->components);
     if (listings_) {
-        const DirectoryListing* listing = listings_->get(canonical);
-        if (!listing) {
-            return false;
-        }
-        if (path->letter == currentDrive_) {
-            currentListing_ = listing;
-        }
-    } else if (path->letter != currentDrive_ || chain_.empty()) {
+        return changeToListed(path->letter, canonical);
+    }
+    if (path->letter != currentDrive_ || chain_.empty()) {
         if (!openDirectory(*path).valid()) {
             return false;
         }
@@ -276,6 +260,19 @@ bool PosixFileSystem::changeDirectory(const std::string& drivePath)
         return false;
     }
     currentDirectories_[path->letter] = std::move(canonical);
+    return true;
+}
+
+bool PosixFileSystem::changeToListed(char letter, const std::string& canonicalPath)
+{
+    const DirectoryListing* listing = listings_->get(canonicalPath);
+    if (!listing) {
+        return false;
+    }
+    if (letter == currentDrive_) {
+        currentListing_ = listing;
+    }
+    currentDirectories_[letter] = canonicalPath;
     return true;
 }
 

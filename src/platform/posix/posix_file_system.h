@@ -74,6 +74,9 @@ private:
     // the current directory. Changes nothing on failure.
     bool moveCurrentTo(const std::vector<std::string>& components);
     bool openCurrentDrive();
+    // While a command keeps listings: makes a directory given in canonical form current on
+    // its drive. Changes nothing when it cannot be opened.
+    bool changeToListed(char letter, const std::string& canonicalPath);
     void releaseMiddleDescriptors();
     int currentFd() const;
     std::optional<dev_t> currentDevice();
