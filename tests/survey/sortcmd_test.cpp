@@ -31,15 +31,25 @@ TEST(SortTest, OrdersLargestFirst)
     EXPECT_EQ(sorted({"x", "y", "x", "y"}), (Lines{"y", "y", "x", "x"}));
 }
 
-TEST(SortTest, FiveDigitSizeFieldsSortAsText)
+TEST(SortTest, SizesOfTenThousandMegabytesAndMoreSortByValue)
 {
-    const std::string big = "10240.00MB - C:\\BIG";
-    const std::string nineHundred = "9000.00MB - C:\\N";
-    const std::string twoThousand = "2000.00MB - C:\\T";
-    const std::string oneFiveHundred = "1500.00MB - C:\\O";
-    const std::string oneZero = "1000.00MB - C:\\Z";
-    EXPECT_EQ(sorted({big, oneZero, nineHundred, oneFiveHundred, twoThousand}),
-              (Lines{nineHundred, twoThousand, oneFiveHundred, big, oneZero}));
+    const std::string huge = "123456.78MB - C:\\HUGE";
+    const std::string tenThousand = "10000.00MB - C:\\TEN";
+    const std::string largestFourDigit = "9999.99MB - C:\\NINE";
+    const std::string twoThousand = "2048.00MB - C:\\T";
+    const std::string ten = "10240.00MB - C:\\BIG";
+    const std::string commaDecimal = "10000,01MB - C:\\COMMA";
+    EXPECT_EQ(sorted({largestFourDigit, ten, twoThousand, tenThousand, commaDecimal, huge}),
+              (Lines{huge, ten, commaDecimal, tenThousand, largestFourDigit, twoThousand}));
+    // Leading zeros do not make a size larger; equal values fall back to the text.
+    EXPECT_EQ(sorted({"010000.00MB - C:\\B", "10000.00MB - C:\\A"}),
+              (Lines{"10000.00MB - C:\\A", "010000.00MB - C:\\B"}));
+}
+
+TEST(SortTest, LinesWithoutASizeFieldComeLastInTextOrder)
+{
+    EXPECT_EQ(sorted({"abc", "0001.00MB - C:\\A", "12MB", "zz", "0000.50MB - C:\\B"}),
+              (Lines{"0001.00MB - C:\\A", "0000.50MB - C:\\B", "zz", "abc", "12MB"}));
 }
 
 TEST(SortTest, EqualSizesAreOrderedByTheRestOfTheLine)
