@@ -1,9 +1,15 @@
 // An ordered list of text lines, the storage behind every list control of the main window.
 // Lines are addressed by 0-based index; appending always adds at the end and the list never
 // reorders itself. There is no line limit: a large tree must never lose lines silently.
+//
+// A view tells what changed since it last looked from two figures: `edits()` counts every
+// change other than an append (each clear and each replaced line), and appends only raise
+// `count()`. With the same edit count as before, the lines it shows are still the first lines
+// of the list and only the new ones need adding; with another, it must show the list afresh.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <vector>
 
@@ -11,18 +17,29 @@ namespace mezu {
 
 class LineList {
 public:
-    void clear() { lines_.clear(); }
+    void clear()
+    {
+        lines_.clear();
+        ++edits_;
+    }
     void add(std::string line) { lines_.push_back(std::move(line)); }
     std::size_t count() const { return lines_.size(); }
     // Throws std::out_of_range for an index at or past count().
     const std::string& line(std::size_t index) const { return lines_.at(index); }
-    void set(std::size_t index, std::string text) { lines_.at(index) = std::move(text); }
+    // Throws std::out_of_range for an index at or past count().
+    void set(std::size_t index, std::string text)
+    {
+        lines_.at(index) = std::move(text);
+        ++edits_;
+    }
     // The line at `index`, or an empty text when the list is shorter.
     std::string lineOrEmpty(std::size_t index) const;
     const std::vector<std::string>& lines() const { return lines_; }
+    std::uint64_t edits() const { return edits_; }
 
 private:
     std::vector<std::string> lines_;
+    std::uint64_t edits_ = 0;
 };
 
 }  // namespace mezu

@@ -28,6 +28,21 @@ TEST(LineListTest, KeepsLinesInOrderOfAdditionAndReplacesInPlace)
     EXPECT_EQ(list.count(), 0u);
 }
 
+TEST(LineListTest, EveryChangeButAnAppendCountsAsAnEdit)
+{
+    LineList list;
+    const std::uint64_t start = list.edits();
+    list.add("a");
+    list.add("b");
+    EXPECT_EQ(list.edits(), start);
+    list.set(1, "b");  // even a line replaced by its own text: a view cannot tell it from a change
+    EXPECT_EQ(list.edits(), start + 1);
+    list.clear();
+    list.add("a");
+    list.add("b");
+    EXPECT_EQ(list.edits(), start + 2);
+}
+
 TEST(LineListTest, HoldsMoreThanSixteenBitsOfLines)
 {
     LineList list;

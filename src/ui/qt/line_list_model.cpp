@@ -1,0 +1,84 @@
+#include "ui/qt/line_list_model.h"
+
+#include <QFontMetrics>
+#include <QSize>
+
+#include <algorithm>
+
+namespace mezu {
+namespace {
+
+// Room around the text that the item delegate draws inside a row.
+constexpr int kTextMargin = 8;
+
+QString fromUtf8(const std::string& text)
+{
+    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+}
+
+}  // namespace
+
+LineListModel::LineListModel(const LineList& lines, QObject* parent)
+    : QAbstractListModel(parent), lines_(lines), shownEdits_(lines.edits())
+{
+}
+
+void LineListModel::setRowGeometry(const QFont& font, int rowHeight)
+{
+    beginResetModel();
+    font_ = font;
+    rowHeight_ = rowHeight;
+    widest_ = measure(0, shownRows_);
+    endResetModel();
+}
+
+void LineListModel::refresh()
+{
+    const std::size_t count = lines_.count();
+    if (lines_.edits() == shownEdits_ && count >= shownRows_) {
+        if (count > shownRows_) {
+            beginInsertRows({}, static_cast<int>(shownRows_), static_cast<int>(count) - 1);
+            widest_ = std::max(widest_, measure(shownRows_, count));
+            shownRows_ = count;
+            endInsertRows();
+        }
+        return;
+    }
+    beginResetModel();
+    shownRows_ = count;
+    shownEdits_ = lines_.edits();
+    widest_ = measure(0, count);
+    endResetModel();
+}
+
+int LineListModel::rowCount(const QModelIndex& parent) const
+{
+    return parent.isValid() ? 0 : static_cast<int>(shownRows_);
+}
+
+QVariant LineListModel::data(const QModelIndex& index, int role) const
+{
+    if (!index.isValid() || static_cast<std::size_t>(index.row()) >= shownRows_) {
+        return {};
+    }
+    switch (role) {
+    case Qt::DisplayRole:
+        return fromUtf8(lines_.line(static_cast<std::size_t>(index.row())));
+    case Qt::SizeHintRole:
+        return QSize{widest_ + kTextMargin, rowHeight_};
+    default:
+        return {};
+    }
+}
+
+int LineListModel::measure(std::size_t from, std::size_t to) const
+{
+    const QFontMetrics metrics{font_};
+    int widest = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        widest = std::max(widest, metrics.horizontalAdvance(fromUtf8(lines_.line(i))));
+    }
+    return widest;
+}
+
+}  // namespace mezu
