@@ -3,13 +3,15 @@
 #include <QApplication>
 #include <QCloseEvent>
 #include <QComboBox>
-#include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
 #include <QStyle>
 
+#include "ui/qt/directory_view_model.h"
+#include "ui/qt/line_list_model.h"
+#include "ui/qt/path_label.h"
 #include "ui/qt/window_layout.h"
 
 namespace mezu {
@@ -18,33 +20,11 @@ namespace {
 constexpr QColor kDriveListBackground{192, 192, 192};
 constexpr int kReportFontPoints = 9;
 constexpr int kWindowFontPoints = 9;
-constexpr int kDirectoryIndentSpaces = 2;
 constexpr int kDriveRole = Qt::UserRole;
-constexpr int kEntryRole = Qt::UserRole;  // index into the directory view's entries
 
 QString fromUtf8(const std::string& text)
 {
     return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
-
-// Shows the lines of `lines` in `view`. While a command runs lines are only added at the end,
-// so appending what is new keeps a long survey cheap; anything else is shown afresh.
-void showLines(QListWidget* view, const LineList& lines)
-{
-    const int shown = view->count();
-    const bool onlyAdded = static_cast<std::size_t>(shown) <= lines.count() &&
-                           (shown == 0 || view->item(shown - 1)->text() ==
-                                              fromUtf8(lines.line(static_cast<std::size_t>(shown) - 1)));
-    if (!onlyAdded) {
-        view->clear();
-    }
-    // Added in one step: one by one, a survey of many directories would lay the list out again
-    // for every line.
-    QStringList added;
-    for (std::size_t i = static_cast<std::size_t>(view->count()); i < lines.count(); ++i) {
-        added << fromUtf8(lines.line(i));
-    }
-    view->addItems(added);
 }
 
 QPushButton* button(QWidget* parent, const QString& caption, const QRect& geometry)
@@ -91,8 +71,8 @@ QFont reportFont()
 QFont windowFont()
 {
     QFont font;
-    font.setFamilies({QStringLiteral("MS UI Gothic"), QStringLiteral("IPAPGothic"),
-                      QStringLiteral("IPAGothic")});
+    font.setFamilies({QStringLiteral("MS UI Gothic"), QStringLiteral("ＭＳ Ｐゴシック"),
+                      QStringLiteral("MS PGothic"), QStringLiteral("IPAGothic")});
     font.setPointSize(kWindowFontPoints);
     font.setStyleHint(QFont::SansSerif);
     return font;
@@ -123,26 +103,29 @@ void MezuMainView::buildControls()
     client->setFixedSize(layout::kClientArea);
     setCentralWidget(client);
 
-    label1_ = new QLabel{client};
+    label1_ = new PathLabel{client};
     label1_->setGeometry(layout::kLabel1);
     label1_->setAutoFillBackground(true);
     QPalette labelColours = label1_->palette();
     labelColours.setColor(QPalette::Window, labelColours.color(QPalette::Base));
     labelColours.setColor(QPalette::WindowText, labelColours.color(QPalette::Text));
     label1_->setPalette(labelColours);
-    label1_->setAlignment(Qt::AlignLeft | Qt::AlignTop);
-    label1_->setWordWrap(true);
-    label1_->setTextFormat(Qt::PlainText);
 
-    dlist_ = new QListWidget{client};
-    dlist_->setGeometry(layout::kDlist);
+    const WindowLists& lists = model_.lists();
+    dlistModel_ = new LineListModel{lists.dlist, this};
+    dlist_ = lineListView(client, layout::kDlist, dlistModel_);
     QPalette grey = dlist_->palette();
     grey.setColor(QPalette::Base, kDriveListBackground);
     dlist_->setPalette(grey);
     dlist_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     dlist_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     dlist_->setFocusPolicy(Qt::TabFocus);
-    dlist_->setUniformItemSizes(true);
+    // Both drive lines must fit the list's two rows of height; the font's own line height may
+    // be a pixel or two taller than the system's list boxes allow for.
+    constexpr int kDriveLines = 2;
+    const int drivelineHeight = std::min(QFontMetrics{dlist_->font()}.height(),
+                                         dlist_->contentsRect().height() / kDriveLines);
+    dlistModel_->setRowGeometry(dlist_->font(), drivelineHeight);
 
     drive1_ = new QComboBox{client};
     drive1_->setGeometry(layout::kDrive1);
@@ -151,10 +134,15 @@ void MezuMainView::buildControls()
     }
     connect(drive1_, &QComboBox::activated, this, &MezuMainView::onDriveChosen);
 
-    dir1_ = new QListWidget{client};
+    dir1_ = new QListView{client};
     dir1_->setGeometry(layout::kDir1);
     dir1_->setUniformItemSizes(true);
-    connect(dir1_, &QListWidget::itemActivated, this, &MezuMainView::onDirectoryOpened);
+    dir1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    // Looked up once: a style loads an icon afresh each time it is asked.
+    dir1Model_ = new DirectoryViewModel{dir1_->style()->standardIcon(QStyle::SP_DirOpenIcon),
+                                        dir1_->style()->standardIcon(QStyle::SP_DirClosedIcon), this};
+    dir1_->setModel(dir1Model_);
+    connect(dir1_, &QListView::activated, this, &MezuMainView::onDirectoryOpened);
 
     command1_ = button(client, QStringLiteral("ディレクトリ容量調査"), layout::kCommand1);
     command3_ = button(client, QStringLiteral("ドライブ情報"), layout::kCommand3);
@@ -162,16 +150,17 @@ void MezuMainView::buildControls()
     command5_->setFont(reportFont());
     command4_ = button(client, QStringLiteral("印　刷"), layout::kCommand4);
     command2_ = button(client, QStringLiteral("Command2"), layout::kCommand2);
-    connect(command1_, &QPushButton::clicked, this, [this] { runCommand(&mezumain::Command1_Click); });
-    connect(command2_, &QPushButton::clicked, this, [this] { runCommand(&mezumain::Command2_Click); });
-    connect(command3_, &QPushButton::clicked, this, [this] { runCommand(&mezumain::Command3_Click); });
-    connect(command4_, &QPushButton::clicked, this, [this] { runCommand(&mezumain::Command4_Click); });
-    connect(command5_, &QPushButton::clicked, this, [this] { runCommand(&mezumain::Command5_Click); });
+    connectCommand(command1_, &mezumain::Command1_Click);
+    connectCommand(command2_, &mezumain::Command2_Click);
+    connectCommand(command3_, &mezumain::Command3_Click);
+    connectCommand(command4_, &mezumain::Command4_Click);
+    connectCommand(command5_, &mezumain::Command5_Click);
 
-    list1_ = new QListWidget{client};
-    list1_->setGeometry(layout::kList1);
+    list1Model_ = new LineListModel{lists.List1, this};
+    list1_ = lineListView(client, layout::kList1, list1Model_);
     list1_->setFont(reportFont());
-    list1_->setUniformItemSizes(true);
+    list1_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
+    list1Model_->setRowGeometry(list1_->font(), QFontMetrics{list1_->font()}.height() + 2);
 
     QWidget::setTabOrder(command1_, list1_);
     QWidget::setTabOrder(list1_, drive1_);
@@ -182,6 +171,24 @@ void MezuMainView::buildControls()
     QWidget::setTabOrder(command5_, command3_);
     QWidget::setTabOrder(command3_, command2_);
     command1_->setFocus();
+}
+
+QListView* MezuMainView::lineListView(QWidget* parent, const QRect& geometry, LineListModel* model)
+{
+    auto* view = new QListView{parent};
+    view->setGeometry(geometry);
+    // Every row is as wide as the widest line, so nothing is cut off with "…": a long line
+    // scrolls sideways instead.
+    view->setUniformItemSizes(true);
+    view->setTextElideMode(Qt::ElideNone);
+    view->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    view->setModel(model);
+    return view;
+}
+
+void MezuMainView::connectCommand(QPushButton* button, void (mezumain::*handler)())
+{
+    connect(button, &QPushButton::clicked, this, [this, button, handler] { runCommand(button, handler); });
 }
 
 void MezuMainView::buildMenu()
@@ -201,55 +208,44 @@ void MezuMainView::buildMenu()
 
 void MezuMainView::refreshFromModel(Dir1Listing listing)
 {
-    const WindowLists& lists = model_.lists();
-    showLines(list1_, lists.List1);
-    showLines(dlist_, lists.dlist);
+    showRunningState();
     refreshSelection(listing);
 }
 
 void MezuMainView::refreshSelection(Dir1Listing listing)
 {
     const Selection& selection = model_.selection();
-    label1_->setText(fromUtf8(selection.Label1));
+    label1_->setPath(fromUtf8(selection.Label1));
     const int driveIndex = drive1_->findData(QChar{selection.Drive1});
     if (driveIndex >= 0) {
         drive1_->setCurrentIndex(driveIndex);
     }
-    if (listing == Dir1Listing::IfMoved && !dir1Entries_.empty() && shownDir1_ == selection.Dir1) {
+    if (listing == Dir1Listing::IfMoved && !dir1Model_->entries().empty() && shownDir1_ == selection.Dir1) {
         return;
     }
     shownDir1_ = selection.Dir1;
-    dir1_->clear();
-    dir1Entries_ = model_.Dir1Entries();
-    // Looked up once: a style loads an icon afresh each time it is asked.
-    const QIcon openIcon = dir1_->style()->standardIcon(QStyle::SP_DirOpenIcon);
-    const QIcon closedIcon = dir1_->style()->standardIcon(QStyle::SP_DirClosedIcon);
-    for (std::size_t i = 0; i < dir1Entries_.size(); ++i) {
-        const DirectoryViewEntry& entry = dir1Entries_[i];
-        const QString indent(static_cast<qsizetype>(entry.depth * kDirectoryIndentSpaces), u' ');
-        auto* item = new QListWidgetItem{indent + fromUtf8(entry.label), dir1_};
-        item->setIcon(entry.isOpen ? openIcon : closedIcon);
-        item->setData(kEntryRole, static_cast<qulonglong>(i));
-        if (entry.isOpen) {
-            dir1_->setCurrentItem(item);
-        }
+    dir1Model_->setEntries(model_.Dir1Entries());
+    if (dir1Model_->openRow() >= 0) {
+        dir1_->setCurrentIndex(dir1Model_->index(dir1Model_->openRow()));
     }
 }
 
 void MezuMainView::showRunningState()
 {
-    const WindowLists& lists = model_.lists();
-    showLines(list1_, lists.List1);
-    showLines(dlist_, lists.dlist);
+    list1Model_->refresh();
+    dlistModel_->refresh();
 }
 
-void MezuMainView::runCommand(void (mezumain::*handler)())
+void MezuMainView::runCommand(QPushButton* starter, void (mezumain::*handler)())
 {
     setControlsEnabled(false);
     (model_.*handler)();
     windowSystem_.showRequestedPointer();
     refreshFromModel(Dir1Listing::IfMoved);
     setControlsEnabled(true);
+    // Disabling the button moved the focus away; it comes back so that Space repeats the
+    // command and Tab goes on from it.
+    starter->setFocus();
     if (closing_) {
         QCoreApplication::quit();
     }
@@ -266,16 +262,21 @@ void MezuMainView::setControlsEnabled(bool enabled)
 void MezuMainView::onDriveChosen(int index)
 {
     const QChar letter = drive1_->itemData(index, kDriveRole).toChar();
+    // The selector reports a choice even of the drive already selected; only another drive
+    // changes anything.
+    if (letter.toLatin1() == model_.selection().Drive1) {
+        return;
+    }
     model_.selectDrive(letter.toLatin1());
     refreshFromModel();
 }
 
-void MezuMainView::onDirectoryOpened(QListWidgetItem* item)
+void MezuMainView::onDirectoryOpened(const QModelIndex& index)
 {
-    const auto index = static_cast<std::size_t>(item->data(kEntryRole).toULongLong());
-    if (index < dir1Entries_.size()) {
+    const auto row = static_cast<std::size_t>(index.row());
+    if (index.isValid() && row < dir1Model_->entries().size()) {
         // A copy: refreshing replaces the entries.
-        const std::string path = dir1Entries_[index].path;
+        const std::string path = dir1Model_->entries()[row].path;
         model_.openDirectory(path);
     }
     refreshFromModel();

@@ -10,12 +10,15 @@
 #include "ui/qt/qt_window_system.h"
 
 class QComboBox;
-class QLabel;
-class QListWidget;
-class QListWidgetItem;
+class QListView;
+class QModelIndex;
 class QPushButton;
 
 namespace mezu {
+
+class DirectoryViewModel;
+class LineListModel;
+class PathLabel;
 
 class MezuMainView final : public QMainWindow {
 public:
@@ -31,11 +34,11 @@ public:
     void refreshFromModel(Dir1Listing listing = Dir1Listing::Always);
 
     // The controls, by their design names.
-    QLabel* Label1() const { return label1_; }
-    QListWidget* dlist() const { return dlist_; }
+    PathLabel* Label1() const { return label1_; }
+    QListView* dlist() const { return dlist_; }
     QComboBox* Drive1() const { return drive1_; }
-    QListWidget* Dir1() const { return dir1_; }
-    QListWidget* List1() const { return list1_; }
+    QListView* Dir1() const { return dir1_; }
+    QListView* List1() const { return list1_; }
     QPushButton* Command1() const { return command1_; }
     QPushButton* Command2() const { return command2_; }
     QPushButton* Command3() const { return command3_; }
@@ -48,36 +51,42 @@ protected:
 private:
     void buildControls();
     void buildMenu();
-    void runCommand(void (mezumain::*handler)());
+    QListView* lineListView(QWidget* parent, const QRect& geometry, LineListModel* model);
+    void connectCommand(QPushButton* button, void (mezumain::*handler)());
+    void runCommand(QPushButton* starter, void (mezumain::*handler)());
     void setControlsEnabled(bool enabled);
     void showRunningState();
     void onDriveChosen(int index);
-    void onDirectoryOpened(QListWidgetItem* item);
+    void onDirectoryOpened(const QModelIndex& index);
     void refreshSelection(Dir1Listing listing);
 
     mezumain& model_;
     QtWindowSystem& windowSystem_;
     bool closing_ = false;
-    std::vector<DirectoryViewEntry> dir1Entries_;  // what Dir1 shows, item by item
-    std::string shownDir1_;                        // the directory they list
+    std::string shownDir1_;  // the directory Dir1 lists
 
-    QLabel* label1_ = nullptr;
-    QListWidget* dlist_ = nullptr;
+    LineListModel* dlistModel_ = nullptr;
+    LineListModel* list1Model_ = nullptr;
+    DirectoryViewModel* dir1Model_ = nullptr;
+
+    PathLabel* label1_ = nullptr;
+    QListView* dlist_ = nullptr;
     QComboBox* drive1_ = nullptr;
-    QListWidget* dir1_ = nullptr;
+    QListView* dir1_ = nullptr;
     QPushButton* command1_ = nullptr;
     QPushButton* command2_ = nullptr;
     QPushButton* command3_ = nullptr;
     QPushButton* command4_ = nullptr;
     QPushButton* command5_ = nullptr;
-    QListWidget* list1_ = nullptr;
+    QListView* list1_ = nullptr;
 };
 
 // The fixed-pitch Mincho face of the result list: "ＭＳ 明朝" 9 point, or a Mincho that is
 // installed (IPAMincho) where it is missing.
 QFont reportFont();
 
-// The window's own face: a Japanese Gothic at 9 point ("MS UI Gothic", or IPA P Gothic).
+// The window's own face: the Japanese Gothic of the system's windows at 9 point ("MS UI Gothic"
+// or "ＭＳ Ｐゴシック", or IPAGothic where neither is installed).
 QFont windowFont();
 
 // The program's own icon, drawn at 16 and 32 pixels.

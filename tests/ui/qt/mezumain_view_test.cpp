@@ -3,10 +3,11 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
-#include <QListWidget>
+#include <QListView>
 #include <QMenuBar>
 #include <QMessageBox>
 #include <QPushButton>
+#include <QScrollBar>
 #include <QTimer>
 #include <QtTest>
 
@@ -16,6 +17,9 @@
 #include "fakes.h"
 #include "ui/mezumain.h"
 #include "ui/qt/mezumain_view.h"
+#include "ui/qt/line_list_model.h"
+#include "ui/qt/path_label.h"
+#include "survey/sortcmd.h"
 #include "output/report_output.h"
 #include "platform/posix/atomic_file_writer.h"
 #include "platform/posix/iconv_encoder.h"
@@ -28,13 +32,18 @@ using namespace mezu;
 
 namespace {
 
-QStringList shownLines(const QListWidget* view)
+QStringList shownLines(const QListView* view)
 {
     QStringList lines;
-    for (int i = 0; i < view->count(); ++i) {
-        lines << view->item(i)->text();
+    for (int i = 0; i < view->model()->rowCount(); ++i) {
+        lines << view->model()->index(i, 0).data().toString();
     }
     return lines;
+}
+
+int rowCount(const QListView* view)
+{
+    return view->model()->rowCount();
 }
 
 QStringList modelLines(const LineList& list)
@@ -97,6 +106,12 @@ private slots:
     void tabReachesTheHiddenButton();
     void saveButtonAsksForANameAndWritesShiftJis();
     void closingDuringASurveyStopsIt();
+    void listViewsShowExactlyTheirLinesAfterAnyChange();
+    void pickingADriveWithTheSameGeometryShowsItsOwnFigures();
+    void choosingTheSelectedDriveAgainChangesNothing();
+    void label1KeepsTheSelectedFolderInView();
+    void longResultLinesScrollInsteadOfBeingCut();
+    void focusReturnsToTheButtonThatRanTheCommand();
 };
 
 void MezuMainViewTest::startsWithTheWorkingDirectoryAndItsDrive()
@@ -105,7 +120,7 @@ void MezuMainViewTest::startsWithTheWorkingDirectoryAndItsDrive()
     QCOMPARE(f.view->windowTitle(), QStringLiteral("ディレクトリ容量調査ツール"));
     QCOMPARE(f.view->Label1()->text(), QStringLiteral("C:\\WORK"));
     QCOMPARE(shownLines(f.view->dlist()), modelLines(f.window.lists().dlist));
-    QCOMPARE(f.view->dlist()->count(), 2);
+    QCOMPARE(rowCount(f.view->dlist()), 2);
     QCOMPARE(f.view->Drive1()->currentText(), QStringLiteral("c:"));
     QCOMPARE(shownLines(f.view->Dir1()),
              (QStringList{"C:\\", "  WORK", "    BIG", "    SMALL"}));
@@ -132,6 +147,13 @@ void MezuMainViewTest::controlsStandWhereTheLayoutPutsThem()
     QCOMPARE(f.view->Command4()->text(), QStringLiteral("印　刷"));
     QCOMPARE(f.view->Command2()->text(), QStringLiteral("Command2"));
     QCOMPARE(f.view->dlist()->palette().color(QPalette::Base), QColor(192, 192, 192));
+    // The window's Gothic at 9 point, and both drive lines whole inside the grey list.
+    QCOMPARE(f.view->dlist()->font().pointSize(), 9);
+    QVERIFY2(QFontInfo(f.view->dlist()->font()).family().contains(QStringLiteral("Gothic")),
+             qPrintable(QFontInfo(f.view->dlist()->font()).family()));
+    const QRect secondDriveLine = f.view->dlist()->visualRect(f.view->dlist()->model()->index(1, 0));
+    QVERIFY(secondDriveLine.height() > 0);
+    QVERIFY(f.view->dlist()->viewport()->rect().contains(secondDriveLine));
     QCOMPARE(f.view->List1()->font().families().first(), QStringLiteral("ＭＳ 明朝"));
     QCOMPARE(f.view->List1()->font().pointSize(), 9);
     const QFontMetrics metrics{f.view->List1()->font()};
@@ -152,22 +174,22 @@ void MezuMainViewTest::pickingADriveShowsItsDirectoryAndFigures()
     QTest::keyClick(drive1, Qt::Key_Down);
     QCOMPARE(drive1->currentText(), QStringLiteral("d:"));
     QCOMPARE(f.view->Label1()->text(), QStringLiteral("D:\\"));
-    QCOMPARE(f.view->dlist()->item(0)->text(), QStringLiteral("D drive: Total = 2047 MB, Free = 1000 MB"));
+    QCOMPARE(shownLines(f.view->dlist()).value(0), QStringLiteral("D drive: Total = 2047 MB, Free = 1000 MB"));
 
     QTest::keyClick(drive1, Qt::Key_Down);  // E: has no medium
     QCOMPARE(drive1->currentText(), QStringLiteral("d:"));
     QCOMPARE(f.view->Label1()->text(), QStringLiteral("D:\\"));
-    QCOMPARE(f.view->dlist()->count(), 2);
+    QCOMPARE(rowCount(f.view->dlist()), 2);
 }
 
 void MezuMainViewTest::openingASubdirectoryChangesOnlyTheLabel()
 {
     Fixture f;
     const QStringList dlist = shownLines(f.view->dlist());
-    QListWidget* dir1 = f.view->Dir1();
-    QListWidgetItem* big = dir1->findItems(QStringLiteral("BIG"), Qt::MatchEndsWith).value(0);
-    QVERIFY(big != nullptr);
-    const QRect itemRect = dir1->visualItemRect(big);
+    QListView* dir1 = f.view->Dir1();
+    const int big = static_cast<int>(shownLines(dir1).indexOf(QStringLiteral("    BIG")));
+    QVERIFY(big >= 0);
+    const QRect itemRect = dir1->visualRect(dir1->model()->index(big, 0));
     // A double click as the window system delivers it: press, release, then the double click.
     QTest::mouseClick(dir1->viewport(), Qt::LeftButton, {}, itemRect.center());
     QTest::mouseDClick(dir1->viewport(), Qt::LeftButton, {}, itemRect.center());
@@ -175,7 +197,7 @@ void MezuMainViewTest::openingASubdirectoryChangesOnlyTheLabel()
     QCOMPARE(shownLines(f.view->dlist()), dlist);
     QCOMPARE(shownLines(dir1), (QStringList{"C:\\", "  WORK", "    BIG"}));
 
-    dir1->setCurrentRow(1);
+    dir1->setCurrentIndex(dir1->model()->index(1, 0));
     QTest::keyClick(dir1, Qt::Key_Return);
     QCOMPARE(f.view->Label1()->text(), QStringLiteral("C:\\WORK"));
 }
@@ -189,7 +211,7 @@ void MezuMainViewTest::surveyButtonFillsTheReport()
     QCOMPARE(lists.List2.count(), 10u);
     QCOMPARE(lists.List3.line(1), std::string{"C:\\WORK 以下のディレクトリ数： 2"});
     QCOMPARE(shownLines(f.view->List1()), modelLines(lists.List1));
-    QVERIFY(f.view->List1()->item(0)->text().startsWith(QStringLiteral("0000.11MB - C:\\WORK ")));
+    QVERIFY(shownLines(f.view->List1()).value(0).startsWith(QStringLiteral("0000.11MB - C:\\WORK ")));
     QVERIFY(f.view->Command1()->isEnabled());
 }
 
@@ -211,7 +233,7 @@ void MezuMainViewTest::controlsAreDisabledWhileASurveyRuns()
                  f.view->Command5(), f.view->Drive1(), f.view->Dir1()}) {
             allDisabled = allDisabled && !control->isEnabled();
         }
-        shownWhileRunning << static_cast<std::size_t>(f.view->List1()->count());
+        shownWhileRunning << static_cast<std::size_t>(rowCount(f.view->List1()));
         busyPointers += f.view->cursor().shape() == Qt::WaitCursor ? 1 : 0;
     });
     poll.start(0);
@@ -281,7 +303,7 @@ void MezuMainViewTest::tabReachesTheHiddenButton()
     QTest::keyClick(f.view->Command2(), Qt::Key_Space);
     QCOMPARE(f.window.lists().List2.count(), 7u);
     QCOMPARE(shownLines(f.view->List1()), modelLines(f.window.lists().List1));
-    QCOMPARE(f.view->List1()->item(f.view->List1()->count() - 1)->text(), QString(48, u'-'));
+    QCOMPARE(shownLines(f.view->List1()).last(), QString(48, u'-'));
     QCOMPARE(shownLines(f.view->dlist()).value(0), QStringLiteral("C drive: Total = 255 MB, Free = 125 MB"));
 
     QTest::mouseClick(f.view->Command3(), Qt::LeftButton);
@@ -351,6 +373,98 @@ void MezuMainViewTest::closingDuringASurveyStopsIt()
     QVERIFY(f.window.module().stopRequested());
     QVERIFY(f.window.lists().List1.count() < 53u);
     QVERIFY(!f.view->isVisible());
+}
+
+void MezuMainViewTest::listViewsShowExactlyTheirLinesAfterAnyChange()
+{
+    // Each step changes the list in a way that leaves its last line, or its length, as it was.
+    const std::vector<std::function<void(LineList&)>> steps = {
+        [](LineList& l) { l.add("0000.01MB - C:\\A"); l.add("0000.30MB - C:\\B"); l.add("0000.02MB - C:\\C"); },
+        [](LineList& l) { sortLargestFirst(l); },  // the last line stays, the first two swap
+        [](LineList& l) { l.add("0000.01MB - C:\\D"); },
+        [](LineList& l) { l.clear(); l.add("x"); l.add("y"); l.add("z"); l.add("0000.01MB - C:\\D"); },
+        [](LineList& l) { l.set(0, "w"); },
+        [](LineList& l) { l.clear(); },
+    };
+    LineList lines;
+    LineListModel model{lines};
+    QListView view;
+    view.setModel(&model);
+    for (const auto& step : steps) {
+        step(lines);
+        model.refresh();
+        QCOMPARE(shownLines(&view), modelLines(lines));
+    }
+}
+
+void MezuMainViewTest::pickingADriveWithTheSameGeometryShowsItsOwnFigures()
+{
+    Fixture f;
+    f.drives.set('D', test::driveWithCluster(4096, 1000, 10));  // C:'s geometry line, other space
+    f.view->Drive1()->setFocus();
+    QTest::keyClick(f.view->Drive1(), Qt::Key_Down);
+    QCOMPARE(shownLines(f.view->dlist()), modelLines(f.window.lists().dlist));
+    QVERIFY(shownLines(f.view->dlist()).value(0).startsWith(QStringLiteral("D drive:")));
+}
+
+void MezuMainViewTest::choosingTheSelectedDriveAgainChangesNothing()
+{
+    Fixture f;
+    QTest::mouseClick(f.view->Command1(), Qt::LeftButton);  // the walk leaves C:'s current directory below WORK
+    emit f.view->Drive1()->activated(f.view->Drive1()->currentIndex());
+    QCOMPARE(f.view->Label1()->text(), QStringLiteral("C:\\WORK"));
+    QCOMPARE(f.window.selection().Label1, std::string{"C:\\WORK"});
+}
+
+void MezuMainViewTest::label1KeepsTheSelectedFolderInView()
+{
+    Fixture f;
+    std::string path = "C:\\WORK";
+    for (int i = 0; i < 12; ++i) {
+        path += "\\long-folder-name-" + std::to_string(i);
+    }
+    path += "\\SELECTED";
+    f.fs.addDirectory(path);
+    QVERIFY(f.window.openDirectory(path));
+    f.view->refreshFromModel();
+    PathLabel* label = f.view->Label1();
+    QCOMPARE(label->text().toStdString(), path);
+    QCOMPARE(label->toolTip().toStdString(), path);
+    const QString shown = label->shownText();
+    QVERIFY2(shown.startsWith(QStringLiteral("…")) && shown.endsWith(QStringLiteral("\\SELECTED")),
+             qPrintable(shown));
+    const QRect needed = QFontMetrics{label->font()}.boundingRect(
+        label->contentsRect(), Qt::TextWrapAnywhere, shown);
+    QVERIFY2(needed.height() <= label->contentsRect().height(), qPrintable(shown));
+    QCOMPARE(fitWrappedTail(QStringLiteral("C:\\SHORT"), label->font(), label->size()),
+             QStringLiteral("C:\\SHORT"));
+}
+
+void MezuMainViewTest::longResultLinesScrollInsteadOfBeingCut()
+{
+    Fixture f;
+    f.fs.addFile("C:\\WORK\\" + std::string(120, 'N') + "\\f", 1);
+    QTest::mouseClick(f.view->Command1(), Qt::LeftButton);
+    QListView* list1 = f.view->List1();
+    QCOMPARE(list1->textElideMode(), Qt::ElideNone);
+    QTRY_VERIFY(list1->horizontalScrollBar()->maximum() > 0);
+    int widest = 0;
+    for (const QString& line : shownLines(list1)) {
+        widest = std::max(widest, QFontMetrics{list1->font()}.horizontalAdvance(line));
+    }
+    QVERIFY(list1->visualRect(list1->model()->index(0, 0)).width() >= widest);
+}
+
+void MezuMainViewTest::focusReturnsToTheButtonThatRanTheCommand()
+{
+    Fixture f;
+    QApplication::setActiveWindow(f.view.get());
+    QTest::mouseClick(f.view->Command3(), Qt::LeftButton);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.view->Command3()));
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_Tab);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.view->Command2()));
+    QTest::keyClick(f.view->Command2(), Qt::Key_Space);
+    QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.view->Command2()));
 }
 
 QTEST_MAIN(MezuMainViewTest)
