@@ -15,11 +15,13 @@ HERE = os.path.dirname(os.path.abspath(__file__))
 MIB = 1024 * 1024
 
 
-def build_tree(root, wide, files, dirs):
+def build_tree(root, wide, files, dirs, empty=False):
     command = [sys.executable, os.path.join(HERE, "make_tree.py"), root, "--files", str(files),
                "--dirs", str(dirs)]
     if wide:
         command.append("--wide")
+    if empty:
+        command.append("--empty")
     subprocess.run(command, check=True)
 
 
@@ -116,6 +118,18 @@ def bench_tree(label, root, bin_dir, runs, with_window):
     return results
 
 
+def bench_opening(root, subdirectories, bin_dir, runs):
+    """Seconds the window takes to open a directory of many subdirectories in Dir1 and draw it."""
+    opening = Contender("mezu window, open in Dir1", [os.path.join(bin_dir, "mezu-window-bench"), "--open", root],
+                        env=dict(os.environ, QT_QPA_PLATFORM="offscreen"), reports_own_time=True)
+    run_quietly(opening.command, opening.env)
+    for _ in range(runs):
+        opening.run()
+    print(f"\nOpening a directory of {subdirectories} subdirectories in the window: {root}, median of {runs} runs")
+    print(f"  {opening.name:<32} {opening.median():9.3f}")
+    return opening.median()
+
+
 def verdict(met):
     return "met" if met else "NOT MET"
 
@@ -127,6 +141,7 @@ def main():
     parser.add_argument("--files", type=int, default=200000)
     parser.add_argument("--dirs", type=int, default=20000)
     parser.add_argument("--wide-dirs", type=int, default=20000)
+    parser.add_argument("--open-dirs", type=int, default=200000)
     parser.add_argument("--runs", type=int, default=9)
     args = parser.parse_args()
 
@@ -136,12 +151,16 @@ def main():
     print(f"Building or reusing the trees in {args.work} ...", file=sys.stderr)
     build_tree(nested, False, args.files, args.dirs)
     build_tree(wide, True, 0, args.wide_dirs)
+    crowded = os.path.join(args.work, "crowded")
+    if with_window:
+        build_tree(crowded, True, 0, args.open_dirs, empty=True)
 
     print(f"mezu benchmark, {os.cpu_count()} cores, {time.strftime('%Y-%m-%d')}")
     deep = bench_tree(f"Nested tree ({args.files} files in {args.dirs} directories)", nested,
                       args.bin, args.runs, with_window)
     flat = bench_tree(f"Wide directory ({args.wide_dirs} subdirectories of 3 files)", wide, args.bin,
                       args.runs, with_window)
+    opening = bench_opening(crowded, args.open_dirs, args.bin, args.runs) if with_window else None
 
     print(f"\nTargets{'':<38}{'measured':>9} {'target':>9}")
     rows = [
@@ -152,6 +171,8 @@ def main():
         rows.append((f"{label}: peak memory", result["memory"] / MIB, result["budget"] / MIB, " MiB"))
         if "window" in result:
             rows.append((f"{label}: window / mezu-report", result["window"], 1.3, ""))
+    if opening is not None:
+        rows.append((f"window: open {args.open_dirs} subdirectories", opening, 1.0, " s"))
     for label, measured, target, unit in rows:
         print(f"  {label:<43}{measured:9.2f} {target:9.2f}{unit}  {verdict(measured <= target)}")
 

@@ -34,12 +34,12 @@ def build_nested(root, files, directories):
     return len(leaf_dirs)
 
 
-def build_wide(root, directories):
+def build_wide(root, directories, files_each):
     rng = random.Random(2026)
     for d in range(directories):
         path = os.path.join(root, f"sub{d:05d}")
         os.makedirs(path)
-        for f in range(3):
+        for f in range(files_each):
             with open(os.path.join(path, f"f{f}"), "wb") as out:
                 out.truncate(rng.randrange(0, 10000))
 
@@ -50,8 +50,10 @@ def main():
     parser.add_argument("--files", type=int, default=200000)
     parser.add_argument("--dirs", type=int, default=20000)
     parser.add_argument("--wide", action="store_true", help="one directory with --dirs subdirectories")
+    parser.add_argument("--empty", action="store_true", help="with --wide: subdirectories without files")
     args = parser.parse_args()
-    shape = f"{'wide' if args.wide else 'nested'} files={args.files} dirs={args.dirs}\n"
+    shape = f"{'wide' if args.wide else 'nested'} files={args.files} dirs={args.dirs}"
+    shape += " empty\n" if args.empty else "\n"
     marker = os.path.join(args.root, ".complete")
     if os.path.exists(marker):
         with open(marker) as f:
@@ -60,7 +62,7 @@ def main():
     shutil.rmtree(args.root, ignore_errors=True)
     os.makedirs(args.root)
     if args.wide:
-        build_wide(args.root, args.dirs)
+        build_wide(args.root, args.dirs, 0 if args.empty else 3)
     else:
         build_nested(args.root, args.files, args.dirs)
     with open(marker, "w") as f:

@@ -1,12 +1,18 @@
-// Times a directory survey started from the window, as a user starts it: the real view on the
-// offscreen platform, the directory opened at start-up, a click on the survey button. Prints
-// the seconds the click took and the number of result lines, for bench/run.sh.
+// Times the window as a user drives it, on the offscreen platform, for bench/run.sh:
+//   mezu-window-bench DIR         the directory opened at start-up, a click on the survey
+//                                 button; prints the seconds the click took and the result lines
+//   mezu-window-bench --open DIR  the window opened on DIR's parent, then DIR opened in the
+//                                 directory view and drawn; prints the seconds and Dir1's lines
+#include <QAbstractItemModel>
 #include <QApplication>
+#include <QListView>
 #include <QPushButton>
 
 #include <chrono>
 #include <clocale>
 #include <cstdio>
+#include <cstring>
+#include <string>
 
 #include "platform/posix/drive_table.h"
 #include "platform/posix/posix_clock.h"
@@ -19,16 +25,22 @@
 int main(int argc, char** argv)
 {
     QApplication application{argc, argv};
-    if (argc != 2) {
-        std::fprintf(stderr, "usage: mezu-window-bench DIR\n");
+    const bool opening = argc == 3 && std::strcmp(argv[1], "--open") == 0;
+    if (argc != 2 && !opening) {
+        std::fprintf(stderr, "usage: mezu-window-bench [--open] DIR\n");
         return 2;
     }
+    const char* const path = argv[argc - 1];
     const mezu::posix::DriveTable drives = mezu::posix::defaultDriveTable();
     mezu::posix::PosixFileSystem fileSystem{drives};
-    const mezu::ResolvedDirectory directory = fileSystem.resolveDirectory(argv[1]);
+    const mezu::ResolvedDirectory directory = fileSystem.resolveDirectory(path);
+    std::string startIn = directory.drivePath;
+    if (opening && startIn.size() > 3) {
+        startIn.erase(std::max<std::size_t>(startIn.rfind('\\'), 3));
+    }
     if (!directory.error.empty() || !fileSystem.changeDrive(directory.drivePath.front()) ||
-        !fileSystem.changeDirectory(directory.drivePath)) {
-        std::fprintf(stderr, "mezu-window-bench: %s: cannot be opened\n", argv[1]);
+        !fileSystem.changeDirectory(startIn)) {
+        std::fprintf(stderr, "mezu-window-bench: %s: cannot be opened\n", path);
         return 1;
     }
     mezu::posix::PosixDriveQuery driveQuery{drives};
@@ -41,6 +53,14 @@ int main(int argc, char** argv)
     view.show();
 
     const auto start = std::chrono::steady_clock::now();
+    if (opening) {
+        window.openDirectory(directory.drivePath);
+        view.refreshFromModel();
+        view.Dir1()->repaint();
+        const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
+        std::printf("%.4f %d\n", took.count(), view.Dir1()->model()->rowCount());
+        return 0;
+    }
     view.Command1()->click();
     const std::chrono::duration<double> took = std::chrono::steady_clock::now() - start;
     std::printf("%.4f %zu\n", took.count(), window.lists().List1.count());

@@ -14,7 +14,7 @@ work=$(mktemp -d /tmp/mezu-bench-smoke-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 out=$(python3 "$(dirname "$0")/../../bench/bench.py" --bin "$bin" --work "$work" \
-    --files 3000 --dirs 300 --wide-dirs 300 --runs 1 2>&1)
+    --files 3000 --dirs 300 --wide-dirs 300 --open-dirs 300 --runs 1 2>&1)
 echo "$out"
 for expected in "mezu-report survey" "mezu-report --threads 1 survey" "du -d 1 -B1" \
     "ncdu -0 -o /dev/null" "nested tree: mezu-report / du" "wide directory: peak memory"; do
