@@ -1,5 +1,6 @@
 #include "engine/result_line.h"
 
+#include "model/path_text.h"
 #include "model/text_order.h"
 
 namespace mezu {
@@ -39,7 +40,7 @@ std::string formatResultLine(std::string_view path, std::uint64_t totalBytes,
 
     std::string line = fixedPoint(hundredthsOfMegabyte, 100, 4, 2, decimalSeparator);
     line += "MB - ";
-    line += path;
+    line += displayPath(path);
     const std::size_t pathWidth = utf16Length(path);
     if (pathWidth < kResultPathWidth) {
         line.append(kResultPathWidth - pathWidth, ' ');

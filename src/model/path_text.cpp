@@ -1,6 +1,24 @@
 #include "model/path_text.h"
 
 namespace mezu {
+namespace {
+
+constexpr char kLastControlCharacter = 31;
+constexpr char kDelete = 127;
+constexpr char kShownForControlCharacter = '?';
+
+}  // namespace
+
+std::string displayPath(std::string_view path)
+{
+    std::string shown{path};
+    for (char& c : shown) {
+        if ((c >= 1 && c <= kLastControlCharacter) || c == kDelete) {
+            c = kShownForControlCharacter;
+        }
+    }
+    return shown;
+}
 
 std::string childPath(std::string_view parent, std::string_view name)
 {

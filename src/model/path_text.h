@@ -25,4 +25,9 @@ std::string driveRootOf(std::string_view path);
 // "X:\" for a drive letter.
 std::string driveRoot(char letter);
 
+// `path` as a report line or the window shows it: every control character (1 to 31 and 127)
+// becomes "?", so that no name can break a line or forge one. For display only: the walk keeps
+// using the real name.
+std::string displayPath(std::string_view path);
+
 }  // namespace mezu

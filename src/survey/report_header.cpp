@@ -5,6 +5,7 @@
 #include <cstdio>
 
 #include "model/number_text.h"
+#include "model/path_text.h"
 
 namespace mezu {
 namespace {
@@ -52,7 +53,7 @@ void appendHeaderBlock(LineList& header, const LocalDateTime& when)
 
 std::string formatCountLine(std::string_view surveyedPath, std::size_t resultLines)
 {
-    return std::string{surveyedPath} + " 以下のディレクトリ数：" +
+    return displayPath(surveyedPath) + " 以下のディレクトリ数：" +
            withSignPosition(static_cast<std::int64_t>(resultLines) - 1);
 }
 

@@ -7,6 +7,8 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <fstream>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -141,6 +143,30 @@ TEST(MezuReportEndToEnd, CountsOnlyWhatAFileManagerWouldOnAStrangeTree)
     EXPECT_EQ(figures.size(), 7u);
     EXPECT_NE(run.out.find("C:\\top 以下のディレクトリ数： 6\n"), std::string::npos);
     EXPECT_EQ(run.out.rfind(" \n \nディレクトリ容量調査ツール　Ver 1.10\n \n実施日時：", 0), 0u);
+}
+
+TEST(MezuReportEndToEnd, ControlCharactersInNamesCannotBreakOrForgeLines)
+{
+    mezu::test::TempTree tree;
+    const std::string forged = "nl\n0099.99MB - C:x = (1.0KB) (1 B)";
+    tree.dir("top/" + forged);
+    tree.file("top/" + forged + "/f", 1);
+    tree.dir("top/cr\r\x7f");
+    const Outcome run = runReport({"--drive", "C=" + tree.root(), "survey", tree.path("top")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const auto figures = resultBytes(run.out);
+    EXPECT_EQ(figures.size(), 3u);
+    EXPECT_EQ(figures.count("C:\\top\\nl?0099.99MB - C:x = (1.0KB) (1 B)"), 1u);
+    EXPECT_EQ(figures.count("C:\\top\\cr??"), 1u);
+    EXPECT_EQ(run.out.find('\r'), std::string::npos);
+
+    const std::string saved = tree.path("MEZU.TXT");
+    ASSERT_EQ(runReport({"--drive", "C=" + tree.root(), "-o", saved, "survey", tree.path("top")}).status, 0);
+    std::ifstream in{saved, std::ios::binary};
+    const std::string bytes{std::istreambuf_iterator<char>{in}, {}};
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), std::count(bytes.begin(), bytes.end(), '\r'));
+    EXPECT_EQ(bytes.find("\r\r"), std::string::npos);
+    EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), std::count(run.out.begin(), run.out.end(), '\n'));
 }
 
 TEST(MezuReportEndToEnd, SurveysTheWorkingDirectoryByDefault)

@@ -2,6 +2,8 @@
 
 #include <utility>
 
+#include "model/path_text.h"
+
 namespace mezu {
 namespace {
 
@@ -39,9 +41,11 @@ QVariant DirectoryViewModel::data(const QModelIndex& index, int role) const
     }
     const DirectoryViewEntry& entry = entries_[static_cast<std::size_t>(index.row())];
     switch (role) {
-    case Qt::DisplayRole:
+    case Qt::DisplayRole: {
+        const std::string label = displayPath(entry.label);
         return QString(static_cast<qsizetype>(entry.depth * kIndentSpacesPerLevel), u' ') +
-               QString::fromUtf8(entry.label.data(), static_cast<qsizetype>(entry.label.size()));
+               QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
+    }
     case Qt::DecorationRole:
         return entry.isOpen || index.row() < openRow_ ? openIcon_ : closedIcon_;
     default:

@@ -9,6 +9,7 @@
 #include <QPushButton>
 #include <QStyle>
 
+#include "model/path_text.h"
 #include "ui/qt/directory_view_model.h"
 #include "ui/qt/line_list_model.h"
 #include "ui/qt/path_label.h"
@@ -215,7 +216,7 @@ void MezuMainView::refreshFromModel(Dir1Listing listing)
 void MezuMainView::refreshSelection(Dir1Listing listing)
 {
     const Selection& selection = model_.selection();
-    label1_->setPath(fromUtf8(selection.Label1));
+    label1_->setPath(fromUtf8(displayPath(selection.Label1)));
     const int driveIndex = drive1_->findData(QChar{selection.Drive1});
     if (driveIndex >= 0) {
         drive1_->setCurrentIndex(driveIndex);

@@ -112,6 +112,7 @@ private slots:
     void label1KeepsTheSelectedFolderInView();
     void longResultLinesScrollInsteadOfBeingCut();
     void focusReturnsToTheButtonThatRanTheCommand();
+    void controlCharactersInNamesShowAsQuestionMarks();
 };
 
 void MezuMainViewTest::startsWithTheWorkingDirectoryAndItsDrive()
@@ -465,6 +466,19 @@ void MezuMainViewTest::focusReturnsToTheButtonThatRanTheCommand()
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.view->Command2()));
     QTest::keyClick(f.view->Command2(), Qt::Key_Space);
     QCOMPARE(QApplication::focusWidget(), static_cast<QWidget*>(f.view->Command2()));
+}
+
+void MezuMainViewTest::controlCharactersInNamesShowAsQuestionMarks()
+{
+    Fixture f;
+    f.fs.addDirectory("C:\\WORK\\tab\there\nline");
+    QVERIFY(shownLines(f.view->Dir1()).contains(QStringLiteral("    BIG")));
+    f.view->refreshFromModel();
+    QVERIFY(shownLines(f.view->Dir1()).contains(QStringLiteral("    tab?here?line")));
+    QVERIFY(f.window.openDirectory("C:\\WORK\\tab\there\nline"));
+    f.view->refreshFromModel();
+    QCOMPARE(f.view->Label1()->text(), QStringLiteral("C:\\WORK\\tab?here?line"));
+    QCOMPARE(f.window.selection().Label1, std::string{"C:\\WORK\\tab\there\nline"});
 }
 
 QTEST_MAIN(MezuMainViewTest)
