@@ -111,6 +111,12 @@ ParseResult parseArguments(const std::vector<std::string>& args)
                                spec + "'";
                 return result;
             }
+            for (const DriveOption& given : options.platform.drives) {
+                if (given.letter == drive->letter) {
+                    result.error = std::string{"--drive gives drive "} + drive->letter + ": twice";
+                    return result;
+                }
+            }
             options.platform.drives.push_back(*drive);
         } else if (arg == "--threads" || arg.rfind("--threads=", 0) == 0) {
             std::string count;
@@ -128,6 +134,10 @@ ParseResult parseArguments(const std::vector<std::string>& args)
             }
             options.platform.readerThreads = threads;
         } else if (arg == "-o" || arg == "--output" || arg.rfind("--output=", 0) == 0) {
+            if (options.outputFile) {
+                result.error = "the report can be saved to one file only";
+                return result;
+            }
             if (arg.rfind("--output=", 0) == 0) {
                 options.outputFile = arg.substr(std::string_view{"--output="}.size());
             } else if (i + 1 < args.size()) {
@@ -229,12 +239,17 @@ int runCommand(const Options& options, ReportPlatform& platform, const ReportEnv
 int runMezuReport(const std::vector<std::string>& args, const ReportEnvironment& environment)
 {
     const ParseResult parsed = parseArguments(args);
-    if (parsed.help) {
-        environment.out << kUsage;
-        return kExitSuccess;
-    }
-    if (parsed.version) {
-        environment.out << kProgramName << ' ' << kVersionText << '\n';
+    if (parsed.help || parsed.version) {
+        if (parsed.help) {
+            environment.out << kUsage;
+        } else {
+            environment.out << kProgramName << ' ' << kVersionText << '\n';
+        }
+        environment.out.flush();
+        if (!environment.out) {
+            environment.err << kProgramName << ": standard output: write error\n";
+            return kExitFailure;
+        }
         return kExitSuccess;
     }
     if (!parsed.options) {

@@ -33,6 +33,21 @@ std::string readAll(int fd)
     return text;
 }
 
+// chdir(2) one name at a time, so that the directory may be deeper than PATH_MAX.
+bool changeDirectoryStepwise(const std::string& path)
+{
+    if (!path.empty() && path.front() == '/' && ::chdir("/") != 0) {
+        return false;
+    }
+    std::istringstream names{path};
+    for (std::string name; std::getline(names, name, '/');) {
+        if (!name.empty() && ::chdir(name.c_str()) != 0) {
+            return false;
+        }
+    }
+    return true;
+}
+
 Outcome runReport(const std::vector<std::string>& args, const std::string& workingDirectory = ".")
 {
     char outName[] = "/tmp/mezu-e2e-out-XXXXXX";
@@ -43,7 +58,7 @@ Outcome runReport(const std::vector<std::string>& args, const std::string& worki
     if (child == 0) {
         ::dup2(out, STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
-        if (::chdir(workingDirectory.c_str()) != 0) {
+        if (!changeDirectoryStepwise(workingDirectory)) {
             ::_exit(126);
         }
         std::vector<char*> argv{const_cast<char*>(MEZU_REPORT_BINARY)};
@@ -180,6 +195,24 @@ TEST(MezuReportEndToEnd, SurveysTheWorkingDirectoryByDefault)
     const Outcome byDrivePath = runReport({"--drive", "D=" + tree.root(), "survey", "d:\\here"});
     ASSERT_EQ(byDrivePath.status, 0) << byDrivePath.err;
     EXPECT_EQ(resultBytes(byDrivePath.out).count("D:\\here\\sub"), 1u);
+}
+
+TEST(MezuReportEndToEnd, SurveysAWorkingDirectoryDeeperThanPathMax)
+{
+    mezu::test::TempTree tree;
+    const std::string name(200, 'D');
+    constexpr int kLevels = 25;
+    tree.dir("deep");
+    tree.deepChain("deep", name, kLevels, 1);
+    std::string deepest = tree.path("deep");
+    for (int i = 0; i < kLevels; ++i) {
+        deepest += "/" + name;
+    }
+    ASSERT_GT(deepest.size(), static_cast<std::size_t>(PATH_MAX));
+    const Outcome run = runReport({"--drive", "C=" + tree.root(), "survey"}, deepest);
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_NE(run.out.find("\\" + name + " 以下のディレクトリ数： 0\n"), std::string::npos);
+    EXPECT_EQ(resultBytes(run.out).size(), 1u);
 }
 
 TEST(MezuReportEndToEnd, BadInputGivesOneLineAndAStatus)

@@ -110,6 +110,8 @@ TEST_F(ReportCliTest, UsageErrorsExitTwo)
         {"survey", "--output="},
         {"drives", "C:\\DATA"},
         {"all-drives", "x"},
+        {"--drive", "C=/a", "--drive=c=/b", "survey"},
+        {"-o", "a", "--output=b", "survey"},
     };
     for (const Lines& args : cases) {
         const Run result = run(args);
@@ -146,6 +148,14 @@ TEST_F(ReportCliTest, HelpAndVersion)
     const Run version = run({"--version"});
     EXPECT_EQ(version.status, kExitSuccess);
     EXPECT_EQ(version.out, "mezu-report 1.10\n");
+
+    for (const char* ask : {"--help", "--version"}) {
+        std::ostringstream full;
+        full.setstate(std::ios::badbit);
+        const Run unwritten = run({ask}, &full);
+        EXPECT_EQ(unwritten.status, kExitFailure) << ask;
+        EXPECT_EQ(unwritten.err, "mezu-report: standard output: write error\n");
+    }
 }
 
 TEST_F(ReportCliTest, ThreadsOptionReachesThePlatform)

@@ -15,6 +15,7 @@
 #include <memory>
 #include <thread>
 
+#include "platform/posix/physical_path.h"
 #include "platform/posix/posix_attributes.h"
 
 namespace mezu::posix {
@@ -157,12 +158,11 @@ PosixFileSystem::PosixFileSystem(DriveTable table, unsigned readerThreads)
     }
     currentDrive_ = table_.mappings().front().letter;
     std::vector<std::string> startComponents;
-    if (char* workingDirectory = ::realpath(".", nullptr)) {
+    if (const std::string workingDirectory = physicalDirectoryPath("."); !workingDirectory.empty()) {
         if (std::optional<DriveLocation> location = table_.locate(workingDirectory)) {
             currentDrive_ = location->letter;
             startComponents = std::move(location->components);
         }
-        ::free(workingDirectory);
     }
     currentDirectories_[currentDrive_] = formatDrivePath(currentDrive_, startComponents);
     openCurrentDrive();
@@ -427,14 +427,13 @@ ResolvedDirectory PosixFileSystem::resolveDirectory(const std::string& userPath)
         return {formatDrivePath(path->letter, path->components), {}};
     }
 
-    char* resolved = ::realpath(userPath.c_str(), nullptr);
-    if (resolved == nullptr) {
+    const std::string hostPath = physicalDirectoryPath(userPath);
+    if (hostPath.empty()) {
         return {{}, std::strerror(errno)};
     }
-    const std::string hostPath = resolved;
-    ::free(resolved);
     struct stat status {};
-    if (::stat(hostPath.c_str(), &status) != 0) {
+    // The path as given: the resolved one may be longer than the system takes.
+    if (::stat(userPath.c_str(), &status) != 0) {
         return {{}, std::strerror(errno)};
     }
     if (!S_ISDIR(status.st_mode)) {
