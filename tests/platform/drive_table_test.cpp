@@ -6,7 +6,8 @@ namespace mezu::posix {
 namespace {
 
 // A mountinfo of a typical machine: the root, pseudo file systems, a second disk, a bind
-// mount, a file mount, a network share, the same device mounted twice and a space in a path.
+// mount, a file mount, a network share, the same device mounted twice, a space in a path, a
+// disk mounted over another on the same point and one covered by a later mount above it.
 constexpr const char* kMountInfo =
     "22 27 0:21 / /proc rw,relatime - proc proc rw\n"
     "23 27 0:22 / /sys rw,relatime - sysfs sysfs rw\n"
@@ -19,7 +20,10 @@ constexpr const char* kMountInfo =
     "33 27 0:40 / /mnt/share rw,relatime - nfs4 server:/export rw\n"
     "34 27 254:16 / /srv/again rw,relatime - xfs /dev/vdb rw\n"
     "35 27 254:32 / /media/my\\040disk rw,relatime - vfat /dev/vdc1 rw\n"
-    "36 31 0:41 / /sys/fs/cgroup rw - cgroup2 cgroup2 rw\n";
+    "36 31 0:41 / /sys/fs/cgroup rw - cgroup2 cgroup2 rw\n"
+    "37 30 254:48 / /srv/data rw,relatime - ext4 /dev/vdd rw\n"
+    "38 27 254:64 / /opt/inner rw,relatime - ext4 /dev/vde rw\n"
+    "39 27 254:80 / /opt rw,relatime - ext4 /dev/vdf rw\n";
 
 TEST(DriveTableTest, DefaultTableLettersDisksAndSharesByMountPoint)
 {
@@ -30,7 +34,8 @@ TEST(DriveTableTest, DefaultTableLettersDisksAndSharesByMountPoint)
         drives.emplace_back(mapping.letter, mapping.root);
     }
     EXPECT_EQ(drives, (std::vector<std::pair<char, std::string>>{
-                          {'C', "/"}, {'D', "/media/my disk"}, {'E', "/mnt/share"}, {'F', "/srv/again"}}));
+                          {'C', "/"}, {'D', "/media/my disk"}, {'E', "/mnt/share"}, {'F', "/opt"},
+                          {'G', "/srv/again"}, {'H', "/srv/data"}}));
 }
 
 TEST(DriveTableTest, LocatesAPathOnTheDriveWithTheLongestRoot)

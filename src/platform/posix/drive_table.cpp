@@ -111,17 +111,32 @@ DriveTable driveTableFromMountInfo(std::string_view mountInfo,
                                    const std::function<bool(const std::string&)>& isDirectory)
 {
     const std::vector<MountEntry> entries = parseMountInfo(mountInfo);
+    // Mount order is the order of the lines: a later mount on the same point, or on a directory
+    // above it, covers an earlier one, whose files can no longer be reached by any path.
+    auto covered = [&entries](std::size_t index) {
+        const std::string& point = entries[index].mountPoint;
+        for (std::size_t later = index + 1; later < entries.size(); ++later) {
+            const std::string& above = entries[later].mountPoint;
+            if (above == point ||
+                (above != "/" && point.size() > above.size() && point.compare(0, above.size(), above) == 0 &&
+                 point[above.size()] == '/')) {
+                return true;
+            }
+        }
+        return false;
+    };
     std::set<std::string> devicesTaken;
-    for (const MountEntry& entry : entries) {
-        if (entry.mountPoint == "/") {
-            devicesTaken.insert(entry.device);
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        if (entries[i].mountPoint == "/" && !covered(i)) {
+            devicesTaken.insert(entries[i].device);
         }
     }
     std::vector<const MountEntry*> candidates;
-    for (const MountEntry& entry : entries) {
+    for (std::size_t i = 0; i < entries.size(); ++i) {
+        const MountEntry& entry = entries[i];
         const bool diskOrNetwork =
             (!entry.source.empty() && entry.source.front() == '/') || isNetworkFileSystem(entry.type);
-        if (entry.mountPoint == "/" || entry.root != "/" || !diskOrNetwork ||
+        if (entry.mountPoint == "/" || entry.root != "/" || !diskOrNetwork || covered(i) ||
             !isDirectory(entry.mountPoint)) {
             continue;
         }
