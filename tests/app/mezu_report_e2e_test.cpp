@@ -1,6 +1,7 @@
 // The built mezu-report run as a user runs it, on trees built for each test.
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
@@ -213,6 +214,24 @@ TEST(MezuReportEndToEnd, SurveysAWorkingDirectoryDeeperThanPathMax)
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_NE(run.out.find("\\" + name + " 以下のディレクトリ数： 0\n"), std::string::npos);
     EXPECT_EQ(resultBytes(run.out).size(), 1u);
+}
+
+TEST(MezuReportEndToEnd, ADirectoryOnAnotherFileSystemThanItsDriveIsRefused)
+{
+    struct stat dev {};
+    struct stat shm {};
+    if (::stat("/dev", &dev) != 0 || ::stat("/dev/shm", &shm) != 0 || dev.st_dev == shm.st_dev) {
+        GTEST_SKIP() << "/dev/shm is not a file system of its own here";
+    }
+    for (const std::string& directory : {std::string{"/dev/shm"}, std::string{"C:\\shm"}}) {
+        const Outcome run = runReport({"--drive", "C=/dev", "survey", directory});
+        EXPECT_EQ(run.status, 1) << directory;
+        EXPECT_EQ(run.out, "");
+        EXPECT_EQ(run.err, "mezu-report: " + directory +
+                               ": on another file system than drive C: (/dev), one without a drive letter; "
+                               "name it as a drive with --drive\n");
+    }
+    EXPECT_EQ(runReport({"--drive", "C=/dev/shm", "survey", "/dev/shm"}).status, 0);
 }
 
 TEST(MezuReportEndToEnd, BadInputGivesOneLineAndAStatus)

@@ -158,8 +158,16 @@ PosixFileSystem::PosixFileSystem(DriveTable table, unsigned readerThreads)
     }
     currentDrive_ = table_.mappings().front().letter;
     std::vector<std::string> startComponents;
-    if (const std::string workingDirectory = physicalDirectoryPath("."); !workingDirectory.empty()) {
-        if (std::optional<DriveLocation> location = table_.locate(workingDirectory)) {
+    struct stat workingStatus {};
+    if (const std::string workingDirectory = physicalDirectoryPath(".");
+        !workingDirectory.empty() && ::stat(".", &workingStatus) == 0) {
+        std::optional<DriveLocation> location = table_.locate(workingDirectory);
+        // On a file system that has no letter of its own, the drive's root is opened instead:
+        // the window could not survey the working directory with the right cluster size.
+        if (location && !otherFileSystemError(workingStatus, location->letter).empty()) {
+            location->components.clear();
+        }
+        if (location) {
             currentDrive_ = location->letter;
             startComponents = std::move(location->components);
         }
@@ -421,8 +429,13 @@ ResolvedDirectory PosixFileSystem::resolveDirectory(const std::string& userPath)
         if (table_.root(path->letter) == nullptr) {
             return {{}, std::string{"there is no drive "} + path->letter + ":"};
         }
-        if (!openDirectory(*path).valid()) {
+        const UniqueFd directory = openDirectory(*path);
+        struct stat status {};
+        if (!directory.valid() || ::fstat(directory.get(), &status) != 0) {
             return {{}, std::strerror(errno)};
+        }
+        if (std::string error = otherFileSystemError(status, path->letter); !error.empty()) {
+            return {{}, std::move(error)};
         }
         return {formatDrivePath(path->letter, path->components), {}};
     }
@@ -443,7 +456,23 @@ ResolvedDirectory PosixFileSystem::resolveDirectory(const std::string& userPath)
     if (!location) {
         return {{}, "not on any drive"};
     }
+    if (std::string error = otherFileSystemError(status, location->letter); !error.empty()) {
+        return {{}, std::move(error)};
+    }
     return {formatDrivePath(location->letter, location->components), {}};
+}
+
+std::string PosixFileSystem::otherFileSystemError(const struct stat& directory, char letter) const
+{
+    // The walk never leaves the file system it starts on, and it rounds with the cluster size of
+    // the drive's file system: a directory on another one would be rounded wrongly.
+    const std::string* root = table_.root(letter);
+    struct stat rootStatus {};
+    if (root == nullptr || ::stat(root->c_str(), &rootStatus) != 0 || rootStatus.st_dev == directory.st_dev) {
+        return {};
+    }
+    return std::string{"on another file system than drive "} + letter + ": (" + *root +
+           "), one without a drive letter; name it as a drive with --drive";
 }
 
 std::optional<PosixFileSystem::HostPath> PosixFileSystem::parseDrivePath(

@@ -11,6 +11,7 @@
 // walk. Outside commands every call goes to the disk.
 #pragma once
 
+#include <sys/stat.h>
 #include <sys/types.h>
 
 #include <map>
@@ -67,6 +68,9 @@ private:
     };
 
     std::optional<HostPath> parseDrivePath(const std::string& drivePath) const;
+    // Why a directory with this status cannot be surveyed as part of the drive: it lies on
+    // another file system than the drive's root. Empty when it can.
+    std::string otherFileSystemError(const struct stat& directory, char letter) const;
     std::string formatDrivePath(char letter, const std::vector<std::string>& components) const;
     // Opens a directory of a drive from its root; an invalid descriptor on failure, with errno.
     UniqueFd openDirectory(const HostPath& path) const;
