@@ -374,8 +374,8 @@ void MezuMainViewTest::theAllFilesFilterOffersEveryFileAndKeepsTheName()
             shown->reject();
         });
         QVERIFY(!dialog.askFileName(kSaveFilter, c.preset.toStdString()));
-        QCOMPARE(nameFilter, QStringLiteral("All Files (*)"));
         QCOMPARE(shownName, c.typed.isEmpty() ? c.preset : c.typed);
+        QCOMPARE(nameFilter, QStringLiteral("All Files (*)"));
     }
 }
 
