@@ -271,7 +271,7 @@ TEST(AtomicFileWriterTest, WriteProtectionIsRespected)
     const std::vector<Case> cases{
         {"no one may write it, root saves", 0755, 0444, false, "Permission denied"},
         {"root's file in a shared folder, nobody saves", 0777, 0644, true, "Permission denied"},
-        {"a writable file in a folder nobody may not write", 0755, 0666, true, ""},
+        {"a writable file in a folder only root may write, nobody saves", 0755, 0666, true, ""},
         {"a writable file in a shared folder", 0777, 0666, true, ""},
     };
     for (const Case& c : cases) {
@@ -317,6 +317,7 @@ TEST(AtomicFileWriterTest, AReplacedFileKeepsItsOwner)
 // while the report is being written to its temporary file.
 TEST(AtomicFileWriterTest, AnInterruptedSaveLeavesTheTargetAndNoTemporaryFile)
 {
+    constexpr int kNoNotification = 2;
     for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
         test::TempTree tree;
         const std::string file = tree.path("MEZU.TXT");
@@ -325,13 +326,15 @@ TEST(AtomicFileWriterTest, AnInterruptedSaveLeavesTheTargetAndNoTemporaryFile)
         if (child == 0) {
             const int folder = ::open(tree.root().c_str(), O_RDONLY | O_DIRECTORY);
             if (folder < 0 || ::fcntl(folder, F_SETSIG, signal) != 0 || ::fcntl(folder, F_NOTIFY, DN_CREATE) != 0) {
-                ::_exit(2);
+                ::_exit(kNoNotification);
             }
             ::_exit(saveAndReport(file, std::string(1 << 20, 'x')).empty() ? 0 : 1);
         }
         int status = 0;
         ASSERT_EQ(::waitpid(child, &status, 0), child);
-        ASSERT_NE(status, 2 << 8) << "folder notification is not available";
+        if (WIFEXITED(status) && WEXITSTATUS(status) == kNoNotification) {
+            GTEST_SKIP() << "folder notification (F_NOTIFY) is not available here";
+        }
         EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal)
             << strsignal(signal) << " still ends the process; status " << status;
         EXPECT_EQ(contents(file), "precious");

@@ -1,9 +1,6 @@
-// Writes report files on POSIX. An existing regular file (or a new one) is written to a
-// temporary file beside it that is renamed over it once every byte is on disk, so a failed
-// save never destroys it; the replacement keeps the file's owner and permissions. Where it
-// cannot be replaced so (the folder is not writable, the owner cannot be kept) the file is
-// written in place. A symbolic link is followed and stays a link; a device, FIFO or terminal
-// is written in place, never replaced. A file that no one may write is refused, even for root.
+// Writes report files on POSIX so that a failed save leaves a file as it was: a regular file is
+// replaced through a temporary file beside it, keeping owner and mode, or else written in place;
+// links are followed, devices and FIFOs written in place, files no one may write refused.
 #pragma once
 
 #include "platform/report_file_writer.h"

@@ -1,7 +1,5 @@
-// The default printer on Linux: the document is drawn line by line with Qt into a PDF held in
-// memory, in the result list's font on the queue's default paper, and only a finished
-// document is handed to CUPS, as one job with the copies stated. A line wider than the page
-// goes on over as many printed lines as it needs, the continuations indented.
+// The default printer on Linux: lines drawn with Qt into an in-memory PDF (long lines continue,
+// indented, on the next printed line); only a finished document goes to CUPS, as one job.
 #pragma once
 
 #include <QBuffer>
