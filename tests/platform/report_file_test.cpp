@@ -342,6 +342,29 @@ TEST(AtomicFileWriterTest, AnInterruptedSaveLeavesTheTargetAndNoTemporaryFile)
     }
 }
 
+void countSignal(int) {}
+
+TEST(AtomicFileWriterTest, ASaveLeavesTheSignalHandlersAsItFoundThem)
+{
+    struct sigaction counting {};
+    counting.sa_handler = countSignal;
+    struct sigaction ignoring {};
+    ignoring.sa_handler = SIG_IGN;
+    struct sigaction savedInt {};
+    struct sigaction savedTerm {};
+    ASSERT_EQ(::sigaction(SIGINT, &counting, &savedInt), 0);
+    ASSERT_EQ(::sigaction(SIGTERM, &ignoring, &savedTerm), 0);
+    test::TempTree tree;
+    const std::string saved = saveAndReport(tree.path("MEZU.TXT"), "report");
+    struct sigaction afterInt {};
+    struct sigaction afterTerm {};
+    ::sigaction(SIGINT, &savedInt, &afterInt);
+    ::sigaction(SIGTERM, &savedTerm, &afterTerm);
+    EXPECT_EQ(saved, "");
+    EXPECT_EQ(afterInt.sa_handler, countSignal);
+    EXPECT_EQ(afterTerm.sa_handler, SIG_IGN);
+}
+
 TEST(AtomicFileWriterTest, NamesUpToTheLongestAFolderAllowsAreSaved)
 {
     for (const std::size_t length : {std::size_t{250}, std::size_t{255}}) {
