@@ -172,7 +172,7 @@ Replacement replaceThroughTemporary(const std::string& entry, const struct stat*
     if (!fd.valid()) {
         return Replacement::impossible;
     }
-    const bool watched = cleanup.watch(directory.get(), temporary.c_str());
+    cleanup.watch(directory.get(), temporary.c_str());
     if (replaced != nullptr && !takeOwnerAndMode(fd.get(), *replaced)) {
         ::unlinkat(directory.get(), temporary.c_str(), 0);
         return Replacement::impossible;
@@ -191,9 +191,7 @@ Replacement replaceThroughTemporary(const std::string& entry, const struct stat*
         ::unlinkat(directory.get(), temporary.c_str(), 0);
         return Replacement::failed;
     }
-    if (watched) {
-        cleanup.release();
-    }
+    cleanup.release();
     ::fsync(directory.get());
     return Replacement::replaced;
 }

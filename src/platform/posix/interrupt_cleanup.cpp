@@ -77,17 +77,15 @@ InterruptCleanup::~InterruptCleanup()
     ::pthread_sigmask(SIG_SETMASK, &state.savedMask, nullptr);
 }
 
-bool InterruptCleanup::watch(int directoryFd, const char* name)
+void InterruptCleanup::watch(int directoryFd, const char* name)
 {
     const std::size_t length = std::strlen(name);
-    const bool kept = length < state.name.size();
-    if (kept) {
+    if (length < state.name.size()) {
         std::memcpy(state.name.data(), name, length + 1);
         state.directory = directoryFd;
         armed = 1;
     }
     ::pthread_sigmask(SIG_SETMASK, &state.savedMask, nullptr);
-    return kept;
 }
 
 void InterruptCleanup::release()

@@ -15,10 +15,9 @@ public:
     InterruptCleanup(const InterruptCleanup&) = delete;
     InterruptCleanup& operator=(const InterruptCleanup&) = delete;
 
-    // `name` in the directory `directoryFd` (which stays open meanwhile) has been created:
-    // from now on an interruption removes it. Returns false, watching nothing, when the name
-    // is too long to keep.
-    bool watch(int directoryFd, const char* name);
+    // `name` (at most NAME_MAX bytes) in the directory `directoryFd`, which stays open
+    // meanwhile, has been created: from now on an interruption removes it.
+    void watch(int directoryFd, const char* name);
     // The file has been renamed or removed: an interruption leaves the directory alone.
     void release();
 };
