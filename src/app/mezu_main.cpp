@@ -15,6 +15,7 @@
 #include "ui/qt/mezumain_view.h"
 #include "ui/qt/qt_printer.h"
 #include "ui/qt/qt_save_dialog.h"
+#include "ui/qt/qt_translations.h"
 #include "ui/qt/qt_window_system.h"
 
 int main(int argc, char** argv)
@@ -22,6 +23,7 @@ int main(int argc, char** argv)
     QApplication application{argc, argv};
     QApplication::setApplicationName(QStringLiteral("mezu"));
     QApplication::setWindowIcon(mezu::applicationIcon());
+    mezu::installQtTranslations(application, QLocale::system());
     const std::string decimalSeparator = std::localeconv()->decimal_point;
 
     const mezu::posix::DriveTable drives = mezu::posix::defaultDriveTable();

@@ -1,5 +1,6 @@
 // Writes a report file as a whole: either the file then holds exactly the bytes given, or it
-// is left as it was.
+// is left as it was (a device, or a file the platform can only write in place, may be left
+// part-written).
 #pragma once
 
 #include <string>
@@ -9,8 +10,8 @@ namespace mezu {
 class ReportFileWriter {
 public:
     virtual ~ReportFileWriter() = default;
-    // Creates or replaces the file at `path` with `bytes`. On failure returns false, leaves any
-    // existing file untouched, and sets `error` to a reason a user can read.
+    // Creates or replaces the file at `path` with `bytes`. On failure returns false and sets
+    // `error` to a reason a user can read.
     virtual bool replaceFile(const std::string& path, const std::string& bytes, std::string& error) = 0;
 };
 

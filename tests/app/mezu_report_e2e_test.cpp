@@ -3,12 +3,14 @@
 #include <limits.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
+#include <sys/sysmacros.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <cstdio>
 #include <fstream>
 #include <map>
 #include <regex>
@@ -265,6 +267,62 @@ TEST(MezuReportEndToEnd, WriteFailureOnStandardOutputIsReported)
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
+}
+
+std::string fileContents(const std::string& path)
+{
+    std::ifstream in{path, std::ios::binary};
+    std::ostringstream text;
+    text << in.rdbuf();
+    return text.str();
+}
+
+// -o writes through what the name stands for: standard output (a file or a pipe), a device;
+// a write-protected file is refused and kept.
+TEST(MezuReportEndToEnd, SavingToSpecialAndProtectedFiles)
+{
+    mezu::test::TempTree tree;
+    tree.dir("data");
+    tree.file("data/f", 5000);
+    const std::vector<std::string> survey{"--drive", "C=" + tree.root(), "survey", tree.path("data")};
+    const auto savingTo = [&](const std::string& target) {
+        std::vector<std::string> args{"-o", target};
+        args.insert(args.end(), survey.begin(), survey.end());
+        return args;
+    };
+    const Outcome reference = runReport(savingTo(tree.path("reference.txt")));
+    ASSERT_EQ(reference.status, 0) << reference.err;
+    const std::string report = fileContents(tree.path("reference.txt"));
+    ASSERT_NE(report.find("\r\n"), std::string::npos);
+
+    const Outcome toStdoutFile = runReport(savingTo("/dev/stdout"));
+    EXPECT_EQ(toStdoutFile.status, 0) << toStdoutFile.err;
+    EXPECT_EQ(toStdoutFile.out, report) << "standard output redirected to a file";
+
+    std::string command = std::string{"'"} + MEZU_REPORT_BINARY + "'";
+    for (const std::string& arg : savingTo("/dev/stdout")) {
+        command += " '" + arg + "'";
+    }
+    FILE* pipe = ::popen(command.c_str(), "r");
+    ASSERT_NE(pipe, nullptr);
+    const std::string piped = readAll(::fileno(pipe));
+    EXPECT_EQ(::pclose(pipe), 0);
+    EXPECT_EQ(piped, report) << "standard output is a pipe";
+
+    const std::string full = tree.path("full");
+    if (::mknod(full.c_str(), S_IFCHR | 0666, ::makedev(1, 7)) == 0) {
+        const Outcome failed = runReport(savingTo(full));
+        EXPECT_EQ(failed.status, 1);
+        EXPECT_EQ(failed.err, "mezu-report: " + full + ": No space left on device\n");
+    }
+
+    const std::string kept = tree.path("kept.txt");
+    std::ofstream{kept} << "precious";
+    ASSERT_EQ(::chmod(kept.c_str(), 0444), 0);
+    const Outcome refused = runReport(savingTo(kept));
+    EXPECT_EQ(refused.status, 1);
+    EXPECT_EQ(refused.err, "mezu-report: " + kept + ": Permission denied\n");
+    EXPECT_EQ(fileContents(kept), "precious");
 }
 
 }  // namespace

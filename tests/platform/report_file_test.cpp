@@ -1,14 +1,20 @@
 // The Shift_JIS encoder over iconv and the all-or-nothing report file writer.
 #include <dirent.h>
+#include <fcntl.h>
+#include <grp.h>
 #include <sys/resource.h>
 #include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <sys/wait.h>
 #include <unistd.h>
 
 #include <csignal>
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <fstream>
+#include <functional>
 #include <sstream>
 
 #include "platform/posix/atomic_file_writer.h"
@@ -24,6 +30,68 @@ std::string contents(const std::string& path)
     std::ostringstream text;
     text << in.rdbuf();
     return text.str();
+}
+
+std::vector<std::string> entryNames(const std::string& directoryPath)
+{
+    std::vector<std::string> names;
+    if (DIR* directory = ::opendir(directoryPath.c_str())) {
+        while (const dirent* entry = ::readdir(directory)) {
+            if (std::string_view{entry->d_name} != "." && std::string_view{entry->d_name} != "..") {
+                names.emplace_back(entry->d_name);
+            }
+        }
+        ::closedir(directory);
+    }
+    std::sort(names.begin(), names.end());
+    return names;
+}
+
+constexpr uid_t kNobody = 65534;
+constexpr gid_t kNoGroup = 65534;
+constexpr char kChildFailed[] = "the child could not run";
+
+// Runs `save` in a child process that has given up root for the user nobody, and returns the
+// error it reports ("" on success).
+std::string runAsNobody(const std::function<std::string()>& save)
+{
+    int channel[2];
+    if (::pipe(channel) != 0) {
+        return kChildFailed;
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        std::string result = kChildFailed;
+        if (::setgroups(0, nullptr) == 0 && ::setgid(kNoGroup) == 0 && ::setuid(kNobody) == 0) {
+            result = save();
+        }
+        const ssize_t sent = ::write(channel[1], result.data(), result.size());
+        ::_exit(sent == static_cast<ssize_t>(result.size()) ? 0 : 1);
+    }
+    ::close(channel[1]);
+    std::string result;
+    char buffer[256];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) {
+        result.append(buffer, static_cast<std::size_t>(n));
+    }
+    ::close(channel[0]);
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return result;
+}
+
+// A tree whose folders the user nobody may enter.
+struct SharedTree {
+    SharedTree() { ::chmod(tree.root().c_str(), 0755); }
+    test::TempTree tree;
+};
+
+std::string saveAndReport(const std::string& path, const std::string& bytes)
+{
+    AtomicFileWriter writer;
+    std::string error;
+    return writer.replaceFile(path, bytes, error) ? std::string{} : error;
 }
 
 TEST(ShiftJisEncoderTest, FullWidthTakesTwoBytesAndHalfWidthKatakanaOne)
@@ -102,16 +170,226 @@ TEST(AtomicFileWriterTest, AFailedWriteLeavesTheOldFileAndNoLitter)
     EXPECT_FALSE(replaced);
     EXPECT_EQ(error, "File too large");
     EXPECT_EQ(contents(kept), "precious\r\n");
-    std::vector<std::string> names;
-    if (DIR* directory = ::opendir(tree.path("sub").c_str())) {
-        while (const dirent* entry = ::readdir(directory)) {
-            if (entry->d_name[0] != '.') {
-                names.emplace_back(entry->d_name);
-            }
+    EXPECT_EQ(entryNames(tree.path("sub")), std::vector<std::string>{"KEPT.TXT"})
+        << "no temporary file is left behind";
+}
+
+TEST(AtomicFileWriterTest, ASymbolicLinkIsFollowedAndStaysALink)
+{
+    struct Case {
+        const char* name;
+        std::vector<std::pair<std::string, std::string>> links;  // link name, its target
+        const char* target;
+        bool targetExists;
+    };
+    const std::vector<Case> cases{
+        {"relative", {{"link.txt", "real.txt"}}, "real.txt", true},
+        {"into another folder", {{"link.txt", "sub/real.txt"}}, "sub/real.txt", true},
+        {"a chain", {{"link.txt", "middle.txt"}, {"middle.txt", "sub/real.txt"}}, "sub/real.txt", true},
+        {"dangling", {{"link.txt", "sub/new.txt"}}, "sub/new.txt", false},
+    };
+    for (const Case& c : cases) {
+        test::TempTree tree;
+        tree.dir("sub");
+        if (c.targetExists) {
+            std::ofstream{tree.path(c.target)} << "old";
         }
-        ::closedir(directory);
+        for (const auto& [link, target] : c.links) {
+            tree.symlink(target, link);
+        }
+        EXPECT_EQ(saveAndReport(tree.path("link.txt"), "report\r\n"), "") << c.name;
+        EXPECT_EQ(contents(tree.path(c.target)), "report\r\n") << c.name;
+        for (const auto& [link, target] : c.links) {
+            struct stat status {};
+            ASSERT_EQ(::lstat(tree.path(link).c_str(), &status), 0) << c.name;
+            EXPECT_TRUE(S_ISLNK(status.st_mode)) << c.name << ": " << link << " stays a link";
+        }
     }
-    EXPECT_EQ(names, std::vector<std::string>{"KEPT.TXT"}) << "no temporary file is left behind";
+    test::TempTree tree;
+    tree.symlink("loop.txt", "loop.txt");
+    EXPECT_EQ(saveAndReport(tree.path("loop.txt"), "x"), "Too many levels of symbolic links");
+}
+
+TEST(AtomicFileWriterTest, DevicesAreWrittenInPlaceAndTheirErrorsReported)
+{
+    struct Case {
+        const char* name;
+        unsigned major;
+        unsigned minor;
+        const char* error;
+    };
+    constexpr unsigned kMemoryDevices = 1;
+    for (const Case c : {Case{"null", kMemoryDevices, 3, ""}, Case{"full", kMemoryDevices, 7, "No space left on device"}}) {
+        test::TempTree tree;
+        const std::string node = tree.path(c.name);
+        if (::mknod(node.c_str(), S_IFCHR | 0666, ::makedev(c.major, c.minor)) != 0) {
+            GTEST_SKIP() << "cannot make a device node here";
+        }
+        EXPECT_EQ(saveAndReport(node, "report\r\n"), c.error) << c.name;
+        struct stat status {};
+        ASSERT_EQ(::lstat(node.c_str(), &status), 0);
+        EXPECT_TRUE(S_ISCHR(status.st_mode)) << c.name << " is still the device";
+        EXPECT_EQ(entryNames(tree.root()), std::vector<std::string>{c.name});
+    }
+}
+
+TEST(AtomicFileWriterTest, AFifoIsWrittenInPlace)
+{
+    test::TempTree tree;
+    if (!tree.fifo("pipe")) {
+        GTEST_SKIP() << "cannot make a FIFO here";
+    }
+    const std::string fifo = tree.path("pipe");
+    // The reading end is open before the save, and the report fits the pipe's buffer, so the
+    // save needs no one reading meanwhile; were the FIFO replaced, nothing would arrive here.
+    const int reader = ::open(fifo.c_str(), O_RDONLY | O_NONBLOCK);
+    ASSERT_GE(reader, 0);
+    const std::string report(1000, 'r');
+    EXPECT_EQ(saveAndReport(fifo, report), "");
+    std::string received(2 * report.size(), '\0');
+    const ssize_t n = ::read(reader, received.data(), received.size());
+    ::close(reader);
+    received.resize(n > 0 ? static_cast<std::size_t>(n) : 0);
+    EXPECT_EQ(received, report);
+    struct stat status {};
+    ASSERT_EQ(::lstat(fifo.c_str(), &status), 0);
+    EXPECT_TRUE(S_ISFIFO(status.st_mode));
+}
+
+TEST(AtomicFileWriterTest, WriteProtectionIsRespected)
+{
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to own the files and to drop to the user nobody";
+    }
+    struct Case {
+        const char* name;
+        mode_t folderMode;
+        mode_t fileMode;
+        bool asNobody;
+        const char* error;
+    };
+    const std::vector<Case> cases{
+        {"no one may write it, root saves", 0755, 0444, false, "Permission denied"},
+        {"root's file in a shared folder, nobody saves", 0777, 0644, true, "Permission denied"},
+        {"a writable file in a folder only root may write, nobody saves", 0755, 0666, true, ""},
+        {"a writable file in a shared folder", 0777, 0666, true, ""},
+    };
+    for (const Case& c : cases) {
+        SharedTree shared;
+        shared.tree.dir("folder");
+        const std::string file = shared.tree.path("folder/MEZU.TXT");
+        std::ofstream{file} << "precious";
+        ::chmod(file.c_str(), c.fileMode);
+        ::chmod(shared.tree.path("folder").c_str(), c.folderMode);
+        struct stat before {};
+        ASSERT_EQ(::stat(file.c_str(), &before), 0);
+        const auto reachable = [&] { return std::string{::access(file.c_str(), F_OK) == 0 ? "" : "unreachable"}; };
+        if (c.asNobody && !runAsNobody(reachable).empty()) {
+            GTEST_SKIP() << "the user nobody cannot reach the temporary folder " << shared.tree.root();
+        }
+        const auto save = [&] { return saveAndReport(file, "report"); };
+        EXPECT_EQ(c.asNobody ? runAsNobody(save) : save(), c.error) << c.name;
+        EXPECT_EQ(contents(file), *c.error == '\0' ? "report" : "precious") << c.name;
+        struct stat after {};
+        ASSERT_EQ(::stat(file.c_str(), &after), 0);
+        EXPECT_EQ(after.st_mode, before.st_mode) << c.name;
+        EXPECT_EQ(after.st_uid, before.st_uid) << c.name;
+        EXPECT_EQ(entryNames(shared.tree.path("folder")), std::vector<std::string>{"MEZU.TXT"}) << c.name;
+    }
+}
+
+TEST(AtomicFileWriterTest, AReplacedFileKeepsItsOwner)
+{
+    if (::geteuid() != 0) {
+        GTEST_SKIP() << "needs root to give a file to another user";
+    }
+    test::TempTree tree;
+    const std::string file = tree.path("MEZU.TXT");
+    std::ofstream{file} << "old";
+    ASSERT_EQ(::chown(file.c_str(), kNobody, kNoGroup), 0);
+    ASSERT_EQ(::chmod(file.c_str(), 0640), 0);
+    EXPECT_EQ(saveAndReport(file, "report"), "");
+    struct stat status {};
+    ASSERT_EQ(::stat(file.c_str(), &status), 0);
+    EXPECT_EQ(contents(file), "report");
+    EXPECT_EQ(status.st_uid, kNobody);
+    EXPECT_EQ(status.st_gid, kNoGroup);
+    EXPECT_EQ(status.st_mode & 07777, 0640u);
+}
+
+// The child is sent the signal by the kernel the moment a file appears in the folder, that is,
+// while the report is being written to its temporary file.
+TEST(AtomicFileWriterTest, AnInterruptedSaveLeavesTheTargetAndNoTemporaryFile)
+{
+    constexpr int kNoNotification = 2;
+    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
+        test::TempTree tree;
+        const std::string file = tree.path("MEZU.TXT");
+        std::ofstream{file} << "precious";
+        const pid_t child = ::fork();
+        if (child == 0) {
+            const int folder = ::open(tree.root().c_str(), O_RDONLY | O_DIRECTORY);
+            if (folder < 0 || ::fcntl(folder, F_SETSIG, signal) != 0 || ::fcntl(folder, F_NOTIFY, DN_CREATE) != 0) {
+                ::_exit(kNoNotification);
+            }
+            ::_exit(saveAndReport(file, std::string(1 << 20, 'x')).empty() ? 0 : 1);
+        }
+        int status = 0;
+        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        if (WIFEXITED(status) && WEXITSTATUS(status) == kNoNotification) {
+            GTEST_SKIP() << "folder notification (F_NOTIFY) is not available here";
+        }
+        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal)
+            << strsignal(signal) << " still ends the process; status " << status;
+        EXPECT_EQ(contents(file), "precious");
+        EXPECT_EQ(entryNames(tree.root()), std::vector<std::string>{"MEZU.TXT"}) << strsignal(signal);
+    }
+}
+
+void countSignal(int) {}
+
+TEST(AtomicFileWriterTest, ASaveLeavesTheSignalHandlersAsItFoundThem)
+{
+    struct sigaction counting {};
+    counting.sa_handler = countSignal;
+    struct sigaction ignoring {};
+    ignoring.sa_handler = SIG_IGN;
+    struct sigaction savedInt {};
+    struct sigaction savedTerm {};
+    ASSERT_EQ(::sigaction(SIGINT, &counting, &savedInt), 0);
+    ASSERT_EQ(::sigaction(SIGTERM, &ignoring, &savedTerm), 0);
+    test::TempTree tree;
+    const std::string saved = saveAndReport(tree.path("MEZU.TXT"), "report");
+    struct sigaction afterInt {};
+    struct sigaction afterTerm {};
+    ::sigaction(SIGINT, &savedInt, &afterInt);
+    ::sigaction(SIGTERM, &savedTerm, &afterTerm);
+    EXPECT_EQ(saved, "");
+    EXPECT_EQ(afterInt.sa_handler, countSignal);
+    EXPECT_EQ(afterTerm.sa_handler, SIG_IGN);
+}
+
+TEST(AtomicFileWriterTest, NamesUpToTheLongestAFolderAllowsAreSaved)
+{
+    for (const std::size_t length : {std::size_t{250}, std::size_t{255}}) {
+        test::TempTree tree;
+        const std::string file = tree.path(std::string(length - 4, 'n') + ".TXT");
+        EXPECT_EQ(saveAndReport(file, "first"), "") << length;
+        EXPECT_EQ(saveAndReport(file, "second"), "") << length;
+        EXPECT_EQ(contents(file), "second") << length;
+        EXPECT_EQ(entryNames(tree.root()).size(), 1u) << length;
+    }
+    test::TempTree tree;
+    EXPECT_EQ(saveAndReport(tree.path(std::string(256, 'n')), "x"), "File name too long");
+}
+
+TEST(AtomicFileWriterTest, AFileThatCannotBeWrittenIsNamedForItsRealReason)
+{
+    struct stat status {};
+    if (::stat("/proc/version", &status) != 0) {
+        GTEST_SKIP() << "no /proc here";
+    }
+    EXPECT_EQ(saveAndReport("/proc/version", "x"), "Permission denied");
 }
 
 }  // namespace

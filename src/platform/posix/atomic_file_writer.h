@@ -1,5 +1,6 @@
-// Writes report files on POSIX through a temporary file beside the target that is renamed
-// over it once every byte is on disk, so a failed save never destroys an existing file.
+// Writes report files on POSIX so that a failed save leaves a file as it was: a regular file is
+// replaced through a temporary file beside it, keeping owner and mode, or else written in place;
+// links are followed, devices and FIFOs written in place, files no one may write refused.
 #pragma once
 
 #include "platform/report_file_writer.h"

@@ -1,13 +1,15 @@
-// The default printer on Qt (Qt Print Support, CUPS on Linux): one document at a time, drawn
-// line by line in the result list's font with the printer's default layout.
+// The default printer on Linux: lines drawn with Qt into an in-memory PDF (long lines continue,
+// indented, on the next printed line); only a finished document goes to CUPS, as one job.
 #pragma once
 
+#include <QBuffer>
 #include <QPainter>
-#include <QPrinter>
+#include <QPdfWriter>
 
 #include <memory>
 
 #include "platform/printer.h"
+#include "ui/qt/cups_destination.h"
 
 namespace mezu {
 
@@ -19,7 +21,12 @@ public:
     void discardDocument() override;
 
 private:
-    std::unique_ptr<QPrinter> printer_;
+    bool beginPage();
+
+    std::unique_ptr<CupsDestination> destination_;
+    int copies_ = 1;
+    std::unique_ptr<QBuffer> pdf_;
+    std::unique_ptr<QPdfWriter> writer_;
     std::unique_ptr<QPainter> painter_;
     qreal nextBaseline_ = 0;
 };

@@ -6,6 +6,22 @@ namespace mezu {
 namespace {
 
 constexpr QChar kFilterSeparator = u'|';
+constexpr QChar kPatternSeparator = u';';
+// The every-file pattern of a Windows-style filter. As a glob here it would hide every name
+// without a dot, and the dialog would put its ".*" in place of the extension of the chosen name.
+constexpr QStringView kWindowsEveryFile = u"*.*";
+constexpr QStringView kEveryFile = u"*";
+
+QString localPatterns(const QString& patterns)
+{
+    QStringList local = patterns.split(kPatternSeparator);
+    for (QString& pattern : local) {
+        if (pattern == kWindowsEveryFile) {
+            pattern = kEveryFile.toString();
+        }
+    }
+    return local.join(kPatternSeparator);
+}
 
 }  // namespace
 
@@ -16,7 +32,7 @@ QStringList qtNameFilters(std::string_view filter)
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         if (!parts[i].isEmpty()) {
-            filters << QStringLiteral("%1 (%2)").arg(parts[i], parts[i + 1]);
+            filters << QStringLiteral("%1 (%2)").arg(parts[i], localPatterns(parts[i + 1]));
         }
     }
     return filters;

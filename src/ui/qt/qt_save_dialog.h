@@ -21,7 +21,7 @@ private:
 };
 
 // Translates a filter "description|pattern|description|pattern|" into Qt's name filters,
-// "description (pattern)", in the same order.
+// "description (pattern)", in the same order; the every-file pattern "*.*" becomes "*".
 QStringList qtNameFilters(std::string_view filter);
 
 }  // namespace mezu

@@ -3,6 +3,7 @@
 #include <QComboBox>
 #include <QFileDialog>
 #include <QLabel>
+#include <QLineEdit>
 #include <QListView>
 #include <QMenuBar>
 #include <QMessageBox>
@@ -11,6 +12,7 @@
 #include <QTimer>
 #include <QtTest>
 
+#include <algorithm>
 #include <functional>
 
 #include "fake_file_system.h"
@@ -25,6 +27,7 @@
 #include "platform/posix/iconv_encoder.h"
 #include "temp_tree.h"
 #include "ui/qt/qt_save_dialog.h"
+#include "ui/qt/qt_translations.h"
 #include "ui/qt/qt_window_system.h"
 #include "ui/qt/window_layout.h"
 
@@ -105,6 +108,8 @@ private slots:
     void helpItemsShowTheirBoxes();
     void tabReachesTheHiddenButton();
     void saveButtonAsksForANameAndWritesShiftJis();
+    void theAllFilesFilterOffersEveryFileAndKeepsTheName();
+    void standardDialogsSpeakJapanese();
     void closingDuringASurveyStopsIt();
     void listViewsShowExactlyTheirLinesAfterAnyChange();
     void pickingADriveWithTheSameGeometryShowsItsOwnFigures();
@@ -318,7 +323,7 @@ void MezuMainViewTest::tabReachesTheHiddenButton()
 void MezuMainViewTest::saveButtonAsksForANameAndWritesShiftJis()
 {
     QCOMPARE(qtNameFilters("ﾃｷｽﾄﾌｧｲﾙ|*.txt|All Files|*.*|"),
-             (QStringList{QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("All Files (*.*)")}));
+             (QStringList{QStringLiteral("ﾃｷｽﾄﾌｧｲﾙ (*.txt)"), QStringLiteral("All Files (*)")}));
 
     test::TempTree directory;
     Fixture f;
@@ -361,6 +366,61 @@ void MezuMainViewTest::saveButtonAsksForANameAndWritesShiftJis()
     QCOMPARE(bytes.toStdString(), reportFileBytes(window.lists(), encoder));
     QVERIFY(bytes.contains("\x83\x66\x83\x42\x83\x8C\x83\x4E\x83\x67\x83\x8A"));  // ディレクトリ
     QCOMPARE(window.Cob1FileName(), target.toStdString());
+}
+
+// Choosing the all-files type, as a user does in the type box, must neither hide names without
+// a dot nor put a pattern into the chosen name.
+void MezuMainViewTest::theAllFilesFilterOffersEveryFileAndKeepsTheName()
+{
+    struct Case {
+        QString preset;
+        QString typed;
+    };
+    for (const Case& c : {Case{QStringLiteral("MEZU.TXT"), QString{}}, Case{QStringLiteral("MEZU.TXT"), QStringLiteral("REPORT")},
+                          Case{QStringLiteral("old.report.txt"), QString{}}}) {
+        QtSaveDialog dialog;
+        QString shownName;
+        QString nameFilter;
+        QTimer::singleShot(0, [&] {
+            auto* shown = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(shown != nullptr);
+            auto* types = shown->findChild<QComboBox*>(QStringLiteral("fileTypeCombo"));
+            auto* name = shown->findChild<QLineEdit*>(QStringLiteral("fileNameEdit"));
+            QVERIFY(types != nullptr && name != nullptr);
+            if (!c.typed.isEmpty()) {
+                name->setText(c.typed);
+            }
+            types->setCurrentIndex(1);
+            emit types->activated(1);
+            shownName = name->text();
+            nameFilter = shown->selectedNameFilter();
+            shown->reject();
+        });
+        QVERIFY(!dialog.askFileName(kSaveFilter, c.preset.toStdString()));
+        QCOMPARE(shownName, c.typed.isEmpty() ? c.preset : c.typed);
+        QCOMPARE(nameFilter, QStringLiteral("All Files (*)"));
+    }
+}
+
+void MezuMainViewTest::standardDialogsSpeakJapanese()
+{
+    QTranslator* translator = installQtTranslations(*QCoreApplication::instance(), QLocale{QLocale::Japanese, QLocale::Japan});
+    if (translator == nullptr) {
+        QSKIP("Qt's Japanese translations are not installed (Debian package qt6-translations-l10n)");
+    }
+    QFileDialog dialog;
+    dialog.setAcceptMode(QFileDialog::AcceptSave);
+    const QString save = dialog.labelText(QFileDialog::Accept);
+    QMessageBox box;
+    box.setStandardButtons(QMessageBox::Cancel);
+    const QString cancel = box.button(QMessageBox::Cancel)->text();
+    QCoreApplication::removeTranslator(translator);
+    delete translator;
+
+    for (const QString& text : {save, cancel}) {
+        QVERIFY2(std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x3000; }),
+                 qPrintable(text));
+    }
 }
 
 void MezuMainViewTest::closingDuringASurveyStopsIt()
