@@ -13,7 +13,8 @@ build_tests=""
 for option in "$@"; do
     case "$option" in
     --tests)
-        packages+=(libgtest-dev util-linux findutils coreutils cups poppler-utils python3 ncdu time)
+        packages+=(libgtest-dev util-linux findutils coreutils cups poppler-utils python3 ncdu time
+            dpkg-dev groff-base bash-completion desktop-file-utils)
         build_tests=ON
         ;;
     --bench) packages+=(python3 ncdu time coreutils) ;;
