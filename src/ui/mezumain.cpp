@@ -1,11 +1,14 @@
 #include "ui/mezumain.h"
 
+#include <algorithm>
+
 #include "model/path_text.h"
 #include "model/text_order.h"
 #include "output/report_output.h"
 #include "driveinfo/drive_report.h"
 #include "survey/all_drives_survey.h"
 #include "survey/directory_survey.h"
+#include "survey/result_line_fields.h"
 #include "survey/sortcmd.h"
 #include "ui/help_texts.h"
 
@@ -121,6 +124,8 @@ void mezumain::Command1_Click()
     if (!scope.entered() || module_.stopRequested()) {
         return;
     }
+    lastReport_ = Report::DirectorySurvey;
+    surveyedDirectory_ = selection_.Label1;
     directorySurvey(lists_, module_, services_.windowSystem, services_.clock.now(),
                     selection_.Label1);
 }
@@ -131,6 +136,7 @@ void mezumain::Command2_Click()
     if (!scope.entered() || module_.stopRequested()) {
         return;
     }
+    lastReport_ = Report::AllDrivesSurvey;
     allDrivesSurvey(lists_, module_, services_.windowSystem, services_.clock.now());
     requerySelectedDrive();
 }
@@ -141,6 +147,7 @@ void mezumain::Command3_Click()
     if (!scope.entered()) {
         return;
     }
+    lastReport_ = Report::DriveInformation;
     driveInformationReport(lists_, module_, services_.clock.now());
     requerySelectedDrive();
 }
@@ -206,6 +213,71 @@ void mezumain::about_Click()
 void mezumain::sortcmd()
 {
     sortLargestFirst(lists_.List1);
+}
+
+std::optional<std::string> mezumain::listedDirectory(std::size_t index) const
+{
+    const bool survey = lastReport_ == Report::DirectorySurvey || lastReport_ == Report::AllDrivesSurvey;
+    if (!survey || index >= lists_.List1.count()) {
+        return std::nullopt;
+    }
+    std::optional<ResultLineFields> fields = parseResultLine(lists_.List1.line(index));
+    if (!fields) {
+        return std::nullopt;
+    }
+    return std::move(fields->path);
+}
+
+bool mezumain::surveyListedDirectory(std::size_t index)
+{
+    const std::optional<std::string> directory = listedDirectory(index);
+    return directory && openAndSurvey(*directory);
+}
+
+bool mezumain::surveyParentDirectory()
+{
+    if (lastReport_ != Report::DirectorySurvey || surveyedDirectory_.size() <= driveRootOf(surveyedDirectory_).size()) {
+        return false;
+    }
+    const std::size_t lastSeparator = surveyedDirectory_.rfind(kPathSeparator);
+    const std::string parent = lastSeparator < 3 ? driveRootOf(surveyedDirectory_)
+                                                 : surveyedDirectory_.substr(0, lastSeparator);
+    return openAndSurvey(parent);
+}
+
+bool mezumain::openAndSurvey(const std::string& directory)
+{
+    const char previousDrive = selection_.Drive1;
+    if (commandRunning_ || !services_.fileSystem.directoryExists(directory) || !setDir1Path(directory)) {
+        return false;
+    }
+    if (selection_.Drive1 != previousDrive) {
+        module_.drvinfo(selection_.Dir1);
+    }
+    Command1_Click();
+    return true;
+}
+
+std::vector<double> mezumain::List1Shares() const
+{
+    std::vector<double> shares;
+    if (lastReport_ != Report::DirectorySurvey) {
+        return shares;
+    }
+    double whole = 0;
+    std::vector<double> bytes;
+    bytes.reserve(lists_.List1.count());
+    for (const std::string& line : lists_.List1.lines()) {
+        const std::optional<ResultLineFields> fields = parseResultLine(line);
+        bytes.push_back(fields ? approximateBytes(*fields) : 0);
+        if (fields && fields->path == displayPath(surveyedDirectory_)) {
+            whole = bytes.back();
+        }
+    }
+    for (double lineBytes : bytes) {
+        shares.push_back(whole > 0 ? std::min(1.0, lineBytes / whole) : 0.0);
+    }
+    return shares;
 }
 
 }  // namespace mezu

@@ -7,6 +7,7 @@
 // the selection or the cluster size under it.
 #pragma once
 
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -86,6 +87,23 @@ public:
     // Sorts List1 largest first.
     void sortcmd();
 
+    // The report List1 holds, as the last command left it.
+    enum class Report { None, DirectorySurvey, AllDrivesSurvey, DriveInformation };
+    Report lastReport() const { return lastReport_; }
+    // The directory that List1's line `index` names, when it is a result line of a survey.
+    std::optional<std::string> listedDirectory(std::size_t index) const;
+    // Drill down: opens the directory of List1's line `index` in Dir1 (on its own drive) and
+    // surveys it. Returns false, doing nothing, for a line that names no directory, a
+    // directory that has gone, or while a command runs.
+    bool surveyListedDirectory(std::size_t index);
+    // Back up: opens the parent of the last surveyed directory and surveys it. Returns false,
+    // doing nothing, at a drive's root, when List1 holds no directory survey, or while a
+    // command runs.
+    bool surveyParentDirectory();
+    // After a directory survey, each line's share of the whole tree, from 0 to 1, in List1's
+    // order; empty after any other report.
+    std::vector<double> List1Shares() const;
+
     // The help menu: each shows its box.
     void pgm_Click();
     void maker_Click();
@@ -109,6 +127,8 @@ private:
     void requerySelectedDrive();
     // The drive's current directory, or its root if that has gone; empty if neither opens.
     std::string openableDirectoryOfDrive(char drive);
+    // Opens `directory` (on any drive, with that drive's figures) and surveys it.
+    bool openAndSurvey(const std::string& directory);
 
     Services services_;
     WindowLists lists_;
@@ -116,6 +136,8 @@ private:
     mezucom module_;
     bool commandRunning_ = false;
     std::string cob1FileName_;
+    Report lastReport_ = Report::None;
+    std::string surveyedDirectory_;  // the directory of the last directory survey
 };
 
 }  // namespace mezu

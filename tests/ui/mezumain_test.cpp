@@ -238,3 +238,57 @@ TEST_F(MainWindowTest, SortcmdSortsList1)
 
 }  // namespace
 }  // namespace mezu
+
+namespace mezu {
+namespace {
+
+TEST_F(MainWindowTest, DrillsDownIntoAListedDirectoryAndBackUp)
+{
+    fs.addFile("C:\\HOME\\USER\\BIG\\INNER\\f", 40000);
+    fs.addFile("C:\\HOME\\USER\\SMALL\\f", 10);
+    fs.addFile("D:\\DOCS\\f", 100000);
+    loaded();
+    window.Command1_Click();
+    const std::vector<std::string> surveyed = window.lists().List1.lines();
+    ASSERT_EQ(surveyed.size(), 3u);
+    // The line of a directory, whose name may also begin another's.
+    auto lineOf = [this](const std::string& path) {
+        const std::vector<std::string>& lines = window.lists().List1.lines();
+        const auto found = std::find_if(lines.begin(), lines.end(), [&](const std::string& line) {
+            return line.find(" - " + path + " ") != std::string::npos;
+        });
+        return static_cast<std::size_t>(found - lines.begin());
+    };
+    EXPECT_EQ(window.listedDirectory(lineOf("C:\\HOME\\USER\\BIG")), "C:\\HOME\\USER\\BIG");
+
+    ASSERT_TRUE(window.surveyListedDirectory(lineOf("C:\\HOME\\USER\\BIG")));
+    EXPECT_EQ(window.selection().Label1, "C:\\HOME\\USER\\BIG");
+    EXPECT_EQ(window.lists().List3.line(1), "C:\\HOME\\USER\\BIG 以下のディレクトリ数： 1");
+    const std::vector<double> shares = window.List1Shares();
+    ASSERT_EQ(shares.size(), 2u);
+    EXPECT_EQ(shares, (std::vector<double>{1.0, 1.0}));
+
+    ASSERT_TRUE(window.surveyParentDirectory());
+    EXPECT_EQ(window.lists().List1.lines(), surveyed);
+    EXPECT_NEAR(window.List1Shares()[lineOf("C:\\HOME\\USER\\SMALL")], 4096.0 / (40960 + 4096), 1e-9);
+
+    fs.remove("C:\\HOME\\USER\\SMALL");
+    EXPECT_FALSE(window.surveyListedDirectory(lineOf("C:\\HOME\\USER\\SMALL"))) << "a directory that has gone";
+    EXPECT_FALSE(window.surveyListedDirectory(99));
+    EXPECT_EQ(window.lists().List1.lines(), surveyed);
+
+    window.Command2_Click();  // an all-drives line opens on its own drive
+    EXPECT_TRUE(window.List1Shares().empty());
+    ASSERT_TRUE(window.surveyListedDirectory(lineOf("D:\\DOCS")));
+    EXPECT_EQ(window.selection().Label1, "D:\\DOCS");
+    EXPECT_EQ(window.module().clustersize(), 32768u);
+
+    window.Command3_Click();  // no line of the drive report is a directory
+    for (std::size_t i = 0; i < window.lists().List1.count(); ++i) {
+        EXPECT_FALSE(window.listedDirectory(i).has_value());
+    }
+    EXPECT_FALSE(window.surveyParentDirectory());
+}
+
+}  // namespace
+}  // namespace mezu

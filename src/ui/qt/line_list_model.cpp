@@ -4,6 +4,7 @@
 #include <QSize>
 
 #include <algorithm>
+#include <utility>
 
 namespace mezu {
 namespace {
@@ -51,6 +52,14 @@ void LineListModel::refresh()
     endResetModel();
 }
 
+void LineListModel::setShares(std::vector<double> shares)
+{
+    shares_ = std::move(shares);
+    if (shownRows_ > 0) {
+        emit dataChanged(index(0), index(static_cast<int>(shownRows_) - 1), {kShareRole});
+    }
+}
+
 int LineListModel::rowCount(const QModelIndex& parent) const
 {
     return parent.isValid() ? 0 : static_cast<int>(shownRows_);
@@ -66,6 +75,11 @@ QVariant LineListModel::data(const QModelIndex& index, int role) const
         return fromUtf8(lines_.line(static_cast<std::size_t>(index.row())));
     case Qt::SizeHintRole:
         return QSize{widest_ + kTextMargin, rowHeight_};
+    case kShareRole:
+        if (static_cast<std::size_t>(index.row()) < shares_.size()) {
+            return shares_[static_cast<std::size_t>(index.row())];
+        }
+        return {};
     default:
         return {};
     }

@@ -9,6 +9,7 @@
 #include <QFont>
 
 #include <cstdint>
+#include <vector>
 
 #include "model/line_list.h"
 
@@ -24,6 +25,11 @@ public:
     void setRowGeometry(const QFont& font, int rowHeight);
     // Brings the rows up to the list as it stands now.
     void refresh();
+    // Each row's share of a whole, from 0 to 1, offered as kShareRole; rows without one (all,
+    // when `shares` is empty) have none.
+    void setShares(std::vector<double> shares);
+
+    static constexpr int kShareRole = Qt::UserRole + 1;
 
     int rowCount(const QModelIndex& parent = {}) const override;
     QVariant data(const QModelIndex& index, int role) const override;
@@ -37,6 +43,7 @@ private:
     QFont font_;
     int rowHeight_ = 0;
     int widest_ = 0;  // pixels of the widest shown line
+    std::vector<double> shares_;
 };
 
 }  // namespace mezu

@@ -4,15 +4,18 @@
 #include <QCloseEvent>
 #include <QComboBox>
 #include <QListView>
+#include <QMenu>
 #include <QMenuBar>
 #include <QPainter>
 #include <QPushButton>
+#include <QShortcut>
 #include <QStyle>
 
 #include "model/path_text.h"
 #include "ui/qt/directory_view_model.h"
 #include "ui/qt/line_list_model.h"
 #include "ui/qt/path_label.h"
+#include "ui/qt/share_bar_delegate.h"
 #include "ui/qt/window_layout.h"
 
 namespace mezu {
@@ -162,6 +165,8 @@ void MezuMainView::buildControls()
     list1_->setFont(reportFont());
     list1_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     list1Model_->setRowGeometry(list1_->font(), QFontMetrics{list1_->font()}.height() + 2);
+    list1_->setItemDelegate(new ShareBarDelegate{list1_});
+    buildList1Actions();
 
     QWidget::setTabOrder(command1_, list1_);
     QWidget::setTabOrder(list1_, drive1_);
@@ -189,7 +194,43 @@ QListView* MezuMainView::lineListView(QWidget* parent, const QRect& geometry, Li
 
 void MezuMainView::connectCommand(QPushButton* button, void (mezumain::*handler)())
 {
-    connect(button, &QPushButton::clicked, this, [this, button, handler] { runCommand(button, handler); });
+    connect(button, &QPushButton::clicked, this,
+            [this, button, handler] { runCommand(button, [this, handler] { (model_.*handler)(); }); });
+}
+
+void MezuMainView::buildList1Actions()
+{
+    // Double click or Enter on a result line surveys its directory; Backspace goes back up.
+    connect(list1_, &QListView::activated, this, &MezuMainView::surveyListedDirectory);
+    auto* up = new QShortcut{QKeySequence{Qt::Key_Backspace}, list1_, nullptr, nullptr, Qt::WidgetShortcut};
+    connect(up, &QShortcut::activated, this,
+            [this] { runCommand(list1_, [this] { model_.surveyParentDirectory(); }); });
+    list1_->setContextMenuPolicy(Qt::CustomContextMenu);
+    connect(list1_, &QListView::customContextMenuRequested, this, &MezuMainView::showList1Menu);
+}
+
+void MezuMainView::surveyListedDirectory(const QModelIndex& index)
+{
+    if (!index.isValid() || !model_.listedDirectory(static_cast<std::size_t>(index.row()))) {
+        return;
+    }
+    const auto row = static_cast<std::size_t>(index.row());
+    runCommand(list1_, [this, row] { model_.surveyListedDirectory(row); });
+}
+
+void MezuMainView::showList1Menu(const QPoint& position)
+{
+    // From the keyboard's menu key the position is the list's corner: the current line counts.
+    QModelIndex index = list1_->indexAt(position);
+    if (!index.isValid()) {
+        index = list1_->currentIndex();
+    }
+    QMenu menu{list1_};
+    QAction* survey = menu.addAction(QStringLiteral("このディレクトリを調査"));
+    survey->setEnabled(index.isValid() && model_.listedDirectory(static_cast<std::size_t>(index.row())));
+    if (menu.exec(list1_->viewport()->mapToGlobal(position)) == survey) {
+        surveyListedDirectory(index);
+    }
 }
 
 void MezuMainView::buildMenu()
@@ -237,16 +278,21 @@ void MezuMainView::showRunningState()
     dlistModel_->refresh();
 }
 
-void MezuMainView::runCommand(QPushButton* starter, void (mezumain::*handler)())
+void MezuMainView::runCommand(QWidget* focusAfter, const std::function<void()>& command)
 {
+    if (model_.commandRunning()) {
+        return;
+    }
     setControlsEnabled(false);
-    (model_.*handler)();
+    list1Model_->setShares({});
+    command();
     windowSystem_.showRequestedPointer();
     refreshFromModel(Dir1Listing::IfMoved);
+    list1Model_->setShares(model_.List1Shares());
     setControlsEnabled(true);
     // Disabling the button moved the focus away; it comes back so that Space repeats the
     // command and Tab goes on from it.
-    starter->setFocus();
+    focusAfter->setFocus();
     if (closing_) {
         QCoreApplication::quit();
     }

@@ -6,6 +6,8 @@
 
 #include <QMainWindow>
 
+#include <functional>
+
 #include "ui/mezumain.h"
 #include "ui/qt/qt_window_system.h"
 
@@ -53,7 +55,12 @@ private:
     void buildMenu();
     QListView* lineListView(QWidget* parent, const QRect& geometry, LineListModel* model);
     void connectCommand(QPushButton* button, void (mezumain::*handler)());
-    void runCommand(QPushButton* starter, void (mezumain::*handler)());
+    // Runs a command with the controls disabled, then shows its outcome and gives the focus
+    // back to `focusAfter`.
+    void runCommand(QWidget* focusAfter, const std::function<void()>& command);
+    void buildList1Actions();
+    void surveyListedDirectory(const QModelIndex& index);
+    void showList1Menu(const QPoint& position);
     void setControlsEnabled(bool enabled);
     void showRunningState();
     void onDriveChosen(int index);

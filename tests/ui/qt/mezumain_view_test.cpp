@@ -5,7 +5,9 @@
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
+#include <QMenu>
 #include <QMenuBar>
+#include <QRegularExpression>
 #include <QMessageBox>
 #include <QPushButton>
 #include <QScrollBar>
@@ -118,6 +120,7 @@ private slots:
     void longResultLinesScrollInsteadOfBeingCut();
     void focusReturnsToTheButtonThatRanTheCommand();
     void controlCharactersInNamesShowAsQuestionMarks();
+    void resultLinesDrillDownAndBackUpWithShareBars();
 };
 
 void MezuMainViewTest::startsWithTheWorkingDirectoryAndItsDrive()
@@ -539,6 +542,48 @@ void MezuMainViewTest::controlCharactersInNamesShowAsQuestionMarks()
     f.view->refreshFromModel();
     QCOMPARE(f.view->Label1()->text(), QStringLiteral("C:\\WORK\\tab?here?line"));
     QCOMPARE(f.window.selection().Label1, std::string{"C:\\WORK\\tab\there\nline"});
+}
+
+void MezuMainViewTest::resultLinesDrillDownAndBackUpWithShareBars()
+{
+    Fixture f;
+    QApplication::setActiveWindow(f.view.get());
+    QTest::mouseClick(f.view->Command1(), Qt::LeftButton);
+    QListView* list1 = f.view->List1();
+    const int big = static_cast<int>(shownLines(list1).indexOf(QRegularExpression(R"(.* - C:\\WORK\\BIG .*)")));
+    QVERIFY(big >= 0);
+    const QModelIndex bigLine = list1->model()->index(big, 0);
+    QCOMPARE(bigLine.data(LineListModel::kShareRole).toDouble(), 102400.0 / (8192 + 102400 + 4096));
+
+    const QRect rect = list1->visualRect(bigLine);
+    QTest::mouseClick(list1->viewport(), Qt::LeftButton, {}, rect.center());
+    QTest::mouseDClick(list1->viewport(), Qt::LeftButton, {}, rect.center());
+    QCOMPARE(f.view->Label1()->text(), QStringLiteral("C:\\WORK\\BIG"));
+    QCOMPARE(shownLines(list1), modelLines(f.window.lists().List1));
+    QCOMPARE(list1->model()->index(0, 0).data(LineListModel::kShareRole).toDouble(), 1.0);
+
+    QTest::keyClick(list1, Qt::Key_Backspace);
+    QCOMPARE(f.view->Label1()->text(), QStringLiteral("C:\\WORK"));
+    QCOMPARE(rowCount(list1), 3);
+
+    // The context menu's item does the same for the current line.
+    list1->setCurrentIndex(list1->model()->index(big, 0));
+    QTimer::singleShot(0, [] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu != nullptr);
+        QCOMPARE(menu->actions().value(0)->text(), QStringLiteral("このディレクトリを調査"));
+        menu->setActiveAction(menu->actions().value(0));
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    emit list1->customContextMenuRequested(QPoint{-1, -1});
+    QTRY_COMPARE(f.view->Label1()->text(), QStringLiteral("C:\\WORK\\BIG"));
+
+    QTest::mouseClick(f.view->Command3(), Qt::LeftButton);  // the drive report: no bars, no drilling
+    QVERIFY(!list1->model()->index(0, 0).data(LineListModel::kShareRole).isValid());
+    list1->setCurrentIndex(list1->model()->index(1, 0));
+    QTest::keyClick(list1, Qt::Key_Return);
+    QCOMPARE(f.view->Label1()->text(), QStringLiteral("C:\\WORK\\BIG"));
+    QCOMPARE(f.window.lastReport(), mezumain::Report::DriveInformation);
 }
 
 QTEST_MAIN(MezuMainViewTest)
