@@ -6,6 +6,7 @@
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_drive_query.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/posix/report_file_reader.h"
 
 namespace mezu {
 
@@ -33,6 +34,7 @@ std::variant<ReportPlatform, std::string> makePosixReportPlatform(const Platform
     platform.clock = std::make_unique<posix::PosixClock>();
     platform.encoder = std::make_unique<posix::IconvShiftJisEncoder>();
     platform.fileWriter = std::make_unique<posix::AtomicFileWriter>();
+    platform.fileReader = std::make_unique<posix::PosixReportFileReader>();
     return platform;
 }
 

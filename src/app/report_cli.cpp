@@ -1,9 +1,11 @@
 #include "app/report_cli.h"
 
 #include <optional>
+#include <variant>
 
 #include "app/progress_window_system.h"
 #include "output/report_output.h"
+#include "survey/report_compare.h"
 #include "survey/report_header.h"
 #include "ui/mezumain.h"
 
@@ -16,12 +18,17 @@ constexpr std::string_view kUsage =
     "Usage: mezu-report [--drive X=DIR]... [-o FILE] survey [DIR]\n"
     "       mezu-report [--drive X=DIR]... [-o FILE] drives\n"
     "       mezu-report [--drive X=DIR]... [-o FILE] all-drives\n"
+    "       mezu-report [--drive X=DIR]... [-o FILE] compare OLD NEW\n"
+    "       mezu-report [--drive X=DIR]... [-o FILE] compare OLD survey [DIR]\n"
     "\n"
     "survey      how much disk space DIR (default: the working directory) and each of its\n"
     "            immediate subdirectories occupy, counting every file in whole clusters of\n"
     "            its drive, largest first\n"
     "drives      the space and geometry of every drive from C: to Z:\n"
     "all-drives  the top-level directories of every drive, drive by drive, largest first\n"
+    "compare     each directory of the saved survey report OLD against the report NEW, or\n"
+    "            against a survey of DIR made now: both byte figures and the change, largest\n"
+    "            growth first, \"new\" and \"gone\" for directories in only one\n"
     "\n"
     "The report is printed in UTF-8.\n"
     "\n"
@@ -158,6 +165,16 @@ ParseResult parseArguments(const std::vector<std::string>& args)
         result.error = "no command given";
         return result;
     }
+    if (options.command == "compare") {
+        const std::vector<std::string>& operands = options.operands;
+        const bool againstSurvey = operands.size() >= 2 && operands[1] == "survey";
+        if (operands.size() < 2 || (!againstSurvey && operands.size() > 2) || operands.size() > 3) {
+            result.error = "compare takes OLD NEW, or OLD survey [DIR]";
+            return result;
+        }
+        result.options = std::move(options);
+        return result;
+    }
     if (options.command != "survey" && options.command != "drives" && options.command != "all-drives") {
         result.error = "unknown command '" + options.command + "'";
         return result;
@@ -202,7 +219,10 @@ int deliverReport(const WindowLists& lists, const Options& options, ReportPlatfo
     return kExitSuccess;
 }
 
-int runCommand(const Options& options, ReportPlatform& platform, const ReportEnvironment& environment)
+// Makes the report of a survey, drives or all-drives command in `report`; returns an exit
+// status instead when it cannot be made.
+std::optional<int> makeReport(const Options& options, ReportPlatform& platform,
+                              const ReportEnvironment& environment, WindowLists& report)
 {
     FileSystem& fileSystem = *platform.fileSystem;
     if (options.command == "survey") {
@@ -233,8 +253,69 @@ int runCommand(const Options& options, ReportPlatform& platform, const ReportEnv
         window.Command2_Click();
     }
     windowSystem.finish();
-    return deliverReport(window.lists(), options, platform, environment);
+    report = window.lists();
+    return std::nullopt;
 }
+
+int runCommand(const Options& options, ReportPlatform& platform, const ReportEnvironment& environment)
+{
+    WindowLists report;
+    if (const std::optional<int> failed = makeReport(options, platform, environment, report)) {
+        return *failed;
+    }
+    return deliverReport(report, options, platform, environment);
+}
+
+// The directories of the saved report at `path`, or an exit status when it cannot be read (1)
+// or is no survey report (2).
+std::variant<SurveyedDirectories, int> readSavedSurvey(const std::string& path, ReportPlatform& platform,
+                                                       const ReportEnvironment& environment)
+{
+    std::string error = "cannot read files here";
+    const std::optional<std::string> text =
+        platform.fileReader != nullptr ? platform.fileReader->readReport(path, error) : std::nullopt;
+    if (!text) {
+        environment.err << kProgramName << ": " << path << ": " << error << '\n';
+        return kExitFailure;
+    }
+    SurveyedDirectories survey = readSurveyReport(*text);
+    if (!survey.error.empty()) {
+        environment.err << kProgramName << ": " << path << ": not a survey report; " << survey.error << '\n';
+        return kExitUsage;
+    }
+    return survey;
+}
+
+int runCompare(const Options& options, ReportPlatform& platform, const ReportEnvironment& environment)
+{
+    const std::string& earlierPath = options.operands[0];
+    std::variant<SurveyedDirectories, int> earlier = readSavedSurvey(earlierPath, platform, environment);
+    if (std::holds_alternative<int>(earlier)) {
+        return std::get<int>(earlier);
+    }
+    SurveyedDirectories later;
+    if (options.operands[1] == "survey") {
+        Options survey = options;
+        survey.command = "survey";
+        survey.operands.assign(options.operands.begin() + 2, options.operands.end());
+        WindowLists surveyed;
+        if (const std::optional<int> failed = makeReport(survey, platform, environment, surveyed)) {
+            return *failed;
+        }
+        later = surveyedDirectories(surveyed.List1);
+    } else {
+        std::variant<SurveyedDirectories, int> saved = readSavedSurvey(options.operands[1], platform, environment);
+        if (std::holds_alternative<int>(saved)) {
+            return std::get<int>(saved);
+        }
+        later = std::move(std::get<SurveyedDirectories>(saved));
+    }
+    WindowLists comparison;
+    fillComparison(comparison, std::get<SurveyedDirectories>(earlier).directories, later.directories, earlierPath,
+                   platform.clock->now());
+    return deliverReport(comparison, options, platform, environment);
+}
+
 
 }  // namespace
 
@@ -264,6 +345,9 @@ int runMezuReport(const std::vector<std::string>& args, const ReportEnvironment&
     if (std::holds_alternative<std::string>(made)) {
         environment.err << kProgramName << ": " << std::get<std::string>(made) << '\n';
         return kExitFailure;
+    }
+    if (parsed.options->command == "compare") {
+        return runCompare(*parsed.options, std::get<ReportPlatform>(made), environment);
     }
     return runCommand(*parsed.options, std::get<ReportPlatform>(made), environment);
 }

@@ -13,6 +13,7 @@
 #include "platform/clock.h"
 #include "platform/drive_query.h"
 #include "platform/file_system.h"
+#include "platform/report_file_reader.h"
 #include "platform/report_file_writer.h"
 #include "platform/text_encoder.h"
 
@@ -34,6 +35,7 @@ struct ReportPlatform {
     std::unique_ptr<Clock> clock;
     std::unique_ptr<TextEncoder> encoder;
     std::unique_ptr<ReportFileWriter> fileWriter;
+    std::unique_ptr<ReportFileReader> fileReader;  // for compare; without it compare fails
 };
 
 // What the command line asks of the platform.

@@ -187,6 +187,25 @@ TEST(MezuReportEndToEnd, ControlCharactersInNamesCannotBreakOrForgeLines)
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), std::count(run.out.begin(), run.out.end(), '\n'));
 }
 
+TEST(MezuReportEndToEnd, ComparesASavedShiftJisReportWithASurveyMadeNow)
+{
+    mezu::test::TempTree tree;
+    const std::uint64_t cluster = clusterOf(tree.root());
+    tree.dir("top/日本語");
+    tree.file("top/日本語/a", 1);
+    const std::string old = tree.path("old.txt");
+    ASSERT_EQ(runReport({"--drive", "C=" + tree.root(), "-o", old, "survey", tree.path("top")}).status, 0);
+    tree.file("top/日本語/b", cluster + 1);
+    tree.dir("top/later");
+
+    const Outcome run = runReport({"--drive", "C=" + tree.root(), "compare", old, "survey", tree.path("top")});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string growth = "+" + std::to_string(2 * cluster) + "  C:\\top\\日本語\n";
+    EXPECT_NE(run.out.find(growth), std::string::npos) << run.out;
+    EXPECT_NE(run.out.find("new  C:\\top\\later\n"), std::string::npos) << run.out;
+    EXPECT_LT(run.out.find("C:\\top\\日本語\n"), run.out.find("new  C:\\top\\later\n"));
+}
+
 TEST(MezuReportEndToEnd, SurveysTheWorkingDirectoryByDefault)
 {
     mezu::test::TempTree tree;

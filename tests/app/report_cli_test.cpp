@@ -50,7 +50,8 @@ protected:
                 auto writer = std::make_unique<test::MemoryFileWriter>(savedFiles);
                 writer->failing = failWrites;
                 return ReportPlatform{std::move(fs), std::move(query), std::make_unique<test::FixedClock>(),
-                                      std::make_unique<test::PassThroughEncoder>(), std::move(writer)};
+                                      std::make_unique<test::PassThroughEncoder>(), std::move(writer),
+                                      std::make_unique<test::MemoryFileReader>(savedFiles)};
             },
             outOverride != nullptr ? *outOverride : out, err, progress};
         const int status = runMezuReport(args, environment);
@@ -112,6 +113,10 @@ TEST_F(ReportCliTest, UsageErrorsExitTwo)
         {"all-drives", "x"},
         {"--drive", "C=/a", "--drive=c=/b", "survey"},
         {"-o", "a", "--output=b", "survey"},
+        {"compare"},
+        {"compare", "old.txt"},
+        {"compare", "old.txt", "new.txt", "C:\\DATA"},
+        {"compare", "old.txt", "survey", "C:\\DATA", "x"},
     };
     for (const Lines& args : cases) {
         const Run result = run(args);
@@ -188,6 +193,38 @@ TEST_F(ReportCliTest, ProgressIsShownOnlyWhenAskedAndClearedAtTheEnd)
     ASSERT_GE(shown.err.size(), clearLine.size());
     EXPECT_EQ(shown.err.substr(shown.err.size() - clearLine.size()), clearLine);
     EXPECT_EQ(splitLines(shown.out).size(), splitLines(quiet.out).size());
+}
+
+TEST_F(ReportCliTest, CompareListsTheChangesSinceASavedReport)
+{
+    ASSERT_EQ(run({"-o", "old.txt", "survey", "C:\\DATA"}).status, kExitSuccess);
+    std::string& old = savedFiles->at("old.txt");
+    const std::size_t oldLine = old.find("0000.01MB - C:\\DATA\\OLD");
+    ASSERT_NE(oldLine, std::string::npos);
+    old.erase(oldLine, old.find('\n', oldLine) + 1 - oldLine);
+
+    const Run againstSurvey = run({"compare", "old.txt", "survey", "C:\\DATA"});
+    ASSERT_EQ(againstSurvey.status, kExitSuccess) << againstSurvey.err;
+    const Lines lines = splitLines(againstSurvey.out);
+    ASSERT_EQ(lines.size(), 13u) << againstSurvey.out;
+    EXPECT_EQ(lines[6], "比較：old.txt と今回");
+    auto row = [](const std::string& before, const std::string& after, const std::string& change, const char* path) {
+        auto column = [](const std::string& text) { return std::string(20 - text.size(), ' ') + text; };
+        return column(before) + " " + column(after) + " " + column(change) + "  " + path;
+    };
+    EXPECT_EQ(lines[10], row("-", "12288", "new", "C:\\DATA\\OLD"));
+    EXPECT_EQ(lines[11], row("20480", "20480", "0", "C:\\DATA"));
+
+    ASSERT_EQ(run({"-o", "new.txt", "survey", "C:\\DATA"}).status, kExitSuccess);
+    EXPECT_EQ(splitLines(run({"compare", "old.txt", "new.txt"}).out), lines);
+
+    (*savedFiles)["note.txt"] = "hello\n";
+    const Run notAReport = run({"compare", "note.txt", "new.txt"});
+    EXPECT_EQ(notAReport.status, kExitUsage);
+    EXPECT_EQ(notAReport.err, "mezu-report: note.txt: not a survey report; line 1: hello\n");
+    const Run missing = run({"compare", "gone.txt", "survey"});
+    EXPECT_EQ(missing.status, kExitFailure);
+    EXPECT_EQ(missing.err, "mezu-report: gone.txt: No such file or directory\n");
 }
 
 TEST_F(ReportCliTest, OutputOptionSavesTheReportInsteadOfPrintingIt)

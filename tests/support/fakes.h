@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/drive_query.h"
 #include "platform/printer.h"
+#include "platform/report_file_reader.h"
 #include "platform/report_file_writer.h"
 #include "platform/save_dialog.h"
 #include "platform/text_encoder.h"
@@ -102,6 +103,24 @@ public:
 
     bool failing = false;
     std::shared_ptr<Files> files;
+};
+
+// Reads the files a MemoryFileWriter holds; their bytes are taken as UTF-8 text.
+class MemoryFileReader final : public ReportFileReader {
+public:
+    explicit MemoryFileReader(std::shared_ptr<MemoryFileWriter::Files> files) : files(std::move(files)) {}
+
+    std::optional<std::string> readReport(const std::string& path, std::string& error) override
+    {
+        const auto found = files->find(path);
+        if (found == files->end()) {
+            error = "No such file or directory";
+            return std::nullopt;
+        }
+        return found->second;
+    }
+
+    std::shared_ptr<MemoryFileWriter::Files> files;
 };
 
 // Answers each showing of the dialog with the next scripted answer (nullopt: cancelled).
