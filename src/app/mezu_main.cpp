@@ -11,8 +11,10 @@
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_drive_query.h"
 #include "platform/posix/posix_file_system.h"
+#include "platform/posix/report_file_reader.h"
 #include "ui/mezumain.h"
 #include "ui/qt/mezumain_view.h"
+#include "ui/qt/qt_open_dialog.h"
 #include "ui/qt/qt_printer.h"
 #include "ui/qt/qt_save_dialog.h"
 #include "ui/qt/qt_translations.h"
@@ -35,11 +37,14 @@ int main(int argc, char** argv)
     mezu::posix::IconvShiftJisEncoder encoder;
     mezu::posix::AtomicFileWriter fileWriter;
     mezu::QtPrinter printer;
+    mezu::QtOpenDialog openDialog;
+    mezu::posix::PosixReportFileReader fileReader;
 
     mezu::mezumain window{{fileSystem, driveQuery, windowSystem, clock, decimalSeparator, &saveDialog,
-                           &encoder, &fileWriter, &printer}};
+                           &encoder, &fileWriter, &printer, &openDialog, &fileReader}};
     mezu::MezuMainView view{window, windowSystem};
     saveDialog.setParent(&view);
+    openDialog.setParent(&view);
     window.Form_Load();
     view.refreshFromModel();
     view.show();

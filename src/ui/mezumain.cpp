@@ -8,11 +8,19 @@
 #include "driveinfo/drive_report.h"
 #include "survey/all_drives_survey.h"
 #include "survey/directory_survey.h"
+#include "survey/report_compare.h"
 #include "survey/result_line_fields.h"
 #include "survey/sortcmd.h"
 #include "ui/help_texts.h"
 
 namespace mezu {
+namespace {
+
+constexpr std::string_view kCompareTitle = "前回の報告を開く";
+constexpr std::string_view kCompareReadError = "ファイル入力エラーです";
+constexpr std::string_view kCompareNotAReport = "ディレクトリ容量調査の報告ではありません";
+
+}  // namespace
 
 // Marks a command as running for its lifetime, and tells the file system where the command
 // begins and ends; `entered()` is false when another command already runs.
@@ -256,6 +264,38 @@ bool mezumain::openAndSurvey(const std::string& directory)
     }
     Command1_Click();
     return true;
+}
+
+void mezumain::compareWithEarlierReport()
+{
+    if (commandRunning_ || services_.openDialog == nullptr || services_.fileReader == nullptr) {
+        return;
+    }
+    const std::optional<std::string> chosen = services_.openDialog->askFileToOpen(kCompareTitle, kSaveFilter);
+    if (!chosen) {
+        return;
+    }
+    std::string error;
+    const std::optional<std::string> text = services_.fileReader->readReport(*chosen, error);
+    if (!text) {
+        services_.windowSystem.messageBox(std::string{kCompareReadError} + "\r" + *chosen + "\r" + error);
+        return;
+    }
+    const SurveyedDirectories earlier = readSurveyReport(*text);
+    if (!earlier.error.empty()) {
+        services_.windowSystem.messageBox(std::string{kCompareNotAReport} + "\r" + *chosen + "\r" + earlier.error);
+        return;
+    }
+    if (lastReport_ != Report::DirectorySurvey && lastReport_ != Report::AllDrivesSurvey) {
+        Command1_Click();
+    }
+    const CommandScope scope{commandRunning_, services_.fileSystem};
+    if (!scope.entered() || module_.stopRequested()) {
+        return;
+    }
+    const SurveyedDirectories later = surveyedDirectories(lists_.List1);
+    fillComparison(lists_, earlier.directories, later.directories, *chosen, services_.clock.now());
+    lastReport_ = Report::Comparison;
 }
 
 std::vector<double> mezumain::List1Shares() const

@@ -18,7 +18,9 @@
 #include "platform/clock.h"
 #include "platform/drive_query.h"
 #include "platform/file_system.h"
+#include "platform/open_dialog.h"
 #include "platform/printer.h"
+#include "platform/report_file_reader.h"
 #include "platform/report_file_writer.h"
 #include "platform/save_dialog.h"
 #include "platform/text_encoder.h"
@@ -40,6 +42,9 @@ public:
         const TextEncoder* encoder = nullptr;
         ReportFileWriter* fileWriter = nullptr;
         Printer* printer = nullptr;
+        // The comparison's services; without them it does nothing.
+        OpenDialog* openDialog = nullptr;
+        ReportFileReader* fileReader = nullptr;
     };
 
     // Creates the window on the process's current drive and directory; Label1 stays empty
@@ -88,7 +93,7 @@ public:
     void sortcmd();
 
     // The report List1 holds, as the last command left it.
-    enum class Report { None, DirectorySurvey, AllDrivesSurvey, DriveInformation };
+    enum class Report { None, DirectorySurvey, AllDrivesSurvey, DriveInformation, Comparison };
     Report lastReport() const { return lastReport_; }
     // The directory that List1's line `index` names, when it is a result line of a survey.
     std::optional<std::string> listedDirectory(std::size_t index) const;
@@ -103,6 +108,11 @@ public:
     // After a directory survey, each line's share of the whole tree, from 0 to 1, in List1's
     // order; empty after any other report.
     std::vector<double> List1Shares() const;
+    // Compares a saved survey report, chosen in the Open dialog, with the survey in the window
+    // (made first, of the directory in Label1, when the window shows none): the comparison
+    // replaces the report until the next command. A cancelled dialog changes nothing; a file
+    // that cannot be read, or is no survey report, shows a message and changes nothing.
+    void compareWithEarlierReport();
 
     // The help menu: each shows its box.
     void pgm_Click();

@@ -14,6 +14,7 @@
 #include "platform/clock.h"
 #include "platform/drive_query.h"
 #include "platform/printer.h"
+#include "platform/open_dialog.h"
 #include "platform/report_file_reader.h"
 #include "platform/report_file_writer.h"
 #include "platform/save_dialog.h"
@@ -141,6 +142,13 @@ public:
     std::deque<std::optional<std::string>> answers;
     std::vector<std::string> filters;
     std::vector<std::string> presets;
+};
+
+// Answers the Open dialog with `answer` (nullopt: cancelled).
+class ScriptedOpenDialog final : public OpenDialog {
+public:
+    std::optional<std::string> askFileToOpen(std::string_view, std::string_view) override { return answer; }
+    std::optional<std::string> answer;
 };
 
 // Records the document; `failAtLine` makes that line's printing fail (0 fails the setting).

@@ -5,6 +5,7 @@
 #include <algorithm>
 
 #include "fake_file_system.h"
+#include "output/report_output.h"
 #include "fakes.h"
 
 namespace mezu {
@@ -288,6 +289,51 @@ TEST_F(MainWindowTest, DrillsDownIntoAListedDirectoryAndBackUp)
         EXPECT_FALSE(window.listedDirectory(i).has_value());
     }
     EXPECT_FALSE(window.surveyParentDirectory());
+}
+
+}  // namespace
+}  // namespace mezu
+
+namespace mezu {
+namespace {
+
+TEST_F(MainWindowTest, ComparesASavedReportWithTheSurveyInTheWindow)
+{
+    auto files = std::make_shared<test::MemoryFileWriter::Files>();
+    test::ScriptedOpenDialog dialog;
+    test::MemoryFileReader reader{files};
+    mezumain comparing{{fs, drives, windowSystem, clock, ".", nullptr, nullptr, nullptr, nullptr, &dialog, &reader}};
+    fs.addFile("C:\\HOME\\USER\\A\\f", 1);
+    comparing.Form_Load();
+    comparing.Command1_Click();
+    std::string saved;
+    for (const std::string& line : reportLines(comparing.lists())) {
+        saved += line + "\r\n";
+    }
+    (*files)["old.txt"] = saved;
+    (*files)["note.txt"] = "hello";
+    fs.addFile("C:\\HOME\\USER\\B\\f", 1);
+    comparing.Command1_Click();
+    const std::vector<std::string> survey = comparing.lists().List1.lines();
+
+    for (const char* unusable : {"note.txt", "missing.txt"}) {
+        dialog.answer = unusable;
+        comparing.compareWithEarlierReport();
+        EXPECT_EQ(comparing.lists().List1.lines(), survey) << unusable;
+    }
+    EXPECT_EQ(windowSystem.messages.size(), 2u);
+    dialog.answer = std::nullopt;
+    comparing.compareWithEarlierReport();
+    EXPECT_EQ(comparing.lists().List1.lines(), survey);
+
+    dialog.answer = "old.txt";
+    comparing.compareWithEarlierReport();
+    EXPECT_EQ(comparing.lastReport(), mezumain::Report::Comparison);
+    ASSERT_EQ(comparing.lists().List1.count(), 3u);
+    EXPECT_NE(comparing.lists().List1.line(0).find("+4096  C:\\HOME\\USER"), std::string::npos);
+    EXPECT_NE(comparing.lists().List1.line(1).find("new  C:\\HOME\\USER\\B"), std::string::npos);
+    EXPECT_TRUE(comparing.List1Shares().empty());
+    EXPECT_FALSE(comparing.listedDirectory(1).has_value());
 }
 
 }  // namespace

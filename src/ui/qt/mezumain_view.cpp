@@ -228,8 +228,12 @@ void MezuMainView::showList1Menu(const QPoint& position)
     QMenu menu{list1_};
     QAction* survey = menu.addAction(QStringLiteral("このディレクトリを調査"));
     survey->setEnabled(index.isValid() && model_.listedDirectory(static_cast<std::size_t>(index.row())));
-    if (menu.exec(list1_->viewport()->mapToGlobal(position)) == survey) {
+    QAction* compare = menu.addAction(QStringLiteral("前回の報告と比較..."));
+    QAction* chosen = menu.exec(list1_->viewport()->mapToGlobal(position));
+    if (chosen == survey) {
         surveyListedDirectory(index);
+    } else if (chosen == compare) {
+        runCommand(list1_, [this] { model_.compareWithEarlierReport(); });
     }
 }
 

@@ -572,6 +572,7 @@ void MezuMainViewTest::resultLinesDrillDownAndBackUpWithShareBars()
         auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
         QVERIFY(menu != nullptr);
         QCOMPARE(menu->actions().value(0)->text(), QStringLiteral("このディレクトリを調査"));
+        QCOMPARE(menu->actions().value(1)->text(), QStringLiteral("前回の報告と比較..."));
         menu->setActiveAction(menu->actions().value(0));
         QTest::keyClick(menu, Qt::Key_Return);
     });

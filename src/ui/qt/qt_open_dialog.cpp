@@ -1,0 +1,22 @@
+#include "ui/qt/qt_open_dialog.h"
+
+#include <QFileDialog>
+
+#include "ui/qt/qt_save_dialog.h"
+
+namespace mezu {
+
+std::optional<std::string> QtOpenDialog::askFileToOpen(std::string_view title, std::string_view filter)
+{
+    QFileDialog dialog{parent_, QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()))};
+    dialog.setAcceptMode(QFileDialog::AcceptOpen);
+    dialog.setFileMode(QFileDialog::ExistingFile);
+    dialog.setNameFilters(qtNameFilters(filter));
+    if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
+        return std::nullopt;
+    }
+    const QByteArray chosen = QFile::encodeName(dialog.selectedFiles().constFirst());
+    return std::string{chosen.constData(), static_cast<std::size_t>(chosen.size())};
+}
+
+}  // namespace mezu
