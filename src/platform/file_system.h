@@ -26,6 +26,9 @@ public:
     // The next name that matches the pattern and mask, or an empty text once the directory is
     // exhausted (or can no longer be read). Names are bare entry names, without a path.
     virtual std::string next() = 0;
+    // Why the enumeration missed entries (the directory could not be read to its end, or an
+    // entry of it could not be examined), as the system words it; empty when nothing was missed.
+    virtual std::string error() const { return {}; }
 };
 
 // What a host path (or a drive path typed by the user) resolves to.
@@ -61,6 +64,9 @@ public:
     virtual std::optional<FileAttributes> attributes(const std::string& name) = 0;
     // Length in bytes of an entry of the current directory, nullopt when it cannot be read.
     virtual std::optional<std::uint64_t> fileLength(const std::string& name) = 0;
+    // Why the last failed changeDrive, changeDirectory or startEnumeration failed, as the system
+    // words it ("Permission denied").
+    virtual std::string lastError() const = 0;
 
     // The names of the subdirectories of an absolute drive path that are neither hidden nor
     // system, for a directory view; in the order the directory lists them. Empty when the

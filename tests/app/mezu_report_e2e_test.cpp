@@ -1,12 +1,14 @@
 // The built mezu-report run as a user runs it, on trees built for each test.
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/resource.h>
 #include <sys/statvfs.h>
 #include <sys/wait.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -31,7 +33,12 @@ std::string readAll(int fd)
     return text;
 }
 
-Outcome runReport(const std::vector<std::string>& args, const std::string& workingDirectory = ".")
+// Run in the child before mezu-report starts; false ends the child with status 125.
+using ChildSetup = std::function<bool()>;
+constexpr int kSetupFailed = 125;
+
+Outcome runReport(const std::vector<std::string>& args, const std::string& workingDirectory = ".",
+                  const ChildSetup& setup = {})
 {
     char outName[] = "/tmp/mezu-e2e-out-XXXXXX";
     char errName[] = "/tmp/mezu-e2e-err-XXXXXX";
@@ -41,8 +48,13 @@ Outcome runReport(const std::vector<std::string>& args, const std::string& worki
     if (child == 0) {
         ::dup2(out, STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
+        // Only the standard streams are passed on, so a descriptor limit counts mezu's own.
+        ::close_range(STDERR_FILENO + 1, ~0U, 0);
         if (::chdir(workingDirectory.c_str()) != 0) {
             ::_exit(126);
+        }
+        if (setup && !setup()) {
+            ::_exit(kSetupFailed);
         }
         std::vector<char*> argv{const_cast<char*>(MEZU_REPORT_BINARY)};
         for (const std::string& arg : args) {
@@ -141,6 +153,42 @@ TEST(MezuReportEndToEnd, CountsOnlyWhatAFileManagerWouldOnAStrangeTree)
     EXPECT_EQ(figures.size(), 7u);
     EXPECT_NE(run.out.find("C:\\top 以下のディレクトリ数： 6\n"), std::string::npos);
     EXPECT_EQ(run.out.rfind(" \n \nディレクトリ容量調査ツール　Ver 1.10\n \n実施日時：", 0), 0u);
+}
+
+TEST(MezuReportEndToEnd, FiguresAreExactWithFewDescriptorsAndManyThreads)
+{
+    mezu::test::TempTree tree;
+    for (int i = 0; i < 30; ++i) {
+        const std::string subtree = "t/s" + std::to_string(i);
+        tree.dir(subtree + "/a/b/c");
+        tree.file(subtree + "/a/b/c/f", 8192);
+        tree.file(subtree + "/a/g", static_cast<std::uint64_t>(i) * 1000 + 1);
+    }
+    for (int i = 0; i < 300; ++i) {
+        tree.dir("t/wide/d" + std::to_string(i) + "/sub");
+        tree.file("t/wide/d" + std::to_string(i) + "/sub/f", 1);
+    }
+    tree.deepChain("t/wide", "deep", 100, 5);
+    const std::vector<std::string> args = {"--drive", "C=" + tree.root(), "survey", "C:\\t"};
+    const Outcome unlimited = runReport(args);
+    ASSERT_EQ(unlimited.status, 0) << unlimited.err;
+    const auto expected = resultBytes(unlimited.out);
+    ASSERT_EQ(expected.size(), 32u);
+
+    for (const rlim_t descriptors : {8, 12, 64}) {
+        for (const char* threads : {"1", "4", "64"}) {
+            std::vector<std::string> limitedArgs = {"--threads", threads};
+            limitedArgs.insert(limitedArgs.end(), args.begin(), args.end());
+            const Outcome limited = runReport(limitedArgs, ".", [descriptors] {
+                const rlimit limit{descriptors, descriptors};
+                return ::setrlimit(RLIMIT_NOFILE, &limit) == 0;
+            });
+            const std::string where = "ulimit -n " + std::to_string(descriptors) + ", --threads " + threads;
+            EXPECT_EQ(limited.status, 0) << where << ": " << limited.err;
+            EXPECT_EQ(limited.err, "") << where;
+            EXPECT_EQ(resultBytes(limited.out), expected) << where;
+        }
+    }
 }
 
 TEST(MezuReportEndToEnd, SurveysTheWorkingDirectoryByDefault)

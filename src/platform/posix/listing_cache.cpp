@@ -17,6 +17,13 @@ constexpr char kSeparator = '\\';
 constexpr char kDriveNameSeparator = '/';
 constexpr FileAttributes kNotWalked = kAttrHidden | kAttrSystem;
 
+// The process or the system has no descriptor (or kernel memory) left for another open; the
+// directory itself is not at fault.
+bool isShortOfDescriptors(int error)
+{
+    return error == EMFILE || error == ENFILE || error == ENOMEM;
+}
+
 }  // namespace
 
 ListingCache::ListingCache(unsigned readerThreads, PathOpener openByPath, int mostHeldParents)
@@ -117,6 +124,12 @@ const DirectoryListing* ListingCache::listingFor(SlotEntry& entry)
         return read(entry, owner, lock);
     }
     while (slot.state.load(std::memory_order_relaxed) != State::Ready) {
+        if (slot.state.load(std::memory_order_relaxed) == State::Named) {
+            // A reader gave it back for want of descriptors.
+            slot.state.store(State::Reading, std::memory_order_relaxed);
+            read(entry, owner, lock);
+            continue;
+        }
         if (SlotEntry* pending = claimPending(owner)) {
             read(*pending, owner, lock);
             continue;
@@ -179,47 +192,139 @@ const DirectoryListing* ListingCache::read(SlotEntry& entry, Worker& self,
                                            std::unique_lock<AdaptiveMutex>& lock)
 {
     Slot& slot = entry.second;
-    const std::shared_ptr<OpenParent> parent = std::move(slot.parent);
-    std::string converted;
-    const char* hostName = slot.name.data();
-    if (parent && slot.name.find(kDriveNameSeparator) != std::string_view::npos) {
-        converted = toHostName(std::string{slot.name});
-        hostName = converted.c_str();
+    const bool owner = &self == workers_.front().get();
+    Opening opening;
+    for (;;) {
+        std::shared_ptr<OpenParent> parent = slot.parent;
+        if (parent && !parent->fd.valid()) {
+            parent.reset();
+        }
+        if (parent) {
+            ++parent->users;
+        }
+        readingReaders_ += owner ? 0 : 1;
+        lock.unlock();
+        opening = open(entry, parent.get());
+        lock.lock();
+        if (parent && --parent->users == 0 && parent->release) {
+            parent->close();
+        }
+        if (!isShortOfDescriptors(opening.error)) {
+            break;
+        }
+        if (!owner) {
+            // Fewer readers: this one stops, and the directory waits for another thread.
+            --readingReaders_;
+            self.parked = true;
+            slot.state.store(State::Named, std::memory_order_relaxed);
+            self.pending.push_back(&entry);
+            ++pendingCount_;
+            listingReady_.notify_all();
+            if (idleReaders_ > 0) {
+                workAvailable_.notify_all();
+            }
+            return nullptr;
+        }
+        if (!freeDescriptors(lock)) {
+            break;  // nothing left to free: the directory is reported as not opened
+        }
     }
+    const std::shared_ptr<OpenParent> parent = std::move(slot.parent);
     lock.unlock();
 
-    UniqueFd fd = parent ? UniqueFd{::openat(parent->fd.get(), hostName, kReadFlags)} : UniqueFd{};
-    const DirectoryListing* listing = nullptr;
-    if (!fd.valid()) {
-        UniqueFd opened = parent ? UniqueFd{::openat(parent->fd.get(), hostName, kPathFlags)}
-                                 : openByPath_(std::string{entry.first});
-        if (opened.valid() && !parent) {
-            // Opened by path: read it if it can be read, else it is a directory without entries.
-            fd = UniqueFd{::openat(opened.get(), ".", kReadFlags & ~O_NOFOLLOW)};
-        }
-        if (!fd.valid() && opened.valid()) {
-            listing = self.reader.unreadable();
-        }
-    }
-    if (fd.valid()) {
-        listing = self.reader.read(fd.get(), parent ? std::optional{parent->device} : std::nullopt,
-                                   readers_.empty() ? nullptr : this);
-    }
+    const DirectoryListing* listing =
+        opening.fd.valid()
+            ? self.reader.read(opening.fd.get(), parent ? std::optional{parent->device} : std::nullopt,
+                               readers_.empty() ? nullptr : this)
+            : self.reader.failed(opening.opened, opening.error);
 
-    std::shared_ptr<OpenParent> held;
-    if (listing && fd.valid() && heldParents_.load() < mostHeldParents_) {
-        held = std::make_shared<OpenParent>(std::move(fd), listing->device, heldParents_);
-    }
     lock.lock();
-    if (listing) {
+    std::shared_ptr<OpenParent> held;
+    if (listing->readable && heldParents_.load() < mostHeldParents_) {
+        held = std::make_shared<OpenParent>(std::move(opening.fd), listing->device, heldParents_);
+        if (openParents_.size() >= 2 * static_cast<std::size_t>(mostHeldParents_)) {
+            std::erase_if(openParents_, [](const std::weak_ptr<OpenParent>& open) { return open.expired(); });
+        }
+        openParents_.push_back(held);
+    }
+    if (listing->readable) {
         slot.children = nameSubdirectories(entry.first, *listing, std::move(held), self);
     }
     slot.listing = listing;
     slot.state.store(State::Ready, std::memory_order_release);
+    readingReaders_ -= owner ? 0 : 1;
     if (ownerWaiting_) {
-        listingReady_.notify_one();
+        listingReady_.notify_all();
     }
     return listing;
+}
+
+ListingCache::Opening ListingCache::open(const SlotEntry& entry, const OpenParent* parent) const
+{
+    Opening opening;
+    if (parent) {
+        const Slot& slot = entry.second;
+        std::string converted;
+        const char* hostName = slot.name.data();
+        if (slot.name.find(kDriveNameSeparator) != std::string_view::npos) {
+            converted = toHostName(std::string{slot.name});
+            hostName = converted.c_str();
+        }
+        opening.fd = UniqueFd{::openat(parent->fd.get(), hostName, kReadFlags)};
+        if (opening.fd.valid()) {
+            opening.opened = true;
+            return opening;
+        }
+        opening.error = errno;
+        if (isShortOfDescriptors(opening.error)) {
+            return opening;
+        }
+        // Whether it can be opened at all, though not read (a directory without read permission).
+        const UniqueFd path{::openat(parent->fd.get(), hostName, kPathFlags)};
+        opening.opened = path.valid();
+        if (!path.valid() && isShortOfDescriptors(errno)) {
+            opening.error = errno;
+        }
+        return opening;
+    }
+    const UniqueFd path = openByPath_(std::string{entry.first});
+    if (!path.valid()) {
+        opening.error = errno;
+        return opening;
+    }
+    opening.opened = true;
+    opening.fd = UniqueFd{::openat(path.get(), ".", kReadFlags & ~O_NOFOLLOW)};
+    opening.error = opening.fd.valid() ? 0 : errno;
+    return opening;
+}
+
+bool ListingCache::freeDescriptors(std::unique_lock<AdaptiveMutex>& lock)
+{
+    const int heldBefore = heldParents_.load();
+    closeHeldParents();
+    const bool readersWereReading = readingReaders_ > 0;
+    readersParked_ = true;
+    ownerWaiting_ = true;
+    listingReady_.wait(lock, [this] { return readingReaders_ == 0; });
+    ownerWaiting_ = false;
+    return heldBefore > 0 || readersWereReading;
+}
+
+void ListingCache::closeHeldParents()
+{
+    // Parents are held again only up to half of what ran short, so a walk keeps most of the
+    // speed of opening relative to a parent without running short every time.
+    mostHeldParents_ = heldParents_.load() / 2;
+    for (const std::weak_ptr<OpenParent>& open : openParents_) {
+        if (const std::shared_ptr<OpenParent> parent = open.lock()) {
+            if (parent->users == 0) {
+                parent->close();
+            } else {
+                parent->release = true;
+            }
+        }
+    }
+    openParents_.clear();
 }
 
 ListingCache::SlotEntry** ListingCache::nameSubdirectories(std::string_view key,
@@ -261,8 +366,12 @@ void ListingCache::readAhead(Worker& self)
 {
     std::unique_lock<AdaptiveMutex> lock{mutex_};
     for (;;) {
+        self.parked = self.parked || readersParked_;
         ++idleReaders_;
-        workAvailable_.wait(lock, [this] { return stopping_ || shared_ != nullptr || pendingCount_ > 0; });
+        // A parked reader opens nothing more, but still helps to examine entries.
+        workAvailable_.wait(lock, [&] {
+            return stopping_ || shared_ != nullptr || (pendingCount_ > 0 && !self.parked);
+        });
         --idleReaders_;
         if (stopping_) {
             return;
@@ -275,6 +384,9 @@ void ListingCache::readAhead(Worker& self)
             if (--sharedUsers_ == 0) {
                 examinationLeft_.notify_all();
             }
+            continue;
+        }
+        if (self.parked) {
             continue;
         }
         if (SlotEntry* entry = claimPending(self)) {

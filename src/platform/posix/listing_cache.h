@@ -61,16 +61,29 @@ private:
     enum class State { Named, Reading, Ready };
     // A parent directory kept open while subdirectories it named are still unread. The
     // subdirectories that are walked are on its device, since a mount point is not walked.
+    // When descriptors run short it is closed as soon as no thread is opening through it; its
+    // subdirectories are then opened by path. Changed under the lock.
     struct OpenParent {
         OpenParent(UniqueFd descriptor, std::uint64_t onDevice, std::atomic<int>& count)
             : fd(std::move(descriptor)), device(onDevice), held(count)
         {
             ++held;
         }
-        ~OpenParent() { --held; }
+        ~OpenParent() { close(); }
+        OpenParent(const OpenParent&) = delete;
+        OpenParent& operator=(const OpenParent&) = delete;
+        void close()
+        {
+            if (fd.valid()) {
+                fd.reset();
+                --held;
+            }
+        }
         UniqueFd fd;
         std::uint64_t device;
         std::atomic<int>& held;
+        int users = 0;          // threads opening a subdirectory through `fd` just now
+        bool release = false;   // close when the last user is done
     };
     struct Slot;
     // Keys and nodes come from slotMemory_ and stay put until the cache goes.
@@ -91,14 +104,27 @@ private:
     struct Worker {
         DirectoryReader reader;
         std::deque<SlotEntry*> pending;  // subdirectories this thread named, unread, oldest first
+        bool parked = false;             // a reader that stopped reading for want of descriptors
+    };
+    // A directory opened for reading, or why it could not be.
+    struct Opening {
+        UniqueFd fd;
+        bool opened = false;  // opened (by path) even if not for reading
+        int error = 0;
     };
 
     // Claims a named, unread directory for `self`: the newest it named itself, else the oldest
     // another named. Null when there is none.
     SlotEntry* claimPending(Worker& self);
     SlotEntry* popNamed(std::deque<SlotEntry*>& pending, bool newest);
-    // Reads the directory of a slot this thread has claimed and publishes the listing.
+    // Reads the directory of a slot this thread has claimed and publishes the listing. A reader
+    // short of descriptors gives the slot back, parks itself and returns nullptr.
     const DirectoryListing* read(SlotEntry& entry, Worker& self, std::unique_lock<AdaptiveMutex>& lock);
+    Opening open(const SlotEntry& entry, const OpenParent* parent) const;
+    // For the owner short of descriptors: closes the parents held open, parks the readers and
+    // waits until none is opening or reading. False when nothing was left to free.
+    bool freeDescriptors(std::unique_lock<AdaptiveMutex>& lock);
+    void closeHeldParents();
     // The listing of a slot, for the owner: at once if it is ready, else read by the owner or
     // waited for, helping meanwhile.
     const DirectoryListing* listingFor(SlotEntry& entry);
@@ -119,8 +145,13 @@ private:
     EntryExamination* shared_ = nullptr;             // offered to idle readers
     int sharedUsers_ = 0;                            // readers working on it
     int idleReaders_ = 0;
+    int readingReaders_ = 0;  // readers between claiming a directory and publishing it
     bool ownerWaiting_ = false;
+    bool readersParked_ = false;  // all readers park: the owner ran short of descriptors
     std::atomic<int> heldParents_{0};  // outlives the slots, whose parents count themselves out
+    // Every parent held open, for closing them when descriptors run short; expired ones are
+    // dropped as it grows.
+    std::vector<std::weak_ptr<OpenParent>> openParents_;
     std::pmr::monotonic_buffer_resource slotMemory_;
     Slots slots_{&slotMemory_};
 

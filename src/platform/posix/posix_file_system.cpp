@@ -48,13 +48,18 @@ public:
 
     std::string next() override
     {
+        errno = 0;
         while (const dirent* entry = ::readdir(directory_)) {
             if (!isDotOrDotDot(entry->d_name) && matches(*entry)) {
                 return toDriveName(entry->d_name);
             }
+            errno = 0;
         }
+        error_ = error_ != 0 ? error_ : errno;
         return {};
     }
+
+    std::string error() const override { return error_ != 0 ? std::strerror(error_) : std::string{}; }
 
     // Whether the name next() returned last is a directory.
     bool lastWasDirectory() const { return lastWasDirectory_; }
@@ -70,6 +75,9 @@ private:
         }
         struct stat status {};
         if (::fstatat(::dirfd(directory_), entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT && error_ == 0) {
+                error_ = errno;
+            }
             return false;
         }
         const FileAttributes attributes = attributesFromStatus(entry.d_name, status, device_);
@@ -78,6 +86,7 @@ private:
     }
 
     DIR* directory_;
+    int error_ = 0;
     bool lastWasDirectory_ = false;
     FileAttributes mask_;
     std::optional<dev_t> device_;
@@ -103,6 +112,11 @@ public:
             }
         }
         return {};
+    }
+
+    std::string error() const override
+    {
+        return listing_.error != 0 ? std::strerror(listing_.error) : std::string{};
     }
 
 private:
@@ -220,11 +234,12 @@ bool PosixFileSystem::changeDrive(char letter)
             directory = formatDrivePath(drive, {});
         }
         const DirectoryListing* listing = listings_->get(directory);
-        if (!listing) {
+        if (!listing->opened) {
             directory = formatDrivePath(drive, {});
             listing = listings_->get(directory);
         }
-        if (!listing) {
+        if (!listing->opened) {
+            lastError_ = std::strerror(listing->error);
             return false;
         }
         currentDrive_ = drive;
@@ -232,6 +247,7 @@ bool PosixFileSystem::changeDrive(char letter)
         return true;
     }
     if (!openDirectory(HostPath{drive, {}}).valid()) {
+        lastError_ = std::strerror(errno);
         return false;
     }
     currentDrive_ = drive;
@@ -246,6 +262,7 @@ bool PosixFileSystem::changeDirectory(const std::string& drivePath)
     }
     const std::optional<HostPath> path = parseDrivePath(drivePath);
     if (!path || table_.root(path->letter) == nullptr) {
+        lastError_ = std::strerror(ENOENT);
         return false;
     }
     std::string canonical = formatDrivePath(path->letter, path->components);
@@ -254,9 +271,11 @@ bool PosixFileSystem::changeDirectory(const std::string& drivePath)
     }
     if (path->letter != currentDrive_ || chain_.empty()) {
         if (!openDirectory(*path).valid()) {
+            lastError_ = std::strerror(errno);
             return false;
         }
     } else if (!moveCurrentTo(path->components)) {
+        lastError_ = std::strerror(errno);
         return false;
     }
     currentDirectories_[path->letter] = std::move(canonical);
@@ -266,7 +285,8 @@ bool PosixFileSystem::changeDirectory(const std::string& drivePath)
 bool PosixFileSystem::changeToListed(char letter, const std::string& canonicalPath)
 {
     const DirectoryListing* listing = listings_->get(canonicalPath);
-    if (!listing) {
+    if (!listing->opened) {
+        lastError_ = std::strerror(listing->error);
         return false;
     }
     if (letter == currentDrive_) {
@@ -320,19 +340,19 @@ std::unique_ptr<DirectoryEnumeration> PosixFileSystem::startEnumeration(std::str
     }
     if (listings_) {
         if (!currentListing_ || !currentListing_->readable) {
+            lastError_ = std::strerror(currentListing_ ? currentListing_->error : ENOENT);
             return nullptr;
         }
         return std::make_unique<ListingEnumeration>(listings_, *currentListing_, mask, lastEntry_);
     }
     if (chain_.empty()) {
+        lastError_ = std::strerror(ENOENT);
         return nullptr;
     }
     UniqueFd readable{::openat(currentFd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    if (!readable.valid()) {
-        return nullptr;
-    }
-    DIR* directory = ::fdopendir(readable.get());
+    DIR* directory = readable.valid() ? ::fdopendir(readable.get()) : nullptr;
     if (directory == nullptr) {
+        lastError_ = std::strerror(errno);
         return nullptr;
     }
     readable.release();
@@ -391,11 +411,18 @@ void PosixFileSystem::commandStarted()
     if (readerThreads_ == 0) {
         return;
     }
+    // The command reads through its listings alone: the descriptors of the current directory's
+    // chain are left to it, and the chain is opened again when the command ends.
+    chain_.clear();
     listings_ = std::make_shared<ListingCache>(readerThreads_ - 1, [this](const std::string& drivePath) {
         const std::optional<HostPath> path = parseDrivePath(drivePath);
+        if (!path) {
+            errno = ENOENT;
+        }
         return path ? openDirectory(*path) : UniqueFd{};
     });
-    currentListing_ = listings_->get(currentDirectory(currentDrive_).value_or(""));
+    const DirectoryListing* listing = listings_->get(currentDirectory(currentDrive_).value_or(""));
+    currentListing_ = listing->opened ? listing : nullptr;
     lastEntry_ = 0;
 }
 

@@ -54,6 +54,7 @@ public:
     std::vector<std::string> subdirectoryNames(const std::string& drivePath) override;
     void commandStarted() override;
     void commandFinished() override;
+    std::string lastError() const override { return lastError_; }
     ResolvedDirectory resolveDirectory(const std::string& userPath) override;
 
 private:
@@ -92,6 +93,7 @@ private:
     std::shared_ptr<ListingCache> listings_;  // while a command runs
     const DirectoryListing* currentListing_ = nullptr;  // kept by listings_
     mutable std::size_t lastEntry_ = 0;  // where the last enumerated name stands in its listing
+    std::string lastError_;
 };
 
 }  // namespace mezu::posix
