@@ -40,7 +40,8 @@ constexpr std::string_view kUsage =
     "  -h, --help     show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
-    "Exit status: 0 on success, 1 when DIR or a drive cannot be used, 2 on a usage error.\n";
+    "Exit status: 0 on success, 1 when DIR or a drive cannot be used or a directory below\n"
+    "it could not be read (each is named on standard error), 2 on a usage error.\n";
 
 constexpr unsigned kMostThreads = 64;
 
@@ -221,7 +222,14 @@ int runCommand(const Options& options, ReportPlatform& platform, const ReportEnv
         window.Command2_Click();
     }
     windowSystem.finish();
-    return deliverReport(window.lists(), options, platform, environment);
+    const int delivered = deliverReport(window.lists(), options, platform, environment);
+    // Every directory left out is named, so that a report is never taken for complete when
+    // it is not.
+    for (const SkippedDirectory& skipped : window.unreadableDirectories()) {
+        environment.err << kProgramName << ": " << skipped.path << ": " << skipped.reason << '\n';
+    }
+    return delivered == kExitSuccess && !window.unreadableDirectories().empty() ? kExitFailure
+                                                                                 : delivered;
 }
 
 }  // namespace

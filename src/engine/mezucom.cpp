@@ -33,6 +33,37 @@ bool mezucom::makeCurrent(const std::string& path)
            fileSystem_.changeDirectory(path);
 }
 
+void mezucom::skip(const std::string& path)
+{
+    if (skippedPaths_.insert(path).second) {
+        std::string reason = fileSystem_.lastError();
+        skipped_.push_back({path, reason.empty() ? "cannot be read" : std::move(reason)});
+    }
+}
+
+std::unique_ptr<DirectoryEnumeration> mezucom::enumerate(const std::string& path, FileAttributes mask)
+{
+    std::unique_ptr<DirectoryEnumeration> enumeration = fileSystem_.startEnumeration(kEveryName, mask);
+    if (!enumeration) {
+        skip(path);
+    }
+    return enumeration;
+}
+
+void mezucom::checkFinished(const DirectoryEnumeration& enumeration, const std::string& path)
+{
+    std::string reason = enumeration.error();
+    if (!reason.empty() && !stopRequested_ && skippedPaths_.insert(path).second) {
+        skipped_.push_back({path, std::move(reason)});
+    }
+}
+
+void mezucom::forgetSkipped()
+{
+    skipped_.clear();
+    skippedPaths_.clear();
+}
+
 bool mezucom::isSubdirectory(const std::string& name)
 {
     if (name == "." || name == "..") {
@@ -61,11 +92,10 @@ void mezucom::treewalk(const std::string& path)
     };
     auto enter = [this](std::string levelPath) {
         Level level{std::move(levelPath), nullptr, {}};
-        if (makeCurrent(level.path)) {
-            level.enumeration = fileSystem_.startEnumeration(kEveryName, kWalkMask);
-            if (level.enumeration) {
-                level.name = level.enumeration->next();
-            }
+        if (!makeCurrent(level.path)) {
+            skip(level.path);
+        } else if ((level.enumeration = enumerate(level.path, kWalkMask))) {
+            level.name = level.enumeration->next();
         }
         return level;
     };
@@ -79,6 +109,9 @@ void mezucom::treewalk(const std::string& path)
     while (!levels.empty() && !stopRequested_) {
         Level& level = levels.back();
         if (level.name.empty()) {
+            if (level.enumeration) {
+                checkFinished(*level.enumeration, level.path);
+            }
             levels.pop_back();
             if (levels.empty()) {
                 break;
@@ -88,7 +121,9 @@ void mezucom::treewalk(const std::string& path)
             if (makeCurrent(levels.back().path)) {
                 advance(levels.back());
             } else {
+                skip(levels.back().path);
                 levels.back().name.clear();
+                levels.back().enumeration.reset();
             }
             continue;
         }
@@ -106,11 +141,11 @@ void mezucom::sublist(const std::string& path)
 {
     lists_.wkList2.clear();
     if (!makeCurrent(path)) {
+        skip(path);
         return;
     }
     const std::string base = withTrailingSeparator(path);
-    const std::unique_ptr<DirectoryEnumeration> enumeration =
-        fileSystem_.startEnumeration(kEveryName, kWalkMask);
+    const std::unique_ptr<DirectoryEnumeration> enumeration = enumerate(path, kWalkMask);
     if (!enumeration) {
         return;
     }
@@ -121,15 +156,16 @@ void mezucom::sublist(const std::string& path)
         name = enumeration->next();
         windowSystem_.yield();
     }
+    checkFinished(*enumeration, path);
 }
 
 void mezucom::dirsize(const std::string& path)
 {
     if (!makeCurrent(path)) {
+        skip(path);
         return;
     }
-    const std::unique_ptr<DirectoryEnumeration> enumeration =
-        fileSystem_.startEnumeration(kEveryName, kFilesOnlyMask);
+    const std::unique_ptr<DirectoryEnumeration> enumeration = enumerate(path, kFilesOnlyMask);
     if (!enumeration) {
         return;
     }
@@ -140,6 +176,7 @@ void mezucom::dirsize(const std::string& path)
         name = enumeration->next();
         windowSystem_.yield();
     }
+    checkFinished(*enumeration, path);
 }
 
 void mezucom::measure(const std::string& path)

@@ -3,12 +3,16 @@
 // on the main window's lists, which it borrows for its whole life.
 //
 // Failures of the file system never stop a walk or a measurement: a directory that cannot be
-// made current or read contributes nothing, an entry whose attributes or length cannot be read
-// is passed over, and every call still leaves its result in the lists.
+// made current or read contributes nothing (and is kept in skippedDirectories), an entry whose
+// attributes or length cannot be read is passed over, and every call still leaves its result in
+// the lists.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
 #include "model/window_lists.h"
 #include "platform/drive_query.h"
@@ -16,6 +20,13 @@
 #include "platform/window_system.h"
 
 namespace mezu {
+
+// A directory a walk or measurement could not read, in full or at all.
+struct SkippedDirectory {
+    std::string path;    // drive path
+    std::string reason;  // as the file system words it ("Permission denied")
+    bool operator==(const SkippedDirectory&) const = default;
+};
 
 class mezucom {
 public:
@@ -46,6 +57,11 @@ public:
     void requestStop() { stopRequested_ = true; }
     bool stopRequested() const { return stopRequested_; }
 
+    // The directories that could not be read since the last forgetSkipped, each once, in the
+    // order they were met.
+    const std::vector<SkippedDirectory>& skippedDirectories() const { return skipped_; }
+    void forgetSkipped();
+
     // Bytes allocated by the last (or running) measurement.
     std::uint64_t totalbytes() const { return totalbytes_; }
     // Bytes per cluster of the drive of the last successful drvinfo; 0 before any, in which
@@ -55,6 +71,12 @@ public:
 private:
     bool makeCurrent(const std::string& path);
     bool isSubdirectory(const std::string& name);
+    // Notes that `path` could not be read, for the reason the file system gave last.
+    void skip(const std::string& path);
+    // Starts enumerating the current directory `path`; notes it as skipped when that fails.
+    std::unique_ptr<DirectoryEnumeration> enumerate(const std::string& path, FileAttributes mask);
+    // Notes `path` as skipped if its finished enumeration missed entries.
+    void checkFinished(const DirectoryEnumeration& enumeration, const std::string& path);
 
     WindowLists& lists_;
     FileSystem& fileSystem_;
@@ -64,6 +86,8 @@ private:
     std::uint64_t totalbytes_ = 0;
     std::uint64_t clustersize_ = 0;
     bool stopRequested_ = false;
+    std::vector<SkippedDirectory> skipped_;
+    std::unordered_set<std::string> skippedPaths_;
 };
 
 // Bytes a file of `length` occupies in whole clusters of `clusterSize` (its exact length when

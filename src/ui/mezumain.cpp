@@ -10,16 +10,22 @@
 #include "ui/help_texts.h"
 
 namespace mezu {
+namespace {
+
+constexpr std::string_view kWindowTitle = "ディレクトリ容量調査ツール";
+
+}  // namespace
 
 // Marks a command as running for its lifetime, and tells the file system where the command
 // begins and ends; `entered()` is false when another command already runs.
 class mezumain::CommandScope {
 public:
-    CommandScope(bool& running, FileSystem& fileSystem)
+    CommandScope(bool& running, FileSystem& fileSystem, mezucom& module)
         : running_(running), fileSystem_(fileSystem), entered_(!running)
     {
         if (entered_) {
             running_ = true;
+            module.forgetSkipped();
             fileSystem_.commandStarted();
         }
     }
@@ -49,6 +55,16 @@ mezumain::mezumain(Services services)
 {
     selection_.Drive1 = services_.fileSystem.currentDrive();
     selection_.Dir1 = services_.fileSystem.currentDirectory(selection_.Drive1).value_or("");
+}
+
+std::string mezumain::windowTitle() const
+{
+    std::string title{kWindowTitle};
+    const std::size_t unreadable = module_.skippedDirectories().size();
+    if (unreadable > 0) {
+        title += "（読み取れないディレクトリ " + std::to_string(unreadable) + "）";
+    }
+    return title;
 }
 
 void mezumain::Form_Load()
@@ -117,7 +133,7 @@ bool mezumain::setDir1Path(const std::string& path)
 
 void mezumain::Command1_Click()
 {
-    const CommandScope scope{commandRunning_, services_.fileSystem};
+    const CommandScope scope{commandRunning_, services_.fileSystem, module_};
     if (!scope.entered() || module_.stopRequested()) {
         return;
     }
@@ -127,7 +143,7 @@ void mezumain::Command1_Click()
 
 void mezumain::Command2_Click()
 {
-    const CommandScope scope{commandRunning_, services_.fileSystem};
+    const CommandScope scope{commandRunning_, services_.fileSystem, module_};
     if (!scope.entered() || module_.stopRequested()) {
         return;
     }
@@ -137,7 +153,7 @@ void mezumain::Command2_Click()
 
 void mezumain::Command3_Click()
 {
-    const CommandScope scope{commandRunning_, services_.fileSystem};
+    const CommandScope scope{commandRunning_, services_.fileSystem, module_};
     if (!scope.entered()) {
         return;
     }
@@ -152,7 +168,7 @@ void mezumain::requerySelectedDrive()
 
 void mezumain::Command4_Click()
 {
-    const CommandScope scope{commandRunning_, services_.fileSystem};
+    const CommandScope scope{commandRunning_, services_.fileSystem, module_};
     if (!scope.entered() || services_.printer == nullptr) {
         return;
     }
@@ -163,7 +179,7 @@ void mezumain::Command4_Click()
 
 void mezumain::Command5_Click()
 {
-    const CommandScope scope{commandRunning_, services_.fileSystem};
+    const CommandScope scope{commandRunning_, services_.fileSystem, module_};
     if (!scope.entered() || services_.saveDialog == nullptr || services_.encoder == nullptr ||
         services_.fileWriter == nullptr) {
         return;

@@ -8,6 +8,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <functional>
 #include <map>
 #include <regex>
@@ -189,6 +190,47 @@ TEST(MezuReportEndToEnd, FiguresAreExactWithFewDescriptorsAndManyThreads)
             EXPECT_EQ(resultBytes(limited.out), expected) << where;
         }
     }
+}
+
+std::vector<std::string> sortedLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in{text};
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+TEST(MezuReportEndToEnd, DirectoriesTheUserCannotReadAreNamedAndFailTheRun)
+{
+    constexpr uid_t kNobody = 65534;
+    mezu::test::TempTree tree;
+    for (const std::string directory : {"top/ok", "top/locked", "top/unlisted", "top/unexamined"}) {
+        tree.dir(directory);
+        tree.file(directory + "/f", 1);
+    }
+    ASSERT_EQ(::chmod(tree.path("top/locked").c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(tree.path("top/unlisted").c_str(), 0311), 0);
+    ASSERT_EQ(::chmod(tree.path("top/unexamined").c_str(), 0644), 0);
+    // Root reads everything: the survey then runs as nobody, who does not own the tree.
+    const bool root = ::geteuid() == 0;
+    const Outcome run = runReport({"--drive", "C=" + tree.root(), "survey", "C:\\top"}, ".", [root] {
+        return !root || (::setgid(kNobody) == 0 && ::setuid(kNobody) == 0);
+    });
+    if (run.status == kSetupFailed) {
+        GTEST_SKIP() << "cannot run as an unprivileged user here";
+    }
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(sortedLines(run.err), (std::vector<std::string>{
+                                        "mezu-report: C:\\top\\locked: Permission denied",
+                                        "mezu-report: C:\\top\\unexamined: Permission denied",
+                                        "mezu-report: C:\\top\\unlisted: Permission denied"}));
+    const auto figures = resultBytes(run.out);
+    EXPECT_EQ(figures.size(), 5u) << run.out;
+    EXPECT_EQ(figures.at("C:\\top\\locked"), 0u);
+    EXPECT_GT(figures.at("C:\\top\\ok"), 0u);
 }
 
 TEST(MezuReportEndToEnd, SurveysTheWorkingDirectoryByDefault)

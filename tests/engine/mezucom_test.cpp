@@ -190,6 +190,36 @@ TEST_F(MezucomTest, FailuresAreSkippedAndTheWalkGoesOn)
     EXPECT_TRUE(lists.wkList2.lines().empty());
 }
 
+TEST_F(MezucomTest, DirectoriesThatCannotBeReadAreKeptOnceInTheOrderMet)
+{
+    fs.addFile("C:\\W\\ok", 1);
+    fs.addDirectory("C:\\W\\CLOSED").cannotOpen = true;
+    test::FakeFileSystem::Node& unreadable = fs.addDirectory("C:\\W\\SUB\\UNREADABLE");
+    unreadable.enumerationFails = true;
+    unreadable.failure = "Input/output error";
+    fs.addDirectory("C:\\W\\PARTLY").missedEntries = "Permission denied";
+    fs.addFile("C:\\W\\PARTLY\\seen", 4096);
+    const std::vector<SkippedDirectory> expected = {{"C:\\W\\CLOSED", "Permission denied"},
+                                                    {"C:\\W\\SUB\\UNREADABLE", "Input/output error"},
+                                                    {"C:\\W\\PARTLY", "Permission denied"}};
+
+    module.measure("C:\\W");
+    EXPECT_EQ(module.skippedDirectories(), expected);
+    EXPECT_EQ(module.totalbytes(), 2u * 4096) << "what could be read still counts";
+    module.sublist("C:\\W");
+    for (const std::string& subdirectory : lists.wkList2.lines()) {
+        module.measure(subdirectory);
+    }
+    EXPECT_EQ(module.skippedDirectories(), expected) << "a second walk names none again";
+
+    module.forgetSkipped();
+    EXPECT_TRUE(module.skippedDirectories().empty());
+    fs.addDirectory("C:\\GONE");
+    fs.find("C:\\GONE")->cannotOpen = true;
+    module.sublist("C:\\GONE");
+    EXPECT_EQ(module.skippedDirectories(), (std::vector<SkippedDirectory>{{"C:\\GONE", "Permission denied"}}));
+}
+
 TEST_F(MezucomTest, EntriesVanishingDuringTheWalkLoseNothingElse)
 {
     fs.addDirectory("C:\\V\\A\\A1");

@@ -247,6 +247,7 @@ void MezuMainView::runCommand(void (mezumain::*handler)())
 {
     setControlsEnabled(false);
     (model_.*handler)();
+    setWindowTitle(QString::fromStdString(model_.windowTitle()));
     windowSystem_.showRequestedPointer();
     refreshFromModel(Dir1Listing::IfMoved);
     setControlsEnabled(true);
