@@ -23,6 +23,29 @@ def build_tree(root, wide, files, dirs):
     subprocess.run(command, check=True)
 
 
+def build_chain(root, name, levels):
+    """A single chain of `levels` directories named `name`, a file of 100 bytes at the bottom;
+    built relative to descriptors, so the path may be far longer than PATH_MAX."""
+    done = os.path.join(root, ".complete")
+    if os.path.exists(done):
+        return
+    os.makedirs(root, exist_ok=True)
+    fd = os.open(root, os.O_RDONLY)
+    for _ in range(levels):
+        try:
+            os.mkdir(name, dir_fd=fd)
+        except FileExistsError:
+            pass
+        child = os.open(name, os.O_RDONLY, dir_fd=fd)
+        os.close(fd)
+        fd = child
+    data = os.open("f", os.O_CREAT | os.O_WRONLY | os.O_TRUNC, 0o644, dir_fd=fd)
+    os.write(data, b"x" * 100)
+    os.close(data)
+    os.close(fd)
+    open(done, "w").close()
+
+
 def count_entries(root):
     """Every entry below root, as the survey sees them: links are not followed."""
     count = 0
@@ -73,17 +96,18 @@ class Contender:
         return statistics.median(self.times)
 
 
-def bench_tree(label, root, bin_dir, runs, with_window):
-    entries = count_entries(root)
+def bench_tree(label, root, bin_dir, runs, with_window, with_others=True, entries=None):
+    if entries is None:
+        entries = count_entries(root)
     offscreen = dict(os.environ, QT_QPA_PLATFORM="offscreen")
     mezu = Contender("mezu-report survey", [os.path.join(bin_dir, "mezu-report"), "survey", root])
-    contenders = [
-        mezu,
-        Contender("mezu-report --threads 1 survey",
-                  [os.path.join(bin_dir, "mezu-report"), "--threads", "1", "survey", root]),
-        Contender("du -d 1 -B1", ["du", "-d", "1", "-B1", root]),
-        Contender("ncdu -0 -o /dev/null", ["ncdu", "-0", "-o", "/dev/null", root]),
-    ]
+    contenders = [mezu]
+    if with_others:
+        contenders.append(Contender("mezu-report --threads 1 survey",
+                                    [os.path.join(bin_dir, "mezu-report"), "--threads", "1", "survey", root]))
+    contenders.append(Contender("du -d 1 -B1", ["du", "-d", "1", "-B1", root]))
+    if with_others:
+        contenders.append(Contender("ncdu -0 -o /dev/null", ["ncdu", "-0", "-o", "/dev/null", root]))
     window = None
     if with_window:
         window = Contender("mezu window, survey click", [os.path.join(bin_dir, "mezu-window-bench"), root],
@@ -127,6 +151,8 @@ def main():
     parser.add_argument("--files", type=int, default=200000)
     parser.add_argument("--dirs", type=int, default=20000)
     parser.add_argument("--wide-dirs", type=int, default=20000)
+    parser.add_argument("--chain-levels", type=int, default=20000)
+    parser.add_argument("--long-chain-levels", type=int, default=1500)
     parser.add_argument("--runs", type=int, default=9)
     args = parser.parse_args()
 
@@ -136,12 +162,21 @@ def main():
     print(f"Building or reusing the trees in {args.work} ...", file=sys.stderr)
     build_tree(nested, False, args.files, args.dirs)
     build_tree(wide, True, 0, args.wide_dirs)
+    chain = os.path.join(args.work, f"chain-{args.chain_levels}")
+    long_chain = os.path.join(args.work, f"chain-{args.long_chain_levels}x255")
+    build_chain(chain, "d", args.chain_levels)
+    build_chain(long_chain, "n" * 255, args.long_chain_levels)
 
     print(f"mezu benchmark, {os.cpu_count()} cores, {time.strftime('%Y-%m-%d')}")
     deep = bench_tree(f"Nested tree ({args.files} files in {args.dirs} directories)", nested,
                       args.bin, args.runs, with_window)
     flat = bench_tree(f"Wide directory ({args.wide_dirs} subdirectories of 3 files)", wide, args.bin,
                       args.runs, with_window)
+    # A chain holds its directories, the file at the bottom and the marker of a finished build.
+    deepest = bench_tree(f"Chain of {args.chain_levels} directories", chain, args.bin, args.runs,
+                         False, with_others=False, entries=args.chain_levels + 2)
+    longest = bench_tree(f"Chain of {args.long_chain_levels} directories with 255-byte names", long_chain,
+                         args.bin, args.runs, False, with_others=False, entries=args.long_chain_levels + 2)
 
     print(f"\nTargets{'':<38}{'measured':>9} {'target':>9}")
     rows = [
@@ -152,6 +187,11 @@ def main():
         rows.append((f"{label}: peak memory", result["memory"] / MIB, result["budget"] / MIB, " MiB"))
         if "window" in result:
             rows.append((f"{label}: window / mezu-report", result["window"], 1.3, ""))
+    rows += [
+        ("directory chain: mezu-report / du", deepest["ratio"], 2.0, ""),
+        ("directory chain: peak memory", deepest["memory"] / MIB, 64, " MiB"),
+        ("chain of long names: peak memory", longest["memory"] / MIB, 64, " MiB"),
+    ]
     for label, measured, target, unit in rows:
         print(f"  {label:<43}{measured:9.2f} {target:9.2f}{unit}  {verdict(measured <= target)}")
 

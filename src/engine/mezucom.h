@@ -38,8 +38,8 @@ public:
     // before the directories below it. Hidden and system directories are left out, with all
     // below them.
     void treelist(const std::string& path);
-    // Appends to wklist1 every directory below `path`, in the order of treelist.
-    void treewalk(const std::string& path);
+    // Appends to wklist1 every directory below its entry `entry`, in the order of treelist.
+    void treewalk(std::size_t entry);
     // Fills wkList2 with the full paths of the immediate subdirectories of `path`.
     void sublist(const std::string& path);
     // Adds the allocation of the ordinary files directly in `path` to totalbytes.
@@ -71,12 +71,18 @@ public:
 private:
     bool makeCurrent(const std::string& path);
     bool isSubdirectory(const std::string& name);
-    // Notes that `path` could not be read, for the reason the file system gave last.
+    // Notes that `path` could not be read, for `reason` or the one the file system gave last.
+    void skip(const std::string& path, std::string reason);
     void skip(const std::string& path);
-    // Starts enumerating the current directory `path`; notes it as skipped when that fails.
-    std::unique_ptr<DirectoryEnumeration> enumerate(const std::string& path, FileAttributes mask);
-    // Notes `path` as skipped if its finished enumeration missed entries.
-    void checkFinished(const DirectoryEnumeration& enumeration, const std::string& path);
+    // Why a finished enumeration missed entries; empty if it did not.
+    std::string missedEntries(const DirectoryEnumeration& enumeration) const;
+    // Adds the files of the current directory to totalbytes; `pathOf()` names it if it cannot
+    // be read.
+    template <typename PathOf>
+    void addCurrentFiles(const PathOf& pathOf);
+    // Makes entry `target` of wklist1 current, from entry `from` if that is current (else
+    // DirectoryList::kNoParent): up to the parent, then down, or by its full path.
+    bool moveTo(std::size_t target, std::size_t from);
 
     WindowLists& lists_;
     FileSystem& fileSystem_;

@@ -53,6 +53,13 @@ public:
     // Makes an absolute drive path the current directory of its drive. Fails, changing
     // nothing, when the directory does not exist or cannot be opened.
     virtual bool changeDirectory(const std::string& drivePath) = 0;
+    // Makes the subdirectory `name` of the current directory current, `name` as an enumeration
+    // gave it. Fails, changing nothing, when it cannot be opened. Backends that keep the tree
+    // in memory go there without building the full path.
+    virtual bool changeToSubdirectory(const std::string& name);
+    // Makes the parent of the current directory current. Fails, changing nothing, at a drive's
+    // root or when the parent cannot be opened.
+    virtual bool changeToParent();
     // Whether the absolute drive path names a directory that could be made current.
     virtual bool directoryExists(const std::string& drivePath) = 0;
 

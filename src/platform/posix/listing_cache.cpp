@@ -54,83 +54,110 @@ ListingCache::~ListingCache()
     }
 }
 
-const DirectoryListing* ListingCache::get(const std::string& drivePath)
+ListingCache::Slot& ListingCache::directory(std::string_view drivePath)
 {
-    if (const std::optional<const DirectoryListing*> listing = followTrail(drivePath)) {
-        return *listing;
+    if (const auto found = byPath_.find(drivePath); found != byPath_.end()) {
+        return *found->second;
     }
-    SlotEntry* entry = nullptr;
-    {
-        const std::lock_guard<AdaptiveMutex> lock{mutex_};
-        const auto found = slots_.find(drivePath);
-        entry = found != slots_.end() ? &*found : &*slots_.try_emplace(storeKey(drivePath, {})).first;
+    if (Slot* reached = reachThroughListings(drivePath)) {
+        return *reached;
     }
-    const DirectoryListing* listing = listingFor(*entry);
-    trail_.assign(1, Step{entry, listing});
-    return listing;
+    const std::lock_guard<AdaptiveMutex> lock{mutex_};
+    char* key = static_cast<char*>(slotMemory_.allocate(drivePath.size() + 1, 1));
+    *std::copy(drivePath.begin(), drivePath.end(), key) = '\0';
+    Slot& slot = slots_.emplace_back();
+    slot.name = std::string_view{key, drivePath.size()};
+    byPath_.emplace(slot.name, &slot);
+    return slot;
 }
 
-std::optional<const DirectoryListing*> ListingCache::followTrail(std::string_view drivePath)
+ListingCache::Slot* ListingCache::reachThroughListings(std::string_view drivePath)
 {
-    // The deepest step that is this directory or one of its ancestors.
-    const auto leadsTo = [&](const Step& step) {
-        const std::string_view path = step.slot->first;
-        return drivePath.substr(0, path.size()) == path &&
-               (path.size() == drivePath.size() || drivePath[path.size()] == kSeparator ||
-                path.back() == kSeparator);
-    };
-    std::size_t depth = trail_.size();
-    while (depth > 0 && !leadsTo(trail_[depth - 1])) {
-        --depth;
-    }
-    if (depth == 0) {
-        return std::nullopt;
-    }
-    trail_.resize(depth);
-
-    std::size_t position = trail_.back().slot->first.size();
-    while (position < drivePath.size()) {
-        if (drivePath[position] == kSeparator) {
-            ++position;
+    // Few directories are asked for by path (the surveyed one, a drive's root): each is tried.
+    for (const auto& [base, slot] : byPath_) {
+        const bool below = drivePath.size() > base.size() && drivePath.substr(0, base.size()) == base &&
+                           (base.back() == kSeparator || drivePath[base.size()] == kSeparator);
+        if (!below) {
+            continue;
         }
-        const std::size_t end = std::min(drivePath.find(kSeparator, position), drivePath.size());
-        Step& parent = trail_.back();
-        const Slot& parentSlot = parent.slot->second;
-        if (parent.listing == nullptr || parentSlot.children == nullptr) {
-            return std::nullopt;
+        Slot* at = slot;
+        std::size_t position = base.size();
+        while (at != nullptr && position < drivePath.size()) {
+            if (drivePath[position] == kSeparator) {
+                ++position;
+            }
+            const std::size_t end = std::min(drivePath.find(kSeparator, position), drivePath.size());
+            // Only listings read already are followed: reading one just to find a path would
+            // read a directory the command does not need.
+            if (at->state.load(std::memory_order_acquire) != State::Ready || at->children == nullptr) {
+                at = nullptr;
+                break;
+            }
+            const std::size_t index = at->listing->find(drivePath.substr(position, end - position), at->ownerHint);
+            if (index == DirectoryListing::kNotFound) {
+                at = nullptr;
+                break;
+            }
+            at->ownerHint = index;
+            at = at->children[index];
+            position = end;
         }
-        const std::size_t index = parent.listing->find(drivePath.substr(position, end - position), parent.nextChild);
-        SlotEntry* child = index == DirectoryListing::kNotFound ? nullptr : parentSlot.children[index];
-        if (child == nullptr) {
-            return std::nullopt;
+        if (at != nullptr) {
+            return at;
         }
-        parent.nextChild = index + 1;
-        trail_.push_back(Step{child, listingFor(*child)});
-        position = end;
     }
-    return trail_.back().listing;
+    return nullptr;
 }
 
-const DirectoryListing* ListingCache::listingFor(SlotEntry& entry)
+ListingCache::Slot* ListingCache::child(const Slot& parent, std::size_t index) const
 {
-    if (entry.second.state.load(std::memory_order_acquire) == State::Ready) {
-        return entry.second.listing;
+    return parent.children != nullptr && index < parent.listing->count ? parent.children[index] : nullptr;
+}
+
+ListingCache::Slot* ListingCache::parent(const Slot& slot) const
+{
+    return slot.parentSlot;
+}
+
+std::size_t& ListingCache::hint(Slot& slot) const
+{
+    return slot.ownerHint;
+}
+
+std::string ListingCache::path(const Slot& slot) const
+{
+    std::vector<std::string_view> names;
+    std::size_t size = 0;
+    for (const Slot* at = &slot; at != nullptr; at = at->parentSlot) {
+        names.push_back(at->name);
+        size += at->name.size() + 1;
+    }
+    std::string text;
+    text.reserve(size);
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+        if (!text.empty() && text.back() != kSeparator) {
+            text += kSeparator;
+        }
+        text += *name;
+    }
+    return text;
+}
+
+const DirectoryListing& ListingCache::listing(Slot& slot)
+{
+    if (slot.state.load(std::memory_order_acquire) == State::Ready) {
+        return *slot.listing;
     }
     std::unique_lock<AdaptiveMutex> lock{mutex_};
     Worker& owner = *workers_.front();
-    Slot& slot = entry.second;
-    if (slot.state.load(std::memory_order_relaxed) == State::Named) {
-        slot.state.store(State::Reading, std::memory_order_relaxed);
-        return read(entry, owner, lock);
-    }
     while (slot.state.load(std::memory_order_relaxed) != State::Ready) {
         if (slot.state.load(std::memory_order_relaxed) == State::Named) {
-            // A reader gave it back for want of descriptors.
+            // Not claimed yet, or given back by a reader short of descriptors.
             slot.state.store(State::Reading, std::memory_order_relaxed);
-            read(entry, owner, lock);
+            read(slot, owner, lock);
             continue;
         }
-        if (SlotEntry* pending = claimPending(owner)) {
+        if (Slot* pending = claimPending(owner)) {
             read(*pending, owner, lock);
             continue;
         }
@@ -138,60 +165,46 @@ const DirectoryListing* ListingCache::listingFor(SlotEntry& entry)
         listingReady_.wait(lock);
         ownerWaiting_ = false;
     }
-    return slot.listing;
+    return *slot.listing;
 }
 
-std::string_view ListingCache::storeKey(std::string_view parent, std::string_view name)
+ListingCache::Slot* ListingCache::claimPending(Worker& self)
 {
-    const bool separated = name.empty() || (!parent.empty() && parent.back() == kSeparator);
-    const std::size_t size = parent.size() + (separated ? 0 : 1) + name.size();
-    char* key = static_cast<char*>(slotMemory_.allocate(size, 1));
-    char* end = std::copy(parent.begin(), parent.end(), key);
-    if (!separated) {
-        *end++ = kSeparator;
-    }
-    std::copy(name.begin(), name.end(), end);
-    return {key, size};
-}
-
-ListingCache::SlotEntry* ListingCache::claimPending(Worker& self)
-{
-    if (SlotEntry* entry = popNamed(self.pending, true)) {
-        return entry;
+    if (Slot* slot = popNamed(self.pending, true)) {
+        return slot;
     }
     for (const std::unique_ptr<Worker>& other : workers_) {
         if (other.get() != &self) {
-            if (SlotEntry* entry = popNamed(other->pending, false)) {
-                return entry;
+            if (Slot* slot = popNamed(other->pending, false)) {
+                return slot;
             }
         }
     }
     return nullptr;
 }
 
-ListingCache::SlotEntry* ListingCache::popNamed(std::deque<SlotEntry*>& pending, bool newest)
+ListingCache::Slot* ListingCache::popNamed(std::deque<Slot*>& pending, bool newest)
 {
     // Entries the owner has read in the meantime are dropped on the way.
     while (!pending.empty()) {
-        SlotEntry* entry = newest ? pending.back() : pending.front();
+        Slot* slot = newest ? pending.back() : pending.front();
         if (newest) {
             pending.pop_back();
         } else {
             pending.pop_front();
         }
         --pendingCount_;
-        if (entry->second.state.load(std::memory_order_relaxed) == State::Named) {
-            entry->second.state.store(State::Reading, std::memory_order_relaxed);
-            return entry;
+        if (slot->state.load(std::memory_order_relaxed) == State::Named) {
+            slot->state.store(State::Reading, std::memory_order_relaxed);
+            return slot;
         }
     }
     return nullptr;
 }
 
-const DirectoryListing* ListingCache::read(SlotEntry& entry, Worker& self,
+const DirectoryListing* ListingCache::read(Slot& slot, Worker& self,
                                            std::unique_lock<AdaptiveMutex>& lock)
 {
-    Slot& slot = entry.second;
     const bool owner = &self == workers_.front().get();
     Opening opening;
     for (;;) {
@@ -204,7 +217,7 @@ const DirectoryListing* ListingCache::read(SlotEntry& entry, Worker& self,
         }
         readingReaders_ += owner ? 0 : 1;
         lock.unlock();
-        opening = open(entry, parent.get());
+        opening = open(slot, parent.get());
         lock.lock();
         if (parent && --parent->users == 0 && parent->release) {
             parent->close();
@@ -217,7 +230,7 @@ const DirectoryListing* ListingCache::read(SlotEntry& entry, Worker& self,
             --readingReaders_;
             self.parked = true;
             slot.state.store(State::Named, std::memory_order_relaxed);
-            self.pending.push_back(&entry);
+            self.pending.push_back(&slot);
             ++pendingCount_;
             listingReady_.notify_all();
             if (idleReaders_ > 0) {
@@ -248,7 +261,7 @@ const DirectoryListing* ListingCache::read(SlotEntry& entry, Worker& self,
         openParents_.push_back(held);
     }
     if (listing->readable) {
-        slot.children = nameSubdirectories(entry.first, *listing, std::move(held), self);
+        slot.children = nameSubdirectories(slot, *listing, std::move(held), self);
     }
     slot.listing = listing;
     slot.state.store(State::Ready, std::memory_order_release);
@@ -259,11 +272,10 @@ const DirectoryListing* ListingCache::read(SlotEntry& entry, Worker& self,
     return listing;
 }
 
-ListingCache::Opening ListingCache::open(const SlotEntry& entry, const OpenParent* parent) const
+ListingCache::Opening ListingCache::open(const Slot& slot, const OpenParent* parent) const
 {
     Opening opening;
     if (parent) {
-        const Slot& slot = entry.second;
         std::string converted;
         const char* hostName = slot.name.data();
         if (slot.name.find(kDriveNameSeparator) != std::string_view::npos) {
@@ -287,7 +299,7 @@ ListingCache::Opening ListingCache::open(const SlotEntry& entry, const OpenParen
         }
         return opening;
     }
-    const UniqueFd path = openByPath_(std::string{entry.first});
+    const UniqueFd path = openByPath_(this->path(slot));
     if (!path.valid()) {
         opening.error = errno;
         return opening;
@@ -327,16 +339,13 @@ void ListingCache::closeHeldParents()
     openParents_.clear();
 }
 
-ListingCache::SlotEntry** ListingCache::nameSubdirectories(std::string_view key,
-                                                           const DirectoryListing& listing,
-                                                           std::shared_ptr<OpenParent> parent,
-                                                           Worker& self)
+ListingCache::Slot** ListingCache::nameSubdirectories(Slot& slot, const DirectoryListing& listing,
+                                                      std::shared_ptr<OpenParent> parent, Worker& self)
 {
     if (listing.count == 0) {
         return nullptr;
     }
-    auto** children = static_cast<SlotEntry**>(slotMemory_.allocate(sizeof(SlotEntry*) * listing.count,
-                                                                     alignof(SlotEntry*)));
+    auto** children = static_cast<Slot**>(slotMemory_.allocate(sizeof(Slot*) * listing.count, alignof(Slot*)));
     std::fill_n(children, listing.count, nullptr);
     // Pushed last to first, so that the first subdirectory is read first, as the walk wants it.
     for (std::size_t i = listing.count; i-- > 0;) {
@@ -344,15 +353,13 @@ ListingCache::SlotEntry** ListingCache::nameSubdirectories(std::string_view key,
         if (!isDirectory(attributes) || (attributes & kNotWalked) != 0) {
             continue;
         }
-        auto [found, inserted] = slots_.try_emplace(storeKey(key, listing.name(i)));
-        children[i] = &*found;
-        if (!inserted) {
-            continue;
-        }
-        found->second.parent = parent;
-        found->second.name = listing.name(i);
+        Slot& child = slots_.emplace_back();
+        children[i] = &child;
+        child.parent = parent;
+        child.parentSlot = &slot;
+        child.name = listing.name(i);
         if (!readers_.empty()) {
-            self.pending.push_back(&*found);
+            self.pending.push_back(&child);
             ++pendingCount_;
         }
     }
@@ -389,8 +396,8 @@ void ListingCache::readAhead(Worker& self)
         if (self.parked) {
             continue;
         }
-        if (SlotEntry* entry = claimPending(self)) {
-            read(*entry, self, lock);
+        if (Slot* slot = claimPending(self)) {
+            read(*slot, self, lock);
         }
     }
 }

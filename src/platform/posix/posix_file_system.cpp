@@ -197,6 +197,9 @@ std::optional<std::string> PosixFileSystem::currentDirectory(char letter) const
     if (table_.root(drive) == nullptr) {
         return std::nullopt;
     }
+    if (drive == currentDrive_ && currentPathStale_) {
+        return listings_->path(*currentSlot_);
+    }
     const auto found = currentDirectories_.find(drive);
     return found == currentDirectories_.end() ? formatDrivePath(drive, {}) : found->second;
 }
@@ -225,25 +228,22 @@ bool PosixFileSystem::changeDrive(char letter)
     if (table_.root(drive) == nullptr) {
         return false;
     }
-    if (drive == currentDrive_ && (listings_ ? currentListing_ != nullptr : !chain_.empty())) {
-        return true;
-    }
     if (listings_) {
-        std::string& directory = currentDirectories_[drive];
-        if (directory.empty()) {
-            directory = formatDrivePath(drive, {});
+        // The drive's current directory is read only when it is used.
+        if (drive == currentDrive_) {
+            return true;
         }
-        const DirectoryListing* listing = listings_->get(directory);
-        if (!listing->opened) {
-            directory = formatDrivePath(drive, {});
-            listing = listings_->get(directory);
-        }
-        if (!listing->opened) {
-            lastError_ = std::strerror(listing->error);
+        if (!openDirectory(HostPath{drive, {}}).valid()) {
+            lastError_ = std::strerror(errno);
             return false;
         }
+        settleCurrentPath();
         currentDrive_ = drive;
-        currentListing_ = listing;
+        currentSlot_ = nullptr;
+        currentListing_ = nullptr;
+        return true;
+    }
+    if (drive == currentDrive_ && !chain_.empty()) {
         return true;
     }
     if (!openDirectory(HostPath{drive, {}}).valid()) {
@@ -284,15 +284,113 @@ bool PosixFileSystem::changeDirectory(const std::string& drivePath)
 
 bool PosixFileSystem::changeToListed(char letter, const std::string& canonicalPath)
 {
-    const DirectoryListing* listing = listings_->get(canonicalPath);
-    if (!listing->opened) {
-        lastError_ = std::strerror(listing->error);
+    ListingCache::Slot& slot = listings_->directory(canonicalPath);
+    const DirectoryListing& listing = listings_->listing(slot);
+    if (!listing.opened) {
+        lastError_ = std::strerror(listing.error);
         return false;
     }
     if (letter == currentDrive_) {
-        currentListing_ = listing;
+        makeCurrent(slot, listing, false);
     }
     currentDirectories_[letter] = canonicalPath;
+    return true;
+}
+
+void PosixFileSystem::makeCurrent(ListingCache::Slot& slot, const DirectoryListing& listing, bool pathStale)
+{
+    currentSlot_ = &slot;
+    currentListing_ = &listing;
+    currentPathStale_ = pathStale;
+}
+
+void PosixFileSystem::settleCurrentPath()
+{
+    if (currentPathStale_ && currentSlot_ != nullptr) {
+        currentDirectories_[currentDrive_] = listings_->path(*currentSlot_);
+    }
+    currentPathStale_ = false;
+}
+
+bool PosixFileSystem::useCurrentListing()
+{
+    if (currentListing_ != nullptr) {
+        return true;
+    }
+    std::string& directory = currentDirectories_[currentDrive_];
+    const std::string root = formatDrivePath(currentDrive_, {});
+    for (const std::string& candidate : {directory.empty() ? root : directory, root}) {
+        ListingCache::Slot& slot = listings_->directory(candidate);
+        const DirectoryListing& listing = listings_->listing(slot);
+        if (listing.opened) {
+            directory = candidate;
+            makeCurrent(slot, listing, false);
+            return true;
+        }
+        lastError_ = std::strerror(listing.error);
+    }
+    return false;
+}
+
+bool PosixFileSystem::changeToSubdirectory(const std::string& name)
+{
+    if (!listings_) {
+        return openSubdirectory(name);
+    }
+    if (!useCurrentListing()) {
+        return false;
+    }
+    const std::optional<std::size_t> index = currentEntry(name);
+    ListingCache::Slot* slot = index ? listings_->child(*currentSlot_, *index) : nullptr;
+    if (slot == nullptr) {
+        // Not a directory the walk enters (hidden, system, or not there): by its path.
+        return FileSystem::changeToSubdirectory(name);
+    }
+    const DirectoryListing& listing = listings_->listing(*slot);
+    if (!listing.opened) {
+        lastError_ = std::strerror(listing.error);
+        return false;
+    }
+    makeCurrent(*slot, listing, true);
+    return true;
+}
+
+bool PosixFileSystem::openSubdirectory(const std::string& name)
+{
+    const std::string hostName = toHostName(name);
+    if (chain_.empty() || hostName.empty() || hostName == "." || hostName == ".." ||
+        hostName.find('/') != std::string::npos) {
+        return FileSystem::changeToSubdirectory(name);
+    }
+    UniqueFd fd{::openat(currentFd(), hostName.c_str(), kChildOpenFlags)};
+    if (!fd.valid()) {
+        lastError_ = std::strerror(errno);
+        return false;
+    }
+    chain_.push_back(Level{hostName, std::move(fd)});
+    releaseMiddleDescriptors(chain_.size() - 2);
+    currentDevice_.reset();
+    std::string& directory = currentDirectories_[currentDrive_];
+    if (directory.back() != '\\') {
+        directory += '\\';
+    }
+    directory += name;
+    return true;
+}
+
+bool PosixFileSystem::changeToParent()
+{
+    if (!listings_) {
+        return FileSystem::changeToParent();
+    }
+    if (!useCurrentListing()) {
+        return false;
+    }
+    ListingCache::Slot* parent = listings_->parent(*currentSlot_);
+    if (parent == nullptr) {
+        return FileSystem::changeToParent();
+    }
+    makeCurrent(*parent, listings_->listing(*parent), true);
     return true;
 }
 
@@ -339,11 +437,15 @@ std::unique_ptr<DirectoryEnumeration> PosixFileSystem::startEnumeration(std::str
         return nullptr;
     }
     if (listings_) {
-        if (!currentListing_ || !currentListing_->readable) {
-            lastError_ = std::strerror(currentListing_ ? currentListing_->error : ENOENT);
+        if (!useCurrentListing()) {
             return nullptr;
         }
-        return std::make_unique<ListingEnumeration>(listings_, *currentListing_, mask, lastEntry_);
+        if (!currentListing_->readable) {
+            lastError_ = std::strerror(currentListing_->error);
+            return nullptr;
+        }
+        return std::make_unique<ListingEnumeration>(listings_, *currentListing_, mask,
+                                                    listings_->hint(*currentSlot_));
     }
     if (chain_.empty()) {
         lastError_ = std::strerror(ENOENT);
@@ -359,16 +461,17 @@ std::unique_ptr<DirectoryEnumeration> PosixFileSystem::startEnumeration(std::str
     return std::make_unique<PosixEnumeration>(directory, mask, currentDevice());
 }
 
-std::optional<std::size_t> PosixFileSystem::currentEntry(const std::string& name) const
+std::optional<std::size_t> PosixFileSystem::currentEntry(const std::string& name)
 {
-    if (!currentListing_) {
+    if (!useCurrentListing()) {
         return std::nullopt;
     }
-    const std::size_t index = currentListing_->find(name, lastEntry_);
+    std::size_t& hint = listings_->hint(*currentSlot_);
+    const std::size_t index = currentListing_->find(name, hint);
     if (index == DirectoryListing::kNotFound) {
         return std::nullopt;
     }
-    lastEntry_ = index;
+    hint = index;
     return index;
 }
 
@@ -421,9 +524,9 @@ void PosixFileSystem::commandStarted()
         }
         return path ? openDirectory(*path) : UniqueFd{};
     });
-    const DirectoryListing* listing = listings_->get(currentDirectory(currentDrive_).value_or(""));
-    currentListing_ = listing->opened ? listing : nullptr;
-    lastEntry_ = 0;
+    currentSlot_ = nullptr;
+    currentListing_ = nullptr;
+    currentPathStale_ = false;
 }
 
 void PosixFileSystem::commandFinished()
@@ -431,7 +534,9 @@ void PosixFileSystem::commandFinished()
     if (!listings_) {
         return;
     }
+    settleCurrentPath();
     listings_.reset();
+    currentSlot_ = nullptr;
     currentListing_ = nullptr;
     openCurrentDrive();
 }
@@ -550,14 +655,14 @@ bool PosixFileSystem::moveCurrentTo(const std::vector<std::string>& components)
     }
     chain_.erase(chain_.begin() + static_cast<std::ptrdiff_t>(base) + 1, chain_.end());
     std::move(opened.begin(), opened.end(), std::back_inserter(chain_));
-    releaseMiddleDescriptors();
+    releaseMiddleDescriptors(kHeldLevels);
     currentDevice_.reset();
     return true;
 }
 
-void PosixFileSystem::releaseMiddleDescriptors()
+void PosixFileSystem::releaseMiddleDescriptors(std::size_t from)
 {
-    for (std::size_t i = kHeldLevels; i + 1 < chain_.size(); ++i) {
+    for (std::size_t i = std::max(from, kHeldLevels); i + 1 < chain_.size(); ++i) {
         chain_[i].fd.reset();
     }
 }

@@ -51,6 +51,8 @@ public:
                                                            FileAttributes mask) override;
     std::optional<FileAttributes> attributes(const std::string& name) override;
     std::optional<std::uint64_t> fileLength(const std::string& name) override;
+    bool changeToSubdirectory(const std::string& name) override;
+    bool changeToParent() override;
     std::vector<std::string> subdirectoryNames(const std::string& drivePath) override;
     void commandStarted() override;
     void commandFinished() override;
@@ -78,10 +80,20 @@ private:
     // While a command keeps listings: makes a directory given in canonical form current on
     // its drive. Changes nothing when it cannot be opened.
     bool changeToListed(char letter, const std::string& canonicalPath);
-    void releaseMiddleDescriptors();
+    // While a command keeps listings: the current directory of the current drive. Its drive
+    // path is built only when asked for (`pathStale`), so that moving through a deep tree does
+    // not build every path on the way.
+    void makeCurrent(ListingCache::Slot& slot, const DirectoryListing& listing, bool pathStale);
+    void settleCurrentPath();
+    // Reads the current directory's listing if no call has yet; false when it cannot be opened.
+    bool useCurrentListing();
+    // Closes the descriptors of the levels from `from` on, past the first levels and but the last.
+    void releaseMiddleDescriptors(std::size_t from);
+    // Outside commands: opens a subdirectory of the current directory relative to it.
+    bool openSubdirectory(const std::string& name);
     int currentFd() const;
     std::optional<dev_t> currentDevice();
-    std::optional<std::size_t> currentEntry(const std::string& name) const;
+    std::optional<std::size_t> currentEntry(const std::string& name);
 
     DriveTable table_;
     unsigned readerThreads_;
@@ -91,8 +103,9 @@ private:
     std::optional<dev_t> currentDevice_;
 
     std::shared_ptr<ListingCache> listings_;  // while a command runs
-    const DirectoryListing* currentListing_ = nullptr;  // kept by listings_
-    mutable std::size_t lastEntry_ = 0;  // where the last enumerated name stands in its listing
+    ListingCache::Slot* currentSlot_ = nullptr;         // kept by listings_; null until used
+    const DirectoryListing* currentListing_ = nullptr;  // its listing
+    bool currentPathStale_ = false;  // currentDirectories_ lags behind currentSlot_
     std::string lastError_;
 };
 
