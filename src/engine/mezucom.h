@@ -14,6 +14,7 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/byte_total.h"
 #include "model/window_lists.h"
 #include "platform/drive_query.h"
 #include "platform/file_system.h"
@@ -63,7 +64,7 @@ public:
     void forgetSkipped();
 
     // Bytes allocated by the last (or running) measurement.
-    std::uint64_t totalbytes() const { return totalbytes_; }
+    ByteTotal totalbytes() const { return totalbytes_; }
     // Bytes per cluster of the drive of the last successful drvinfo; 0 before any, in which
     // case a file counts its exact length.
     std::uint64_t clustersize() const { return clustersize_; }
@@ -89,7 +90,7 @@ private:
     DriveQuery& driveQuery_;
     WindowSystem& windowSystem_;
     std::string decimalSeparator_;
-    std::uint64_t totalbytes_ = 0;
+    ByteTotal totalbytes_ = 0;
     std::uint64_t clustersize_ = 0;
     bool stopRequested_ = false;
     std::vector<SkippedDirectory> skipped_;
@@ -97,13 +98,13 @@ private:
 };
 
 // Bytes a file of `length` occupies in whole clusters of `clusterSize` (its exact length when
-// the cluster size is unknown, 0).
-constexpr std::uint64_t clusterAllocation(std::uint64_t length, std::uint64_t clusterSize)
+// the cluster size is unknown, 0); a length near 2^64 may round up past it.
+constexpr ByteTotal clusterAllocation(std::uint64_t length, std::uint64_t clusterSize)
 {
     if (clusterSize == 0) {
         return length;
     }
-    return (length / clusterSize + (length % clusterSize != 0 ? 1 : 0)) * clusterSize;
+    return (ByteTotal{length / clusterSize} + (length % clusterSize != 0 ? 1 : 0)) * clusterSize;
 }
 
 }  // namespace mezu

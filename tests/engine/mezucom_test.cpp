@@ -86,6 +86,21 @@ TEST_F(MezucomTest, EveryFileCountsInWholeClusters)
         EXPECT_EQ(singleModule.totalbytes(), c.allocation) << "length " << c.length;
     }
     EXPECT_EQ(clusterAllocation(4097, 0), 4097u) << "unknown cluster size counts exact length";
+    EXPECT_EQ(clusterAllocation(UINT64_MAX, 4096), ByteTotal{1} << 64) << "rounds up past 64 bits";
+}
+
+TEST_F(MezucomTest, TotalsNeverWrapPast64Bits)
+{
+    constexpr std::uint64_t kLargestLength = INT64_MAX;  // the largest a POSIX file can have
+    for (const char* name : {"C:\\HUGE\\a", "C:\\HUGE\\b", "C:\\HUGE\\SUB\\c"}) {
+        fs.addFile(name, kLargestLength);
+    }
+    module.measure("C:\\HUGE");
+    const ByteTotal each = ByteTotal{kLargestLength} + 1;  // rounded up to whole clusters
+    EXPECT_EQ(module.totalbytes(), 3 * each);
+    EXPECT_NE(lists.List1.line(0).find("(" + decimalText(3 * each) + " B)"), std::string::npos)
+        << lists.List1.line(0);
+    EXPECT_EQ(decimalText(3 * each), "27670116110564327424");
 }
 
 TEST_F(MezucomTest, ClusterSizeZeroCountsExactLengths)
