@@ -1,5 +1,6 @@
 #!/usr/bin/env python3
-"""Times mezu against du and ncdu on generated trees, warm cache, and prints the table.
+"""Times mezu against du, ncdu and (when given) the bare walker limit on generated trees, warm
+cache, and prints the table.
 
 Every command runs --runs times, in turns, so that a slow moment of the machine falls on all
 of them alike; the table shows medians, the ratio to du, and the peak memory of one run
@@ -96,7 +97,7 @@ class Contender:
         return statistics.median(self.times)
 
 
-def bench_tree(label, root, bin_dir, runs, with_window, with_others=True, entries=None):
+def bench_tree(label, root, bin_dir, runs, with_window, with_others=True, entries=None, limit=None):
     if entries is None:
         entries = count_entries(root)
     offscreen = dict(os.environ, QT_QPA_PLATFORM="offscreen")
@@ -106,6 +107,10 @@ def bench_tree(label, root, bin_dir, runs, with_window, with_others=True, entrie
         contenders.append(Contender("mezu-report --threads 1 survey",
                                     [os.path.join(bin_dir, "mezu-report"), "--threads", "1", "survey", root]))
     contenders.append(Contender("du -d 1 -B1", ["du", "-d", "1", "-B1", root]))
+    yardstick = None
+    if limit is not None:
+        yardstick = Contender("limit -t 2", [limit, "-t", "2", root])
+        contenders.append(yardstick)
     if with_others:
         contenders.append(Contender("ncdu -0 -o /dev/null", ["ncdu", "-0", "-o", "/dev/null", root]))
     window = None
@@ -125,10 +130,13 @@ def bench_tree(label, root, bin_dir, runs, with_window, with_others=True, entrie
 
     du = next(c for c in contenders if c.name.startswith("du "))
     print(f"\n{label}: {root}, {entries} entries, median of {runs} runs, warm cache")
-    print(f"  {'command':<32} {'median s':>9} {'to du':>7} {'peak MiB':>9}")
+    limit_column = f" {'to limit':>8}" if yardstick else ""
+    print(f"  {'command':<32} {'median s':>9} {'to du':>7}{limit_column} {'peak MiB':>9}")
     for contender in contenders:
         peak = f"{contender.peak / MIB:9.1f}" if contender.peak is not None else f"{'-':>9}"
-        print(f"  {contender.name:<32} {contender.median():9.3f} {contender.median() / du.median():7.2f} {peak}")
+        to_limit = f" {contender.median() / yardstick.median():8.2f}" if yardstick else ""
+        print(f"  {contender.name:<32} {contender.median():9.3f} {contender.median() / du.median():7.2f}"
+              f"{to_limit} {peak}")
     budget = 16 * MIB + 100 * entries
     results = {
         "ratio": mezu.median() / du.median(),
@@ -137,6 +145,8 @@ def bench_tree(label, root, bin_dir, runs, with_window, with_others=True, entrie
     }
     if window is not None:
         results["window"] = window.median() / mezu.median()
+    if yardstick is not None:
+        results["limit"] = mezu.median() / yardstick.median()
     return results
 
 
@@ -154,6 +164,7 @@ def main():
     parser.add_argument("--chain-levels", type=int, default=20000)
     parser.add_argument("--long-chain-levels", type=int, default=1500)
     parser.add_argument("--runs", type=int, default=9)
+    parser.add_argument("--limit", help="the bare walker limit, compared with when given")
     args = parser.parse_args()
 
     with_window = os.path.exists(os.path.join(args.bin, "mezu-window-bench"))
@@ -169,9 +180,9 @@ def main():
 
     print(f"mezu benchmark, {os.cpu_count()} cores, {time.strftime('%Y-%m-%d')}")
     deep = bench_tree(f"Nested tree ({args.files} files in {args.dirs} directories)", nested,
-                      args.bin, args.runs, with_window)
+                      args.bin, args.runs, with_window, limit=args.limit)
     flat = bench_tree(f"Wide directory ({args.wide_dirs} subdirectories of 3 files)", wide, args.bin,
-                      args.runs, with_window)
+                      args.runs, with_window, limit=args.limit)
     # A chain holds its directories, the file at the bottom and the marker of a finished build.
     deepest = bench_tree(f"Chain of {args.chain_levels} directories", chain, args.bin, args.runs,
                          False, with_others=False, entries=args.chain_levels + 2)
@@ -184,6 +195,8 @@ def main():
         ("wide directory: mezu-report / du", flat["ratio"], 1.0, ""),
     ]
     for label, result in (("nested tree", deep), ("wide directory", flat)):
+        if "limit" in result:
+            rows.append((f"{label}: mezu-report / limit -t 2", result["limit"], 1.15, ""))
         rows.append((f"{label}: peak memory", result["memory"] / MIB, result["budget"] / MIB, " MiB"))
         if "window" in result:
             rows.append((f"{label}: window / mezu-report", result["window"], 1.3, ""))
