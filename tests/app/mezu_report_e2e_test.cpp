@@ -159,19 +159,23 @@ TEST(MezuReportEndToEnd, CountsOnlyWhatAFileManagerWouldOnAStrangeTree)
 TEST(MezuReportEndToEnd, FiguresAreExactWithFewDescriptorsAndManyThreads)
 {
     mezu::test::TempTree tree;
+    // Deep enough that the way down to it alone takes more descriptors than the limit allows.
+    const std::string top = "p/q/r/s/u/v/w/x/y/z/t";
     for (int i = 0; i < 30; ++i) {
-        const std::string subtree = "t/s" + std::to_string(i);
+        const std::string subtree = top + "/s" + std::to_string(i);
         tree.dir(subtree + "/a/b/c");
         tree.file(subtree + "/a/b/c/f", 8192);
         tree.file(subtree + "/a/g", static_cast<std::uint64_t>(i) * 1000 + 1);
     }
     for (int i = 0; i < 300; ++i) {
-        tree.dir("t/wide/d" + std::to_string(i) + "/sub");
-        tree.file("t/wide/d" + std::to_string(i) + "/sub/f", 1);
+        tree.dir(top + "/wide/d" + std::to_string(i) + "/sub");
+        tree.file(top + "/wide/d" + std::to_string(i) + "/sub/f", 1);
     }
-    tree.deepChain("t/wide", "deep", 100, 5);
-    const std::vector<std::string> args = {"--drive", "C=" + tree.root(), "survey", "C:\\t"};
-    const Outcome unlimited = runReport(args);
+    tree.deepChain(top + "/wide", "deep", 100, 5);
+    const std::vector<std::string> args = {"--drive", "C=" + tree.root(), "survey",
+                                           "C:\\p\\q\\r\\s\\u\\v\\w\\x\\y\\z\\t"};
+    const std::string workingDirectory = tree.path(top + "/wide/d0/sub");
+    const Outcome unlimited = runReport(args, workingDirectory);
     ASSERT_EQ(unlimited.status, 0) << unlimited.err;
     const auto expected = resultBytes(unlimited.out);
     ASSERT_EQ(expected.size(), 32u);
@@ -180,7 +184,7 @@ TEST(MezuReportEndToEnd, FiguresAreExactWithFewDescriptorsAndManyThreads)
         for (const char* threads : {"1", "4", "64"}) {
             std::vector<std::string> limitedArgs = {"--threads", threads};
             limitedArgs.insert(limitedArgs.end(), args.begin(), args.end());
-            const Outcome limited = runReport(limitedArgs, ".", [descriptors] {
+            const Outcome limited = runReport(limitedArgs, workingDirectory, [descriptors] {
                 const rlimit limit{descriptors, descriptors};
                 return ::setrlimit(RLIMIT_NOFILE, &limit) == 0;
             });

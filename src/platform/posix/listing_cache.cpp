@@ -17,13 +17,6 @@ constexpr char kSeparator = '\\';
 constexpr char kDriveNameSeparator = '/';
 constexpr FileAttributes kNotWalked = kAttrHidden | kAttrSystem;
 
-// The process or the system has no descriptor (or kernel memory) left for another open; the
-// directory itself is not at fault.
-bool isShortOfDescriptors(int error)
-{
-    return error == EMFILE || error == ENFILE || error == ENOMEM;
-}
-
 }  // namespace
 
 ListingCache::ListingCache(unsigned readerThreads, PathOpener openByPath, int mostHeldParents)

@@ -208,7 +208,7 @@ bool PosixFileSystem::openCurrentDrive()
 {
     chain_.clear();
     currentDevice_.reset();
-    UniqueFd root = openDirectory(HostPath{currentDrive_, {}});
+    UniqueFd root = openSparingly(HostPath{currentDrive_, {}});
     if (!root.valid()) {
         return false;
     }
@@ -233,7 +233,7 @@ bool PosixFileSystem::changeDrive(char letter)
         if (drive == currentDrive_) {
             return true;
         }
-        if (!openDirectory(HostPath{drive, {}}).valid()) {
+        if (!openSparingly(HostPath{drive, {}}).valid()) {
             lastError_ = std::strerror(errno);
             return false;
         }
@@ -246,7 +246,7 @@ bool PosixFileSystem::changeDrive(char letter)
     if (drive == currentDrive_ && !chain_.empty()) {
         return true;
     }
-    if (!openDirectory(HostPath{drive, {}}).valid()) {
+    if (!openSparingly(HostPath{drive, {}}).valid()) {
         lastError_ = std::strerror(errno);
         return false;
     }
@@ -270,7 +270,7 @@ bool PosixFileSystem::changeDirectory(const std::string& drivePath)
         return changeToListed(path->letter, canonical);
     }
     if (path->letter != currentDrive_ || chain_.empty()) {
-        if (!openDirectory(*path).valid()) {
+        if (!openSparingly(*path).valid()) {
             lastError_ = std::strerror(errno);
             return false;
         }
@@ -368,7 +368,7 @@ bool PosixFileSystem::openSubdirectory(const std::string& name)
         return false;
     }
     chain_.push_back(Level{hostName, std::move(fd)});
-    releaseMiddleDescriptors(chain_.size() - 2);
+    releaseMiddleDescriptors(std::max(chain_.size() - 2, kHeldLevels));
     currentDevice_.reset();
     std::string& directory = currentDirectories_[currentDrive_];
     if (directory.back() != '\\') {
@@ -397,7 +397,7 @@ bool PosixFileSystem::changeToParent()
 bool PosixFileSystem::directoryExists(const std::string& drivePath)
 {
     const std::optional<HostPath> path = parseDrivePath(drivePath);
-    return path && openDirectory(*path).valid();
+    return path && openSparingly(*path).valid();
 }
 
 std::vector<std::string> PosixFileSystem::subdirectoryNames(const std::string& drivePath)
@@ -407,7 +407,7 @@ std::vector<std::string> PosixFileSystem::subdirectoryNames(const std::string& d
     if (!path) {
         return names;
     }
-    const UniqueFd directory = openDirectory(*path);
+    const UniqueFd directory = openSparingly(*path);
     if (!directory.valid()) {
         return names;
     }
@@ -553,7 +553,7 @@ ResolvedDirectory PosixFileSystem::resolveDirectory(const std::string& userPath)
         if (table_.root(path->letter) == nullptr) {
             return {{}, std::string{"there is no drive "} + path->letter + ":"};
         }
-        if (!openDirectory(*path).valid()) {
+        if (!openSparingly(*path).valid()) {
             return {{}, std::strerror(errno)};
         }
         return {formatDrivePath(path->letter, path->components), {}};
@@ -632,6 +632,16 @@ UniqueFd PosixFileSystem::openDirectory(const HostPath& path) const
     return directory;
 }
 
+UniqueFd PosixFileSystem::openSparingly(const HostPath& path)
+{
+    UniqueFd directory = openDirectory(path);
+    if (!directory.valid() && isShortOfDescriptors(errno)) {
+        releaseMiddleDescriptors(1);
+        directory = openDirectory(path);
+    }
+    return directory;
+}
+
 bool PosixFileSystem::moveCurrentTo(const std::vector<std::string>& components)
 {
     std::size_t common = 0;
@@ -647,6 +657,18 @@ bool PosixFileSystem::moveCurrentTo(const std::vector<std::string>& components)
     int parent = chain_[base].fd.get();
     for (std::size_t i = base; i < components.size(); ++i) {
         UniqueFd fd{::openat(parent, components[i].c_str(), kChildOpenFlags)};
+        if (!fd.valid() && isShortOfDescriptors(errno)) {
+            // Only the root, the current directory and the way down need a descriptor.
+            for (std::size_t level = 1; level + 1 < chain_.size(); ++level) {
+                if (level != base) {
+                    chain_[level].fd.reset();
+                }
+            }
+            for (std::size_t level = 0; level + 1 < opened.size(); ++level) {
+                opened[level].fd.reset();
+            }
+            fd = UniqueFd{::openat(parent, components[i].c_str(), kChildOpenFlags)};
+        }
         if (!fd.valid()) {
             return false;
         }
@@ -662,7 +684,7 @@ bool PosixFileSystem::moveCurrentTo(const std::vector<std::string>& components)
 
 void PosixFileSystem::releaseMiddleDescriptors(std::size_t from)
 {
-    for (std::size_t i = std::max(from, kHeldLevels); i + 1 < chain_.size(); ++i) {
+    for (std::size_t i = from; i + 1 < chain_.size(); ++i) {
         chain_[i].fd.reset();
     }
 }

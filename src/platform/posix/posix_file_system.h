@@ -73,6 +73,9 @@ private:
     std::string formatDrivePath(char letter, const std::vector<std::string>& components) const;
     // Opens a directory of a drive from its root; an invalid descriptor on failure, with errno.
     UniqueFd openDirectory(const HostPath& path) const;
+    // The same, for the owner outside commands: when descriptors run short, those the current
+    // directory's chain keeps only for speed are closed and it tries again.
+    UniqueFd openSparingly(const HostPath& path);
     // Makes `components` of the current drive current, reusing the open levels it shares with
     // the current directory. Changes nothing on failure.
     bool moveCurrentTo(const std::vector<std::string>& components);
@@ -87,7 +90,7 @@ private:
     void settleCurrentPath();
     // Reads the current directory's listing if no call has yet; false when it cannot be opened.
     bool useCurrentListing();
-    // Closes the descriptors of the levels from `from` on, past the first levels and but the last.
+    // Closes the descriptors of the levels from `from` on, but the last (the current directory).
     void releaseMiddleDescriptors(std::size_t from);
     // Outside commands: opens a subdirectory of the current directory relative to it.
     bool openSubdirectory(const std::string& name);
