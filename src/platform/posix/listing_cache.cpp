@@ -17,6 +17,21 @@ constexpr char kSeparator = '\\';
 constexpr char kDriveNameSeparator = '/';
 constexpr FileAttributes kNotWalked = kAttrHidden | kAttrSystem;
 
+bool isWalked(FileAttributes attributes)
+{
+    return isDirectory(attributes) && (attributes & kNotWalked) == 0;
+}
+
+bool hasWalkedSubdirectory(const DirectoryListing& listing)
+{
+    for (std::size_t i = 0; i < listing.count; ++i) {
+        if (isWalked(listing.attributes(i))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 ListingCache::ListingCache(unsigned readerThreads, PathOpener openByPath, int mostHeldParents)
@@ -235,7 +250,7 @@ const DirectoryListing* ListingCache::read(Slot& slot, Worker& self,
             break;  // nothing left to free: the directory is reported as not opened
         }
     }
-    const std::shared_ptr<OpenParent> parent = std::move(slot.parent);
+    std::shared_ptr<OpenParent> parent = std::move(slot.parent);
     lock.unlock();
 
     const DirectoryListing* listing =
@@ -243,17 +258,24 @@ const DirectoryListing* ListingCache::read(Slot& slot, Worker& self,
             ? self.reader.read(opening.fd.get(), parent ? std::optional{parent->device} : std::nullopt,
                                readers_.empty() ? nullptr : this)
             : self.reader.failed(opening.opened, opening.error);
+    // Descriptors are closed outside the lock: the parent's, if this was the last directory
+    // it named, and this one's unless its subdirectories will be opened through it.
+    parent.reset();
+    const bool namesSubdirectories = listing->readable && hasWalkedSubdirectory(*listing);
+    if (!namesSubdirectories) {
+        opening.fd.reset();
+    }
 
     lock.lock();
     std::shared_ptr<OpenParent> held;
-    if (listing->readable && heldParents_.load() < mostHeldParents_) {
+    if (namesSubdirectories && heldParents_.load() < mostHeldParents_) {
         held = std::make_shared<OpenParent>(std::move(opening.fd), listing->device, heldParents_);
         if (openParents_.size() >= 2 * static_cast<std::size_t>(mostHeldParents_)) {
             std::erase_if(openParents_, [](const std::weak_ptr<OpenParent>& open) { return open.expired(); });
         }
         openParents_.push_back(held);
     }
-    if (listing->readable) {
+    if (namesSubdirectories) {
         slot.children = nameSubdirectories(slot, *listing, std::move(held), self);
     }
     slot.listing = listing;
@@ -335,15 +357,11 @@ void ListingCache::closeHeldParents()
 ListingCache::Slot** ListingCache::nameSubdirectories(Slot& slot, const DirectoryListing& listing,
                                                       std::shared_ptr<OpenParent> parent, Worker& self)
 {
-    if (listing.count == 0) {
-        return nullptr;
-    }
     auto** children = static_cast<Slot**>(slotMemory_.allocate(sizeof(Slot*) * listing.count, alignof(Slot*)));
     std::fill_n(children, listing.count, nullptr);
     // Pushed last to first, so that the first subdirectory is read first, as the walk wants it.
     for (std::size_t i = listing.count; i-- > 0;) {
-        const FileAttributes attributes = listing.attributes(i);
-        if (!isDirectory(attributes) || (attributes & kNotWalked) != 0) {
+        if (!isWalked(listing.attributes(i))) {
             continue;
         }
         Slot& child = slots_.emplace_back();
