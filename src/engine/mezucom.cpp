@@ -14,6 +14,8 @@ namespace {
 // The walk enumerates directories and ordinary files; dirsize only ordinary files.
 constexpr FileAttributes kWalkMask = kAttrDirectory;
 constexpr FileAttributes kFilesOnlyMask = kAttrNormal;
+// Why a directory was skipped when the file system does not say.
+constexpr std::string_view kUnknownReason = "cannot be read";
 
 }  // namespace
 
@@ -36,7 +38,7 @@ bool mezucom::makeCurrent(const std::string& path)
 void mezucom::skip(const std::string& path, std::string reason)
 {
     if (skippedPaths_.insert(path).second) {
-        skipped_.push_back({path, reason.empty() ? "cannot be read" : std::move(reason)});
+        skipped_.push_back({path, reason.empty() ? std::string{kUnknownReason} : std::move(reason)});
     }
 }
 
