@@ -22,7 +22,7 @@ public:
         bool cannotOpen = false;        // cannot be made current
         bool enumerationFails = false;  // can be made current but not read
         std::string failure = "Permission denied";  // why either fails
-        std::string missedEntries;  // non-empty: the enumeration reports entries missed, so
+        std::string missedEntries;  // non-empty: why its enumerations say they missed entries
         bool attributesFail = false;
         bool lengthFails = false;
     };
