@@ -4,6 +4,7 @@
 #include <variant>
 
 #include "app/progress_window_system.h"
+#include "model/path_text.h"
 #include "output/report_output.h"
 #include "survey/report_compare.h"
 #include "survey/report_header.h"
@@ -49,7 +50,8 @@ constexpr std::string_view kUsage =
     "  -h, --help     show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
-    "Exit status: 0 on success, 1 when DIR or a drive cannot be used, 2 on a usage error.\n";
+    "Exit status: 0 on success, 1 when DIR or a drive cannot be used or a directory below\n"
+    "it could not be read (each is named on standard error), 2 on a usage error.\n";
 
 constexpr unsigned kMostThreads = 64;
 
@@ -219,10 +221,11 @@ int deliverReport(const WindowLists& lists, const Options& options, ReportPlatfo
     return kExitSuccess;
 }
 
-// Makes the report of a survey, drives or all-drives command in `report`; returns an exit
-// status instead when it cannot be made.
-std::optional<int> makeReport(const Options& options, ReportPlatform& platform,
-                              const ReportEnvironment& environment, WindowLists& report)
+// Makes the report of a survey, drives or all-drives command in `report`, with the
+// directories it could not read in `skipped`; returns an exit status instead when it cannot
+// be made.
+std::optional<int> makeReport(const Options& options, ReportPlatform& platform, const ReportEnvironment& environment,
+                              WindowLists& report, std::vector<SkippedDirectory>& skipped)
 {
     FileSystem& fileSystem = *platform.fileSystem;
     if (options.command == "survey") {
@@ -254,16 +257,30 @@ std::optional<int> makeReport(const Options& options, ReportPlatform& platform,
     }
     windowSystem.finish();
     report = window.lists();
+    skipped = window.unreadableDirectories();
     return std::nullopt;
+}
+
+// Delivers the report, then names every directory left out, so that a report is never taken
+// for complete when it is not; returns the exit status.
+int deliverWithSkipped(const WindowLists& report, const std::vector<SkippedDirectory>& skipped,
+                       const Options& options, ReportPlatform& platform, const ReportEnvironment& environment)
+{
+    const int delivered = deliverReport(report, options, platform, environment);
+    for (const SkippedDirectory& directory : skipped) {
+        environment.err << kProgramName << ": " << displayPath(directory.path) << ": " << directory.reason << '\n';
+    }
+    return delivered == kExitSuccess && !skipped.empty() ? kExitFailure : delivered;
 }
 
 int runCommand(const Options& options, ReportPlatform& platform, const ReportEnvironment& environment)
 {
     WindowLists report;
-    if (const std::optional<int> failed = makeReport(options, platform, environment, report)) {
+    std::vector<SkippedDirectory> skipped;
+    if (const std::optional<int> failed = makeReport(options, platform, environment, report, skipped)) {
         return *failed;
     }
-    return deliverReport(report, options, platform, environment);
+    return deliverWithSkipped(report, skipped, options, platform, environment);
 }
 
 // The directories of the saved report at `path`, or an exit status when it cannot be read (1)
@@ -294,12 +311,13 @@ int runCompare(const Options& options, ReportPlatform& platform, const ReportEnv
         return std::get<int>(earlier);
     }
     SurveyedDirectories later;
+    std::vector<SkippedDirectory> skipped;
     if (options.operands[1] == "survey") {
         Options survey = options;
         survey.command = "survey";
         survey.operands.assign(options.operands.begin() + 2, options.operands.end());
         WindowLists surveyed;
-        if (const std::optional<int> failed = makeReport(survey, platform, environment, surveyed)) {
+        if (const std::optional<int> failed = makeReport(survey, platform, environment, surveyed, skipped)) {
             return *failed;
         }
         later = surveyedDirectories(surveyed.List1);
@@ -313,7 +331,7 @@ int runCompare(const Options& options, ReportPlatform& platform, const ReportEnv
     WindowLists comparison;
     fillComparison(comparison, std::get<SurveyedDirectories>(earlier).directories, later.directories, earlierPath,
                    platform.clock->now());
-    return deliverReport(comparison, options, platform, environment);
+    return deliverWithSkipped(comparison, skipped, options, platform, environment);
 }
 
 

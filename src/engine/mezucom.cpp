@@ -14,6 +14,8 @@ namespace {
 // The walk enumerates directories and ordinary files; dirsize only ordinary files.
 constexpr FileAttributes kWalkMask = kAttrDirectory;
 constexpr FileAttributes kFilesOnlyMask = kAttrNormal;
+// Why a directory was skipped when the file system does not say.
+constexpr std::string_view kUnknownReason = "cannot be read";
 
 }  // namespace
 
@@ -33,6 +35,30 @@ bool mezucom::makeCurrent(const std::string& path)
            fileSystem_.changeDirectory(path);
 }
 
+void mezucom::skip(const std::string& path, std::string reason)
+{
+    if (skippedPaths_.insert(path).second) {
+        skipped_.push_back({path, reason.empty() ? std::string{kUnknownReason} : std::move(reason)});
+    }
+}
+
+void mezucom::skip(const std::string& path)
+{
+    skip(path, fileSystem_.lastError());
+}
+
+std::string mezucom::missedEntries(const DirectoryEnumeration& enumeration) const
+{
+    // A walk that was stopped did not finish its directory: nothing was missed.
+    return stopRequested_ ? std::string{} : enumeration.error();
+}
+
+void mezucom::forgetSkipped()
+{
+    skipped_.clear();
+    skippedPaths_.clear();
+}
+
 bool mezucom::isSubdirectory(const std::string& name)
 {
     if (name == "." || name == "..") {
@@ -45,27 +71,27 @@ bool mezucom::isSubdirectory(const std::string& name)
 void mezucom::treelist(const std::string& path)
 {
     lists_.wklist1.clear();
-    lists_.wklist1.add(path);
-    treewalk(path);
+    treewalk(lists_.wklist1.add(path));
 }
 
-void mezucom::treewalk(const std::string& path)
+void mezucom::treewalk(std::size_t entry)
 {
+    DirectoryList& list = lists_.wklist1;
     // One open enumeration per level of the descent, so that a directory's walk goes on where
     // it stopped after each subdirectory. The levels live on the heap: a tree thousands of
-    // levels deep must not exhaust the call stack.
+    // levels deep must not exhaust the call stack. The walk moves one level at a time and
+    // builds a full path only to name a directory it could not read.
     struct Level {
-        std::string path;
+        std::size_t entry;
         std::unique_ptr<DirectoryEnumeration> enumeration;
         std::string name;  // the entry being handled; empty once the directory is exhausted
     };
-    auto enter = [this](std::string levelPath) {
-        Level level{std::move(levelPath), nullptr, {}};
-        if (makeCurrent(level.path)) {
-            level.enumeration = fileSystem_.startEnumeration(kEveryName, kWalkMask);
-            if (level.enumeration) {
-                level.name = level.enumeration->next();
-            }
+    auto open = [&](std::size_t current) {
+        Level level{current, fileSystem_.startEnumeration(kEveryName, kWalkMask), {}};
+        if (level.enumeration) {
+            level.name = level.enumeration->next();
+        } else {
+            skip(list.line(current));
         }
         return level;
     };
@@ -74,28 +100,44 @@ void mezucom::treewalk(const std::string& path)
         windowSystem_.yield();
     };
 
+    if (!makeCurrent(list.line(entry))) {
+        skip(list.line(entry));
+        return;
+    }
     std::vector<Level> levels;
-    levels.push_back(enter(path));
+    levels.push_back(open(entry));
     while (!levels.empty() && !stopRequested_) {
         Level& level = levels.back();
         if (level.name.empty()) {
+            if (level.enumeration) {
+                if (std::string reason = missedEntries(*level.enumeration); !reason.empty()) {
+                    skip(list.line(level.entry), std::move(reason));
+                }
+            }
             levels.pop_back();
             if (levels.empty()) {
                 break;
             }
             // Attribute reads are relative to the current directory, so the parent must be
             // current again before its walk goes on; if it has gone, its walk ends here.
-            if (makeCurrent(levels.back().path)) {
-                advance(levels.back());
+            Level& parent = levels.back();
+            if (fileSystem_.changeToParent() || makeCurrent(list.line(parent.entry))) {
+                advance(parent);
             } else {
-                levels.back().name.clear();
+                skip(list.line(parent.entry));
+                parent.name.clear();
+                parent.enumeration.reset();
             }
             continue;
         }
         if (isSubdirectory(level.name)) {
-            std::string child = childPath(level.path, level.name);
-            lists_.wklist1.add(child);
-            levels.push_back(enter(std::move(child)));
+            const std::size_t child = list.addChild(level.entry, level.name);
+            if (fileSystem_.changeToSubdirectory(level.name)) {
+                levels.push_back(open(child));
+            } else {
+                skip(list.line(child));
+                advance(level);
+            }
             continue;
         }
         advance(level);
@@ -106,12 +148,13 @@ void mezucom::sublist(const std::string& path)
 {
     lists_.wkList2.clear();
     if (!makeCurrent(path)) {
+        skip(path);
         return;
     }
     const std::string base = withTrailingSeparator(path);
-    const std::unique_ptr<DirectoryEnumeration> enumeration =
-        fileSystem_.startEnumeration(kEveryName, kWalkMask);
+    const std::unique_ptr<DirectoryEnumeration> enumeration = fileSystem_.startEnumeration(kEveryName, kWalkMask);
     if (!enumeration) {
+        skip(path);
         return;
     }
     for (std::string name = enumeration->next(); !name.empty() && !stopRequested_;) {
@@ -121,16 +164,27 @@ void mezucom::sublist(const std::string& path)
         name = enumeration->next();
         windowSystem_.yield();
     }
+    if (std::string reason = missedEntries(*enumeration); !reason.empty()) {
+        skip(path, std::move(reason));
+    }
 }
 
 void mezucom::dirsize(const std::string& path)
 {
     if (!makeCurrent(path)) {
+        skip(path);
         return;
     }
+    addCurrentFiles([&path] { return path; });
+}
+
+template <typename PathOf>
+void mezucom::addCurrentFiles(const PathOf& pathOf)
+{
     const std::unique_ptr<DirectoryEnumeration> enumeration =
         fileSystem_.startEnumeration(kEveryName, kFilesOnlyMask);
     if (!enumeration) {
+        skip(pathOf());
         return;
     }
     for (std::string name = enumeration->next(); !name.empty() && !stopRequested_;) {
@@ -140,6 +194,33 @@ void mezucom::dirsize(const std::string& path)
         name = enumeration->next();
         windowSystem_.yield();
     }
+    if (std::string reason = missedEntries(*enumeration); !reason.empty()) {
+        skip(pathOf(), std::move(reason));
+    }
+}
+
+bool mezucom::moveTo(std::size_t target, std::size_t from)
+{
+    const DirectoryList& list = lists_.wklist1;
+    const std::size_t parent = list.parent(target);
+    // In walk order the parent of an entry is the entry before it or one of that one's
+    // ancestors, so this climbs as far as the walk did, and no further.
+    std::size_t climb = 0;
+    std::size_t at = from;
+    while (at != DirectoryList::kNoParent && at != parent) {
+        at = list.parent(at);
+        ++climb;
+    }
+    if (parent != DirectoryList::kNoParent && at == parent) {
+        bool moved = true;
+        for (; climb > 0 && moved; --climb) {
+            moved = fileSystem_.changeToParent();
+        }
+        if (moved && fileSystem_.changeToSubdirectory(std::string{list.name(target)})) {
+            return true;
+        }
+    }
+    return makeCurrent(list.line(target));
 }
 
 void mezucom::measure(const std::string& path)
@@ -148,10 +229,15 @@ void mezucom::measure(const std::string& path)
     totalbytes_ = 0;
     treelist(path);
     const std::size_t directories = lists_.wklist1.count();
+    std::size_t current = DirectoryList::kNoParent;  // the entry that is current, if known
     for (std::size_t i = 0; i < directories && !stopRequested_; ++i) {
-        // A copy: a yield may run code that changes wklist1 under a reference.
-        const std::string directory = lists_.wklist1.line(i);
-        dirsize(directory);
+        if (moveTo(i, current)) {
+            current = i;
+            addCurrentFiles([this, i] { return lists_.wklist1.line(i); });
+        } else {
+            current = DirectoryList::kNoParent;
+            skip(lists_.wklist1.line(i));
+        }
         windowSystem_.yield();
     }
     lists_.List1.add(formatResultLine(path, totalbytes_, decimalSeparator_));

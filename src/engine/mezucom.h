@@ -3,19 +3,31 @@
 // on the main window's lists, which it borrows for its whole life.
 //
 // Failures of the file system never stop a walk or a measurement: a directory that cannot be
-// made current or read contributes nothing, an entry whose attributes or length cannot be read
-// is passed over, and every call still leaves its result in the lists.
+// made current or read contributes nothing (and is kept in skippedDirectories), an entry whose
+// attributes or length cannot be read is passed over, and every call still leaves its result in
+// the lists.
 #pragma once
 
 #include <cstdint>
+#include <memory>
 #include <string>
+#include <unordered_set>
+#include <vector>
 
+#include "engine/byte_total.h"
 #include "model/window_lists.h"
 #include "platform/drive_query.h"
 #include "platform/file_system.h"
 #include "platform/window_system.h"
 
 namespace mezu {
+
+// A directory a walk or measurement could not read, in full or at all.
+struct SkippedDirectory {
+    std::string path;    // drive path
+    std::string reason;  // as the file system words it ("Permission denied")
+    bool operator==(const SkippedDirectory&) const = default;
+};
 
 class mezucom {
 public:
@@ -27,8 +39,8 @@ public:
     // before the directories below it. Hidden and system directories are left out, with all
     // below them.
     void treelist(const std::string& path);
-    // Appends to wklist1 every directory below `path`, in the order of treelist.
-    void treewalk(const std::string& path);
+    // Appends to wklist1 every directory below its entry `entry`, in the order of treelist.
+    void treewalk(std::size_t entry);
     // Fills wkList2 with the full paths of the immediate subdirectories of `path`.
     void sublist(const std::string& path);
     // Adds the allocation of the ordinary files directly in `path` to totalbytes.
@@ -46,8 +58,13 @@ public:
     void requestStop() { stopRequested_ = true; }
     bool stopRequested() const { return stopRequested_; }
 
+    // The directories that could not be read since the last forgetSkipped, each once, in the
+    // order they were met.
+    const std::vector<SkippedDirectory>& skippedDirectories() const { return skipped_; }
+    void forgetSkipped();
+
     // Bytes allocated by the last (or running) measurement.
-    std::uint64_t totalbytes() const { return totalbytes_; }
+    ByteTotal totalbytes() const { return totalbytes_; }
     // Bytes per cluster of the drive of the last successful drvinfo; 0 before any, in which
     // case a file counts its exact length.
     std::uint64_t clustersize() const { return clustersize_; }
@@ -55,25 +72,39 @@ public:
 private:
     bool makeCurrent(const std::string& path);
     bool isSubdirectory(const std::string& name);
+    // Notes that `path` could not be read, for `reason` or the one the file system gave last.
+    void skip(const std::string& path, std::string reason);
+    void skip(const std::string& path);
+    // Why a finished enumeration missed entries; empty if it did not.
+    std::string missedEntries(const DirectoryEnumeration& enumeration) const;
+    // Adds the files of the current directory to totalbytes; `pathOf()` names it if it cannot
+    // be read.
+    template <typename PathOf>
+    void addCurrentFiles(const PathOf& pathOf);
+    // Makes entry `target` of wklist1 current, from entry `from` if that is current (else
+    // DirectoryList::kNoParent): up to the parent, then down, or by its full path.
+    bool moveTo(std::size_t target, std::size_t from);
 
     WindowLists& lists_;
     FileSystem& fileSystem_;
     DriveQuery& driveQuery_;
     WindowSystem& windowSystem_;
     std::string decimalSeparator_;
-    std::uint64_t totalbytes_ = 0;
+    ByteTotal totalbytes_ = 0;
     std::uint64_t clustersize_ = 0;
     bool stopRequested_ = false;
+    std::vector<SkippedDirectory> skipped_;
+    std::unordered_set<std::string> skippedPaths_;
 };
 
 // Bytes a file of `length` occupies in whole clusters of `clusterSize` (its exact length when
-// the cluster size is unknown, 0).
-constexpr std::uint64_t clusterAllocation(std::uint64_t length, std::uint64_t clusterSize)
+// the cluster size is unknown, 0); a length near 2^64 may round up past it.
+constexpr ByteTotal clusterAllocation(std::uint64_t length, std::uint64_t clusterSize)
 {
     if (clusterSize == 0) {
         return length;
     }
-    return (length / clusterSize + (length % clusterSize != 0 ? 1 : 0)) * clusterSize;
+    return (ByteTotal{length / clusterSize} + (length % clusterSize != 0 ? 1 : 0)) * clusterSize;
 }
 
 }  // namespace mezu

@@ -1,5 +1,7 @@
 #include "engine/result_line.h"
 
+#include <cstdint>
+
 #include "model/path_text.h"
 #include "model/text_order.h"
 
@@ -7,36 +9,36 @@ namespace mezu {
 namespace {
 
 // `bytes` ÷ `unit` rounded half up to `decimals` places, as the integer count of those places.
-// Exact for every 64-bit total: the remainder is scaled separately from the quotient.
-std::uint64_t roundedFraction(std::uint64_t bytes, std::uint64_t unit, std::uint64_t scale)
+// Exact for every total: the remainder is scaled separately from the quotient.
+ByteTotal roundedFraction(ByteTotal bytes, std::uint64_t unit, std::uint64_t scale)
 {
-    const std::uint64_t whole = bytes / unit;
-    const std::uint64_t remainder = bytes % unit;
+    const ByteTotal whole = bytes / unit;
+    const std::uint64_t remainder = static_cast<std::uint64_t>(bytes % unit);
     return whole * scale + (remainder * scale + unit / 2) / unit;
 }
 
-std::string fixedPoint(std::uint64_t scaled, std::uint64_t scale, std::size_t minIntegerDigits,
+std::string fixedPoint(ByteTotal scaled, std::uint64_t scale, std::size_t minIntegerDigits,
                        std::size_t decimals, std::string_view decimalSeparator)
 {
-    std::string integer = std::to_string(scaled / scale);
+    std::string integer = decimalText(scaled / scale);
     if (integer.size() < minIntegerDigits) {
         integer.insert(0, minIntegerDigits - integer.size(), '0');
     }
-    std::string fraction = std::to_string(scaled % scale);
+    std::string fraction = decimalText(scaled % scale);
     fraction.insert(0, decimals - fraction.size(), '0');
     return integer + std::string{decimalSeparator} + fraction;
 }
 
 }  // namespace
 
-std::string formatResultLine(std::string_view path, std::uint64_t totalBytes,
+std::string formatResultLine(std::string_view path, ByteTotal totalBytes,
                              std::string_view decimalSeparator)
 {
     constexpr std::uint64_t kKilobyte = 1024;
     constexpr std::uint64_t kMegabyte = 1024 * 1024;
 
-    const std::uint64_t hundredthsOfMegabyte = roundedFraction(totalBytes, kMegabyte, 100);
-    const std::uint64_t tenthsOfKilobyte = roundedFraction(totalBytes, kKilobyte, 10);
+    const ByteTotal hundredthsOfMegabyte = roundedFraction(totalBytes, kMegabyte, 100);
+    const ByteTotal tenthsOfKilobyte = roundedFraction(totalBytes, kKilobyte, 10);
 
     std::string line = fixedPoint(hundredthsOfMegabyte, 100, 4, 2, decimalSeparator);
     line += "MB - ";
@@ -48,7 +50,7 @@ std::string formatResultLine(std::string_view path, std::uint64_t totalBytes,
     line += " = (";
     line += fixedPoint(tenthsOfKilobyte, 10, 1, 1, decimalSeparator);
     line += "KB) (";
-    line += std::to_string(totalBytes);
+    line += decimalText(totalBytes);
     line += " B)";
     return line;
 }

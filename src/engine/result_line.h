@@ -2,9 +2,10 @@
 // "0000.03MB - C:\DATA               = (28.0KB) (28672 B)".
 #pragma once
 
-#include <cstdint>
 #include <string>
 #include <string_view>
+
+#include "engine/byte_total.h"
 
 namespace mezu {
 
@@ -13,7 +14,7 @@ inline constexpr std::size_t kResultPathWidth = 21;
 
 // The line for `path` with `totalBytes` allocated below it. MB and KB are rounded half away
 // from zero to two and one decimals; `decimalSeparator` is the locale's.
-std::string formatResultLine(std::string_view path, std::uint64_t totalBytes,
+std::string formatResultLine(std::string_view path, ByteTotal totalBytes,
                              std::string_view decimalSeparator);
 
 }  // namespace mezu

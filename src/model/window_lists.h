@@ -2,6 +2,7 @@
 // measurement engine reach them through the one window instance; only List1 and dlist are shown.
 #pragma once
 
+#include "model/directory_list.h"
 #include "model/line_list.h"
 
 namespace mezu {
@@ -11,7 +12,7 @@ struct WindowLists {
     LineList List2;    // report header
     LineList List3;    // report footer
     LineList List4;    // staging list of the all-drives directory survey
-    LineList wklist1;  // a directory and every directory below it
+    DirectoryList wklist1;  // a directory and every directory below it
     LineList wkList2;  // the immediate subdirectories of a directory
     LineList dlist;    // the two drive lines of the selected drive, shown in grey
 };

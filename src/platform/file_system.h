@@ -26,6 +26,9 @@ public:
     // The next name that matches the pattern and mask, or an empty text once the directory is
     // exhausted (or can no longer be read). Names are bare entry names, without a path.
     virtual std::string next() = 0;
+    // Why the enumeration missed entries (the directory could not be read to its end, or an
+    // entry of it could not be examined), as the system words it; empty when nothing was missed.
+    virtual std::string error() const { return {}; }
 };
 
 // What a host path (or a drive path typed by the user) resolves to.
@@ -50,6 +53,13 @@ public:
     // Makes an absolute drive path the current directory of its drive. Fails, changing
     // nothing, when the directory does not exist or cannot be opened.
     virtual bool changeDirectory(const std::string& drivePath) = 0;
+    // Makes the subdirectory `name` of the current directory current, `name` as an enumeration
+    // gave it. Fails, changing nothing, when it cannot be opened. Backends that keep the tree
+    // in memory go there without building the full path.
+    virtual bool changeToSubdirectory(const std::string& name);
+    // Makes the parent of the current directory current. Fails, changing nothing, at a drive's
+    // root or when the parent cannot be opened.
+    virtual bool changeToParent();
     // Whether the absolute drive path names a directory that could be made current.
     virtual bool directoryExists(const std::string& drivePath) = 0;
 
@@ -61,6 +71,9 @@ public:
     virtual std::optional<FileAttributes> attributes(const std::string& name) = 0;
     // Length in bytes of an entry of the current directory, nullopt when it cannot be read.
     virtual std::optional<std::uint64_t> fileLength(const std::string& name) = 0;
+    // Why the last failed changeDrive, changeDirectory or startEnumeration failed, as the system
+    // words it ("Permission denied").
+    virtual std::string lastError() const = 0;
 
     // The names of the subdirectories of an absolute drive path that are neither hidden nor
     // system, for a directory view; in the order the directory lists them. Empty when the

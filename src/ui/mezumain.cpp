@@ -16,6 +16,7 @@
 namespace mezu {
 namespace {
 
+constexpr std::string_view kWindowTitle = "ディレクトリ容量調査ツール";
 constexpr std::string_view kCompareTitle = "前回の報告を開く";
 constexpr std::string_view kCompareReadError = "ファイル入力エラーです";
 constexpr std::string_view kCompareNotAReport = "ディレクトリ容量調査の報告ではありません";
@@ -26,11 +27,12 @@ constexpr std::string_view kCompareNotAReport = "ディレクトリ容量調査�
 // begins and ends; `entered()` is false when another command already runs.
 class mezumain::CommandScope {
 public:
-    CommandScope(bool& running, FileSystem& fileSystem)
+    CommandScope(bool& running, FileSystem& fileSystem, mezucom& module)
         : running_(running), fileSystem_(fileSystem), entered_(!running)
     {
         if (entered_) {
             running_ = true;
+            module.forgetSkipped();
             fileSystem_.commandStarted();
         }
     }
@@ -60,6 +62,16 @@ mezumain::mezumain(Services services)
 {
     selection_.Drive1 = services_.fileSystem.currentDrive();
     selection_.Dir1 = services_.fileSystem.currentDirectory(selection_.Drive1).value_or("");
+}
+
+std::string mezumain::windowTitle() const
+{
+    std::string title{kWindowTitle};
+    const std::size_t unreadable = module_.skippedDirectories().size();
+    if (unreadable > 0) {
+        title += "（読み取れないディレクトリ " + std::to_string(unreadable) + "）";
+    }
+    return title;
 }
 
 void mezumain::Form_Load()
@@ -128,7 +140,7 @@ bool mezumain::setDir1Path(const std::string& path)
 
 void mezumain::Command1_Click()
 {
-    const CommandScope scope{commandRunning_, services_.fileSystem};
+    const CommandScope scope{commandRunning_, services_.fileSystem, module_};
     if (!scope.entered() || module_.stopRequested()) {
         return;
     }
@@ -140,7 +152,7 @@ void mezumain::Command1_Click()
 
 void mezumain::Command2_Click()
 {
-    const CommandScope scope{commandRunning_, services_.fileSystem};
+    const CommandScope scope{commandRunning_, services_.fileSystem, module_};
     if (!scope.entered() || module_.stopRequested()) {
         return;
     }
@@ -151,7 +163,7 @@ void mezumain::Command2_Click()
 
 void mezumain::Command3_Click()
 {
-    const CommandScope scope{commandRunning_, services_.fileSystem};
+    const CommandScope scope{commandRunning_, services_.fileSystem, module_};
     if (!scope.entered()) {
         return;
     }
@@ -167,7 +179,7 @@ void mezumain::requerySelectedDrive()
 
 void mezumain::Command4_Click()
 {
-    const CommandScope scope{commandRunning_, services_.fileSystem};
+    const CommandScope scope{commandRunning_, services_.fileSystem, module_};
     if (!scope.entered() || services_.printer == nullptr) {
         return;
     }
@@ -178,7 +190,7 @@ void mezumain::Command4_Click()
 
 void mezumain::Command5_Click()
 {
-    const CommandScope scope{commandRunning_, services_.fileSystem};
+    const CommandScope scope{commandRunning_, services_.fileSystem, module_};
     if (!scope.entered() || services_.saveDialog == nullptr || services_.encoder == nullptr ||
         services_.fileWriter == nullptr) {
         return;
@@ -286,11 +298,12 @@ void mezumain::compareWithEarlierReport()
         services_.windowSystem.messageBox(std::string{kCompareNotAReport} + "\r" + *chosen + "\r" + earlier.error);
         return;
     }
+    // The comparison reads nothing from the disk, so the survey it starts from, made now or
+    // before, stays the last command of the file system, with its unreadable directories.
     if (lastReport_ != Report::DirectorySurvey && lastReport_ != Report::AllDrivesSurvey) {
         Command1_Click();
     }
-    const CommandScope scope{commandRunning_, services_.fileSystem};
-    if (!scope.entered() || module_.stopRequested()) {
+    if (module_.stopRequested()) {
         return;
     }
     const SurveyedDirectories later = surveyedDirectories(lists_.List1);

@@ -59,6 +59,15 @@ public:
     std::vector<char> drives() const { return services_.fileSystem.drives(); }
     bool commandRunning() const { return commandRunning_; }
 
+    // The window's title: the tool's name, followed after a command that could not read some
+    // directories by how many ("（読み取れないディレクトリ 3）"); the next command clears it.
+    std::string windowTitle() const;
+    // The directories the last command could not read, each once, in the order met.
+    const std::vector<SkippedDirectory>& unreadableDirectories() const
+    {
+        return module_.skippedDirectories();
+    }
+
     void Form_Load();
 
     // The user picks a drive in Drive1: Dir1 opens that drive's current directory (its root if

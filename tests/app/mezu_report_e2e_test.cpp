@@ -1,6 +1,7 @@
 // The built mezu-report run as a user runs it, on trees built for each test.
 #include <fcntl.h>
 #include <limits.h>
+#include <sys/resource.h>
 #include <sys/stat.h>
 #include <sys/statvfs.h>
 #include <sys/sysmacros.h>
@@ -12,6 +13,7 @@
 #include <algorithm>
 #include <cstdio>
 #include <fstream>
+#include <functional>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -51,7 +53,12 @@ bool changeDirectoryStepwise(const std::string& path)
     return true;
 }
 
-Outcome runReport(const std::vector<std::string>& args, const std::string& workingDirectory = ".")
+// Run in the child before mezu-report starts; false ends the child with status 125.
+using ChildSetup = std::function<bool()>;
+constexpr int kSetupFailed = 125;
+
+Outcome runReport(const std::vector<std::string>& args, const std::string& workingDirectory = ".",
+                  const ChildSetup& setup = {})
 {
     char outName[] = "/tmp/mezu-e2e-out-XXXXXX";
     char errName[] = "/tmp/mezu-e2e-err-XXXXXX";
@@ -61,8 +68,13 @@ Outcome runReport(const std::vector<std::string>& args, const std::string& worki
     if (child == 0) {
         ::dup2(out, STDOUT_FILENO);
         ::dup2(err, STDERR_FILENO);
+        // Only the standard streams are passed on, so a descriptor limit counts mezu's own.
+        ::close_range(STDERR_FILENO + 1, ~0U, 0);
         if (!changeDirectoryStepwise(workingDirectory)) {
             ::_exit(126);
+        }
+        if (setup && !setup()) {
+            ::_exit(kSetupFailed);
         }
         std::vector<char*> argv{const_cast<char*>(MEZU_REPORT_BINARY)};
         for (const std::string& arg : args) {
@@ -204,6 +216,87 @@ TEST(MezuReportEndToEnd, ComparesASavedShiftJisReportWithASurveyMadeNow)
     EXPECT_NE(run.out.find(growth), std::string::npos) << run.out;
     EXPECT_NE(run.out.find("new  C:\\top\\later\n"), std::string::npos) << run.out;
     EXPECT_LT(run.out.find("C:\\top\\日本語\n"), run.out.find("new  C:\\top\\later\n"));
+}
+
+TEST(MezuReportEndToEnd, FiguresAreExactWithFewDescriptorsAndManyThreads)
+{
+    mezu::test::TempTree tree;
+    // Deep enough that the way down to it alone takes more descriptors than the limit allows.
+    const std::string top = "p/q/r/s/u/v/w/x/y/z/t";
+    for (int i = 0; i < 30; ++i) {
+        const std::string subtree = top + "/s" + std::to_string(i);
+        tree.dir(subtree + "/a/b/c");
+        tree.file(subtree + "/a/b/c/f", 8192);
+        tree.file(subtree + "/a/g", static_cast<std::uint64_t>(i) * 1000 + 1);
+    }
+    for (int i = 0; i < 300; ++i) {
+        tree.dir(top + "/wide/d" + std::to_string(i) + "/sub");
+        tree.file(top + "/wide/d" + std::to_string(i) + "/sub/f", 1);
+    }
+    tree.deepChain(top + "/wide", "deep", 100, 5);
+    const std::vector<std::string> args = {"--drive", "C=" + tree.root(), "survey",
+                                           "C:\\p\\q\\r\\s\\u\\v\\w\\x\\y\\z\\t"};
+    const std::string workingDirectory = tree.path(top + "/wide/d0/sub");
+    const Outcome unlimited = runReport(args, workingDirectory);
+    ASSERT_EQ(unlimited.status, 0) << unlimited.err;
+    const auto expected = resultBytes(unlimited.out);
+    ASSERT_EQ(expected.size(), 32u);
+
+    for (const rlim_t descriptors : {8, 12, 64}) {
+        for (const char* threads : {"1", "4", "64"}) {
+            std::vector<std::string> limitedArgs = {"--threads", threads};
+            limitedArgs.insert(limitedArgs.end(), args.begin(), args.end());
+            const Outcome limited = runReport(limitedArgs, workingDirectory, [descriptors] {
+                const rlimit limit{descriptors, descriptors};
+                return ::setrlimit(RLIMIT_NOFILE, &limit) == 0;
+            });
+            const std::string where = "ulimit -n " + std::to_string(descriptors) + ", --threads " + threads;
+            EXPECT_EQ(limited.status, 0) << where << ": " << limited.err;
+            EXPECT_EQ(limited.err, "") << where;
+            EXPECT_EQ(resultBytes(limited.out), expected) << where;
+        }
+    }
+}
+
+std::vector<std::string> sortedLines(const std::string& text)
+{
+    std::vector<std::string> lines;
+    std::istringstream in{text};
+    for (std::string line; std::getline(in, line);) {
+        lines.push_back(line);
+    }
+    std::sort(lines.begin(), lines.end());
+    return lines;
+}
+
+TEST(MezuReportEndToEnd, DirectoriesTheUserCannotReadAreNamedAndFailTheRun)
+{
+    constexpr uid_t kNobody = 65534;
+    mezu::test::TempTree tree;
+    for (const std::string directory : {"top/ok", "top/locked", "top/unlisted", "top/unexamined"}) {
+        tree.dir(directory);
+        tree.file(directory + "/f", 1);
+    }
+    ASSERT_EQ(::chmod(tree.path("top/locked").c_str(), 0700), 0);
+    ASSERT_EQ(::chmod(tree.path("top/unlisted").c_str(), 0311), 0);
+    ASSERT_EQ(::chmod(tree.path("top/unexamined").c_str(), 0644), 0);
+    // Root reads everything: the survey then runs as nobody, who does not own the tree.
+    const bool root = ::geteuid() == 0;
+    const Outcome run = runReport({"--drive", "C=" + tree.root(), "survey", "C:\\top"}, ".", [root] {
+        return !root || (::setgid(kNobody) == 0 && ::setuid(kNobody) == 0);
+    });
+    if (run.status == kSetupFailed) {
+        GTEST_SKIP() << "cannot run as an unprivileged user here";
+    }
+    EXPECT_EQ(run.status, 1);
+    EXPECT_EQ(sortedLines(run.err), (std::vector<std::string>{
+                                        "mezu-report: C:\\top\\locked: Permission denied",
+                                        "mezu-report: C:\\top\\unexamined: Permission denied",
+                                        "mezu-report: C:\\top\\unlisted: Permission denied"}));
+    const auto figures = resultBytes(run.out);
+    EXPECT_EQ(figures.size(), 5u) << run.out;
+    EXPECT_EQ(figures.at("C:\\top\\locked"), 0u);
+    EXPECT_GT(figures.at("C:\\top\\ok"), 0u);
 }
 
 TEST(MezuReportEndToEnd, SurveysTheWorkingDirectoryByDefault)

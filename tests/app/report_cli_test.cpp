@@ -3,6 +3,7 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <map>
 #include <sstream>
 
@@ -45,6 +46,11 @@ protected:
                 fs->addFile("C:\\DATA\\cluster", 4096);
                 fs->addFile("C:\\DATA\\OLD\\ten", 10000);
                 fs->addFile("C:\\file", 1);
+                if (lockedTree) {
+                    fs->addFile("C:\\LOCKED\\open\\f", 1);
+                    fs->addDirectory("C:\\LOCKED\\root").cannotOpen = true;
+                    fs->addDirectory("C:\\LOCKED\\open\\x").enumerationFails = true;
+                }
                 auto query = std::make_unique<test::FakeDriveQuery>();
                 query->set('C', test::driveWithCluster(4096));
                 auto writer = std::make_unique<test::MemoryFileWriter>(savedFiles);
@@ -61,6 +67,7 @@ protected:
     std::vector<DriveOption> requestedDrives;
     unsigned requestedThreads = 0;
     bool failWrites = false;
+    bool lockedTree = false;  // C:\LOCKED with two directories that cannot be read
     std::shared_ptr<test::MemoryFileWriter::Files> savedFiles = std::make_shared<test::MemoryFileWriter::Files>();
 };
 
@@ -81,6 +88,21 @@ TEST_F(ReportCliTest, SurveyPrintsTheWholeReport)
     ASSERT_EQ(requestedDrives.size(), 1u);
     EXPECT_EQ(requestedDrives[0].letter, 'C');
     EXPECT_EQ(requestedDrives[0].root, "/somewhere");
+}
+
+TEST_F(ReportCliTest, DirectoriesThatCannotBeReadAreNamedAndFailTheRun)
+{
+    lockedTree = true;
+    const Run result = run({"survey", "C:\\LOCKED"});
+    EXPECT_EQ(result.status, kExitFailure);
+    EXPECT_EQ(result.err, "mezu-report: C:\\LOCKED\\open\\x: Permission denied\n"
+                          "mezu-report: C:\\LOCKED\\root: Permission denied\n");
+    const Lines lines = splitLines(result.out);
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "0000.00MB - C:\\LOCKED\\root        = (0.0KB) (0 B)"),
+              lines.end()) << result.out;
+    ASSERT_FALSE(lines.empty()) << result.out;
+    EXPECT_EQ(lines.back(), "C:\\LOCKED 以下のディレクトリ数： 2") << "the report is printed whole";
+    EXPECT_EQ(run({"survey", "C:\\DATA"}).status, kExitSuccess);
 }
 
 TEST_F(ReportCliTest, BadDirectoriesFailWithOneLine)

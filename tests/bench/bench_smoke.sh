@@ -14,10 +14,12 @@ work=$(mktemp -d /tmp/mezu-bench-smoke-XXXXXX)
 trap 'rm -rf "$work"' EXIT
 
 out=$(python3 "$(dirname "$0")/../../bench/bench.py" --bin "$bin" --work "$work" \
-    --files 3000 --dirs 300 --wide-dirs 300 --open-dirs 300 --runs 1 2>&1)
+    --files 3000 --dirs 300 --wide-dirs 300 --open-dirs 300 --chain-levels 300 --long-chain-levels 30 \
+    --runs 1 2>&1)
 echo "$out"
 for expected in "mezu-report survey" "mezu-report --threads 1 survey" "du -d 1 -B1" \
-    "ncdu -0 -o /dev/null" "nested tree: mezu-report / du" "wide directory: peak memory"; do
+    "ncdu -0 -o /dev/null" "nested tree: mezu-report / du" "wide directory: peak memory" \
+    "directory chain: peak memory" "chain of long names: peak memory"; do
     if ! grep -qF -- "$expected" <<<"$out"; then
         echo "FAIL - the table has no line for: $expected"
         exit 1

@@ -86,6 +86,21 @@ TEST_F(MezucomTest, EveryFileCountsInWholeClusters)
         EXPECT_EQ(singleModule.totalbytes(), c.allocation) << "length " << c.length;
     }
     EXPECT_EQ(clusterAllocation(4097, 0), 4097u) << "unknown cluster size counts exact length";
+    EXPECT_EQ(clusterAllocation(UINT64_MAX, 4096), ByteTotal{1} << 64) << "rounds up past 64 bits";
+}
+
+TEST_F(MezucomTest, TotalsNeverWrapPast64Bits)
+{
+    constexpr std::uint64_t kLargestLength = INT64_MAX;  // the largest a POSIX file can have
+    for (const char* name : {"C:\\HUGE\\a", "C:\\HUGE\\b", "C:\\HUGE\\SUB\\c"}) {
+        fs.addFile(name, kLargestLength);
+    }
+    module.measure("C:\\HUGE");
+    const ByteTotal each = ByteTotal{kLargestLength} + 1;  // rounded up to whole clusters
+    EXPECT_EQ(module.totalbytes(), 3 * each);
+    EXPECT_NE(lists.List1.line(0).find("(" + decimalText(3 * each) + " B)"), std::string::npos)
+        << lists.List1.line(0);
+    EXPECT_EQ(decimalText(3 * each), "27670116110564327424");
 }
 
 TEST_F(MezucomTest, ClusterSizeZeroCountsExactLengths)
@@ -188,6 +203,36 @@ TEST_F(MezucomTest, FailuresAreSkippedAndTheWalkGoesOn)
     EXPECT_EQ(lists.List1.line(1), "0000.00MB - C:\\W                  = (0.0KB) (0 B)");
     module.sublist("C:\\W");
     EXPECT_TRUE(lists.wkList2.lines().empty());
+}
+
+TEST_F(MezucomTest, DirectoriesThatCannotBeReadAreKeptOnceInTheOrderMet)
+{
+    fs.addFile("C:\\W\\ok", 1);
+    fs.addDirectory("C:\\W\\CLOSED").cannotOpen = true;
+    test::FakeFileSystem::Node& unreadable = fs.addDirectory("C:\\W\\SUB\\UNREADABLE");
+    unreadable.enumerationFails = true;
+    unreadable.failure = "Input/output error";
+    fs.addDirectory("C:\\W\\PARTLY").missedEntries = "Permission denied";
+    fs.addFile("C:\\W\\PARTLY\\seen", 4096);
+    const std::vector<SkippedDirectory> expected = {{"C:\\W\\CLOSED", "Permission denied"},
+                                                    {"C:\\W\\SUB\\UNREADABLE", "Input/output error"},
+                                                    {"C:\\W\\PARTLY", "Permission denied"}};
+
+    module.measure("C:\\W");
+    EXPECT_EQ(module.skippedDirectories(), expected);
+    EXPECT_EQ(module.totalbytes(), 2u * 4096) << "what could be read still counts";
+    module.sublist("C:\\W");
+    for (const std::string& subdirectory : lists.wkList2.lines()) {
+        module.measure(subdirectory);
+    }
+    EXPECT_EQ(module.skippedDirectories(), expected) << "a second walk names none again";
+
+    module.forgetSkipped();
+    EXPECT_TRUE(module.skippedDirectories().empty());
+    fs.addDirectory("C:\\GONE");
+    fs.find("C:\\GONE")->cannotOpen = true;
+    module.sublist("C:\\GONE");
+    EXPECT_EQ(module.skippedDirectories(), (std::vector<SkippedDirectory>{{"C:\\GONE", "Permission denied"}}));
 }
 
 TEST_F(MezucomTest, EntriesVanishingDuringTheWalkLoseNothingElse)

@@ -38,6 +38,31 @@ TEST(ResultLineTest, FiveDigitMegabytesWidenTheField)
     EXPECT_NE(line.find("(10485760.0KB) (10737418240 B)"), std::string::npos);
 }
 
+TEST(ResultLineTest, TotalsPast64BitsArePrintedWhole)
+{
+    struct Case {
+        ByteTotal bytes;
+        const char* megabytes;
+        const char* kilobytes;
+        const char* total;
+    };
+    const ByteTotal two64 = ByteTotal{1} << 64;
+    const Case cases[] = {
+        // 2^64 - 1: the largest 64-bit total, 2^44 MB less one byte, rounding up.
+        {two64 - 1, "17592186044416.00", "18014398509481984.0", "18446744073709551615"},
+        {two64, "17592186044416.00", "18014398509481984.0", "18446744073709551616"},
+        // Three files of 2^63 bytes each: 3 * 2^43 MB.
+        {3 * (two64 / 2), "26388279066624.00", "27021597764222976.0", "27670116110564327424"},
+        {ByteTotal{1} << 127, "162259276829213363391578010288128.00", "166153499473114484112975882535043072.0",
+         "170141183460469231731687303715884105728"},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(formatResultLine("C:\\S", c.bytes, "."), std::string{c.megabytes} + "MB - C:\\S" +
+                                                              std::string(17, ' ') + " = (" + c.kilobytes +
+                                                              "KB) (" + c.total + " B)");
+    }
+}
+
 TEST(ResultLineTest, PathColumnIsTwentyOneCharacters)
 {
     EXPECT_EQ(formatResultLine("C:\\", 0, "."), "0000.00MB - C:\\                   = (0.0KB) (0 B)");

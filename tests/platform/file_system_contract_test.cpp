@@ -242,6 +242,31 @@ TEST_P(FileSystemContractTest, EnumerationKeepsItsDirectoryWhenAnotherBecomesCur
     EXPECT_EQ(names.count("f4095"), 0u);
 }
 
+TEST_P(FileSystemContractTest, MovesOneLevelAtATimeAsByFullPaths)
+{
+    struct Move {
+        const char* subdirectory;  // nullptr: to the parent
+        bool succeeds;
+        const char* current;  // the current directory afterwards
+    };
+    const std::vector<Move> moves = {
+        {nullptr, false, "C:\\"},          {"sub", true, "C:\\sub"},
+        {"deeper", true, "C:\\sub\\deeper"}, {"missing", false, "C:\\sub\\deeper"},
+        {nullptr, true, "C:\\sub"},        {"f4095", false, "C:\\sub"},
+        {nullptr, true, "C:\\"},           {".hiddendir", true, "C:\\.hiddendir"},
+        {nullptr, true, "C:\\"},           {"linkdir", false, "C:\\"},
+    };
+    for (const Move& move : moves) {
+        const std::string name = move.subdirectory ? move.subdirectory : "..";
+        EXPECT_EQ(move.subdirectory ? fs().changeToSubdirectory(name) : fs().changeToParent(), move.succeeds)
+            << name;
+        EXPECT_EQ(fs().currentDirectory('C'), move.current) << name;
+    }
+    ASSERT_TRUE(fs().changeToSubdirectory("sub"));
+    EXPECT_EQ(enumerate(kAttrNormal), (std::multiset<std::string>{"f4095"}));
+    EXPECT_EQ(fs().fileLength("f4095"), 4095u);
+}
+
 INSTANTIATE_TEST_SUITE_P(
     Backends, FileSystemContractTest,
     ::testing::Values(

@@ -152,8 +152,8 @@ std::map<std::string, Lines> readThrough(posix::ListingCache& cache, const std::
         pending.pop_back();
         const posix::DirectoryListing* listing = cache.get(path);
         Lines& lines = listings[path];
-        if (listing == nullptr) {
-            lines.push_back("cannot be opened");
+        if (!listing->readable) {
+            lines.push_back("cannot be read: " + std::to_string(listing->error));
             continue;
         }
         for (std::size_t i = 0; i < listing->count; ++i) {

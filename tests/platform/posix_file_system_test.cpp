@@ -116,7 +116,8 @@ TEST_F(PosixFileSystemTest, NamesRoundTripAsTheirBytes)
 
     module().measure("C:\\n");
 
-    std::set<std::string> walked(lists.wklist1.lines().begin(), lists.wklist1.lines().end());
+    const std::vector<std::string> lines = lists.wklist1.lines();
+    std::set<std::string> walked(lines.begin(), lines.end());
     EXPECT_EQ(walked, (std::set<std::string>{"C:\\n", "C:\\n\\" + notUtf8, "C:\\n\\back/slash"}));
     EXPECT_EQ(module().totalbytes(), 8192u + 4096u + 4096u);
     ASSERT_TRUE(fileSystem().changeDirectory("C:\\n\\back/slash"));

@@ -32,10 +32,13 @@ std::optional<SplitPath> split(const std::string& path)
 
 class FakeEnumeration final : public DirectoryEnumeration {
 public:
-    FakeEnumeration(std::vector<std::shared_ptr<FakeFileSystem::Node>> entries, FileAttributes mask)
-        : entries_(std::move(entries)), mask_(mask)
+    FakeEnumeration(std::vector<std::shared_ptr<FakeFileSystem::Node>> entries, FileAttributes mask,
+                    std::string error)
+        : entries_(std::move(entries)), mask_(mask), error_(std::move(error))
     {
     }
+
+    std::string error() const override { return position_ < entries_.size() ? std::string{} : error_; }
 
     std::string next() override
     {
@@ -51,6 +54,7 @@ public:
 private:
     std::vector<std::shared_ptr<FakeFileSystem::Node>> entries_;
     FileAttributes mask_;
+    std::string error_;
     std::size_t position_ = 0;
 };
 
@@ -149,17 +153,24 @@ std::shared_ptr<FakeFileSystem::Node> FakeFileSystem::lookup(const std::string& 
     if (forOpening) {
         const auto unavailable = unavailable_.find(parts->letter);
         if (unavailable != unavailable_.end() && unavailable->second) {
+            lastError_ = "No medium found";
             return nullptr;
         }
     }
     std::shared_ptr<Node> node = roots_.at(parts->letter);
     for (const std::string& name : parts->names) {
         node = childOf(*node, name);
-        if (!node || (forOpening && node->cannotOpen)) {
+        if (!node) {
+            lastError_ = "No such file or directory";
+            return nullptr;
+        }
+        if (forOpening && node->cannotOpen) {
+            lastError_ = node->failure;
             return nullptr;
         }
     }
     if (forOpening && !isDirectory(node->attributes)) {
+        lastError_ = "Not a directory";
         return nullptr;
     }
     return node;
@@ -222,10 +233,13 @@ std::unique_ptr<DirectoryEnumeration> FakeFileSystem::startEnumeration(std::stri
 {
     const std::shared_ptr<Node> directory = currentNode();
     if ((pattern != kEveryName && pattern != "*") || !directory || directory->enumerationFails) {
+        if (directory) {
+            lastError_ = directory->enumerationFails ? directory->failure : "Invalid argument";
+        }
         return nullptr;
     }
     ++enumerationsStarted_;
-    return std::make_unique<FakeEnumeration>(directory->children, mask);
+    return std::make_unique<FakeEnumeration>(directory->children, mask, directory->missedEntries);
 }
 
 std::optional<FileAttributes> FakeFileSystem::attributes(const std::string& name)

@@ -21,6 +21,8 @@ public:
         std::vector<std::shared_ptr<Node>> children;  // in enumeration order
         bool cannotOpen = false;        // cannot be made current
         bool enumerationFails = false;  // can be made current but not read
+        std::string failure = "Permission denied";  // why either fails
+        std::string missedEntries;  // non-empty: why its enumerations say they missed entries
         bool attributesFail = false;
         bool lengthFails = false;
     };
@@ -50,6 +52,7 @@ public:
     std::optional<FileAttributes> attributes(const std::string& name) override;
     std::optional<std::uint64_t> fileLength(const std::string& name) override;
     std::vector<std::string> subdirectoryNames(const std::string& drivePath) override;
+    std::string lastError() const override { return lastError_; }
     ResolvedDirectory resolveDirectory(const std::string& userPath) override;
     void commandStarted() override
     {
@@ -68,6 +71,7 @@ public:
     bool inCommand() const { return inCommand_; }
 
 private:
+    // Sets lastError_ when a path cannot be opened.
     std::shared_ptr<Node> lookup(const std::string& drivePath, bool forOpening) const;
     std::shared_ptr<Node> childOf(const Node& directory, const std::string& name) const;
     Node& insert(const std::string& path, FileAttributes attributes, std::uint64_t length);
@@ -81,6 +85,7 @@ private:
     int commandsStarted_ = 0;
     int commandsFinished_ = 0;
     bool inCommand_ = false;
+    mutable std::string lastError_;
 };
 
 }  // namespace mezu::test

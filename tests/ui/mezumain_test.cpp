@@ -75,6 +75,21 @@ TEST_F(MainWindowTest, AfterASurveyADriveOpensWhereTheWalkEnded)
     EXPECT_EQ(window.selection().Label1, "C:\\HOME\\USER\\SUB");
 }
 
+TEST_F(MainWindowTest, TitleCountsTheDirectoriesTheLastCommandCouldNotRead)
+{
+    const std::string title = "ディレクトリ容量調査ツール";
+    fs.addDirectory("C:\\HOME\\USER\\A").cannotOpen = true;
+    fs.addDirectory("C:\\HOME\\USER\\B\\C").enumerationFails = true;
+    loaded();
+    EXPECT_EQ(window.windowTitle(), title);
+    window.Command1_Click();
+    EXPECT_EQ(window.windowTitle(), title + "（読み取れないディレクトリ 2）");
+    EXPECT_EQ(window.unreadableDirectories().size(), 2u);
+    EXPECT_EQ(window.lists().List1.count(), 3u) << "the report is made as before";
+    window.Command3_Click();
+    EXPECT_EQ(window.windowTitle(), title) << "the next command clears it";
+}
+
 TEST_F(MainWindowTest, DriveThatCannotBeOpenedLeavesTheSelection)
 {
     loaded();

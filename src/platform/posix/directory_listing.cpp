@@ -5,6 +5,7 @@
 #include <sys/stat.h>
 
 #include <algorithm>
+#include <cerrno>
 #include <cstring>
 
 #include "platform/posix/posix_attributes.h"
@@ -44,9 +45,12 @@ std::size_t DirectoryListing::find(std::string_view driveName, std::size_t hint)
 
 DirectoryReader::DirectoryReader() : buffer_(std::make_unique<char[]>(kBufferBytes)) {}
 
-const DirectoryListing* DirectoryReader::unreadable()
+const DirectoryListing* DirectoryReader::failed(bool opened, int error)
 {
-    return arena_.create<DirectoryListing>();
+    DirectoryListing* listing = arena_.create<DirectoryListing>();
+    listing->opened = opened;
+    listing->error = error;
+    return listing;
 }
 
 EntryExamination::EntryExamination(int fd, std::uint64_t device, const char* names,
@@ -68,6 +72,12 @@ void EntryExamination::takePart()
             const char* name = names_ + entry.nameOffset;
             struct stat status {};
             if (::fstatat(fd_, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+                // An entry removed since the directory was read is simply gone; any other
+                // failure leaves the directory short of an entry, which must be said.
+                if (errno != ENOENT) {
+                    int none = 0;
+                    error_.compare_exchange_strong(none, errno, std::memory_order_relaxed);
+                }
                 entry.nameLength = 0;
                 continue;
             }
@@ -84,15 +94,17 @@ const DirectoryListing* DirectoryReader::read(int fd, std::optional<std::uint64_
     if (!device) {
         struct stat directory {};
         if (::fstat(fd, &directory) != 0) {
-            return unreadable();
+            return failed(true, errno);
         }
         device = directory.st_dev;
     }
     entries_.clear();
     names_.clear();
+    int error = 0;
     for (;;) {
         const ssize_t read = ::getdents64(fd, buffer_.get(), kBufferBytes);
         if (read <= 0) {
+            error = read < 0 ? errno : 0;
             break;
         }
         for (ssize_t offset = 0; offset < read;) {
@@ -122,9 +134,10 @@ const DirectoryListing* DirectoryReader::read(int fd, std::optional<std::uint64_
             c = kDriveNameSeparator;
         }
     }
-    return arena_.create<DirectoryListing>(true, *device, entries_.size(),
+    return arena_.create<DirectoryListing>(true, true, *device, entries_.size(),
                                            arena_.copy(entries_.data(), entries_.size()),
-                                           arena_.copy(names_.data(), names_.size()));
+                                           arena_.copy(names_.data(), names_.size()),
+                                           error != 0 ? error : examination.error());
 }
 
 }  // namespace mezu::posix

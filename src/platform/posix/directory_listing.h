@@ -27,11 +27,15 @@ struct DirectoryListing {
 
     static constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
 
-    bool readable = false;  // false: the directory could be opened but not read; no entries
+    bool opened = false;    // false: the directory could not be opened; no entries
+    bool readable = false;  // false: it could not be read (or opened); no entries
     std::uint64_t device = 0;  // of the directory itself, when readable
     std::size_t count = 0;
     const Entry* entries = nullptr;
     const char* names = nullptr;
+    // The errno of what went wrong: the open, the read, or the lstat of an entry, which is then
+    // missing from the listing. 0 when the directory was read whole.
+    int error = 0;
 
     std::string_view name(std::size_t index) const
     {
@@ -54,6 +58,8 @@ public:
     // Examines chunks until none is left to take; returns when the last one is taken, which
     // another thread may still be examining.
     void takePart();
+    // The errno of an entry that exists but could not be examined; 0 if there was none.
+    int error() const { return error_.load(std::memory_order_relaxed); }
 
 private:
     static constexpr std::size_t kChunk = 256;
@@ -63,6 +69,7 @@ private:
     const char* names_;
     std::vector<DirectoryListing::Entry>& entries_;
     std::atomic<std::size_t> nextChunk_{0};
+    std::atomic<int> error_{0};
 };
 
 // Threads that can lend a hand with a large examination.
@@ -87,11 +94,12 @@ public:
     // Reads the directory open (for reading) at `fd`, which is on `device` if the caller knows
     // it, sharing the examination of a large one with `helpers` if given. An entry that
     // vanishes between being listed and being examined is left out. What was read before a
-    // failing read stands.
+    // failing read stands, and the listing keeps the error.
     const DirectoryListing* read(int fd, std::optional<std::uint64_t> device,
                                  ExaminationHelpers* helpers = nullptr);
-    // The listing of a directory that can be opened but not read.
-    const DirectoryListing* unreadable();
+    // The listing of a directory that can be opened but not read (`opened`), or not even
+    // opened, for the errno that says why.
+    const DirectoryListing* failed(bool opened, int error);
 
 private:
     static constexpr std::size_t kBufferBytes = 64 * 1024;

@@ -17,6 +17,21 @@ constexpr char kSeparator = '\\';
 constexpr char kDriveNameSeparator = '/';
 constexpr FileAttributes kNotWalked = kAttrHidden | kAttrSystem;
 
+bool isWalked(FileAttributes attributes)
+{
+    return isDirectory(attributes) && (attributes & kNotWalked) == 0;
+}
+
+bool hasWalkedSubdirectory(const DirectoryListing& listing)
+{
+    for (std::size_t i = 0; i < listing.count; ++i) {
+        if (isWalked(listing.attributes(i))) {
+            return true;
+        }
+    }
+    return false;
+}
+
 }  // namespace
 
 ListingCache::ListingCache(unsigned readerThreads, PathOpener openByPath, int mostHeldParents)
@@ -47,77 +62,110 @@ ListingCache::~ListingCache()
     }
 }
 
-const DirectoryListing* ListingCache::get(const std::string& drivePath)
+ListingCache::Slot& ListingCache::directory(std::string_view drivePath)
 {
-    if (const std::optional<const DirectoryListing*> listing = followTrail(drivePath)) {
-        return *listing;
+    if (const auto found = byPath_.find(drivePath); found != byPath_.end()) {
+        return *found->second;
     }
-    SlotEntry* entry = nullptr;
-    {
-        const std::lock_guard<AdaptiveMutex> lock{mutex_};
-        const auto found = slots_.find(drivePath);
-        entry = found != slots_.end() ? &*found : &*slots_.try_emplace(storeKey(drivePath, {})).first;
+    if (Slot* reached = reachThroughListings(drivePath)) {
+        return *reached;
     }
-    const DirectoryListing* listing = listingFor(*entry);
-    trail_.assign(1, Step{entry, listing});
-    return listing;
+    const std::lock_guard<AdaptiveMutex> lock{mutex_};
+    char* key = static_cast<char*>(slotMemory_.allocate(drivePath.size() + 1, 1));
+    *std::copy(drivePath.begin(), drivePath.end(), key) = '\0';
+    Slot& slot = slots_.emplace_back();
+    slot.name = std::string_view{key, drivePath.size()};
+    byPath_.emplace(slot.name, &slot);
+    return slot;
 }
 
-std::optional<const DirectoryListing*> ListingCache::followTrail(std::string_view drivePath)
+ListingCache::Slot* ListingCache::reachThroughListings(std::string_view drivePath)
 {
-    // The deepest step that is this directory or one of its ancestors.
-    const auto leadsTo = [&](const Step& step) {
-        const std::string_view path = step.slot->first;
-        return drivePath.substr(0, path.size()) == path &&
-               (path.size() == drivePath.size() || drivePath[path.size()] == kSeparator ||
-                path.back() == kSeparator);
-    };
-    std::size_t depth = trail_.size();
-    while (depth > 0 && !leadsTo(trail_[depth - 1])) {
-        --depth;
-    }
-    if (depth == 0) {
-        return std::nullopt;
-    }
-    trail_.resize(depth);
-
-    std::size_t position = trail_.back().slot->first.size();
-    while (position < drivePath.size()) {
-        if (drivePath[position] == kSeparator) {
-            ++position;
+    // Few directories are asked for by path (the surveyed one, a drive's root): each is tried.
+    for (const auto& [base, slot] : byPath_) {
+        const bool below = drivePath.size() > base.size() && drivePath.substr(0, base.size()) == base &&
+                           (base.back() == kSeparator || drivePath[base.size()] == kSeparator);
+        if (!below) {
+            continue;
         }
-        const std::size_t end = std::min(drivePath.find(kSeparator, position), drivePath.size());
-        Step& parent = trail_.back();
-        const Slot& parentSlot = parent.slot->second;
-        if (parent.listing == nullptr || parentSlot.children == nullptr) {
-            return std::nullopt;
+        Slot* at = slot;
+        std::size_t position = base.size();
+        while (at != nullptr && position < drivePath.size()) {
+            if (drivePath[position] == kSeparator) {
+                ++position;
+            }
+            const std::size_t end = std::min(drivePath.find(kSeparator, position), drivePath.size());
+            // Only listings read already are followed: reading one just to find a path would
+            // read a directory the command does not need.
+            if (at->state.load(std::memory_order_acquire) != State::Ready || at->children == nullptr) {
+                at = nullptr;
+                break;
+            }
+            const std::size_t index = at->listing->find(drivePath.substr(position, end - position), at->ownerHint);
+            if (index == DirectoryListing::kNotFound) {
+                at = nullptr;
+                break;
+            }
+            at->ownerHint = index;
+            at = at->children[index];
+            position = end;
         }
-        const std::size_t index = parent.listing->find(drivePath.substr(position, end - position), parent.nextChild);
-        SlotEntry* child = index == DirectoryListing::kNotFound ? nullptr : parentSlot.children[index];
-        if (child == nullptr) {
-            return std::nullopt;
+        if (at != nullptr) {
+            return at;
         }
-        parent.nextChild = index + 1;
-        trail_.push_back(Step{child, listingFor(*child)});
-        position = end;
     }
-    return trail_.back().listing;
+    return nullptr;
 }
 
-const DirectoryListing* ListingCache::listingFor(SlotEntry& entry)
+ListingCache::Slot* ListingCache::child(const Slot& parent, std::size_t index) const
 {
-    if (entry.second.state.load(std::memory_order_acquire) == State::Ready) {
-        return entry.second.listing;
+    return parent.children != nullptr && index < parent.listing->count ? parent.children[index] : nullptr;
+}
+
+ListingCache::Slot* ListingCache::parent(const Slot& slot) const
+{
+    return slot.parentSlot;
+}
+
+std::size_t& ListingCache::hint(Slot& slot) const
+{
+    return slot.ownerHint;
+}
+
+std::string ListingCache::path(const Slot& slot) const
+{
+    std::vector<std::string_view> names;
+    std::size_t size = 0;
+    for (const Slot* at = &slot; at != nullptr; at = at->parentSlot) {
+        names.push_back(at->name);
+        size += at->name.size() + 1;
+    }
+    std::string text;
+    text.reserve(size);
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+        if (!text.empty() && text.back() != kSeparator) {
+            text += kSeparator;
+        }
+        text += *name;
+    }
+    return text;
+}
+
+const DirectoryListing& ListingCache::listing(Slot& slot)
+{
+    if (slot.state.load(std::memory_order_acquire) == State::Ready) {
+        return *slot.listing;
     }
     std::unique_lock<AdaptiveMutex> lock{mutex_};
     Worker& owner = *workers_.front();
-    Slot& slot = entry.second;
-    if (slot.state.load(std::memory_order_relaxed) == State::Named) {
-        slot.state.store(State::Reading, std::memory_order_relaxed);
-        return read(entry, owner, lock);
-    }
     while (slot.state.load(std::memory_order_relaxed) != State::Ready) {
-        if (SlotEntry* pending = claimPending(owner)) {
+        if (slot.state.load(std::memory_order_relaxed) == State::Named) {
+            // Not claimed yet, or given back by a reader short of descriptors.
+            slot.state.store(State::Reading, std::memory_order_relaxed);
+            read(slot, owner, lock);
+            continue;
+        }
+        if (Slot* pending = claimPending(owner)) {
             read(*pending, owner, lock);
             continue;
         }
@@ -125,129 +173,204 @@ const DirectoryListing* ListingCache::listingFor(SlotEntry& entry)
         listingReady_.wait(lock);
         ownerWaiting_ = false;
     }
-    return slot.listing;
+    return *slot.listing;
 }
 
-std::string_view ListingCache::storeKey(std::string_view parent, std::string_view name)
+ListingCache::Slot* ListingCache::claimPending(Worker& self)
 {
-    const bool separated = name.empty() || (!parent.empty() && parent.back() == kSeparator);
-    const std::size_t size = parent.size() + (separated ? 0 : 1) + name.size();
-    char* key = static_cast<char*>(slotMemory_.allocate(size, 1));
-    char* end = std::copy(parent.begin(), parent.end(), key);
-    if (!separated) {
-        *end++ = kSeparator;
-    }
-    std::copy(name.begin(), name.end(), end);
-    return {key, size};
-}
-
-ListingCache::SlotEntry* ListingCache::claimPending(Worker& self)
-{
-    if (SlotEntry* entry = popNamed(self.pending, true)) {
-        return entry;
+    if (Slot* slot = popNamed(self.pending, true)) {
+        return slot;
     }
     for (const std::unique_ptr<Worker>& other : workers_) {
         if (other.get() != &self) {
-            if (SlotEntry* entry = popNamed(other->pending, false)) {
-                return entry;
+            if (Slot* slot = popNamed(other->pending, false)) {
+                return slot;
             }
         }
     }
     return nullptr;
 }
 
-ListingCache::SlotEntry* ListingCache::popNamed(std::deque<SlotEntry*>& pending, bool newest)
+ListingCache::Slot* ListingCache::popNamed(std::deque<Slot*>& pending, bool newest)
 {
     // Entries the owner has read in the meantime are dropped on the way.
     while (!pending.empty()) {
-        SlotEntry* entry = newest ? pending.back() : pending.front();
+        Slot* slot = newest ? pending.back() : pending.front();
         if (newest) {
             pending.pop_back();
         } else {
             pending.pop_front();
         }
         --pendingCount_;
-        if (entry->second.state.load(std::memory_order_relaxed) == State::Named) {
-            entry->second.state.store(State::Reading, std::memory_order_relaxed);
-            return entry;
+        if (slot->state.load(std::memory_order_relaxed) == State::Named) {
+            slot->state.store(State::Reading, std::memory_order_relaxed);
+            return slot;
         }
     }
     return nullptr;
 }
 
-const DirectoryListing* ListingCache::read(SlotEntry& entry, Worker& self,
+const DirectoryListing* ListingCache::read(Slot& slot, Worker& self,
                                            std::unique_lock<AdaptiveMutex>& lock)
 {
-    Slot& slot = entry.second;
-    const std::shared_ptr<OpenParent> parent = std::move(slot.parent);
-    std::string converted;
-    const char* hostName = slot.name.data();
-    if (parent && slot.name.find(kDriveNameSeparator) != std::string_view::npos) {
-        converted = toHostName(std::string{slot.name});
-        hostName = converted.c_str();
+    const bool owner = &self == workers_.front().get();
+    Opening opening;
+    for (;;) {
+        std::shared_ptr<OpenParent> parent = slot.parent;
+        if (parent && !parent->fd.valid()) {
+            parent.reset();
+        }
+        if (parent) {
+            ++parent->users;
+        }
+        readingReaders_ += owner ? 0 : 1;
+        lock.unlock();
+        opening = open(slot, parent.get());
+        lock.lock();
+        if (parent && --parent->users == 0 && parent->release) {
+            parent->close();
+        }
+        if (!isShortOfDescriptors(opening.error)) {
+            break;
+        }
+        if (!owner) {
+            // Fewer readers: this one stops, and the directory waits for another thread.
+            --readingReaders_;
+            self.parked = true;
+            slot.state.store(State::Named, std::memory_order_relaxed);
+            self.pending.push_back(&slot);
+            ++pendingCount_;
+            listingReady_.notify_all();
+            if (idleReaders_ > 0) {
+                workAvailable_.notify_all();
+            }
+            return nullptr;
+        }
+        if (!freeDescriptors(lock)) {
+            break;  // nothing left to free: the directory is reported as not opened
+        }
     }
+    std::shared_ptr<OpenParent> parent = std::move(slot.parent);
     lock.unlock();
 
-    UniqueFd fd = parent ? UniqueFd{::openat(parent->fd.get(), hostName, kReadFlags)} : UniqueFd{};
-    const DirectoryListing* listing = nullptr;
-    if (!fd.valid()) {
-        UniqueFd opened = parent ? UniqueFd{::openat(parent->fd.get(), hostName, kPathFlags)}
-                                 : openByPath_(std::string{entry.first});
-        if (opened.valid() && !parent) {
-            // Opened by path: read it if it can be read, else it is a directory without entries.
-            fd = UniqueFd{::openat(opened.get(), ".", kReadFlags & ~O_NOFOLLOW)};
-        }
-        if (!fd.valid() && opened.valid()) {
-            listing = self.reader.unreadable();
-        }
-    }
-    if (fd.valid()) {
-        listing = self.reader.read(fd.get(), parent ? std::optional{parent->device} : std::nullopt,
-                                   readers_.empty() ? nullptr : this);
+    const DirectoryListing* listing =
+        opening.fd.valid()
+            ? self.reader.read(opening.fd.get(), parent ? std::optional{parent->device} : std::nullopt,
+                               readers_.empty() ? nullptr : this)
+            : self.reader.failed(opening.opened, opening.error);
+    // Descriptors are closed outside the lock: the parent's, if this was the last directory
+    // it named, and this one's unless its subdirectories will be opened through it.
+    parent.reset();
+    const bool namesSubdirectories = listing->readable && hasWalkedSubdirectory(*listing);
+    if (!namesSubdirectories) {
+        opening.fd.reset();
     }
 
-    std::shared_ptr<OpenParent> held;
-    if (listing && fd.valid() && heldParents_.load() < mostHeldParents_) {
-        held = std::make_shared<OpenParent>(std::move(fd), listing->device, heldParents_);
-    }
     lock.lock();
-    if (listing) {
-        slot.children = nameSubdirectories(entry.first, *listing, std::move(held), self);
+    std::shared_ptr<OpenParent> held;
+    if (namesSubdirectories && heldParents_.load() < mostHeldParents_) {
+        held = std::make_shared<OpenParent>(std::move(opening.fd), listing->device, heldParents_);
+        if (openParents_.size() >= 2 * static_cast<std::size_t>(mostHeldParents_)) {
+            std::erase_if(openParents_, [](const std::weak_ptr<OpenParent>& open) { return open.expired(); });
+        }
+        openParents_.push_back(held);
+    }
+    if (namesSubdirectories) {
+        slot.children = nameSubdirectories(slot, *listing, std::move(held), self);
     }
     slot.listing = listing;
     slot.state.store(State::Ready, std::memory_order_release);
+    readingReaders_ -= owner ? 0 : 1;
     if (ownerWaiting_) {
-        listingReady_.notify_one();
+        listingReady_.notify_all();
     }
     return listing;
 }
 
-ListingCache::SlotEntry** ListingCache::nameSubdirectories(std::string_view key,
-                                                           const DirectoryListing& listing,
-                                                           std::shared_ptr<OpenParent> parent,
-                                                           Worker& self)
+ListingCache::Opening ListingCache::open(const Slot& slot, const OpenParent* parent) const
 {
-    if (listing.count == 0) {
-        return nullptr;
+    Opening opening;
+    if (parent) {
+        std::string converted;
+        const char* hostName = slot.name.data();
+        if (slot.name.find(kDriveNameSeparator) != std::string_view::npos) {
+            converted = toHostName(std::string{slot.name});
+            hostName = converted.c_str();
+        }
+        opening.fd = UniqueFd{::openat(parent->fd.get(), hostName, kReadFlags)};
+        if (opening.fd.valid()) {
+            opening.opened = true;
+            return opening;
+        }
+        opening.error = errno;
+        if (isShortOfDescriptors(opening.error)) {
+            return opening;
+        }
+        // Whether it can be opened at all, though not read (a directory without read permission).
+        const UniqueFd path{::openat(parent->fd.get(), hostName, kPathFlags)};
+        opening.opened = path.valid();
+        if (!path.valid() && isShortOfDescriptors(errno)) {
+            opening.error = errno;
+        }
+        return opening;
     }
-    auto** children = static_cast<SlotEntry**>(slotMemory_.allocate(sizeof(SlotEntry*) * listing.count,
-                                                                     alignof(SlotEntry*)));
+    const UniqueFd path = openByPath_(this->path(slot));
+    if (!path.valid()) {
+        opening.error = errno;
+        return opening;
+    }
+    opening.opened = true;
+    opening.fd = UniqueFd{::openat(path.get(), ".", kReadFlags & ~O_NOFOLLOW)};
+    opening.error = opening.fd.valid() ? 0 : errno;
+    return opening;
+}
+
+bool ListingCache::freeDescriptors(std::unique_lock<AdaptiveMutex>& lock)
+{
+    const int heldBefore = heldParents_.load();
+    closeHeldParents();
+    const bool readersWereReading = readingReaders_ > 0;
+    readersParked_ = true;
+    ownerWaiting_ = true;
+    listingReady_.wait(lock, [this] { return readingReaders_ == 0; });
+    ownerWaiting_ = false;
+    return heldBefore > 0 || readersWereReading;
+}
+
+void ListingCache::closeHeldParents()
+{
+    // Parents are held again only up to half of what ran short, so a walk keeps most of the
+    // speed of opening relative to a parent without running short every time.
+    mostHeldParents_ = heldParents_.load() / 2;
+    for (const std::weak_ptr<OpenParent>& open : openParents_) {
+        if (const std::shared_ptr<OpenParent> parent = open.lock()) {
+            if (parent->users == 0) {
+                parent->close();
+            } else {
+                parent->release = true;
+            }
+        }
+    }
+    openParents_.clear();
+}
+
+ListingCache::Slot** ListingCache::nameSubdirectories(Slot& slot, const DirectoryListing& listing,
+                                                      std::shared_ptr<OpenParent> parent, Worker& self)
+{
+    auto** children = static_cast<Slot**>(slotMemory_.allocate(sizeof(Slot*) * listing.count, alignof(Slot*)));
     std::fill_n(children, listing.count, nullptr);
     // Pushed last to first, so that the first subdirectory is read first, as the walk wants it.
     for (std::size_t i = listing.count; i-- > 0;) {
-        const FileAttributes attributes = listing.attributes(i);
-        if (!isDirectory(attributes) || (attributes & kNotWalked) != 0) {
+        if (!isWalked(listing.attributes(i))) {
             continue;
         }
-        auto [found, inserted] = slots_.try_emplace(storeKey(key, listing.name(i)));
-        children[i] = &*found;
-        if (!inserted) {
-            continue;
-        }
-        found->second.parent = parent;
-        found->second.name = listing.name(i);
+        Slot& child = slots_.emplace_back();
+        children[i] = &child;
+        child.parent = parent;
+        child.parentSlot = &slot;
+        child.name = listing.name(i);
         if (!readers_.empty()) {
-            self.pending.push_back(&*found);
+            self.pending.push_back(&child);
             ++pendingCount_;
         }
     }
@@ -261,8 +384,12 @@ void ListingCache::readAhead(Worker& self)
 {
     std::unique_lock<AdaptiveMutex> lock{mutex_};
     for (;;) {
+        self.parked = self.parked || readersParked_;
         ++idleReaders_;
-        workAvailable_.wait(lock, [this] { return stopping_ || shared_ != nullptr || pendingCount_ > 0; });
+        // A parked reader opens nothing more, but still helps to examine entries.
+        workAvailable_.wait(lock, [&] {
+            return stopping_ || shared_ != nullptr || (pendingCount_ > 0 && !self.parked);
+        });
         --idleReaders_;
         if (stopping_) {
             return;
@@ -277,8 +404,11 @@ void ListingCache::readAhead(Worker& self)
             }
             continue;
         }
-        if (SlotEntry* entry = claimPending(self)) {
-            read(*entry, self, lock);
+        if (self.parked) {
+            continue;
+        }
+        if (Slot* slot = claimPending(self)) {
+            read(*slot, self, lock);
         }
     }
 }

@@ -8,10 +8,12 @@
 // the same directory, and only the parents along each thread's path stay open. Idle readers
 // also help to examine the entries of a large directory.
 //
-// Keys are drive paths in the form the walk builds them ("C:\", "C:\DATA\OLD"). All methods
-// are called from one thread, the owner; the readers are internal. An owner that needs a
-// directory a reader is still reading reads ahead itself meanwhile rather than sleep. The
-// owner finds the directories along its walk through their parents, without looking paths up.
+// A directory is known by its parent and its name, never by its full path, so a tree of any
+// depth costs memory and time in proportion to its entries; only the directories a command
+// asks for by drive path ("C:\", "C:\DATA\OLD", in the form the walk builds) are kept under
+// that path. All methods are called from one thread, the owner; the readers are internal. An
+// owner that needs a directory a reader is still reading reads ahead itself meanwhile rather
+// than sleep.
 #pragma once
 
 #include <atomic>
@@ -52,59 +54,101 @@ public:
     ListingCache(const ListingCache&) = delete;
     ListingCache& operator=(const ListingCache&) = delete;
 
-    // The listing of a directory, valid as long as the cache; nullptr when the directory cannot
-    // be opened at all (one that opens but cannot be read gives a listing that is not
-    // `readable`).
-    const DirectoryListing* get(const std::string& drivePath);
+    // A directory of the command, valid as long as the cache.
+    struct Slot;
+
+    // The directory at a drive path: reached through the listings of a directory asked for
+    // before, when they lead there, else kept under its path and opened by it.
+    Slot& directory(std::string_view drivePath);
+    // Its listing, read now if no thread has read it yet; one that cannot be opened or read
+    // says so (`opened`, `readable`, `error`).
+    const DirectoryListing& listing(Slot& slot);
+    // The subdirectory a walk enters at entry `index` of the listing of `parent`; null for an
+    // entry that is no such directory (a file, a hidden or system directory).
+    Slot* child(const Slot& parent, std::size_t index) const;
+    // The directory whose listing named `slot`; null for one asked for by its path.
+    Slot* parent(const Slot& slot) const;
+    // Where the owner last found a name in the slot's listing, for the next search to start.
+    std::size_t& hint(Slot& slot) const;
+    // The drive path of a directory.
+    std::string path(const Slot& slot) const;
+
+    const DirectoryListing* get(std::string_view drivePath) { return &listing(directory(drivePath)); }
 
 private:
     enum class State { Named, Reading, Ready };
     // A parent directory kept open while subdirectories it named are still unread. The
     // subdirectories that are walked are on its device, since a mount point is not walked.
+    // When descriptors run short it is closed as soon as no thread is opening through it; its
+    // subdirectories are then opened by path. Changed under the lock.
     struct OpenParent {
         OpenParent(UniqueFd descriptor, std::uint64_t onDevice, std::atomic<int>& count)
             : fd(std::move(descriptor)), device(onDevice), held(count)
         {
             ++held;
         }
-        ~OpenParent() { --held; }
+        ~OpenParent() { close(); }
+        OpenParent(const OpenParent&) = delete;
+        OpenParent& operator=(const OpenParent&) = delete;
+        void close()
+        {
+            if (fd.valid()) {
+                fd.reset();
+                --held;
+            }
+        }
         UniqueFd fd;
         std::uint64_t device;
         std::atomic<int>& held;
+        int users = 0;          // threads opening a subdirectory through `fd` just now
+        bool release = false;   // close when the last user is done
     };
-    struct Slot;
-    // Keys and nodes come from slotMemory_ and stay put until the cache goes.
-    using Slots = std::pmr::unordered_map<std::string_view, Slot>;
-    using SlotEntry = Slots::value_type;
+public:
     // Changed under the lock. Once `state` is Ready (stored with release), `listing` and
     // `children` no longer change and the owner may read them without the lock.
     struct Slot {
         std::atomic<State> state{State::Named};
         const DirectoryListing* listing = nullptr;
-        // For each entry of the listing, the slot of the subdirectory a walk enters there.
-        SlotEntry** children = nullptr;
+        // For each entry of the listing, the subdirectory a walk enters there.
+        Slot** children = nullptr;
         std::shared_ptr<OpenParent> parent;  // null: open by path
-        std::string_view name;               // drive name in the parent's listing, NUL-terminated
+        Slot* parentSlot = nullptr;          // null: asked for by its path
+        // The name in the parent's listing, NUL-terminated; the drive path when asked for by it.
+        std::string_view name;
+        std::size_t ownerHint = 0;  // the owner's alone
     };
 
+private:
     // A thread that reads: the owner (first) or a reader thread.
     struct Worker {
         DirectoryReader reader;
-        std::deque<SlotEntry*> pending;  // subdirectories this thread named, unread, oldest first
+        std::deque<Slot*> pending;  // subdirectories this thread named, unread, oldest first
+        bool parked = false;             // a reader that stopped reading for want of descriptors
+    };
+    // A directory opened for reading, or why it could not be.
+    struct Opening {
+        UniqueFd fd;
+        bool opened = false;  // opened (by path) even if not for reading
+        int error = 0;
     };
 
     // Claims a named, unread directory for `self`: the newest it named itself, else the oldest
     // another named. Null when there is none.
-    SlotEntry* claimPending(Worker& self);
-    SlotEntry* popNamed(std::deque<SlotEntry*>& pending, bool newest);
-    // Reads the directory of a slot this thread has claimed and publishes the listing.
-    const DirectoryListing* read(SlotEntry& entry, Worker& self, std::unique_lock<AdaptiveMutex>& lock);
-    // The listing of a slot, for the owner: at once if it is ready, else read by the owner or
-    // waited for, helping meanwhile.
-    const DirectoryListing* listingFor(SlotEntry& entry);
-    SlotEntry** nameSubdirectories(std::string_view key, const DirectoryListing& listing,
-                                   std::shared_ptr<OpenParent> parent, Worker& self);
-    std::string_view storeKey(std::string_view parent, std::string_view name);
+    Slot* claimPending(Worker& self);
+    Slot* popNamed(std::deque<Slot*>& pending, bool newest);
+    // Reads the directory of a slot this thread has claimed and publishes the listing. A reader
+    // short of descriptors gives the slot back, parks itself and returns nullptr.
+    const DirectoryListing* read(Slot& slot, Worker& self, std::unique_lock<AdaptiveMutex>& lock);
+    Opening open(const Slot& slot, const OpenParent* parent) const;
+    // For the owner short of descriptors: closes the parents held open, parks the readers and
+    // waits until none is opening or reading. False when nothing was left to free.
+    bool freeDescriptors(std::unique_lock<AdaptiveMutex>& lock);
+    void closeHeldParents();
+    Slot** nameSubdirectories(Slot& slot, const DirectoryListing& listing,
+                              std::shared_ptr<OpenParent> parent, Worker& self);
+    // The directory at `drivePath` through listings already read, below a directory kept under
+    // its path; null when they do not lead there.
+    Slot* reachThroughListings(std::string_view drivePath);
     void readAhead(Worker& self);
     bool share(EntryExamination& examination) override;
     void unshare(EntryExamination& examination) override;
@@ -119,22 +163,16 @@ private:
     EntryExamination* shared_ = nullptr;             // offered to idle readers
     int sharedUsers_ = 0;                            // readers working on it
     int idleReaders_ = 0;
+    int readingReaders_ = 0;  // readers between claiming a directory and publishing it
     bool ownerWaiting_ = false;
+    bool readersParked_ = false;  // all readers park: the owner ran short of descriptors
     std::atomic<int> heldParents_{0};  // outlives the slots, whose parents count themselves out
-    std::pmr::monotonic_buffer_resource slotMemory_;
-    Slots slots_{&slotMemory_};
-
-    // The owner's way down to the directory it asked for last, root first: the walk asks next
-    // for one of these, or for a subdirectory of one, which the parent's slot leads to without
-    // a lookup and, once read, without the lock.
-    struct Step {
-        SlotEntry* slot;
-        const DirectoryListing* listing;
-        std::size_t nextChild = 0;  // where the search for the next subdirectory starts
-    };
-    // The listing of `drivePath` if the trail leads there; nullopt if it does not.
-    std::optional<const DirectoryListing*> followTrail(std::string_view drivePath);
-    std::vector<Step> trail_;
+    // Every parent held open, for closing them when descriptors run short; expired ones are
+    // dropped as it grows.
+    std::vector<std::weak_ptr<OpenParent>> openParents_;
+    std::pmr::monotonic_buffer_resource slotMemory_;  // children arrays and paths
+    std::deque<Slot> slots_;                          // changed under the lock
+    std::unordered_map<std::string_view, Slot*> byPath_;  // the owner's alone; keys in slotMemory_
 
     std::size_t pendingCount_ = 0;  // entries in all workers' pending queues
     bool stopping_ = false;

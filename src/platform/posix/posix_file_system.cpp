@@ -49,13 +49,18 @@ public:
 
     std::string next() override
     {
+        errno = 0;
         while (const dirent* entry = ::readdir(directory_)) {
             if (!isDotOrDotDot(entry->d_name) && matches(*entry)) {
                 return toDriveName(entry->d_name);
             }
+            errno = 0;
         }
+        error_ = error_ != 0 ? error_ : errno;
         return {};
     }
+
+    std::string error() const override { return error_ != 0 ? std::strerror(error_) : std::string{}; }
 
     // Whether the name next() returned last is a directory.
     bool lastWasDirectory() const { return lastWasDirectory_; }
@@ -71,6 +76,9 @@ private:
         }
         struct stat status {};
         if (::fstatat(::dirfd(directory_), entry.d_name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
+            if (errno != ENOENT && error_ == 0) {
+                error_ = errno;
+            }
             return false;
         }
         const FileAttributes attributes = attributesFromStatus(entry.d_name, status, device_);
@@ -79,6 +87,7 @@ private:
     }
 
     DIR* directory_;
+    int error_ = 0;
     bool lastWasDirectory_ = false;
     FileAttributes mask_;
     std::optional<dev_t> device_;
@@ -104,6 +113,11 @@ public:
             }
         }
         return {};
+    }
+
+    std::string error() const override
+    {
+        return listing_.error != 0 ? std::strerror(listing_.error) : std::string{};
     }
 
 private:
@@ -191,6 +205,9 @@ std::optional<std::string> PosixFileSystem::currentDirectory(char letter) const
     if (table_.root(drive) == nullptr) {
         return std::nullopt;
     }
+    if (drive == currentDrive_ && currentPathStale_) {
+        return listings_->path(*currentSlot_);
+    }
     const auto found = currentDirectories_.find(drive);
     return found == currentDirectories_.end() ? formatDrivePath(drive, {}) : found->second;
 }
@@ -199,7 +216,7 @@ bool PosixFileSystem::openCurrentDrive()
 {
     chain_.clear();
     currentDevice_.reset();
-    UniqueFd root = openDirectory(HostPath{currentDrive_, {}});
+    UniqueFd root = openSparingly(HostPath{currentDrive_, {}});
     if (!root.valid()) {
         return false;
     }
@@ -219,27 +236,26 @@ bool PosixFileSystem::changeDrive(char letter)
     if (table_.root(drive) == nullptr) {
         return false;
     }
-    if (drive == currentDrive_ && (listings_ ? currentListing_ != nullptr : !chain_.empty())) {
-        return true;
-    }
     if (listings_) {
-        std::string& directory = currentDirectories_[drive];
-        if (directory.empty()) {
-            directory = formatDrivePath(drive, {});
+        // The drive's current directory is read only when it is used.
+        if (drive == currentDrive_) {
+            return true;
         }
-        const DirectoryListing* listing = listings_->get(directory);
-        if (!listing) {
-            directory = formatDrivePath(drive, {});
-            listing = listings_->get(directory);
-        }
-        if (!listing) {
+        if (!openSparingly(HostPath{drive, {}}).valid()) {
+            lastError_ = std::strerror(errno);
             return false;
         }
+        settleCurrentPath();
         currentDrive_ = drive;
-        currentListing_ = listing;
+        currentSlot_ = nullptr;
+        currentListing_ = nullptr;
         return true;
     }
-    if (!openDirectory(HostPath{drive, {}}).valid()) {
+    if (drive == currentDrive_ && !chain_.empty()) {
+        return true;
+    }
+    if (!openSparingly(HostPath{drive, {}}).valid()) {
+        lastError_ = std::strerror(errno);
         return false;
     }
     currentDrive_ = drive;
@@ -254,6 +270,7 @@ bool PosixFileSystem::changeDirectory(const std::string& drivePath)
     }
     const std::optional<HostPath> path = parseDrivePath(drivePath);
     if (!path || table_.root(path->letter) == nullptr) {
+        lastError_ = std::strerror(ENOENT);
         return false;
     }
     std::string canonical = formatDrivePath(path->letter, path->components);
@@ -261,10 +278,12 @@ bool PosixFileSystem::changeDirectory(const std::string& drivePath)
         return changeToListed(path->letter, canonical);
     }
     if (path->letter != currentDrive_ || chain_.empty()) {
-        if (!openDirectory(*path).valid()) {
+        if (!openSparingly(*path).valid()) {
+            lastError_ = std::strerror(errno);
             return false;
         }
     } else if (!moveCurrentTo(path->components)) {
+        lastError_ = std::strerror(errno);
         return false;
     }
     currentDirectories_[path->letter] = std::move(canonical);
@@ -273,21 +292,120 @@ bool PosixFileSystem::changeDirectory(const std::string& drivePath)
 
 bool PosixFileSystem::changeToListed(char letter, const std::string& canonicalPath)
 {
-    const DirectoryListing* listing = listings_->get(canonicalPath);
-    if (!listing) {
+    ListingCache::Slot& slot = listings_->directory(canonicalPath);
+    const DirectoryListing& listing = listings_->listing(slot);
+    if (!listing.opened) {
+        lastError_ = std::strerror(listing.error);
         return false;
     }
     if (letter == currentDrive_) {
-        currentListing_ = listing;
+        makeCurrent(slot, listing, false);
     }
     currentDirectories_[letter] = canonicalPath;
+    return true;
+}
+
+void PosixFileSystem::makeCurrent(ListingCache::Slot& slot, const DirectoryListing& listing, bool pathStale)
+{
+    currentSlot_ = &slot;
+    currentListing_ = &listing;
+    currentPathStale_ = pathStale;
+}
+
+void PosixFileSystem::settleCurrentPath()
+{
+    if (currentPathStale_ && currentSlot_ != nullptr) {
+        currentDirectories_[currentDrive_] = listings_->path(*currentSlot_);
+    }
+    currentPathStale_ = false;
+}
+
+bool PosixFileSystem::useCurrentListing()
+{
+    if (currentListing_ != nullptr) {
+        return true;
+    }
+    std::string& directory = currentDirectories_[currentDrive_];
+    const std::string root = formatDrivePath(currentDrive_, {});
+    for (const std::string& candidate : {directory.empty() ? root : directory, root}) {
+        ListingCache::Slot& slot = listings_->directory(candidate);
+        const DirectoryListing& listing = listings_->listing(slot);
+        if (listing.opened) {
+            directory = candidate;
+            makeCurrent(slot, listing, false);
+            return true;
+        }
+        lastError_ = std::strerror(listing.error);
+    }
+    return false;
+}
+
+bool PosixFileSystem::changeToSubdirectory(const std::string& name)
+{
+    if (!listings_) {
+        return openSubdirectory(name);
+    }
+    if (!useCurrentListing()) {
+        return false;
+    }
+    const std::optional<std::size_t> index = currentEntry(name);
+    ListingCache::Slot* slot = index ? listings_->child(*currentSlot_, *index) : nullptr;
+    if (slot == nullptr) {
+        // Not a directory the walk enters (hidden, system, or not there): by its path.
+        return FileSystem::changeToSubdirectory(name);
+    }
+    const DirectoryListing& listing = listings_->listing(*slot);
+    if (!listing.opened) {
+        lastError_ = std::strerror(listing.error);
+        return false;
+    }
+    makeCurrent(*slot, listing, true);
+    return true;
+}
+
+bool PosixFileSystem::openSubdirectory(const std::string& name)
+{
+    const std::string hostName = toHostName(name);
+    if (chain_.empty() || hostName.empty() || hostName == "." || hostName == ".." ||
+        hostName.find('/') != std::string::npos) {
+        return FileSystem::changeToSubdirectory(name);
+    }
+    UniqueFd fd{::openat(currentFd(), hostName.c_str(), kChildOpenFlags)};
+    if (!fd.valid()) {
+        lastError_ = std::strerror(errno);
+        return false;
+    }
+    chain_.push_back(Level{hostName, std::move(fd)});
+    releaseMiddleDescriptors(std::max(chain_.size() - 2, kHeldLevels));
+    currentDevice_.reset();
+    std::string& directory = currentDirectories_[currentDrive_];
+    if (directory.back() != '\\') {
+        directory += '\\';
+    }
+    directory += name;
+    return true;
+}
+
+bool PosixFileSystem::changeToParent()
+{
+    if (!listings_) {
+        return FileSystem::changeToParent();
+    }
+    if (!useCurrentListing()) {
+        return false;
+    }
+    ListingCache::Slot* parent = listings_->parent(*currentSlot_);
+    if (parent == nullptr) {
+        return FileSystem::changeToParent();
+    }
+    makeCurrent(*parent, listings_->listing(*parent), true);
     return true;
 }
 
 bool PosixFileSystem::directoryExists(const std::string& drivePath)
 {
     const std::optional<HostPath> path = parseDrivePath(drivePath);
-    return path && openDirectory(*path).valid();
+    return path && openSparingly(*path).valid();
 }
 
 std::vector<std::string> PosixFileSystem::subdirectoryNames(const std::string& drivePath)
@@ -297,7 +415,7 @@ std::vector<std::string> PosixFileSystem::subdirectoryNames(const std::string& d
     if (!path) {
         return names;
     }
-    const UniqueFd directory = openDirectory(*path);
+    const UniqueFd directory = openSparingly(*path);
     if (!directory.valid()) {
         return names;
     }
@@ -327,36 +445,41 @@ std::unique_ptr<DirectoryEnumeration> PosixFileSystem::startEnumeration(std::str
         return nullptr;
     }
     if (listings_) {
-        if (!currentListing_ || !currentListing_->readable) {
+        if (!useCurrentListing()) {
             return nullptr;
         }
-        return std::make_unique<ListingEnumeration>(listings_, *currentListing_, mask, lastEntry_);
+        if (!currentListing_->readable) {
+            lastError_ = std::strerror(currentListing_->error);
+            return nullptr;
+        }
+        return std::make_unique<ListingEnumeration>(listings_, *currentListing_, mask,
+                                                    listings_->hint(*currentSlot_));
     }
     if (chain_.empty()) {
+        lastError_ = std::strerror(ENOENT);
         return nullptr;
     }
     UniqueFd readable{::openat(currentFd(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
-    if (!readable.valid()) {
-        return nullptr;
-    }
-    DIR* directory = ::fdopendir(readable.get());
+    DIR* directory = readable.valid() ? ::fdopendir(readable.get()) : nullptr;
     if (directory == nullptr) {
+        lastError_ = std::strerror(errno);
         return nullptr;
     }
     readable.release();
     return std::make_unique<PosixEnumeration>(directory, mask, currentDevice());
 }
 
-std::optional<std::size_t> PosixFileSystem::currentEntry(const std::string& name) const
+std::optional<std::size_t> PosixFileSystem::currentEntry(const std::string& name)
 {
-    if (!currentListing_) {
+    if (!useCurrentListing()) {
         return std::nullopt;
     }
-    const std::size_t index = currentListing_->find(name, lastEntry_);
+    std::size_t& hint = listings_->hint(*currentSlot_);
+    const std::size_t index = currentListing_->find(name, hint);
     if (index == DirectoryListing::kNotFound) {
         return std::nullopt;
     }
-    lastEntry_ = index;
+    hint = index;
     return index;
 }
 
@@ -399,12 +522,19 @@ void PosixFileSystem::commandStarted()
     if (readerThreads_ == 0) {
         return;
     }
+    // The command reads through its listings alone: the descriptors of the current directory's
+    // chain are left to it, and the chain is opened again when the command ends.
+    chain_.clear();
     listings_ = std::make_shared<ListingCache>(readerThreads_ - 1, [this](const std::string& drivePath) {
         const std::optional<HostPath> path = parseDrivePath(drivePath);
+        if (!path) {
+            errno = ENOENT;
+        }
         return path ? openDirectory(*path) : UniqueFd{};
     });
-    currentListing_ = listings_->get(currentDirectory(currentDrive_).value_or(""));
-    lastEntry_ = 0;
+    currentSlot_ = nullptr;
+    currentListing_ = nullptr;
+    currentPathStale_ = false;
 }
 
 void PosixFileSystem::commandFinished()
@@ -412,7 +542,9 @@ void PosixFileSystem::commandFinished()
     if (!listings_) {
         return;
     }
+    settleCurrentPath();
     listings_.reset();
+    currentSlot_ = nullptr;
     currentListing_ = nullptr;
     openCurrentDrive();
 }
@@ -429,7 +561,7 @@ ResolvedDirectory PosixFileSystem::resolveDirectory(const std::string& userPath)
         if (table_.root(path->letter) == nullptr) {
             return {{}, std::string{"there is no drive "} + path->letter + ":"};
         }
-        const UniqueFd directory = openDirectory(*path);
+        const UniqueFd directory = openSparingly(*path);
         struct stat status {};
         if (!directory.valid() || ::fstat(directory.get(), &status) != 0) {
             return {{}, std::strerror(errno)};
@@ -528,6 +660,16 @@ UniqueFd PosixFileSystem::openDirectory(const HostPath& path) const
     return directory;
 }
 
+UniqueFd PosixFileSystem::openSparingly(const HostPath& path)
+{
+    UniqueFd directory = openDirectory(path);
+    if (!directory.valid() && isShortOfDescriptors(errno)) {
+        releaseMiddleDescriptors(1);
+        directory = openDirectory(path);
+    }
+    return directory;
+}
+
 bool PosixFileSystem::moveCurrentTo(const std::vector<std::string>& components)
 {
     std::size_t common = 0;
@@ -543,6 +685,18 @@ bool PosixFileSystem::moveCurrentTo(const std::vector<std::string>& components)
     int parent = chain_[base].fd.get();
     for (std::size_t i = base; i < components.size(); ++i) {
         UniqueFd fd{::openat(parent, components[i].c_str(), kChildOpenFlags)};
+        if (!fd.valid() && isShortOfDescriptors(errno)) {
+            // Only the root, the current directory and the way down need a descriptor.
+            for (std::size_t level = 1; level + 1 < chain_.size(); ++level) {
+                if (level != base) {
+                    chain_[level].fd.reset();
+                }
+            }
+            for (std::size_t level = 0; level + 1 < opened.size(); ++level) {
+                opened[level].fd.reset();
+            }
+            fd = UniqueFd{::openat(parent, components[i].c_str(), kChildOpenFlags)};
+        }
         if (!fd.valid()) {
             return false;
         }
@@ -551,14 +705,14 @@ bool PosixFileSystem::moveCurrentTo(const std::vector<std::string>& components)
     }
     chain_.erase(chain_.begin() + static_cast<std::ptrdiff_t>(base) + 1, chain_.end());
     std::move(opened.begin(), opened.end(), std::back_inserter(chain_));
-    releaseMiddleDescriptors();
+    releaseMiddleDescriptors(kHeldLevels);
     currentDevice_.reset();
     return true;
 }
 
-void PosixFileSystem::releaseMiddleDescriptors()
+void PosixFileSystem::releaseMiddleDescriptors(std::size_t from)
 {
-    for (std::size_t i = kHeldLevels; i + 1 < chain_.size(); ++i) {
+    for (std::size_t i = from; i + 1 < chain_.size(); ++i) {
         chain_[i].fd.reset();
     }
 }

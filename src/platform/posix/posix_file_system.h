@@ -52,9 +52,12 @@ public:
                                                            FileAttributes mask) override;
     std::optional<FileAttributes> attributes(const std::string& name) override;
     std::optional<std::uint64_t> fileLength(const std::string& name) override;
+    bool changeToSubdirectory(const std::string& name) override;
+    bool changeToParent() override;
     std::vector<std::string> subdirectoryNames(const std::string& drivePath) override;
     void commandStarted() override;
     void commandFinished() override;
+    std::string lastError() const override { return lastError_; }
     ResolvedDirectory resolveDirectory(const std::string& userPath) override;
 
 private:
@@ -74,6 +77,9 @@ private:
     std::string formatDrivePath(char letter, const std::vector<std::string>& components) const;
     // Opens a directory of a drive from its root; an invalid descriptor on failure, with errno.
     UniqueFd openDirectory(const HostPath& path) const;
+    // The same, for the owner outside commands: when descriptors run short, those the current
+    // directory's chain keeps only for speed are closed and it tries again.
+    UniqueFd openSparingly(const HostPath& path);
     // Makes `components` of the current drive current, reusing the open levels it shares with
     // the current directory. Changes nothing on failure.
     bool moveCurrentTo(const std::vector<std::string>& components);
@@ -81,10 +87,20 @@ private:
     // While a command keeps listings: makes a directory given in canonical form current on
     // its drive. Changes nothing when it cannot be opened.
     bool changeToListed(char letter, const std::string& canonicalPath);
-    void releaseMiddleDescriptors();
+    // While a command keeps listings: the current directory of the current drive. Its drive
+    // path is built only when asked for (`pathStale`), so that moving through a deep tree does
+    // not build every path on the way.
+    void makeCurrent(ListingCache::Slot& slot, const DirectoryListing& listing, bool pathStale);
+    void settleCurrentPath();
+    // Reads the current directory's listing if no call has yet; false when it cannot be opened.
+    bool useCurrentListing();
+    // Closes the descriptors of the levels from `from` on, but the last (the current directory).
+    void releaseMiddleDescriptors(std::size_t from);
+    // Outside commands: opens a subdirectory of the current directory relative to it.
+    bool openSubdirectory(const std::string& name);
     int currentFd() const;
     std::optional<dev_t> currentDevice();
-    std::optional<std::size_t> currentEntry(const std::string& name) const;
+    std::optional<std::size_t> currentEntry(const std::string& name);
 
     DriveTable table_;
     unsigned readerThreads_;
@@ -94,8 +110,10 @@ private:
     std::optional<dev_t> currentDevice_;
 
     std::shared_ptr<ListingCache> listings_;  // while a command runs
-    const DirectoryListing* currentListing_ = nullptr;  // kept by listings_
-    mutable std::size_t lastEntry_ = 0;  // where the last enumerated name stands in its listing
+    ListingCache::Slot* currentSlot_ = nullptr;         // kept by listings_; null until used
+    const DirectoryListing* currentListing_ = nullptr;  // its listing
+    bool currentPathStale_ = false;  // currentDirectories_ lags behind currentSlot_
+    std::string lastError_;
 };
 
 }  // namespace mezu::posix

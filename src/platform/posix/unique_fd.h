@@ -3,6 +3,7 @@
 
 #include <unistd.h>
 
+#include <cerrno>
 #include <utility>
 
 namespace mezu::posix {
@@ -40,5 +41,12 @@ public:
 private:
     int fd_ = kNone;
 };
+
+// Whether an open failed because the process or the system has no descriptor (or kernel
+// memory) left for it; the file itself is not at fault, and the open may succeed later.
+inline bool isShortOfDescriptors(int error)
+{
+    return error == EMFILE || error == ENFILE || error == ENOMEM;
+}
 
 }  // namespace mezu::posix

@@ -290,6 +290,7 @@ void MezuMainView::runCommand(QWidget* focusAfter, const std::function<void()>& 
     setControlsEnabled(false);
     list1Model_->setShares({});
     command();
+    setWindowTitle(QString::fromStdString(model_.windowTitle()));
     windowSystem_.showRequestedPointer();
     refreshFromModel(Dir1Listing::IfMoved);
     list1Model_->setShares(model_.List1Shares());

@@ -106,6 +106,7 @@ private slots:
     void pickingADriveShowsItsDirectoryAndFigures();
     void openingASubdirectoryChangesOnlyTheLabel();
     void surveyButtonFillsTheReport();
+    void titleCountsTheDirectoriesACommandCouldNotRead();
     void controlsAreDisabledWhileASurveyRuns();
     void helpItemsShowTheirBoxes();
     void tabReachesTheHiddenButton();
@@ -222,6 +223,17 @@ void MezuMainViewTest::surveyButtonFillsTheReport()
     QCOMPARE(shownLines(f.view->List1()), modelLines(lists.List1));
     QVERIFY(shownLines(f.view->List1()).value(0).startsWith(QStringLiteral("0000.11MB - C:\\WORK ")));
     QVERIFY(f.view->Command1()->isEnabled());
+}
+
+void MezuMainViewTest::titleCountsTheDirectoriesACommandCouldNotRead()
+{
+    Fixture f;
+    f.fs.find("C:\\WORK\\SMALL")->cannotOpen = true;
+    QTest::mouseClick(f.view->Command1(), Qt::LeftButton);
+    QCOMPARE(f.view->windowTitle(), QStringLiteral("ディレクトリ容量調査ツール（読み取れないディレクトリ 1）"));
+    QCOMPARE(f.window.lists().List1.count(), 3u);
+    QTest::mouseClick(f.view->Command3(), Qt::LeftButton);
+    QCOMPARE(f.view->windowTitle(), QStringLiteral("ディレクトリ容量調査ツール"));
 }
 
 void MezuMainViewTest::controlsAreDisabledWhileASurveyRuns()

@@ -1,0 +1,67 @@
+#include "model/directory_list.h"
+
+#include "model/path_text.h"
+
+#include <stdexcept>
+
+namespace mezu {
+
+void DirectoryList::clear()
+{
+    entries_.clear();
+    names_.clear();
+}
+
+std::size_t DirectoryList::add(std::string_view path)
+{
+    entries_.push_back({kNoParent, names_.size(), path.size()});
+    names_ += path;
+    return entries_.size() - 1;
+}
+
+std::size_t DirectoryList::addChild(std::size_t parent, std::string_view name)
+{
+    if (parent >= entries_.size()) {
+        throw std::out_of_range("directory list: no entry " + std::to_string(parent));
+    }
+    entries_.push_back({parent, names_.size(), name.size()});
+    names_ += name;
+    return entries_.size() - 1;
+}
+
+std::string_view DirectoryList::name(std::size_t index) const
+{
+    const Entry& entry = entries_.at(index);
+    return std::string_view{names_}.substr(entry.offset, entry.length);
+}
+
+std::string DirectoryList::line(std::size_t index) const
+{
+    std::vector<std::size_t> chain;
+    std::size_t size = 0;
+    for (std::size_t at = index; at != kNoParent; at = parent(at)) {
+        chain.push_back(at);
+        size += entries_[at].length + 1;
+    }
+    std::string path;
+    path.reserve(size);
+    for (auto at = chain.rbegin(); at != chain.rend(); ++at) {
+        if (!path.empty() && path.back() != kPathSeparator) {
+            path += kPathSeparator;
+        }
+        path += name(*at);
+    }
+    return path;
+}
+
+std::vector<std::string> DirectoryList::lines() const
+{
+    std::vector<std::string> paths;
+    paths.reserve(entries_.size());
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        paths.push_back(line(i));
+    }
+    return paths;
+}
+
+}  // namespace mezu
