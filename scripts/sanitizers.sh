@@ -19,7 +19,9 @@ build() {
     cmake --build "$dir" ${1:+--target "$@"}
 }
 
-build build-asan "-fsanitize=address,undefined -fno-sanitize-recover=all"
+# No vptr check: it proves an object readable through a pipe of its own, which fails, and so
+# misfires on valid objects, when a test runs mezu-report out of descriptors on purpose.
+build build-asan "-fsanitize=address,undefined -fno-sanitize=vptr -fno-sanitize-recover=all"
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan --output-on-failure --timeout 900 -j 2 -E 'mezu_bench_smoke|mezu_report_crosscheck'
 
