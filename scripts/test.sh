@@ -1,6 +1,8 @@
 #!/usr/bin/env bash
-# Sets up mezu with its test suites and runs every test.
+# Sets up mezu with its test suites and runs every test: the Linux build, then the Windows
+# build under Wine.
 set -euo pipefail
 cd "$(dirname "$0")/.."
 scripts/setup.sh --tests
 ctest --test-dir build --output-on-failure --timeout 600 -j 2
+MEZU_LINUX_REPORT="$PWD/build/bin/mezu-report" scripts/windows.sh --tests

@@ -82,13 +82,13 @@ truncate -s 5000 "$gen/with space/file"
 truncate -s 3000000000 "$gen/d1/sparse-3g"
 check "generated tree" "$work" "$gen"
 
-# The saved report is the printed one in Shift_JIS with CR LF, line for line (the date line
-# may tick between the two runs).
+# The saved report is the printed one in Shift_JIS with CR LF, line for line (the date line and
+# the free space may change between the two runs).
 printed=$("$report" --drive "C=$work" survey "$gen")
 "$report" --drive "C=$work" -o "$work/MEZU.TXT" survey "$gen"
 checks=$((checks + 1))
-if diff <(printf '%s\n' "$printed" | iconv -f UTF-8 -t CP932 | sed 's/$/\r/' | sed 5d) \
-        <(sed 5d "$work/MEZU.TXT") >"$work/diff" && [ "$(wc -l <"$work/MEZU.TXT")" -gt 10 ]; then
+if diff <(printf '%s\n' "$printed" | iconv -f UTF-8 -t CP932 | sed 's/$/\r/' | sed '5d;7d') \
+        <(sed '5d;7d' "$work/MEZU.TXT") >"$work/diff" && [ "$(wc -l <"$work/MEZU.TXT")" -gt 10 ]; then
     echo "ok - saved report is the printed one in Shift_JIS with CR LF"
 else
     echo "FAIL - saved report"; cat "$work/diff"; failures=$((failures + 1))
