@@ -8,9 +8,13 @@ set -euo pipefail
 cd "$(dirname "$0")/.."
 
 run_tests=""
+build_tests=OFF
 for option in "$@"; do
     case "$option" in
-    --tests) run_tests=yes ;;
+    --tests)
+        run_tests=yes
+        build_tests=ON
+        ;;
     *)
         echo "windows.sh: unknown option $option" >&2
         exit 2
@@ -20,7 +24,7 @@ done
 
 # The 64-bit Wine alone: Wine's 32-bit half (wine32) is not needed by 64-bit programs.
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64)
-[ -z "$run_tests" ] || packages+=(libgtest-dev coreutils findutils gawk)
+[ -z "$run_tests" ] || packages+=(libgtest-dev coreutils findutils)
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
@@ -42,10 +46,10 @@ unset DISPLAY WAYLAND_DISPLAY
 
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DMEZU_BUILD_WINDOW=OFF \
-    -DMEZU_BUILD_TESTS="${run_tests:+ON}${run_tests:-OFF}" \
+    -DMEZU_BUILD_TESTS="$build_tests" \
     ${MEZU_LINUX_REPORT:+-DMEZU_LINUX_REPORT="$MEZU_LINUX_REPORT"} >/dev/null
 if [ -n "$run_tests" ] && [ ! -f "$WINEPREFIX/system.reg" ]; then
-    # The prefix is made once, before the build discovers the tests through Wine.
+    # Made once, up front, so that no test waits the time it takes.
     echo "Creating the Wine prefix in $WINEPREFIX"
     wineboot --init </dev/null >/dev/null 2>&1 || true
     wineserver --wait

@@ -2,6 +2,7 @@
 add_library(mezu_win32 STATIC
   platform/win32/console_stream.cpp
   platform/win32/drive_roots.cpp
+  platform/win32/handle_io.cpp
   platform/win32/wide_text.cpp
   platform/win32/win32_clock.cpp
   platform/win32/win32_drive_query.cpp

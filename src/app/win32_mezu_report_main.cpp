@@ -27,6 +27,14 @@ std::vector<std::string> utf8Arguments()
     return args;
 }
 
+// The user's decimal separator, as the Linux program takes it from the locale.
+std::string decimalSeparator()
+{
+    wchar_t separator[LOCALE_NAME_MAX_LENGTH] = {};
+    const int length = ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, LOCALE_NAME_MAX_LENGTH);
+    return length > 1 ? mezu::win32::toUtf8(std::wstring_view{separator, static_cast<std::size_t>(length - 1)}) : ".";
+}
+
 }  // namespace
 
 int main()
@@ -38,7 +46,8 @@ int main()
     mezu::win32::ConsoleStreamBuf errBuffer{mezu::win32::StandardStream::Error};
     std::ostream out{&outBuffer};
     std::ostream err{&errBuffer};
-    const mezu::ReportEnvironment environment{mezu::makeWin32ReportPlatform, out, err, errBuffer.isConsole(), "."};
+    const mezu::ReportEnvironment environment{mezu::makeWin32ReportPlatform, out, err, errBuffer.isConsole(),
+                                              decimalSeparator()};
     const int status = mezu::runMezuReport(utf8Arguments(), environment);
     out.flush();
     err.flush();

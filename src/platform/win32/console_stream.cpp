@@ -4,6 +4,7 @@
 
 #include <algorithm>
 
+#include "platform/win32/handle_io.h"
 #include "platform/win32/wide_text.h"
 
 namespace mezu::win32 {
@@ -68,25 +69,11 @@ bool ConsoleStreamBuf::flushBuffer()
     bytes.append(pbase(), pptr());
     setp(buffer_.data(), buffer_.data() + buffer_.size());
     if (!console_) {
-        return writeBytes(bytes);
+        return writeAll(handle_, bytes.data(), bytes.size());
     }
     partial_ = bytes.substr(bytes.size() - incompleteTail(bytes));
     bytes.resize(bytes.size() - partial_.size());
     return writeConsole(bytes);
-}
-
-bool ConsoleStreamBuf::writeBytes(const std::string& bytes)
-{
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, kLargestWrite));
-        DWORD done = 0;
-        if (!::WriteFile(handle_, bytes.data() + written, chunk, &done, nullptr) || done == 0) {
-            return false;
-        }
-        written += done;
-    }
-    return true;
 }
 
 bool ConsoleStreamBuf::writeConsole(const std::string& utf8)

@@ -28,7 +28,6 @@ protected:
 
 private:
     bool flushBuffer();
-    bool writeBytes(const std::string& bytes);
     bool writeConsole(const std::string& utf8);
 
     void* handle_;

@@ -2,16 +2,15 @@
 
 #include <windows.h>
 
-#include <algorithm>
 #include <atomic>
 
+#include "platform/win32/handle_io.h"
 #include "platform/win32/wide_text.h"
 
 namespace mezu::win32 {
 namespace {
 
 constexpr std::wstring_view kDevicePrefix = L"\\\\.\\";
-constexpr DWORD kLargestWrite = 1U << 20;
 constexpr int kTemporaryNameTries = 100;
 
 // The file a link leads to, in extended form; empty when it cannot be followed.
@@ -30,20 +29,6 @@ std::wstring linkTarget(const std::wstring& link)
     return target.empty() ? target : extendedPath(ordinaryPath(target));
 }
 
-bool writeAll(HANDLE file, const std::string& bytes)
-{
-    std::size_t written = 0;
-    while (written < bytes.size()) {
-        const DWORD chunk = static_cast<DWORD>(std::min<std::size_t>(bytes.size() - written, kLargestWrite));
-        DWORD done = 0;
-        if (!::WriteFile(file, bytes.data() + written, chunk, &done, nullptr) || done == 0) {
-            return false;
-        }
-        written += done;
-    }
-    return true;
-}
-
 bool writeInPlace(const std::wstring& device, const std::string& bytes, std::string& error)
 {
     const HANDLE handle = ::CreateFileW(device.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -52,7 +37,7 @@ bool writeInPlace(const std::wstring& device, const std::string& bytes, std::str
         error = systemErrorText(::GetLastError());
         return false;
     }
-    const bool written = writeAll(handle, bytes);
+    const bool written = writeAll(handle, bytes.data(), bytes.size());
     if (!written) {
         error = systemErrorText(::GetLastError());
     }
@@ -78,7 +63,7 @@ std::wstring writeTemporary(const std::wstring& target, const std::string& bytes
             error = systemErrorText(::GetLastError());
             return {};
         }
-        const bool written = writeAll(handle, bytes) && ::FlushFileBuffers(handle);
+        const bool written = writeAll(handle, bytes.data(), bytes.size()) && ::FlushFileBuffers(handle);
         const DWORD writeError = ::GetLastError();
         ::CloseHandle(handle);
         if (!written) {
