@@ -144,6 +144,8 @@ TEST(Win32FileSystemTest, ResolvesSystemPathsOntoItsDrives)
         {tree.path("missing"), ""},
         {"Q:\\sub\\..", ""},
         {"C:\\", ""},
+        {"R:\\x", ""},
+        {"\\\\server\\share", ""},
     };
     for (const Case& c : cases) {
         const ResolvedDirectory resolved = fileSystem->resolveDirectory(c.given);

@@ -351,7 +351,9 @@ ResolvedDirectory Win32FileSystem::resolveDirectory(const std::string& userPath)
         const std::optional<std::string> located = roots_.locate(full);
         canonical = located ? canonicalDrivePath(*located) : std::nullopt;
         if (!canonical) {
-            return {{}, "not on any drive"};
+            const bool onADriveLetter = full.size() >= 2 && full[1] == L':' && full[0] < 0x80;
+            return {{}, onADriveLetter ? std::string{"there is no drive "} + upper(static_cast<char>(full[0])) + ":"
+                                       : std::string{"not on any drive"}};
         }
     }
     const std::wstring system = roots_.systemPath(*canonical);
