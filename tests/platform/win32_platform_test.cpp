@@ -195,6 +195,28 @@ TEST(Win32FileSystemTest, ReparsePointDirectoriesAreNotEntered)
     EXPECT_EQ(std::count(subdirectories.begin(), subdirectories.end(), link->second), 0);
 }
 
+TEST(Win32WideTextTest, EveryNameRoundTrips)
+{
+    struct Case {
+        std::wstring wide;
+        std::string utf8;
+    };
+    const std::vector<Case> cases = {
+        {L"plain", "plain"},
+        {L"日本語", "日本語"},
+        {L"\xD83D\xDE00", "\xF0\x9F\x98\x80"},
+        {L"a\xD800", "a\xED\xA0\x80"},
+        {L"\xDC00z", "\xED\xB0\x80z"},
+        {L"\xDBFF\xDBFF\xDFFF", "\xED\xAF\xBF\xF4\x8F\xBF\xBF"},
+        {L"", ""},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(win32::toUtf8(c.wide), c.utf8) << c.utf8;
+        EXPECT_EQ(win32::toWide(c.utf8), c.wide) << c.utf8;
+    }
+    EXPECT_EQ(win32::toWide("a\xFF"), L"a\xFFFD") << "bytes that are not UTF-8";
+}
+
 TEST(Win32TextEncoderTest, EncodesCodePage932WithoutBestFit)
 {
     struct Case {

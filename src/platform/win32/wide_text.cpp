@@ -17,7 +17,14 @@ int clampedLength(std::size_t size)
 
 }  // namespace
 
-std::wstring toWide(std::string_view utf8)
+namespace {
+
+constexpr wchar_t kFirstSurrogate = 0xD800;
+constexpr wchar_t kFirstLowSurrogate = 0xDC00;
+constexpr wchar_t kLastSurrogate = 0xDFFF;
+constexpr unsigned char kSurrogateLead = 0xED;
+
+std::wstring systemToWide(std::string_view utf8)
 {
     if (utf8.empty()) {
         return {};
@@ -31,7 +38,7 @@ std::wstring toWide(std::string_view utf8)
     return wide;
 }
 
-std::string toUtf8(std::wstring_view wide)
+std::string systemToUtf8(std::wstring_view wide)
 {
     if (wide.empty()) {
         return {};
@@ -42,6 +49,59 @@ std::string toUtf8(std::wstring_view wide)
     if (needed > 0) {
         ::WideCharToMultiByte(CP_UTF8, 0, wide.data(), length, utf8.data(), needed, nullptr, nullptr);
     }
+    return utf8;
+}
+
+bool isSurrogate(wchar_t c)
+{
+    return c >= kFirstSurrogate && c <= kLastSurrogate;
+}
+
+}  // namespace
+
+// A file name may hold a surrogate without its partner, which UTF-8 cannot carry: it is
+// written as the three bytes its code would take (as WTF-8 does), so that the name comes back
+// unchanged and its directory can still be entered.
+std::wstring toWide(std::string_view utf8)
+{
+    std::wstring wide;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i + 2 < utf8.size(); ++i) {
+        const auto lead = static_cast<unsigned char>(utf8[i]);
+        const auto second = static_cast<unsigned char>(utf8[i + 1]);
+        const auto third = static_cast<unsigned char>(utf8[i + 2]);
+        if (lead == kSurrogateLead && second >= 0xA0 && second <= 0xBF && (third & 0xC0) == 0x80) {
+            wide += systemToWide(utf8.substr(start, i - start));
+            wide += static_cast<wchar_t>(0xD000 | ((second & 0x3F) << 6) | (third & 0x3F));
+            i += 2;
+            start = i + 1;
+        }
+    }
+    wide += systemToWide(utf8.substr(start));
+    return wide;
+}
+
+std::string toUtf8(std::wstring_view wide)
+{
+    std::string utf8;
+    std::size_t start = 0;
+    for (std::size_t i = 0; i < wide.size(); ++i) {
+        if (!isSurrogate(wide[i])) {
+            continue;
+        }
+        if (wide[i] < kFirstLowSurrogate && i + 1 < wide.size() && wide[i + 1] >= kFirstLowSurrogate &&
+            wide[i + 1] <= kLastSurrogate) {
+            ++i;  // a pair: UTF-8 carries it
+            continue;
+        }
+        utf8 += systemToUtf8(wide.substr(start, i - start));
+        const auto code = static_cast<unsigned>(wide[i]);
+        utf8 += static_cast<char>(0xE0 | (code >> 12));
+        utf8 += static_cast<char>(0x80 | ((code >> 6) & 0x3F));
+        utf8 += static_cast<char>(0x80 | (code & 0x3F));
+        start = i + 1;
+    }
+    utf8 += systemToUtf8(wide.substr(start));
     return utf8;
 }
 

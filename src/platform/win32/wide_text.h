@@ -8,7 +8,8 @@
 
 namespace mezu::win32 {
 
-// Invalid input becomes U+FFFD in either direction; nothing is dropped.
+// Every UTF-16 name round-trips: a surrogate without its partner travels in UTF-8 as the three
+// bytes of its code. Bytes that are not UTF-8 become U+FFFD; nothing is dropped.
 std::wstring toWide(std::string_view utf8);
 std::string toUtf8(std::wstring_view wide);
 
