@@ -193,6 +193,14 @@ TEST(Win32FileSystemTest, ReparsePointDirectoriesAreNotEntered)
     EXPECT_FALSE(fileSystem.changeDirectory("C:\\" + link->second));
     const std::vector<std::string> subdirectories = fileSystem.subdirectoryNames("C:\\");
     EXPECT_EQ(std::count(subdirectories.begin(), subdirectories.end(), link->second), 0);
+
+    // Named by the user, a link is surveyed where it leads.
+    win32::Win32FileSystem systemDrives;
+    const std::string linkPath = win32::toUtf8(link->first) + "\\" + link->second;
+    const ResolvedDirectory resolved = systemDrives.resolveDirectory(linkPath);
+    EXPECT_TRUE(resolved.error.empty()) << resolved.error;
+    EXPECT_NE(resolved.drivePath, linkPath);
+    EXPECT_TRUE(systemDrives.directoryExists(resolved.drivePath)) << resolved.drivePath;
 }
 
 TEST(Win32WideTextTest, EveryNameRoundTrips)

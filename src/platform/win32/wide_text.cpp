@@ -136,6 +136,21 @@ std::wstring fullPath(const std::wstring& path)
     return ordinaryPath(full);
 }
 
+std::wstring finalPath(const std::wstring& path)
+{
+    const HANDLE handle = ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    if (handle == INVALID_HANDLE_VALUE) {
+        return {};
+    }
+    const DWORD needed = ::GetFinalPathNameByHandleW(handle, nullptr, 0, VOLUME_NAME_DOS);
+    std::wstring target(needed, L'\0');
+    const DWORD length = needed == 0 ? 0 : ::GetFinalPathNameByHandleW(handle, target.data(), needed, VOLUME_NAME_DOS);
+    ::CloseHandle(handle);
+    target.resize(length < needed ? length : 0);
+    return ordinaryPath(target);
+}
+
 std::string systemErrorText(std::uint32_t code)
 {
     wchar_t* buffer = nullptr;

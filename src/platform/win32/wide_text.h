@@ -24,6 +24,10 @@ std::wstring ordinaryPath(const std::wstring& path);
 // ("\\.\NUL"); empty on failure, with GetLastError set.
 std::wstring fullPath(const std::wstring& path);
 
+// Where a link (or junction) finally leads, in ordinary form; empty on failure, with
+// GetLastError set.
+std::wstring finalPath(const std::wstring& path);
+
 // The system's message for an error code (GetLastError), without the trailing line break.
 std::string systemErrorText(std::uint32_t code);
 

@@ -154,27 +154,6 @@ std::unique_ptr<Win32Enumeration> enumerate(const std::wstring& systemDirectory,
     return std::make_unique<Win32Enumeration>(handle, data, mask, directory, std::move(found));
 }
 
-// The path a reparse point leads to, in ordinary form; empty when it cannot be followed.
-std::wstring finalPath(const std::wstring& path)
-{
-    const HANDLE handle = ::CreateFileW(path.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return {};
-    }
-    std::wstring result(MAX_PATH, L'\0');
-    DWORD length = ::GetFinalPathNameByHandleW(handle, result.data(), static_cast<DWORD>(result.size()),
-                                               VOLUME_NAME_DOS);
-    if (length >= result.size()) {
-        result.resize(length);
-        length = ::GetFinalPathNameByHandleW(handle, result.data(), static_cast<DWORD>(result.size()),
-                                             VOLUME_NAME_DOS);
-    }
-    ::CloseHandle(handle);
-    result.resize(length < result.size() ? length : 0);
-    return ordinaryPath(result);
-}
-
 }  // namespace
 
 Win32FileSystem::Win32FileSystem(DriveRoots roots) : roots_(std::move(roots))

@@ -13,22 +13,6 @@ namespace {
 constexpr std::wstring_view kDevicePrefix = L"\\\\.\\";
 constexpr int kTemporaryNameTries = 100;
 
-// The file a link leads to, in extended form; empty when it cannot be followed.
-std::wstring linkTarget(const std::wstring& link)
-{
-    const HANDLE handle = ::CreateFileW(link.c_str(), 0, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                        nullptr, OPEN_EXISTING, 0, nullptr);
-    if (handle == INVALID_HANDLE_VALUE) {
-        return {};
-    }
-    const DWORD needed = ::GetFinalPathNameByHandleW(handle, nullptr, 0, VOLUME_NAME_DOS);
-    std::wstring target(needed, L'\0');
-    const DWORD length = needed == 0 ? 0 : ::GetFinalPathNameByHandleW(handle, target.data(), needed, VOLUME_NAME_DOS);
-    ::CloseHandle(handle);
-    target.resize(length < needed ? length : 0);
-    return target.empty() ? target : extendedPath(ordinaryPath(target));
-}
-
 bool writeInPlace(const std::wstring& device, const std::string& bytes, std::string& error)
 {
     const HANDLE handle = ::CreateFileW(device.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
@@ -93,11 +77,12 @@ bool Win32FileWriter::replaceFile(const std::string& path, const std::string& by
     DWORD attributes = ::GetFileAttributesW(target.c_str());
     if (attributes != INVALID_FILE_ATTRIBUTES && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 &&
         (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
-        target = linkTarget(target);
-        if (target.empty()) {
+        const std::wstring linked = finalPath(target);
+        if (linked.empty()) {
             error = systemErrorText(::GetLastError());
             return false;
         }
+        target = extendedPath(linked);
         attributes = ::GetFileAttributesW(target.c_str());
     }
     if (attributes == INVALID_FILE_ATTRIBUTES && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
