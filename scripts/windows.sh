@@ -41,7 +41,7 @@ fi
 
 build=build-windows
 mkdir -p "$build"
-export WINEPREFIX="$PWD/$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=" WINEARCH=win64
+export WINEPREFIX="$PWD/$build/wineprefix" WINEDEBUG=-all WINEDLLOVERRIDES="mscoree,mshtml=;winemenubuilder.exe=d" WINEARCH=win64
 unset DISPLAY WAYLAND_DISPLAY
 
 # Optimised without debug information: a small exe to hand out, and a quicker build.

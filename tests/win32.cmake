@@ -17,4 +17,4 @@ set_tests_properties(mezu_report_exe_under_wine PROPERTIES RUN_SERIAL TRUE)
 
 # Wine keeps to a prefix of this build and stays quiet, however ctest is started.
 set_tests_properties(mezu_core_tests mezu_win32_platform_tests mezu_report_exe_under_wine PROPERTIES
-  ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=")
+  ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=\\;winemenubuilder.exe=d")
