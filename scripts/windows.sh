@@ -22,9 +22,9 @@ for option in "$@"; do
     esac
 done
 
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix)
 # The 64-bit Wine alone: Wine's 32-bit half (wine32) is not needed by 64-bit programs.
-packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wine wine64)
-[ -z "$run_tests" ] || packages+=(libgtest-dev coreutils findutils)
+[ -z "$run_tests" ] || packages+=(wine wine64 libgtest-dev coreutils findutils)
 missing=()
 for package in "${packages[@]}"; do
     if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
