@@ -86,8 +86,8 @@ truncate -s 5000 "$gen/with space/file"
 truncate -s 3000000000 "$gen/d1/sparse-3g"
 check "generated tree" "$work" "$gen"
 
-# The saved report is the printed one in Shift_JIS with CR LF, line for line (the date line
-# may tick between the two runs, and the free space of a busy disk may change).
+# The saved report is the printed one in Shift_JIS with CR LF, line for line (the date line and
+# the free space may change between the two runs).
 printed=$("$report" --drive "C=$work" survey "$gen")
 "$report" --drive "C=$work" -o "$work/MEZU.TXT" survey "$gen"
 checks=$((checks + 1))

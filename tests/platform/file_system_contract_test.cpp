@@ -1,6 +1,7 @@
 // One table of contract tests run against every FileSystem: the POSIX backend on a real
 // temporary tree, reading the disk directly and inside a command (from listings read once,
-// with and without reader threads), and the in-memory fake that the engine tests rely on.
+// with and without reader threads), the Win32 backend in the Windows build, and the in-memory
+// fake that the engine tests rely on.
 #include <gtest/gtest.h>
 
 #include <algorithm>
@@ -9,8 +10,16 @@
 #include <set>
 
 #include "fake_file_system.h"
+#ifdef _WIN32
+#include <windows.h>
+
+#include "platform/win32/wide_text.h"
+#include "platform/win32/win32_file_system.h"
+#include "win32_temp_tree.h"
+#else
 #include "platform/posix/posix_file_system.h"
 #include "temp_tree.h"
+#endif
 
 namespace mezu {
 namespace {
@@ -54,6 +63,7 @@ public:
     virtual FileSystem& fileSystem() = 0;
 };
 
+#ifndef _WIN32
 class PosixHarness final : public Harness {
 public:
     // With `readerThreads` 0 every call reads the disk; otherwise the harness runs the whole
@@ -90,6 +100,39 @@ private:
     std::unique_ptr<posix::PosixFileSystem> fileSystem_;
     bool inCommand_ = false;
 };
+#else
+// Hidden entries get the hidden attribute as Windows keeps it. A Windows program cannot make
+// links under Wine, so a link stands in as what the walk sees of one: a system entry.
+class Win32Harness final : public Harness {
+public:
+    Win32Harness()
+    {
+        for (const Entry& entry : kTree) {
+            const std::string name = entry.path.substr(entry.path.rfind('/') + 1);
+            DWORD attributes = name.front() == '.' ? FILE_ATTRIBUTE_HIDDEN : 0;
+            switch (entry.kind) {
+            case Kind::Directory: tree_.dir(entry.path); break;
+            case Kind::File: tree_.file(entry.path, entry.length); break;
+            case Kind::LinkToFile:
+            case Kind::LinkToDirectory:
+                tree_.file(entry.path, 0);
+                attributes |= FILE_ATTRIBUTE_SYSTEM;
+                break;
+            }
+            if (attributes != 0) {
+                tree_.setAttributes(entry.path, attributes);
+            }
+        }
+        fileSystem_ = std::make_unique<win32::Win32FileSystem>(win32::DriveRoots{
+            {{'C', win32::toWide(tree_.root())}, {'D', win32::toWide(tree_.path("sub"))}}});
+    }
+    FileSystem& fileSystem() override { return *fileSystem_; }
+
+private:
+    test::Win32TempTree tree_;
+    std::unique_ptr<win32::Win32FileSystem> fileSystem_;
+};
+#endif
 
 class FakeHarness final : public Harness {
 public:
@@ -267,13 +310,22 @@ TEST_P(FileSystemContractTest, MovesOneLevelAtATimeAsByFullPaths)
     EXPECT_EQ(fs().fileLength("f4095"), 4095u);
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Backends, FileSystemContractTest,
-    ::testing::Values(
+std::vector<Backend> backends()
+{
+    return {
+#ifdef _WIN32
+        Backend{"Win32", [] { return std::unique_ptr<Harness>(new Win32Harness); }},
+#else
         Backend{"Posix", [] { return std::unique_ptr<Harness>(new PosixHarness{0}); }},
         Backend{"PosixInCommand", [] { return std::unique_ptr<Harness>(new PosixHarness{1}); }},
         Backend{"PosixInCommandWithReaders", [] { return std::unique_ptr<Harness>(new PosixHarness{3}); }},
-        Backend{"Fake", [] { return std::unique_ptr<Harness>(new FakeHarness); }}),
+#endif
+        Backend{"Fake", [] { return std::unique_ptr<Harness>(new FakeHarness); }},
+    };
+}
+
+INSTANTIATE_TEST_SUITE_P(
+    Backends, FileSystemContractTest, ::testing::ValuesIn(backends()),
     [](const auto& info) { return std::string{info.param.name}; });
 
 }  // namespace

@@ -1,0 +1,55 @@
+// Entry point of mezu-report.exe: takes the arguments as UTF-16 from the system, hands them to
+// the command line as UTF-8, and sets up the Windows platform and the standard streams.
+#include <windows.h>
+#include <shellapi.h>
+
+#include <ostream>
+
+#include "app/report_cli.h"
+#include "app/win32_report_platform.h"
+#include "platform/win32/console_stream.h"
+#include "platform/win32/wide_text.h"
+
+namespace {
+
+std::vector<std::string> utf8Arguments()
+{
+    std::vector<std::string> args;
+    int count = 0;
+    wchar_t** wide = ::CommandLineToArgvW(::GetCommandLineW(), &count);
+    if (wide == nullptr) {
+        return args;
+    }
+    for (int i = 1; i < count; ++i) {
+        args.push_back(mezu::win32::toUtf8(wide[i]));
+    }
+    ::LocalFree(wide);
+    return args;
+}
+
+// The user's decimal separator, as the Linux program takes it from the locale.
+std::string decimalSeparator()
+{
+    wchar_t separator[LOCALE_NAME_MAX_LENGTH] = {};
+    const int length = ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, LOCALE_NAME_MAX_LENGTH);
+    return length > 1 ? mezu::win32::toUtf8(std::wstring_view{separator, static_cast<std::size_t>(length - 1)}) : ".";
+}
+
+}  // namespace
+
+int main()
+{
+    // An empty removable drive must fail the query, not ask the user to insert a disk.
+    ::SetErrorMode(SEM_FAILCRITICALERRORS);
+
+    mezu::win32::ConsoleStreamBuf outBuffer{mezu::win32::StandardStream::Output};
+    mezu::win32::ConsoleStreamBuf errBuffer{mezu::win32::StandardStream::Error};
+    std::ostream out{&outBuffer};
+    std::ostream err{&errBuffer};
+    const mezu::ReportEnvironment environment{mezu::makeWin32ReportPlatform, out, err, errBuffer.isConsole(),
+                                              decimalSeparator()};
+    const int status = mezu::runMezuReport(utf8Arguments(), environment);
+    out.flush();
+    err.flush();
+    return status;
+}

@@ -1,0 +1,36 @@
+#include "app/win32_report_platform.h"
+
+#include "platform/win32/win32_clock.h"
+#include "platform/win32/win32_drive_query.h"
+#include "platform/win32/win32_file_system.h"
+#include "platform/win32/win32_file_writer.h"
+#include "platform/win32/win32_text_encoder.h"
+
+namespace mezu {
+
+std::variant<ReportPlatform, std::string> makeWin32ReportPlatform(const PlatformOptions& options)
+{
+    win32::DriveRoots roots = win32::DriveRoots::systemDrives();
+    if (!options.drives.empty()) {
+        std::vector<std::pair<char, std::string>> given;
+        for (const DriveOption& drive : options.drives) {
+            given.emplace_back(drive.letter, drive.root);
+        }
+        std::variant<win32::DriveRoots, std::string> made = win32::DriveRoots::fromDirectories(given);
+        if (std::holds_alternative<std::string>(made)) {
+            return std::get<std::string>(made);
+        }
+        roots = std::move(std::get<win32::DriveRoots>(made));
+    }
+    // The enumeration reads each directory in large batches on the walk's own thread: there are
+    // no reader threads to set, so --threads changes nothing here.
+    ReportPlatform platform;
+    platform.fileSystem = std::make_unique<win32::Win32FileSystem>(roots);
+    platform.driveQuery = std::make_unique<win32::Win32DriveQuery>(roots);
+    platform.clock = std::make_unique<win32::Win32Clock>();
+    platform.encoder = std::make_unique<win32::Win32ShiftJisEncoder>();
+    platform.fileWriter = std::make_unique<win32::Win32FileWriter>();
+    return platform;
+}
+
+}  // namespace mezu

@@ -1,0 +1,12 @@
+// Builds mezu-report's platform on Windows: the drives (the system's own, or the directories
+// --drive names), the file system, the drive query, the clock, Shift_JIS through code page 932
+// and the report file writer.
+#pragma once
+
+#include "app/report_cli.h"
+
+namespace mezu {
+
+std::variant<ReportPlatform, std::string> makeWin32ReportPlatform(const PlatformOptions& options);
+
+}  // namespace mezu

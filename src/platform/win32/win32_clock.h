@@ -1,0 +1,13 @@
+// The local time on Windows (GetLocalTime).
+#pragma once
+
+#include "platform/clock.h"
+
+namespace mezu::win32 {
+
+class Win32Clock final : public Clock {
+public:
+    LocalDateTime now() const override;
+};
+
+}  // namespace mezu::win32

@@ -1,0 +1,116 @@
+#!/usr/bin/env bash
+# Runs mezu-report.exe under Wine on a generated tree, which Wine shows below drive Z: (the
+# Linux root), and checks its figures: against an independent computation with find and awk
+# rounded to the cluster size Wine reports for Z:, and against the Linux mezu-report on the same
+# tree when the two see the same cluster size. Also checks the saved Shift_JIS report, the
+# UTF-8 command-line arguments, --drive, and that a Unix symbolic link to a directory (a
+# reparse point to Windows) is not entered.
+# Usage: win32_wine_e2e.sh PATH-TO-mezu-report.exe [PATH-TO-LINUX-mezu-report]
+set -euo pipefail
+export LC_ALL=C.UTF-8 WINEDEBUG=-all
+exe=${1:?usage: win32_wine_e2e.sh mezu-report.exe [mezu-report]}
+linux=${2:-}
+crosscheck="$(dirname "$(readlink -f "$0")")/crosscheck.sh"
+work=$(mktemp -d /tmp/mezu-wine-e2e-XXXXXX)
+trap 'rm -rf "$work"' EXIT
+failures=0
+checks=0
+
+pass() { echo "ok - $1"; }
+fail() { echo "FAIL - $1"; failures=$((failures + 1)); }
+windowsPath() { local path=${1//\//\\}; printf 'Z:%s' "$path"; }
+runExe() { wine "$exe" "$@" </dev/null | tr -d '\r'; }
+
+# "BYTES PATH" for every result line, the path as a Linux path: drive LETTER (default Z) stands
+# for the directory ROOT (default the Linux root).
+resultLines() {
+    local letter=${1:-Z} root=${2:-}
+    sed -n 's/^[0-9]\{4,\}\.[0-9][0-9]MB - \(.*[^ ]\) *= ([0-9.]*KB) (\([0-9]*\) B)$/\2 \1/p' |
+        while read -r bytes path; do
+            rel=${path#"$letter":}
+            rel=${rel//\\//}
+            printf '%s %s\n' "$bytes" "$root${rel%/}"
+        done | sort
+}
+
+# A tree of sizes around cluster boundaries, hidden entries, a Japanese name, a sparse file past
+# 4 GiB and links that a walk must not follow (one of them back to the top).
+gen="$work/gen"
+mkdir -p "$gen"
+for d in $(seq 1 8); do
+    for e in $(seq 1 $((d % 3 + 1))); do
+        sub="$gen/d$d/e$e"
+        mkdir -p "$sub/.hid" "$sub/f"
+        for f in $(seq 1 $((d + e))); do
+            truncate -s $(((d * 7919 + e * 104729 + f * 4093) % 20000)) "$sub/f/file$f"
+        done
+        truncate -s 4096 "$sub/x4096"
+        truncate -s 4097 "$sub/x4097"
+        truncate -s 999 "$sub/.hid/hidden"
+        truncate -s 123 "$sub/.dotfile"
+    done
+done
+mkdir -p "$gen/日本語のディレクトリ" "$gen/with space"
+truncate -s 5000 "$gen/日本語のディレクトリ/ファイル" "$gen/with space/file"
+truncate -s $(((1 << 32) + 1)) "$gen/d1/sparse-4g"
+ln -s .. "$gen/d2/up"
+ln -s ../d3 "$gen/d2/sideways"
+
+started=$(date +%s%N)
+out=$(runExe survey "$(windowsPath "$gen")")
+elapsed=$((($(date +%s%N) - started) / 1000000))
+cluster=$(runExe drives | grep -A1 '^Z drive:' | sed -n 's/.*Block = *\([0-9]*\) B$/\1/p')
+
+checks=$((checks + 1))
+if [ -n "$cluster" ] && diff <(bash "$crosscheck" --expected "$gen" "$cluster") <(printf '%s\n' "$out" | resultLines) >"$work/diff"; then
+    pass "survey of a generated tree matches find with Wine's cluster size $cluster ($(printf '%s\n' "$out" | grep -c 'MB - ') result lines, ${elapsed} ms under Wine)"
+else
+    fail "survey of a generated tree (cluster '$cluster')"; cat "$work/diff"
+fi
+
+if [ -n "$linux" ] && [ "$(stat -f -c %S "$gen")" != "$cluster" ]; then
+    echo "skip - Linux mezu-report not compared: its cluster size differs from Wine's"
+elif [ -n "$linux" ]; then
+    checks=$((checks + 1))
+    if diff <("$linux" --drive C="$work" survey "$gen" | resultLines C "$work") \
+            <(printf '%s\n' "$out" | resultLines) >"$work/diff"; then
+        pass "survey matches the Linux mezu-report line for line"
+    else
+        fail "survey differs from the Linux mezu-report"; cat "$work/diff"
+    fi
+fi
+
+# The saved report is the printed one in Shift_JIS with CR LF (the date line may tick, the free
+# space change).
+checks=$((checks + 1))
+wine "$exe" -o "$(windowsPath "$work/MEZU.TXT")" survey "$(windowsPath "$gen")" </dev/null
+if diff <(printf '%s\n' "$out" | iconv -f UTF-8 -t CP932 | sed 's/$/\r/' | sed '5d;7d') <(sed '5d;7d' "$work/MEZU.TXT") >"$work/diff" &&
+    [ "$(grep -c $'\r$' "$work/MEZU.TXT")" = "$(wc -l <"$work/MEZU.TXT")" ]; then
+    pass "saved report is the printed one in Shift_JIS with CR LF"
+else
+    fail "saved report"; cat "$work/diff"
+fi
+
+# A read-only report file is refused and kept.
+checks=$((checks + 1))
+printf 'precious' >"$work/KEPT.TXT"
+chmod 444 "$work/KEPT.TXT"
+if ! wine "$exe" -o "$(windowsPath "$work/KEPT.TXT")" drives </dev/null 2>"$work/err" &&
+    [ "$(cat "$work/KEPT.TXT")" = precious ] && grep -q 'read-only' "$work/err"; then
+    pass "a read-only report file is refused and kept"
+else
+    fail "read-only report file: $(cat "$work/err")"
+fi
+
+# A directory named in Japanese on the command line, and --drive.
+checks=$((checks + 1))
+named=$(runExe survey "$(windowsPath "$gen/日本語のディレクトリ")" | resultLines)
+mapped=$(runExe --drive "E=$(windowsPath "$gen")" survey 'E:\日本語のディレクトリ' | grep -c 'MB - E:\\日本語のディレクトリ ' || true)
+if [ "$named" = "$(bash "$crosscheck" --expected "$gen/日本語のディレクトリ" "$cluster")" ] && [ "$mapped" = 1 ]; then
+    pass "UTF-8 arguments and --drive"
+else
+    fail "UTF-8 arguments and --drive: '$named' '$mapped'"
+fi
+
+echo "$((checks - failures)) passed, $failures failed"
+[ "$failures" -eq 0 ]

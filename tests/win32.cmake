@@ -1,0 +1,20 @@
+# The Windows suites, run under Wine: the Win32 backend against the file-system contract and
+# its own tests, and mezu-report.exe end to end against the Linux mezu-report.
+add_library(mezu_win32_test_support STATIC support/win32_temp_tree.cpp)
+target_include_directories(mezu_win32_test_support PUBLIC ${CMAKE_CURRENT_SOURCE_DIR}/support)
+target_link_libraries(mezu_win32_test_support PUBLIC mezu_win32)
+
+mezu_test(mezu_win32_platform_tests
+  platform/file_system_contract_test.cpp
+  platform/win32_platform_test.cpp
+)
+target_link_libraries(mezu_win32_platform_tests PRIVATE mezu_win32 mezu_win32_test_support)
+
+set(MEZU_LINUX_REPORT "" CACHE FILEPATH "The Linux mezu-report that mezu-report.exe is compared with")
+add_test(NAME mezu_report_exe_under_wine
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/app/win32_wine_e2e.sh $<TARGET_FILE:mezu-report> "${MEZU_LINUX_REPORT}")
+set_tests_properties(mezu_report_exe_under_wine PROPERTIES RUN_SERIAL TRUE)
+
+# Wine keeps to a prefix of this build and stays quiet, however ctest is started.
+set_tests_properties(mezu_core_tests mezu_win32_platform_tests mezu_report_exe_under_wine PROPERTIES
+  ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=\\;winemenubuilder.exe=d")
