@@ -1,8 +1,8 @@
 #include "model/directory_list.h"
 
-#include "model/path_text.h"
-
 #include <stdexcept>
+
+#include "model/path_text.h"
 
 namespace mezu {
 
@@ -41,7 +41,7 @@ std::string DirectoryList::line(std::size_t index) const
     std::size_t size = 0;
     for (std::size_t at = index; at != kNoParent; at = parent(at)) {
         chain.push_back(at);
-        size += entries_[at].length + 1;
+        size += entries_.at(at).length + 1;
     }
     std::string path;
     path.reserve(size);
