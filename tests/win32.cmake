@@ -15,6 +15,11 @@ add_test(NAME mezu_report_exe_under_wine
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/app/win32_wine_e2e.sh $<TARGET_FILE:mezu-report> "${MEZU_LINUX_REPORT}")
 set_tests_properties(mezu_report_exe_under_wine PROPERTIES RUN_SERIAL TRUE)
 
+find_program(MEZU_OBJDUMP NAMES ${CMAKE_CXX_COMPILER_TARGET}-objdump x86_64-w64-mingw32-objdump REQUIRED)
+add_test(NAME mezu_windows_zip
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/app/win32_package_test.sh
+          ${CMAKE_BINARY_DIR}/mezu-${PROJECT_VERSION}-windows.zip ${MEZU_OBJDUMP})
+
 # Wine keeps to a prefix of this build and stays quiet, however ctest is started.
 set_tests_properties(mezu_core_tests mezu_win32_platform_tests mezu_report_exe_under_wine PROPERTIES
   ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=\\;winemenubuilder.exe=d")
