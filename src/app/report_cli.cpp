@@ -24,7 +24,7 @@ constexpr std::string_view kUsage =
     "\n"
     "survey      how much disk space DIR (default: the working directory) and each of its\n"
     "            immediate subdirectories occupy, counting every file in whole clusters of\n"
-    "            its drive, largest first\n"
+    "            its drive (or as allocated, with --size allocated), largest first\n"
     "drives      the space and geometry of every drive from C: to Z:\n"
     "all-drives  the top-level directories of every drive, drive by drive, largest first\n"
     "compare     each directory of the saved survey report OLD against the report NEW, or\n"
@@ -45,6 +45,10 @@ constexpr std::string_view kUsage =
     "                 (Shift_JIS, CR LF) instead of printing it: a file is replaced\n"
     "                 whole, a link followed, a device or FIFO written to; a file\n"
     "                 no one may write is refused\n"
+    "  --size MODE    what each file counts in a survey: clusters (the default), its length\n"
+    "                 in whole clusters of its drive, or allocated, the space the file\n"
+    "                 system reports as allocated to it (less for a sparse or compressed\n"
+    "                 file); the title of an allocated survey ends in \"（実割当）\"\n"
     "  --threads N    read directories with N threads (default: two per core); 1 suits\n"
     "                 spinning disks, where reading in parallel is slower\n"
     "  -h, --help     show this help and exit\n"
@@ -54,9 +58,12 @@ constexpr std::string_view kUsage =
     "it could not be read (each is named on standard error), 2 on a usage error.\n";
 
 constexpr unsigned kMostThreads = 64;
+constexpr std::string_view kClustersMode = "clusters";
+constexpr std::string_view kAllocatedMode = "allocated";
 
 struct Options {
     PlatformOptions platform;
+    SizeMode sizeMode = SizeMode::Clusters;
     std::optional<std::string> outputFile;
     std::string command;
     std::vector<std::string> operands;
@@ -80,6 +87,22 @@ std::optional<DriveOption> parseDriveOption(const std::string& spec)
         return std::nullopt;
     }
     return DriveOption{letter, spec.substr(2)};
+}
+
+// Whether `arg` is the long option `name`, alone or as "name=VALUE".
+bool isOption(std::string_view arg, std::string_view name)
+{
+    return arg.starts_with(name) && (arg.size() == name.size() || arg[name.size()] == '=');
+}
+
+// The value of the option `name` at args[i], given after "=" or as the next argument (which
+// `i` then moves to); empty when there is none.
+std::string optionValue(const std::vector<std::string>& args, std::size_t& i, std::string_view name)
+{
+    if (args[i].size() > name.size()) {
+        return args[i].substr(name.size() + 1);
+    }
+    return i + 1 < args.size() ? args[++i] : std::string{};
 }
 
 ParseResult parseArguments(const std::vector<std::string>& args)
@@ -129,13 +152,18 @@ ParseResult parseArguments(const std::vector<std::string>& args)
                 }
             }
             options.platform.drives.push_back(*drive);
-        } else if (arg == "--threads" || arg.rfind("--threads=", 0) == 0) {
-            std::string count;
-            if (arg == "--threads") {
-                count = i + 1 < args.size() ? args[++i] : std::string{};
+        } else if (isOption(arg, "--size")) {
+            const std::string mode = optionValue(args, i, "--size");
+            if (mode == kClustersMode) {
+                options.sizeMode = SizeMode::Clusters;
+            } else if (mode == kAllocatedMode) {
+                options.sizeMode = SizeMode::Allocated;
             } else {
-                count = arg.substr(std::string_view{"--threads="}.size());
+                result.error = "--size takes clusters or allocated, not '" + mode + "'";
+                return result;
             }
+        } else if (isOption(arg, "--threads")) {
+            const std::string count = optionValue(args, i, "--threads");
             const bool digits = !count.empty() && count.size() <= 3 &&
                                 count.find_first_not_of("0123456789") == std::string::npos;
             const unsigned threads = digits ? static_cast<unsigned>(std::stoul(count)) : 0;
@@ -248,6 +276,7 @@ std::optional<int> makeReport(const Options& options, ReportPlatform& platform, 
                      environment.decimalSeparator}};
     windowSystem.watch(window.lists());
     window.Form_Load();
+    window.setSizeMode(options.sizeMode);
     if (options.command == "survey") {
         window.Command1_Click();
     } else if (options.command == "drives") {

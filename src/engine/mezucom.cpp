@@ -178,6 +178,15 @@ void mezucom::dirsize(const std::string& path)
     addCurrentFiles([&path] { return path; });
 }
 
+std::optional<ByteTotal> mezucom::fileAllocation(const std::string& name)
+{
+    if (sizeMode_ == SizeMode::Allocated) {
+        return fileSystem_.allocatedBytes(name);
+    }
+    const std::optional<std::uint64_t> length = fileSystem_.fileLength(name);
+    return length ? std::optional{clusterAllocation(*length, clustersize_)} : std::nullopt;
+}
+
 template <typename PathOf>
 void mezucom::addCurrentFiles(const PathOf& pathOf)
 {
@@ -188,8 +197,8 @@ void mezucom::addCurrentFiles(const PathOf& pathOf)
         return;
     }
     for (std::string name = enumeration->next(); !name.empty() && !stopRequested_;) {
-        if (const std::optional<std::uint64_t> length = fileSystem_.fileLength(name)) {
-            totalbytes_ += clusterAllocation(*length, clustersize_);
+        if (const std::optional<ByteTotal> allocation = fileAllocation(name)) {
+            totalbytes_ += *allocation;
         }
         name = enumeration->next();
         windowSystem_.yield();

@@ -1,6 +1,7 @@
-// The measurement module: walks directory trees, adds up their files in whole clusters and
-// queries drive figures. It owns the two module values `totalbytes` and `clustersize` and works
-// on the main window's lists, which it borrows for its whole life.
+// The measurement module: walks directory trees, adds up their files in whole clusters (or as
+// allocated, in the allocated size mode) and queries drive figures. It owns the two module
+// values `totalbytes` and `clustersize` and works on the main window's lists, which it borrows
+// for its whole life.
 //
 // Failures of the file system never stop a walk or a measurement: a directory that cannot be
 // made current or read contributes nothing (and is kept in skippedDirectories), an entry whose
@@ -10,6 +11,7 @@
 
 #include <cstdint>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
@@ -21,6 +23,11 @@
 #include "platform/window_system.h"
 
 namespace mezu {
+
+// What a file counts in a measurement: its length in whole clusters of its drive, or the
+// bytes the file system reports as allocated to it (sparse, compressed and preallocated files
+// differ from the rounding).
+enum class SizeMode { Clusters, Allocated };
 
 // A directory a walk or measurement could not read, in full or at all.
 struct SkippedDirectory {
@@ -63,6 +70,10 @@ public:
     const std::vector<SkippedDirectory>& skippedDirectories() const { return skipped_; }
     void forgetSkipped();
 
+    // How later measurements count each file; SizeMode::Clusters until set.
+    SizeMode sizeMode() const { return sizeMode_; }
+    void setSizeMode(SizeMode mode) { sizeMode_ = mode; }
+
     // Bytes allocated by the last (or running) measurement.
     ByteTotal totalbytes() const { return totalbytes_; }
     // Bytes per cluster of the drive of the last successful drvinfo; 0 before any, in which
@@ -77,6 +88,9 @@ private:
     void skip(const std::string& path);
     // Why a finished enumeration missed entries; empty if it did not.
     std::string missedEntries(const DirectoryEnumeration& enumeration) const;
+    // The bytes the file `name` of the current directory counts in the size mode; nullopt
+    // when the file system cannot say.
+    std::optional<ByteTotal> fileAllocation(const std::string& name);
     // Adds the files of the current directory to totalbytes; `pathOf()` names it if it cannot
     // be read.
     template <typename PathOf>
@@ -92,6 +106,7 @@ private:
     std::string decimalSeparator_;
     ByteTotal totalbytes_ = 0;
     std::uint64_t clustersize_ = 0;
+    SizeMode sizeMode_ = SizeMode::Clusters;
     bool stopRequested_ = false;
     std::vector<SkippedDirectory> skipped_;
     std::unordered_set<std::string> skippedPaths_;

@@ -210,6 +210,15 @@ void mezumain::Command5_Click()
     }
 }
 
+bool mezumain::setSizeMode(SizeMode mode)
+{
+    if (commandRunning_) {
+        return false;
+    }
+    module_.setSizeMode(mode);
+    return true;
+}
+
 void mezumain::pgm_Click()
 {
     services_.windowSystem.messageBox(descriptionText());

@@ -299,6 +299,59 @@ TEST(MezuReportEndToEnd, DirectoriesTheUserCannotReadAreNamedAndFailTheRun)
     EXPECT_GT(figures.at("C:\\top\\ok"), 0u);
 }
 
+// What the file system reports as allocated to the file at `path`.
+std::uint64_t allocatedOf(const std::string& path)
+{
+    struct stat status {};
+    ::lstat(path.c_str(), &status);
+    return static_cast<std::uint64_t>(status.st_blocks) * 512;
+}
+
+TEST(MezuReportEndToEnd, AllocatedSizeCountsHolesAsNothingAndDataAsWritten)
+{
+    constexpr std::uint64_t kSparseLength = 1ULL << 30;
+    constexpr std::size_t kDataLength = 100000;
+    mezu::test::TempTree tree;
+    tree.dir("top/sparse");
+    tree.dir("top/data");
+    tree.file("top/sparse/hole", kSparseLength);
+    std::ofstream{tree.path("top/data/written"), std::ios::binary} << std::string(kDataLength, 'x');
+    const std::uint64_t cluster = clusterOf(tree.root());
+    const std::uint64_t sparseAllocated = allocatedOf(tree.path("top/sparse/hole"));
+    const std::uint64_t dataAllocated = allocatedOf(tree.path("top/data/written"));
+    ASSERT_LT(sparseAllocated, kSparseLength / 2) << "this file system fills holes";
+    ASSERT_GE(dataAllocated, kDataLength);
+
+    struct Case {
+        std::vector<std::string> size;
+        std::uint64_t sparse;
+        std::uint64_t data;
+        bool titleNote;
+    };
+    const Case cases[] = {
+        {{}, allocation(kSparseLength, cluster), allocation(kDataLength, cluster), false},
+        {{"--size", "clusters"}, allocation(kSparseLength, cluster), allocation(kDataLength, cluster), false},
+        {{"--size=allocated"}, sparseAllocated, dataAllocated, true},
+        {{"--size", "allocated"}, sparseAllocated, dataAllocated, true},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"--drive", "D=" + tree.root()};
+        args.insert(args.end(), c.size.begin(), c.size.end());
+        args.insert(args.end(), {"survey", "D:\\top"});
+        const Outcome run = runReport(args);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const std::map<std::string, std::uint64_t> figures = resultBytes(run.out);
+        EXPECT_EQ(figures.at("D:\\top\\sparse"), c.sparse) << c.titleNote;
+        EXPECT_EQ(figures.at("D:\\top\\data"), c.data) << c.titleNote;
+        EXPECT_EQ(figures.at("D:\\top"), c.sparse + c.data) << c.titleNote;
+        EXPECT_EQ(run.out.find("（実割当）\n") != std::string::npos, c.titleNote)
+            << run.out;
+    }
+    const Outcome wrong = runReport({"--size", "blocks", "survey"});
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_NE(wrong.err.find("--size takes clusters or allocated"), std::string::npos) << wrong.err;
+}
+
 TEST(MezuReportEndToEnd, SurveysTheWorkingDirectoryByDefault)
 {
     mezu::test::TempTree tree;

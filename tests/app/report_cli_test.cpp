@@ -7,8 +7,10 @@
 #include <map>
 #include <sstream>
 
+#include "engine/result_line.h"
 #include "fake_file_system.h"
 #include "fakes.h"
+#include "survey/report_header.h"
 
 namespace mezu {
 namespace {
@@ -129,6 +131,10 @@ TEST_F(ReportCliTest, UsageErrorsExitTwo)
         {"--threads", "0", "survey"},
         {"--threads=x", "survey"},
         {"--threads"},
+        {"--size"},
+        {"--size", "blocks", "survey"},
+        {"--size=", "survey"},
+        {"--sizes=allocated", "survey"},
         {"-o"},
         {"survey", "--output="},
         {"drives", "C:\\DATA"},
@@ -147,6 +153,22 @@ TEST_F(ReportCliTest, UsageErrorsExitTwo)
         EXPECT_NE(result.err.find("Try 'mezu-report --help'"), std::string::npos);
     }
     EXPECT_NE(run({"drives", "x"}).err.find("drives takes no directory"), std::string::npos);
+}
+
+TEST_F(ReportCliTest, SizeOptionChoosesWhatEachFileCounts)
+{
+    const Lines clusters = splitLines(run({"survey", "C:\\DATA"}).out);
+    EXPECT_EQ(splitLines(run({"--size", "clusters", "survey", "C:\\DATA"}).out), clusters);
+    const Run allocated = run({"--size=allocated", "survey", "C:\\DATA"});
+    ASSERT_EQ(allocated.status, kExitSuccess) << allocated.err;
+    const Lines lines = splitLines(allocated.out);
+    ASSERT_EQ(lines.size(), clusters.size());
+    constexpr std::size_t kTitle = 2;
+    EXPECT_EQ(lines[kTitle], clusters[kTitle] + std::string{kAllocatedTitleNote});
+    // The fake file system allocates each file its exact length.
+    constexpr std::uint64_t kDataLengths = 1 + 4096 + 10000;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), formatResultLine("C:\\DATA", kDataLengths, ".")), lines.end())
+        << allocated.out;
 }
 
 TEST_F(ReportCliTest, DrivesAndAllDrivesPrintTheirReports)
