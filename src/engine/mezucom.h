@@ -10,12 +10,14 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
 #include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+#include "driveinfo/drive_lines.h"
 #include "engine/byte_total.h"
 #include "model/window_lists.h"
 #include "platform/drive_query.h"
@@ -28,6 +30,14 @@ namespace mezu {
 // bytes the file system reports as allocated to it (sparse, compressed and preallocated files
 // differ from the rounding).
 enum class SizeMode { Clusters, Allocated };
+
+// One tree a measurement added up: what it counted and how many of each.
+struct TreeMeasurement {
+    std::string path;  // drive path, as given to measure
+    ByteTotal bytes = 0;
+    std::uint64_t files = 0;        // files whose size was counted
+    std::uint64_t directories = 0;  // directories whose files were read, the tree's own included
+};
 
 // A directory a walk or measurement could not read, in full or at all.
 struct SkippedDirectory {
@@ -70,6 +80,13 @@ public:
     const std::vector<SkippedDirectory>& skippedDirectories() const { return skipped_; }
     void forgetSkipped();
 
+    // The trees measured since the last forgetMeasurements, and the figures of each drive as
+    // its last drvinfo found them (a drive that stopped answering is dropped); for exports
+    // beside the report.
+    const std::vector<TreeMeasurement>& measurements() const { return measurements_; }
+    const std::map<char, DriveFigures>& queriedDrives() const { return queriedDrives_; }
+    void forgetMeasurements();
+
     // How later measurements count each file; SizeMode::Clusters until set.
     SizeMode sizeMode() const { return sizeMode_; }
     void setSizeMode(SizeMode mode) { sizeMode_ = mode; }
@@ -109,6 +126,11 @@ private:
     SizeMode sizeMode_ = SizeMode::Clusters;
     bool stopRequested_ = false;
     std::vector<SkippedDirectory> skipped_;
+    std::vector<TreeMeasurement> measurements_;
+    std::map<char, DriveFigures> queriedDrives_;
+    // Counted by addCurrentFiles for the running measurement.
+    std::uint64_t filesCounted_ = 0;
+    std::uint64_t directoriesCounted_ = 0;
     std::unordered_set<std::string> skippedPaths_;
 };
 

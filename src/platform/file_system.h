@@ -90,6 +90,14 @@ public:
     virtual void commandStarted() {}
     virtual void commandFinished() {}
 
+    // The path on the host system that an absolute drive path stands for, for output that
+    // scripts read; nullopt for a path of no drive, or where drives are no host directories.
+    virtual std::optional<std::string> hostPath(const std::string& drivePath) const
+    {
+        static_cast<void>(drivePath);
+        return std::nullopt;
+    }
+
     // Maps a path given by the user, a host path or a drive path, to the drive path of an
     // existing directory.
     virtual ResolvedDirectory resolveDirectory(const std::string& userPath) = 0;

@@ -33,6 +33,7 @@ public:
         if (entered_) {
             running_ = true;
             module.forgetSkipped();
+            module.forgetMeasurements();
             fileSystem_.commandStarted();
         }
     }

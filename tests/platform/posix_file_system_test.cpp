@@ -111,6 +111,28 @@ TEST_F(PosixFileSystemTest, AllocationsAreWhatLstatReportsOnDiskAndInACommand)
     EXPECT_GE(reported("data"), kDataLength);
 }
 
+TEST_F(PosixFileSystemTest, DrivePathsMapBackToHostPaths)
+{
+    tree.dir("sub/back\\slash");
+    posix::PosixFileSystem fs{posix::DriveTable{{{'C', tree.root()}, {'D', "/"}}}};
+    struct Case {
+        std::string drivePath;
+        std::optional<std::string> host;
+    };
+    const Case cases[] = {
+        {"C:\\", tree.root()},
+        {"c:\\sub", tree.path("sub")},
+        {"C:\\sub\\back/slash", tree.path("sub/back\\slash")},
+        {"D:\\", "/"},
+        {"D:\\etc", "/etc"},
+        {"E:\\", std::nullopt},
+        {"nonsense", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(fs.hostPath(c.drivePath), c.host) << c.drivePath;
+    }
+}
+
 TEST_F(PosixFileSystemTest, ReadOnlyFollowsTheOwnersWriteBit)
 {
     tree.file("ro", 1);

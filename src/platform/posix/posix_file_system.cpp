@@ -646,6 +646,23 @@ std::optional<PosixFileSystem::HostPath> PosixFileSystem::parseDrivePath(
     return path;
 }
 
+std::optional<std::string> PosixFileSystem::hostPath(const std::string& drivePath) const
+{
+    const std::optional<HostPath> path = parseDrivePath(drivePath);
+    const std::string* root = path ? table_.root(path->letter) : nullptr;
+    if (root == nullptr) {
+        return std::nullopt;
+    }
+    std::string host = *root;
+    for (const std::string& component : path->components) {
+        if (host.back() != '/') {
+            host += '/';
+        }
+        host += component;
+    }
+    return host;
+}
+
 std::string PosixFileSystem::formatDrivePath(char letter,
                                              const std::vector<std::string>& components) const
 {

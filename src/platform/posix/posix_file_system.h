@@ -60,6 +60,7 @@ public:
     void commandFinished() override;
     std::string lastError() const override { return lastError_; }
     ResolvedDirectory resolveDirectory(const std::string& userPath) override;
+    std::optional<std::string> hostPath(const std::string& drivePath) const override;
 
 private:
     struct Level {
