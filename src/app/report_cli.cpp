@@ -5,6 +5,7 @@
 
 #include "app/progress_window_system.h"
 #include "model/path_text.h"
+#include "output/report_export.h"
 #include "output/report_output.h"
 #include "survey/report_compare.h"
 #include "survey/report_header.h"
@@ -49,6 +50,11 @@ constexpr std::string_view kUsage =
     "                 in whole clusters of its drive, or allocated, the space the file\n"
     "                 system reports as allocated to it (less for a sparse or compressed\n"
     "                 file); the title of an allocated survey ends in \"（実割当）\"\n"
+    "  --format FORMAT\n"
+    "                 text (the default), or csv or json: one record per directory line\n"
+    "                 of survey or all-drives (drive path, host path, bytes, files and\n"
+    "                 directories counted, survey share), one per drive of drives; in\n"
+    "                 UTF-8, with -o too; not for compare\n"
     "  --threads N    read directories with N threads (default: two per core); 1 suits\n"
     "                 spinning disks, where reading in parallel is slower\n"
     "  -h, --help     show this help and exit\n"
@@ -61,9 +67,12 @@ constexpr unsigned kMostThreads = 64;
 constexpr std::string_view kClustersMode = "clusters";
 constexpr std::string_view kAllocatedMode = "allocated";
 
+enum class ReportFormat { Text, Csv, Json };
+
 struct Options {
     PlatformOptions platform;
     SizeMode sizeMode = SizeMode::Clusters;
+    ReportFormat format = ReportFormat::Text;
     std::optional<std::string> outputFile;
     std::string command;
     std::vector<std::string> operands;
@@ -162,6 +171,18 @@ ParseResult parseArguments(const std::vector<std::string>& args)
                 result.error = "--size takes clusters or allocated, not '" + mode + "'";
                 return result;
             }
+        } else if (isOption(arg, "--format")) {
+            const std::string format = optionValue(args, i, "--format");
+            if (format == "text") {
+                options.format = ReportFormat::Text;
+            } else if (format == "csv") {
+                options.format = ReportFormat::Csv;
+            } else if (format == "json") {
+                options.format = ReportFormat::Json;
+            } else {
+                result.error = "--format takes text, csv or json, not '" + format + "'";
+                return result;
+            }
         } else if (isOption(arg, "--threads")) {
             const std::string count = optionValue(args, i, "--threads");
             const bool digits = !count.empty() && count.size() <= 3 &&
@@ -202,6 +223,10 @@ ParseResult parseArguments(const std::vector<std::string>& args)
             result.error = "compare takes OLD NEW, or OLD survey [DIR]";
             return result;
         }
+        if (options.format != ReportFormat::Text) {
+            result.error = "compare prints text only";
+            return result;
+        }
         result.options = std::move(options);
         return result;
     }
@@ -230,19 +255,26 @@ bool writeReport(const WindowLists& lists, std::ostream& out)
     return static_cast<bool>(out);
 }
 
-// Sends the report to the output file or standard output; returns the exit status.
-int deliverReport(const WindowLists& lists, const Options& options, ReportPlatform& platform,
-                  const ReportEnvironment& environment)
+// Sends the report (or, when given, its export in UTF-8) to the output file or standard
+// output; returns the exit status.
+int deliverReport(const WindowLists& lists, const std::optional<std::string>& exported, const Options& options,
+                  ReportPlatform& platform, const ReportEnvironment& environment)
 {
     if (options.outputFile) {
         std::string error;
-        if (!saveReport(lists, *options.outputFile, *platform.encoder, *platform.fileWriter, error)) {
+        const bool saved = exported ? platform.fileWriter->replaceFile(*options.outputFile, *exported, error)
+                                    : saveReport(lists, *options.outputFile, *platform.encoder, *platform.fileWriter, error);
+        if (!saved) {
             environment.err << kProgramName << ": " << *options.outputFile << ": " << error << '\n';
             return kExitFailure;
         }
         return kExitSuccess;
     }
-    if (!writeReport(lists, environment.out)) {
+    if (exported) {
+        environment.out << *exported;
+        environment.out.flush();
+    }
+    if (exported ? !environment.out : !writeReport(lists, environment.out)) {
         environment.err << kProgramName << ": standard output: write error\n";
         return kExitFailure;
     }
@@ -253,7 +285,8 @@ int deliverReport(const WindowLists& lists, const Options& options, ReportPlatfo
 // directories it could not read in `skipped`; returns an exit status instead when it cannot
 // be made.
 std::optional<int> makeReport(const Options& options, ReportPlatform& platform, const ReportEnvironment& environment,
-                              WindowLists& report, std::vector<SkippedDirectory>& skipped)
+                              WindowLists& report, std::vector<SkippedDirectory>& skipped,
+                              std::string* exported = nullptr)
 {
     FileSystem& fileSystem = *platform.fileSystem;
     if (options.command == "survey") {
@@ -287,15 +320,21 @@ std::optional<int> makeReport(const Options& options, ReportPlatform& platform, 
     windowSystem.finish();
     report = window.lists();
     skipped = window.unreadableDirectories();
+    if (exported != nullptr) {
+        const ExportedReport records =
+            exportedReport(options.command, window.module(), fileSystem, platform.clock->now());
+        *exported = options.format == ReportFormat::Csv ? csvDocument(records) : jsonDocument(records);
+    }
     return std::nullopt;
 }
 
 // Delivers the report, then names every directory left out, so that a report is never taken
 // for complete when it is not; returns the exit status.
 int deliverWithSkipped(const WindowLists& report, const std::vector<SkippedDirectory>& skipped,
-                       const Options& options, ReportPlatform& platform, const ReportEnvironment& environment)
+                       const Options& options, ReportPlatform& platform, const ReportEnvironment& environment,
+                       const std::optional<std::string>& exported = std::nullopt)
 {
-    const int delivered = deliverReport(report, options, platform, environment);
+    const int delivered = deliverReport(report, exported, options, platform, environment);
     for (const SkippedDirectory& directory : skipped) {
         environment.err << kProgramName << ": " << displayPath(directory.path) << ": " << directory.reason << '\n';
     }
@@ -306,10 +345,15 @@ int runCommand(const Options& options, ReportPlatform& platform, const ReportEnv
 {
     WindowLists report;
     std::vector<SkippedDirectory> skipped;
-    if (const std::optional<int> failed = makeReport(options, platform, environment, report, skipped)) {
+    std::optional<std::string> exported;
+    if (options.format != ReportFormat::Text) {
+        exported.emplace();
+    }
+    if (const std::optional<int> failed =
+            makeReport(options, platform, environment, report, skipped, exported ? &*exported : nullptr)) {
         return *failed;
     }
-    return deliverWithSkipped(report, skipped, options, platform, environment);
+    return deliverWithSkipped(report, skipped, options, platform, environment, exported);
 }
 
 // The directories of the saved report at `path`, or an exit status when it cannot be read (1)

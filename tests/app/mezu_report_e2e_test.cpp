@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -350,6 +351,56 @@ TEST(MezuReportEndToEnd, AllocatedSizeCountsHolesAsNothingAndDataAsWritten)
     const Outcome wrong = runReport({"--size", "blocks", "survey"});
     EXPECT_EQ(wrong.status, 2);
     EXPECT_NE(wrong.err.find("--size takes clusters or allocated"), std::string::npos) << wrong.err;
+}
+
+TEST(MezuReportEndToEnd, CsvExportHasAHeaderAndOneQuotedRecordPerDirectory)
+{
+    mezu::test::TempTree tree;
+    tree.dir("top/a,b");
+    tree.dir("top/plain/deeper");
+    tree.file("top/a,b/f", 5000);
+    tree.file("top/plain/deeper/g", 1);
+    const std::uint64_t cluster = clusterOf(tree.root());
+    const Outcome run = runReport({"--drive", "D=" + tree.root(), "--format", "csv", "survey", "D:\\top"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string expected =
+        "drive_path,host_path,bytes,files,directories,share\r\n"
+        "D:\\top," + tree.path("top") + "," + std::to_string(allocation(5000, cluster) + allocation(1, cluster)) +
+        ",2,4,1.000000\r\n";
+    EXPECT_EQ(run.out.substr(0, expected.size()), expected) << run.out;
+    EXPECT_NE(run.out.find("\"D:\\top\\a,b\",\"" + tree.path("top/a,b") + "\"," +
+                           std::to_string(allocation(5000, cluster)) + ",1,1,"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("D:\\top\\plain," + tree.path("top/plain") + "," + std::to_string(allocation(1, cluster)) +
+                           ",1,2,"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("ディレクトリ"), std::string::npos) << "no text report beside it";
+}
+
+TEST(MezuReportEndToEnd, JsonExportIsOneDocumentWrittenAsUtf8WithO)
+{
+    mezu::test::TempTree tree;
+    tree.dir("top/日本\"語");
+    tree.file("top/日本\"語/f", 1);
+    const std::string saved = tree.path("out.json");
+    const Outcome run =
+        runReport({"--drive", "D=" + tree.root(), "--format=json", "-o", saved, "survey", "D:\\top"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    std::ifstream in{saved, std::ios::binary};
+    const std::string json{std::istreambuf_iterator<char>{in}, std::istreambuf_iterator<char>{}};
+    static const std::regex kDate{R"("date": "\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d")"};
+    EXPECT_TRUE(std::regex_search(json, kDate)) << json;
+    EXPECT_EQ(json.front(), '{');
+    EXPECT_EQ(json.substr(json.size() - 2), "}\n");
+    EXPECT_NE(json.find("\"drive_path\": \"D:\\\\top\\\\日本\\\"語\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"drive\": \"D:\", \"total_mb\": "), std::string::npos) << json;
+    EXPECT_NE(json.find("\"bytes_per_cluster\": " + std::to_string(clusterOf(tree.root()))), std::string::npos)
+        << json;
+    const Outcome compare = runReport({"--format", "json", "compare", saved, "survey"});
+    EXPECT_EQ(compare.status, 2) << "compare prints text only";
 }
 
 TEST(MezuReportEndToEnd, SurveysTheWorkingDirectoryByDefault)

@@ -135,6 +135,9 @@ TEST_F(ReportCliTest, UsageErrorsExitTwo)
         {"--size", "blocks", "survey"},
         {"--size=", "survey"},
         {"--sizes=allocated", "survey"},
+        {"--format"},
+        {"--format", "xml", "survey"},
+        {"--format=csv", "compare", "old.txt", "new.txt"},
         {"-o"},
         {"survey", "--output="},
         {"drives", "C:\\DATA"},
@@ -169,6 +172,22 @@ TEST_F(ReportCliTest, SizeOptionChoosesWhatEachFileCounts)
     constexpr std::uint64_t kDataLengths = 1 + 4096 + 10000;
     EXPECT_NE(std::find(lines.begin(), lines.end(), formatResultLine("C:\\DATA", kDataLengths, ".")), lines.end())
         << allocated.out;
+}
+
+TEST_F(ReportCliTest, ExportsKeepNamingUnreadableDirectoriesAndSaveAsPrinted)
+{
+    lockedTree = true;
+    for (const std::string format : {"csv", "json"}) {
+        const Run printed = run({"--format", format, "survey", "C:\\LOCKED"});
+        EXPECT_EQ(printed.status, kExitFailure) << format;
+        EXPECT_NE(printed.err.find("C:\\LOCKED\\root: Permission denied"), std::string::npos) << printed.err;
+        // JSON doubles the backslashes that CSV keeps as they are.
+        const std::string shown = format == "json" ? "C:\\\\LOCKED\\\\open" : "C:\\LOCKED\\open";
+        EXPECT_NE(printed.out.find(shown), std::string::npos) << printed.out;
+        const Run saved = run({"--format=" + format, "-o", "out", "survey", "C:\\LOCKED"});
+        EXPECT_EQ(saved.out, "");
+        EXPECT_EQ(savedFiles->at("out"), printed.out) << "saved as printed, not re-encoded";
+    }
 }
 
 TEST_F(ReportCliTest, DrivesAndAllDrivesPrintTheirReports)
