@@ -140,6 +140,35 @@ TEST_F(MezucomTest, AllocatedModeCountsWhatTheFileSystemReports)
     }
 }
 
+TEST_F(MezucomTest, MeasurementsCountWhatWasReadAndDrivesKeepTheirLastAnswer)
+{
+    fs.addFile("C:\\T\\a", 1);
+    fs.addFile("C:\\T\\SUB\\b", 1);
+    fs.addFile("C:\\T\\SUB\\unreadable", 1).lengthFails = true;
+    fs.addFile("C:\\T\\LOCKED\\c", 1);
+    fs.find("C:\\T\\LOCKED")->enumerationFails = true;
+    fs.addFile("C:\\T\\.hidden\\d", 1);
+    module.measure("C:\\T");
+    module.measure("C:\\T\\SUB");
+    ASSERT_EQ(module.measurements().size(), 2u);
+    const TreeMeasurement& whole = module.measurements()[0];
+    EXPECT_EQ(whole.path, "C:\\T");
+    EXPECT_EQ(whole.bytes, module.measurements()[1].bytes + clusterAllocation(1, module.clustersize()));
+    EXPECT_EQ(whole.files, 2u) << "neither the unreadable nor the hidden file counts";
+    EXPECT_EQ(whole.directories, 2u) << "neither the locked nor the hidden directory counts";
+    EXPECT_EQ(module.measurements()[1].files, 1u);
+    EXPECT_EQ(module.measurements()[1].directories, 1u);
+    module.forgetMeasurements();
+    EXPECT_TRUE(module.measurements().empty());
+
+    ASSERT_EQ(module.drvinfo("D:\\"), 0);
+    EXPECT_EQ(module.queriedDrives().size(), 2u);
+    drives.unset('D');
+    ASSERT_NE(module.drvinfo("D:\\"), 0);
+    ASSERT_EQ(module.queriedDrives().size(), 1u);
+    EXPECT_EQ(module.queriedDrives().begin()->first, 'C');
+}
+
 TEST_F(MezucomTest, ClusterSizeZeroCountsExactLengths)
 {
     test::FakeFileSystem single;

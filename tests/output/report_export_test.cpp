@@ -11,44 +11,32 @@
 namespace mezu {
 namespace {
 
-TEST(ReportExportTest, CsvFieldsAreQuotedOnlyWhenTheyMustBe)
+TEST(ReportExportTest, FieldsAreQuotedAndEscapedAsEachFormatNeeds)
 {
     struct Case {
         std::string text;
-        std::string field;
+        std::string csv;
+        std::string json;
     };
     const Case cases[] = {
-        {"C:\\DATA", "C:\\DATA"},
-        {"", ""},
-        {"a,b", "\"a,b\""},
-        {"say \"hi\"", "\"say \"\"hi\"\"\""},
-        {"line\nbreak", "\"line\nbreak\""},
-        {"cr\rhere", "\"cr\rhere\""},
-        {"日本語", "日本語"},
-        {"bad\xFFname", "bad\xEF\xBF\xBDname"},
+        {"C:\\DATA", "C:\\DATA", "\"C:\\\\DATA\""},
+        {"", "", "\"\""},
+        {"a,b", "\"a,b\"", "\"a,b\""},
+        {"say \"hi\"", "\"say \"\"hi\"\"\"", "\"say \\\"hi\\\"\""},
+        {"line\nbreak", "\"line\nbreak\"", "\"line\\nbreak\""},
+        {"cr\rhere", "\"cr\rhere\"", "\"cr\\rhere\""},
+        {"t\tb\bf\f", "t\tb\bf\f", "\"t\\tb\\bf\\f\""},
+        {std::string{"nul\0x", 5}, std::string{"nul\0x", 5}, "\"nul\\u0000x\""},
+        {"\x01\x1f\x7f", "\x01\x1f\x7f", "\"\\u0001\\u001f\\u007f\""},
+        {"日本語", "日本語", "\"日本語\""},
+        {"bad\xFFname", "bad\xEF\xBF\xBDname", "\"bad\xEF\xBF\xBDname\""},
+        // Overlong, surrogate and valid four-byte sequences.
+        {"\xC0\xAF \xED\xA0\x80 \xF0\x9F\x98\x80", "\xEF\xBF\xBD\xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD \xF0\x9F\x98\x80",
+         "\"\xEF\xBF\xBD\xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD \xF0\x9F\x98\x80\""},
     };
     for (const Case& c : cases) {
-        EXPECT_EQ(csvField(c.text), c.field) << c.text;
-    }
-}
-
-TEST(ReportExportTest, JsonStringsEscapeQuotesBackslashesAndControlCharacters)
-{
-    struct Case {
-        std::string text;
-        std::string literal;
-    };
-    const Case cases[] = {
-        {"C:\\DATA", "\"C:\\\\DATA\""},
-        {"say \"hi\"", "\"say \\\"hi\\\"\""},
-        {"a\nb\tc\rd\be\ff", "\"a\\nb\\tc\\rd\\be\\ff\""},
-        {std::string{"nul\0x", 5}, "\"nul\\u0000x\""},
-        {"\x01\x1f\x7f", "\"\\u0001\\u001f\\u007f\""},
-        {"日本語", "\"日本語\""},
-        {"\xC3\x28 \xED\xA0\x80 \xF0\x9F\x98\x80", "\"\xEF\xBF\xBD( \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD \xF0\x9F\x98\x80\""},
-    };
-    for (const Case& c : cases) {
-        EXPECT_EQ(jsonString(c.text), c.literal) << c.text;
+        EXPECT_EQ(csvField(c.text), c.csv) << c.text;
+        EXPECT_EQ(jsonString(c.text), c.json) << c.text;
     }
 }
 
