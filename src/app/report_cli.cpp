@@ -1,6 +1,8 @@
 #include "app/report_cli.h"
 
+#include <array>
 #include <optional>
+#include <utility>
 #include <variant>
 
 #include "app/progress_window_system.h"
@@ -64,10 +66,35 @@ constexpr std::string_view kUsage =
     "it could not be read (each is named on standard error), 2 on a usage error.\n";
 
 constexpr unsigned kMostThreads = 64;
-constexpr std::string_view kClustersMode = "clusters";
-constexpr std::string_view kAllocatedMode = "allocated";
 
 enum class ReportFormat { Text, Csv, Json };
+
+// The words an option takes, each with what it chooses.
+template <typename Value, std::size_t Count>
+using Choices = std::array<std::pair<std::string_view, Value>, Count>;
+constexpr Choices<SizeMode, 2> kSizeModes = {{{"clusters", SizeMode::Clusters}, {"allocated", SizeMode::Allocated}}};
+constexpr Choices<ReportFormat, 3> kFormats = {
+    {{"text", ReportFormat::Text}, {"csv", ReportFormat::Csv}, {"json", ReportFormat::Json}}};
+
+// Sets `value` to the choice `word` names; false, with a usage error naming every choice, when
+// it names none.
+template <typename Value, std::size_t Count>
+bool choose(const std::string& word, const Choices<Value, Count>& choices, Value& value, std::string_view option, std::string& error)
+{
+    for (const auto& [name, choice] : choices) {
+        if (word == name) {
+            value = choice;
+            return true;
+        }
+    }
+    error = std::string{option} + " takes";
+    for (std::size_t i = 0; i < Count; ++i) {
+        error += i == 0 ? " " : i + 1 == Count ? " or " : ", ";
+        error += choices[i].first;
+    }
+    error += ", not '" + word + "'";
+    return false;
+}
 
 struct Options {
     PlatformOptions platform;
@@ -162,25 +189,11 @@ ParseResult parseArguments(const std::vector<std::string>& args)
             }
             options.platform.drives.push_back(*drive);
         } else if (isOption(arg, "--size")) {
-            const std::string mode = optionValue(args, i, "--size");
-            if (mode == kClustersMode) {
-                options.sizeMode = SizeMode::Clusters;
-            } else if (mode == kAllocatedMode) {
-                options.sizeMode = SizeMode::Allocated;
-            } else {
-                result.error = "--size takes clusters or allocated, not '" + mode + "'";
+            if (!choose(optionValue(args, i, "--size"), kSizeModes, options.sizeMode, "--size", result.error)) {
                 return result;
             }
         } else if (isOption(arg, "--format")) {
-            const std::string format = optionValue(args, i, "--format");
-            if (format == "text") {
-                options.format = ReportFormat::Text;
-            } else if (format == "csv") {
-                options.format = ReportFormat::Csv;
-            } else if (format == "json") {
-                options.format = ReportFormat::Json;
-            } else {
-                result.error = "--format takes text, csv or json, not '" + format + "'";
+            if (!choose(optionValue(args, i, "--format"), kFormats, options.format, "--format", result.error)) {
                 return result;
             }
         } else if (isOption(arg, "--threads")) {
