@@ -1,10 +1,13 @@
 #include "app/report_cli.h"
 
+#include <array>
 #include <optional>
+#include <utility>
 #include <variant>
 
 #include "app/progress_window_system.h"
 #include "model/path_text.h"
+#include "output/report_export.h"
 #include "output/report_output.h"
 #include "survey/report_compare.h"
 #include "survey/report_header.h"
@@ -24,7 +27,7 @@ constexpr std::string_view kUsage =
     "\n"
     "survey      how much disk space DIR (default: the working directory) and each of its\n"
     "            immediate subdirectories occupy, counting every file in whole clusters of\n"
-    "            its drive, largest first\n"
+    "            its drive (or as allocated, with --size allocated), largest first\n"
     "drives      the space and geometry of every drive from C: to Z:\n"
     "all-drives  the top-level directories of every drive, drive by drive, largest first\n"
     "compare     each directory of the saved survey report OLD against the report NEW, or\n"
@@ -42,9 +45,18 @@ constexpr std::string_view kUsage =
     "                 Without it, C: is / and D: onwards the other mounted file systems.\n"
     "  -o, --output FILE\n"
     "                 save the report to FILE as the window's save command does\n"
-    "                 (Shift_JIS, CR LF) instead of printing it: a file is replaced\n"
-    "                 whole, a link followed, a device or FIFO written to; a file\n"
-    "                 no one may write is refused\n"
+    "                 (Shift_JIS, CR LF; csv and json as printed) instead of\n"
+    "                 printing it: a file is replaced whole, a link followed, a\n"
+    "                 device or FIFO written to; a file no one may write is refused\n"
+    "  --size MODE    what each file counts in a survey: clusters (the default), its length\n"
+    "                 in whole clusters of its drive, or allocated, the space the file\n"
+    "                 system reports as allocated to it (less for a sparse or compressed\n"
+    "                 file); the title of an allocated survey ends in \"（実割当）\"\n"
+    "  --format FORMAT\n"
+    "                 text (the default), or csv or json: one record per directory line\n"
+    "                 of survey or all-drives (drive path, host path, bytes, files and\n"
+    "                 directories counted, survey share), one per drive of drives; in\n"
+    "                 UTF-8, with -o too; not for compare\n"
     "  --threads N    read directories with N threads (default: two per core); 1 suits\n"
     "                 spinning disks, where reading in parallel is slower\n"
     "  -h, --help     show this help and exit\n"
@@ -55,8 +67,39 @@ constexpr std::string_view kUsage =
 
 constexpr unsigned kMostThreads = 64;
 
+enum class ReportFormat { Text, Csv, Json };
+
+// The words an option takes, each with what it chooses.
+template <typename Value, std::size_t Count>
+using Choices = std::array<std::pair<std::string_view, Value>, Count>;
+constexpr Choices<SizeMode, 2> kSizeModes = {{{"clusters", SizeMode::Clusters}, {"allocated", SizeMode::Allocated}}};
+constexpr Choices<ReportFormat, 3> kFormats = {
+    {{"text", ReportFormat::Text}, {"csv", ReportFormat::Csv}, {"json", ReportFormat::Json}}};
+
+// Sets `value` to the choice `word` names; false, with a usage error naming every choice, when
+// it names none.
+template <typename Value, std::size_t Count>
+bool choose(const std::string& word, const Choices<Value, Count>& choices, Value& value, std::string_view option, std::string& error)
+{
+    for (const auto& [name, choice] : choices) {
+        if (word == name) {
+            value = choice;
+            return true;
+        }
+    }
+    error = std::string{option} + " takes";
+    for (std::size_t i = 0; i < Count; ++i) {
+        error += i == 0 ? " " : i + 1 == Count ? " or " : ", ";
+        error += choices[i].first;
+    }
+    error += ", not '" + word + "'";
+    return false;
+}
+
 struct Options {
     PlatformOptions platform;
+    SizeMode sizeMode = SizeMode::Clusters;
+    ReportFormat format = ReportFormat::Text;
     std::optional<std::string> outputFile;
     std::string command;
     std::vector<std::string> operands;
@@ -80,6 +123,22 @@ std::optional<DriveOption> parseDriveOption(const std::string& spec)
         return std::nullopt;
     }
     return DriveOption{letter, spec.substr(2)};
+}
+
+// Whether `arg` is the long option `name`, alone or as "name=VALUE".
+bool isOption(std::string_view arg, std::string_view name)
+{
+    return arg.starts_with(name) && (arg.size() == name.size() || arg[name.size()] == '=');
+}
+
+// The value of the option `name` at args[i], given after "=" or as the next argument (which
+// `i` then moves to); empty when there is none.
+std::string optionValue(const std::vector<std::string>& args, std::size_t& i, std::string_view name)
+{
+    if (args[i].size() > name.size()) {
+        return args[i].substr(name.size() + 1);
+    }
+    return i + 1 < args.size() ? args[++i] : std::string{};
 }
 
 ParseResult parseArguments(const std::vector<std::string>& args)
@@ -129,13 +188,16 @@ ParseResult parseArguments(const std::vector<std::string>& args)
                 }
             }
             options.platform.drives.push_back(*drive);
-        } else if (arg == "--threads" || arg.rfind("--threads=", 0) == 0) {
-            std::string count;
-            if (arg == "--threads") {
-                count = i + 1 < args.size() ? args[++i] : std::string{};
-            } else {
-                count = arg.substr(std::string_view{"--threads="}.size());
+        } else if (isOption(arg, "--size")) {
+            if (!choose(optionValue(args, i, "--size"), kSizeModes, options.sizeMode, "--size", result.error)) {
+                return result;
             }
+        } else if (isOption(arg, "--format")) {
+            if (!choose(optionValue(args, i, "--format"), kFormats, options.format, "--format", result.error)) {
+                return result;
+            }
+        } else if (isOption(arg, "--threads")) {
+            const std::string count = optionValue(args, i, "--threads");
             const bool digits = !count.empty() && count.size() <= 3 &&
                                 count.find_first_not_of("0123456789") == std::string::npos;
             const unsigned threads = digits ? static_cast<unsigned>(std::stoul(count)) : 0;
@@ -174,6 +236,10 @@ ParseResult parseArguments(const std::vector<std::string>& args)
             result.error = "compare takes OLD NEW, or OLD survey [DIR]";
             return result;
         }
+        if (options.format != ReportFormat::Text) {
+            result.error = "compare prints text only";
+            return result;
+        }
         result.options = std::move(options);
         return result;
     }
@@ -202,19 +268,26 @@ bool writeReport(const WindowLists& lists, std::ostream& out)
     return static_cast<bool>(out);
 }
 
-// Sends the report to the output file or standard output; returns the exit status.
-int deliverReport(const WindowLists& lists, const Options& options, ReportPlatform& platform,
-                  const ReportEnvironment& environment)
+// Sends the report (or, when given, its export in UTF-8) to the output file or standard
+// output; returns the exit status.
+int deliverReport(const WindowLists& lists, const std::optional<std::string>& exported, const Options& options,
+                  ReportPlatform& platform, const ReportEnvironment& environment)
 {
     if (options.outputFile) {
         std::string error;
-        if (!saveReport(lists, *options.outputFile, *platform.encoder, *platform.fileWriter, error)) {
+        const bool saved = exported ? platform.fileWriter->replaceFile(*options.outputFile, *exported, error)
+                                    : saveReport(lists, *options.outputFile, *platform.encoder, *platform.fileWriter, error);
+        if (!saved) {
             environment.err << kProgramName << ": " << *options.outputFile << ": " << error << '\n';
             return kExitFailure;
         }
         return kExitSuccess;
     }
-    if (!writeReport(lists, environment.out)) {
+    if (exported) {
+        environment.out << *exported;
+        environment.out.flush();
+    }
+    if (exported ? !environment.out : !writeReport(lists, environment.out)) {
         environment.err << kProgramName << ": standard output: write error\n";
         return kExitFailure;
     }
@@ -225,7 +298,8 @@ int deliverReport(const WindowLists& lists, const Options& options, ReportPlatfo
 // directories it could not read in `skipped`; returns an exit status instead when it cannot
 // be made.
 std::optional<int> makeReport(const Options& options, ReportPlatform& platform, const ReportEnvironment& environment,
-                              WindowLists& report, std::vector<SkippedDirectory>& skipped)
+                              WindowLists& report, std::vector<SkippedDirectory>& skipped,
+                              std::string* exported = nullptr)
 {
     FileSystem& fileSystem = *platform.fileSystem;
     if (options.command == "survey") {
@@ -248,6 +322,7 @@ std::optional<int> makeReport(const Options& options, ReportPlatform& platform, 
                      environment.decimalSeparator}};
     windowSystem.watch(window.lists());
     window.Form_Load();
+    window.setSizeMode(options.sizeMode);
     if (options.command == "survey") {
         window.Command1_Click();
     } else if (options.command == "drives") {
@@ -258,15 +333,21 @@ std::optional<int> makeReport(const Options& options, ReportPlatform& platform, 
     windowSystem.finish();
     report = window.lists();
     skipped = window.unreadableDirectories();
+    if (exported != nullptr) {
+        const ExportedReport records =
+            exportedReport(options.command, window.module(), fileSystem, platform.clock->now());
+        *exported = options.format == ReportFormat::Csv ? csvDocument(records) : jsonDocument(records);
+    }
     return std::nullopt;
 }
 
 // Delivers the report, then names every directory left out, so that a report is never taken
 // for complete when it is not; returns the exit status.
 int deliverWithSkipped(const WindowLists& report, const std::vector<SkippedDirectory>& skipped,
-                       const Options& options, ReportPlatform& platform, const ReportEnvironment& environment)
+                       const Options& options, ReportPlatform& platform, const ReportEnvironment& environment,
+                       const std::optional<std::string>& exported = std::nullopt)
 {
-    const int delivered = deliverReport(report, options, platform, environment);
+    const int delivered = deliverReport(report, exported, options, platform, environment);
     for (const SkippedDirectory& directory : skipped) {
         environment.err << kProgramName << ": " << displayPath(directory.path) << ": " << directory.reason << '\n';
     }
@@ -277,10 +358,15 @@ int runCommand(const Options& options, ReportPlatform& platform, const ReportEnv
 {
     WindowLists report;
     std::vector<SkippedDirectory> skipped;
-    if (const std::optional<int> failed = makeReport(options, platform, environment, report, skipped)) {
+    std::optional<std::string> exported;
+    if (options.format != ReportFormat::Text) {
+        exported.emplace();
+    }
+    if (const std::optional<int> failed =
+            makeReport(options, platform, environment, report, skipped, exported ? &*exported : nullptr)) {
         return *failed;
     }
-    return deliverWithSkipped(report, skipped, options, platform, environment);
+    return deliverWithSkipped(report, skipped, options, platform, environment, exported);
 }
 
 // The directories of the saved report at `path`, or an exit status when it cannot be read (1)

@@ -53,6 +53,11 @@ std::string mezucom::missedEntries(const DirectoryEnumeration& enumeration) cons
     return stopRequested_ ? std::string{} : enumeration.error();
 }
 
+void mezucom::forgetMeasurements()
+{
+    measurements_.clear();
+}
+
 void mezucom::forgetSkipped()
 {
     skipped_.clear();
@@ -178,6 +183,15 @@ void mezucom::dirsize(const std::string& path)
     addCurrentFiles([&path] { return path; });
 }
 
+std::optional<ByteTotal> mezucom::fileAllocation(const std::string& name)
+{
+    if (sizeMode_ == SizeMode::Allocated) {
+        return fileSystem_.allocatedBytes(name);
+    }
+    const std::optional<std::uint64_t> length = fileSystem_.fileLength(name);
+    return length ? std::optional{clusterAllocation(*length, clustersize_)} : std::nullopt;
+}
+
 template <typename PathOf>
 void mezucom::addCurrentFiles(const PathOf& pathOf)
 {
@@ -187,9 +201,11 @@ void mezucom::addCurrentFiles(const PathOf& pathOf)
         skip(pathOf());
         return;
     }
+    ++directoriesCounted_;
     for (std::string name = enumeration->next(); !name.empty() && !stopRequested_;) {
-        if (const std::optional<std::uint64_t> length = fileSystem_.fileLength(name)) {
-            totalbytes_ += clusterAllocation(*length, clustersize_);
+        if (const std::optional<ByteTotal> allocation = fileAllocation(name)) {
+            totalbytes_ += *allocation;
+            ++filesCounted_;
         }
         name = enumeration->next();
         windowSystem_.yield();
@@ -227,6 +243,8 @@ void mezucom::measure(const std::string& path)
 {
     windowSystem_.setMousePointer(MousePointer::Busy);
     totalbytes_ = 0;
+    filesCounted_ = 0;
+    directoriesCounted_ = 0;
     treelist(path);
     const std::size_t directories = lists_.wklist1.count();
     std::size_t current = DirectoryList::kNoParent;  // the entry that is current, if known
@@ -241,6 +259,7 @@ void mezucom::measure(const std::string& path)
         windowSystem_.yield();
     }
     lists_.List1.add(formatResultLine(path, totalbytes_, decimalSeparator_));
+    measurements_.push_back({path, totalbytes_, filesCounted_, directoriesCounted_});
     windowSystem_.setMousePointer(MousePointer::Default);
 }
 
@@ -252,12 +271,14 @@ int mezucom::drvinfo(const std::string& path)
     lists_.dlist.clear();
     const std::string root = driveRootOf(path);
     const std::optional<DiskFreeSpace> space = driveQuery_.getDiskFreeSpace(root);
+    const char driveLetter = root.empty() ? ' ' : root.front();
     if (!space) {
+        queriedDrives_.erase(driveLetter);
         return kNoAnswer;
     }
     const DriveFigures figures = computeDriveFigures(*space);
     clustersize_ = figures.bytesPerCluster;
-    const char driveLetter = root.empty() ? ' ' : root.front();
+    queriedDrives_[driveLetter] = figures;
     lists_.dlist.add(formatSpaceLine(driveLetter, figures));
     lists_.dlist.add(formatGeometryLine(figures));
     return kQueried;

@@ -1,6 +1,7 @@
-// The measurement module: walks directory trees, adds up their files in whole clusters and
-// queries drive figures. It owns the two module values `totalbytes` and `clustersize` and works
-// on the main window's lists, which it borrows for its whole life.
+// The measurement module: walks directory trees, adds up their files in whole clusters (or as
+// allocated, in the allocated size mode) and queries drive figures. It owns the two module
+// values `totalbytes` and `clustersize` and works on the main window's lists, which it borrows
+// for its whole life.
 //
 // Failures of the file system never stop a walk or a measurement: a directory that cannot be
 // made current or read contributes nothing (and is kept in skippedDirectories), an entry whose
@@ -9,11 +10,14 @@
 #pragma once
 
 #include <cstdint>
+#include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <unordered_set>
 #include <vector>
 
+#include "driveinfo/drive_lines.h"
 #include "engine/byte_total.h"
 #include "model/window_lists.h"
 #include "platform/drive_query.h"
@@ -21,6 +25,19 @@
 #include "platform/window_system.h"
 
 namespace mezu {
+
+// What a file counts in a measurement: its length in whole clusters of its drive, or the
+// bytes the file system reports as allocated to it (sparse, compressed and preallocated files
+// differ from the rounding).
+enum class SizeMode { Clusters, Allocated };
+
+// One tree a measurement added up: what it counted and how many of each.
+struct TreeMeasurement {
+    std::string path;  // drive path, as given to measure
+    ByteTotal bytes = 0;
+    std::uint64_t files = 0;        // files whose size was counted
+    std::uint64_t directories = 0;  // directories whose files were read, the tree's own included
+};
 
 // A directory a walk or measurement could not read, in full or at all.
 struct SkippedDirectory {
@@ -63,6 +80,17 @@ public:
     const std::vector<SkippedDirectory>& skippedDirectories() const { return skipped_; }
     void forgetSkipped();
 
+    // The trees measured since the last forgetMeasurements, and the figures of each drive as
+    // its last drvinfo found them (a drive that stopped answering is dropped); for exports
+    // beside the report.
+    const std::vector<TreeMeasurement>& measurements() const { return measurements_; }
+    const std::map<char, DriveFigures>& queriedDrives() const { return queriedDrives_; }
+    void forgetMeasurements();
+
+    // How later measurements count each file; SizeMode::Clusters until set.
+    SizeMode sizeMode() const { return sizeMode_; }
+    void setSizeMode(SizeMode mode) { sizeMode_ = mode; }
+
     // Bytes allocated by the last (or running) measurement.
     ByteTotal totalbytes() const { return totalbytes_; }
     // Bytes per cluster of the drive of the last successful drvinfo; 0 before any, in which
@@ -77,6 +105,9 @@ private:
     void skip(const std::string& path);
     // Why a finished enumeration missed entries; empty if it did not.
     std::string missedEntries(const DirectoryEnumeration& enumeration) const;
+    // The bytes the file `name` of the current directory counts in the size mode; nullopt
+    // when the file system cannot say.
+    std::optional<ByteTotal> fileAllocation(const std::string& name);
     // Adds the files of the current directory to totalbytes; `pathOf()` names it if it cannot
     // be read.
     template <typename PathOf>
@@ -92,8 +123,14 @@ private:
     std::string decimalSeparator_;
     ByteTotal totalbytes_ = 0;
     std::uint64_t clustersize_ = 0;
+    SizeMode sizeMode_ = SizeMode::Clusters;
     bool stopRequested_ = false;
     std::vector<SkippedDirectory> skipped_;
+    std::vector<TreeMeasurement> measurements_;
+    std::map<char, DriveFigures> queriedDrives_;
+    // Counted by addCurrentFiles for the running measurement.
+    std::uint64_t filesCounted_ = 0;
+    std::uint64_t directoriesCounted_ = 0;
     std::unordered_set<std::string> skippedPaths_;
 };
 

@@ -71,6 +71,10 @@ public:
     virtual std::optional<FileAttributes> attributes(const std::string& name) = 0;
     // Length in bytes of an entry of the current directory, nullopt when it cannot be read.
     virtual std::optional<std::uint64_t> fileLength(const std::string& name) = 0;
+    // Bytes the file system has allocated to an entry of the current directory, as it reports
+    // them (less than the length for a sparse or compressed file, more for a preallocated
+    // one); nullopt when they cannot be read.
+    virtual std::optional<std::uint64_t> allocatedBytes(const std::string& name) = 0;
     // Why the last failed changeDrive, changeDirectory or startEnumeration failed, as the system
     // words it ("Permission denied").
     virtual std::string lastError() const = 0;
@@ -85,6 +89,14 @@ public:
     // command reads the disk once; after the end, every read sees the disk afresh.
     virtual void commandStarted() {}
     virtual void commandFinished() {}
+
+    // The path on the host system that an absolute drive path stands for, for output that
+    // scripts read; nullopt for a path of no drive, or where drives are no host directories.
+    virtual std::optional<std::string> hostPath(const std::string& drivePath) const
+    {
+        static_cast<void>(drivePath);
+        return std::nullopt;
+    }
 
     // Maps a path given by the user, a host path or a drive path, to the drive path of an
     // existing directory.

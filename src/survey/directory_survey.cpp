@@ -12,7 +12,7 @@ void directorySurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSy
     lists.List2.clear();
     lists.List3.clear();
 
-    appendHeaderBlock(lists.List2, when);
+    appendHeaderBlock(lists.List2, when, module.sizeMode());
     lists.List2.add(lists.dlist.lineOrEmpty(0));
     lists.List2.add(lists.dlist.lineOrEmpty(1));
     lists.List2.add(std::string{kBlankReportLine});

@@ -3,6 +3,7 @@
 #include <array>
 #include <cstdint>
 #include <cstdio>
+#include <utility>
 
 #include "model/number_text.h"
 #include "model/path_text.h"
@@ -41,11 +42,15 @@ std::string formatDateLine(const LocalDateTime& when)
     return line;
 }
 
-void appendHeaderBlock(LineList& header, const LocalDateTime& when)
+void appendHeaderBlock(LineList& header, const LocalDateTime& when, SizeMode mode)
 {
     header.add(std::string{kBlankReportLine});
     header.add(std::string{kBlankReportLine});
-    header.add("ディレクトリ容量調査ツール　Ver " + std::string{kVersionText});
+    std::string title = "ディレクトリ容量調査ツール　Ver " + std::string{kVersionText};
+    if (mode == SizeMode::Allocated) {
+        title += kAllocatedTitleNote;
+    }
+    header.add(std::move(title));
     header.add(std::string{kBlankReportLine});
     header.add(formatDateLine(when));
     header.add(std::string{kBlankReportLine});

@@ -6,6 +6,7 @@
 #include <string>
 #include <string_view>
 
+#include "engine/mezucom.h"
 #include "model/line_list.h"
 #include "platform/clock.h"
 
@@ -19,9 +20,14 @@ inline constexpr std::string_view kBlankReportLine = " ";
 // "実施日時：1998年10月23日(金)－14時05分09秒"
 std::string formatDateLine(const LocalDateTime& when);
 
+// What ends the title line of a survey measured in the allocated size mode, so that a saved
+// report says what it measured.
+inline constexpr std::string_view kAllocatedTitleNote = "（実割当）";
+
 // Appends the six header lines: two blank lines, the title with the version, a blank line, the
-// date line and a blank line. (A blank line of a report is one space.)
-void appendHeaderBlock(LineList& header, const LocalDateTime& when);
+// date line and a blank line. (A blank line of a report is one space.) A survey made in the
+// allocated size mode says so at the end of its title; in the cluster mode the title is plain.
+void appendHeaderBlock(LineList& header, const LocalDateTime& when, SizeMode mode = SizeMode::Clusters);
 
 // "C:\DATA 以下のディレクトリ数： 12": the surveyed path and its number of subdirectories,
 // which is the number of result lines minus the whole-tree line.

@@ -33,6 +33,7 @@ public:
         if (entered_) {
             running_ = true;
             module.forgetSkipped();
+            module.forgetMeasurements();
             fileSystem_.commandStarted();
         }
     }
@@ -208,6 +209,15 @@ void mezumain::Command5_Click()
     if (!saveReport(lists_, cob1FileName_, *services_.encoder, *services_.fileWriter, error)) {
         services_.windowSystem.messageBox(std::string{kSaveErrorMessage});
     }
+}
+
+bool mezumain::setSizeMode(SizeMode mode)
+{
+    if (commandRunning_) {
+        return false;
+    }
+    module_.setSizeMode(mode);
+    return true;
 }
 
 void mezumain::pgm_Click()

@@ -123,6 +123,13 @@ public:
     // that cannot be read, or is no survey report, shows a message and changes nothing.
     void compareWithEarlierReport();
 
+    // How surveys count each file: in whole clusters (the default) or as the file system
+    // reports them allocated. A new mode applies from the next survey; the report on screen
+    // keeps the figures, and the title, it was made with. Returns false, changing nothing,
+    // while a command runs.
+    SizeMode sizeMode() const { return module_.sizeMode(); }
+    bool setSizeMode(SizeMode mode);
+
     // The help menu: each shows its box.
     void pgm_Click();
     void maker_Click();

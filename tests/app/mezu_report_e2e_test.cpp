@@ -14,6 +14,7 @@
 #include <cstdio>
 #include <fstream>
 #include <functional>
+#include <iterator>
 #include <map>
 #include <regex>
 #include <sstream>
@@ -297,6 +298,109 @@ TEST(MezuReportEndToEnd, DirectoriesTheUserCannotReadAreNamedAndFailTheRun)
     EXPECT_EQ(figures.size(), 5u) << run.out;
     EXPECT_EQ(figures.at("C:\\top\\locked"), 0u);
     EXPECT_GT(figures.at("C:\\top\\ok"), 0u);
+}
+
+// What the file system reports as allocated to the file at `path`.
+std::uint64_t allocatedOf(const std::string& path)
+{
+    struct stat status {};
+    ::lstat(path.c_str(), &status);
+    return static_cast<std::uint64_t>(status.st_blocks) * 512;
+}
+
+TEST(MezuReportEndToEnd, AllocatedSizeCountsHolesAsNothingAndDataAsWritten)
+{
+    constexpr std::uint64_t kSparseLength = 1ULL << 30;
+    constexpr std::size_t kDataLength = 100000;
+    mezu::test::TempTree tree;
+    tree.dir("top/sparse");
+    tree.dir("top/data");
+    tree.file("top/sparse/hole", kSparseLength);
+    std::ofstream{tree.path("top/data/written"), std::ios::binary} << std::string(kDataLength, 'x');
+    const std::uint64_t cluster = clusterOf(tree.root());
+    const std::uint64_t sparseAllocated = allocatedOf(tree.path("top/sparse/hole"));
+    const std::uint64_t dataAllocated = allocatedOf(tree.path("top/data/written"));
+    ASSERT_LT(sparseAllocated, kSparseLength / 2) << "this file system fills holes";
+    ASSERT_GE(dataAllocated, kDataLength);
+
+    struct Case {
+        std::vector<std::string> size;
+        std::uint64_t sparse;
+        std::uint64_t data;
+        bool titleNote;
+    };
+    const Case cases[] = {
+        {{}, allocation(kSparseLength, cluster), allocation(kDataLength, cluster), false},
+        {{"--size", "clusters"}, allocation(kSparseLength, cluster), allocation(kDataLength, cluster), false},
+        {{"--size=allocated"}, sparseAllocated, dataAllocated, true},
+        {{"--size", "allocated"}, sparseAllocated, dataAllocated, true},
+    };
+    for (const Case& c : cases) {
+        std::vector<std::string> args{"--drive", "D=" + tree.root()};
+        args.insert(args.end(), c.size.begin(), c.size.end());
+        args.insert(args.end(), {"survey", "D:\\top"});
+        const Outcome run = runReport(args);
+        ASSERT_EQ(run.status, 0) << run.err;
+        const std::map<std::string, std::uint64_t> figures = resultBytes(run.out);
+        EXPECT_EQ(figures.at("D:\\top\\sparse"), c.sparse) << c.titleNote;
+        EXPECT_EQ(figures.at("D:\\top\\data"), c.data) << c.titleNote;
+        EXPECT_EQ(figures.at("D:\\top"), c.sparse + c.data) << c.titleNote;
+        EXPECT_EQ(run.out.find("（実割当）\n") != std::string::npos, c.titleNote)
+            << run.out;
+    }
+    const Outcome wrong = runReport({"--size", "blocks", "survey"});
+    EXPECT_EQ(wrong.status, 2);
+    EXPECT_NE(wrong.err.find("--size takes clusters or allocated"), std::string::npos) << wrong.err;
+}
+
+TEST(MezuReportEndToEnd, CsvExportHasAHeaderAndOneQuotedRecordPerDirectory)
+{
+    mezu::test::TempTree tree;
+    tree.dir("top/a,b");
+    tree.dir("top/plain/deeper");
+    tree.file("top/a,b/f", 5000);
+    tree.file("top/plain/deeper/g", 1);
+    const std::uint64_t cluster = clusterOf(tree.root());
+    const Outcome run = runReport({"--drive", "D=" + tree.root(), "--format", "csv", "survey", "D:\\top"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    const std::string expected =
+        "drive_path,host_path,bytes,files,directories,share\r\n"
+        "D:\\top," + tree.path("top") + "," + std::to_string(allocation(5000, cluster) + allocation(1, cluster)) +
+        ",2,4,1.000000\r\n";
+    EXPECT_EQ(run.out.substr(0, expected.size()), expected) << run.out;
+    EXPECT_NE(run.out.find("\"D:\\top\\a,b\",\"" + tree.path("top/a,b") + "\"," +
+                           std::to_string(allocation(5000, cluster)) + ",1,1,"),
+              std::string::npos)
+        << run.out;
+    EXPECT_NE(run.out.find("D:\\top\\plain," + tree.path("top/plain") + "," + std::to_string(allocation(1, cluster)) +
+                           ",1,2,"),
+              std::string::npos)
+        << run.out;
+    EXPECT_EQ(run.out.find("ディレクトリ"), std::string::npos) << "no text report beside it";
+}
+
+TEST(MezuReportEndToEnd, JsonExportIsOneDocumentWrittenAsUtf8WithO)
+{
+    mezu::test::TempTree tree;
+    tree.dir("top/日本\"語");
+    tree.file("top/日本\"語/f", 1);
+    const std::string saved = tree.path("out.json");
+    const Outcome run =
+        runReport({"--drive", "D=" + tree.root(), "--format=json", "-o", saved, "survey", "D:\\top"});
+    ASSERT_EQ(run.status, 0) << run.err;
+    EXPECT_EQ(run.out, "");
+    std::ifstream in{saved, std::ios::binary};
+    const std::string json{std::istreambuf_iterator<char>{in}, std::istreambuf_iterator<char>{}};
+    static const std::regex kDate{R"("date": "\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d")"};
+    EXPECT_TRUE(std::regex_search(json, kDate)) << json;
+    EXPECT_EQ(json.front(), '{');
+    EXPECT_EQ(json.substr(json.size() - 2), "}\n");
+    EXPECT_NE(json.find("\"drive_path\": \"D:\\\\top\\\\日本\\\"語\""), std::string::npos) << json;
+    EXPECT_NE(json.find("\"drive\": \"D:\", \"total_mb\": "), std::string::npos) << json;
+    EXPECT_NE(json.find("\"bytes_per_cluster\": " + std::to_string(clusterOf(tree.root()))), std::string::npos)
+        << json;
+    const Outcome compare = runReport({"--format", "json", "compare", saved, "survey"});
+    EXPECT_EQ(compare.status, 2) << "compare prints text only";
 }
 
 TEST(MezuReportEndToEnd, SurveysTheWorkingDirectoryByDefault)

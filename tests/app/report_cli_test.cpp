@@ -7,8 +7,10 @@
 #include <map>
 #include <sstream>
 
+#include "engine/result_line.h"
 #include "fake_file_system.h"
 #include "fakes.h"
+#include "survey/report_header.h"
 
 namespace mezu {
 namespace {
@@ -129,6 +131,13 @@ TEST_F(ReportCliTest, UsageErrorsExitTwo)
         {"--threads", "0", "survey"},
         {"--threads=x", "survey"},
         {"--threads"},
+        {"--size"},
+        {"--size", "blocks", "survey"},
+        {"--size=", "survey"},
+        {"--sizes=allocated", "survey"},
+        {"--format"},
+        {"--format", "xml", "survey"},
+        {"--format=csv", "compare", "old.txt", "new.txt"},
         {"-o"},
         {"survey", "--output="},
         {"drives", "C:\\DATA"},
@@ -147,6 +156,38 @@ TEST_F(ReportCliTest, UsageErrorsExitTwo)
         EXPECT_NE(result.err.find("Try 'mezu-report --help'"), std::string::npos);
     }
     EXPECT_NE(run({"drives", "x"}).err.find("drives takes no directory"), std::string::npos);
+}
+
+TEST_F(ReportCliTest, SizeOptionChoosesWhatEachFileCounts)
+{
+    const Lines clusters = splitLines(run({"survey", "C:\\DATA"}).out);
+    EXPECT_EQ(splitLines(run({"--size", "clusters", "survey", "C:\\DATA"}).out), clusters);
+    const Run allocated = run({"--size=allocated", "survey", "C:\\DATA"});
+    ASSERT_EQ(allocated.status, kExitSuccess) << allocated.err;
+    const Lines lines = splitLines(allocated.out);
+    ASSERT_EQ(lines.size(), clusters.size());
+    constexpr std::size_t kTitle = 2;
+    EXPECT_EQ(lines[kTitle], clusters[kTitle] + std::string{kAllocatedTitleNote});
+    // The fake file system allocates each file its exact length.
+    constexpr std::uint64_t kDataLengths = 1 + 4096 + 10000;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), formatResultLine("C:\\DATA", kDataLengths, ".")), lines.end())
+        << allocated.out;
+}
+
+TEST_F(ReportCliTest, ExportsKeepNamingUnreadableDirectoriesAndSaveAsPrinted)
+{
+    lockedTree = true;
+    for (const std::string format : {"csv", "json"}) {
+        const Run printed = run({"--format", format, "survey", "C:\\LOCKED"});
+        EXPECT_EQ(printed.status, kExitFailure) << format;
+        EXPECT_NE(printed.err.find("C:\\LOCKED\\root: Permission denied"), std::string::npos) << printed.err;
+        // JSON doubles the backslashes that CSV keeps as they are.
+        const std::string shown = format == "json" ? "C:\\\\LOCKED\\\\open" : "C:\\LOCKED\\open";
+        EXPECT_NE(printed.out.find(shown), std::string::npos) << printed.out;
+        const Run saved = run({"--format=" + format, "-o", "out", "survey", "C:\\LOCKED"});
+        EXPECT_EQ(saved.out, "");
+        EXPECT_EQ(savedFiles->at("out"), printed.out) << "saved as printed, not re-encoded";
+    }
 }
 
 TEST_F(ReportCliTest, DrivesAndAllDrivesPrintTheirReports)

@@ -4,6 +4,8 @@
 #include <pthread.h>
 
 #include <functional>
+#include <string_view>
+#include <utility>
 
 #include "fake_file_system.h"
 #include "fakes.h"
@@ -101,6 +103,70 @@ TEST_F(MezucomTest, TotalsNeverWrapPast64Bits)
     EXPECT_NE(lists.List1.line(0).find("(" + decimalText(3 * each) + " B)"), std::string::npos)
         << lists.List1.line(0);
     EXPECT_EQ(decimalText(3 * each), "27670116110564327424");
+}
+
+TEST_F(MezucomTest, AllocatedModeCountsWhatTheFileSystemReports)
+{
+    struct File {
+        const char* path;
+        std::uint64_t length;
+        std::uint64_t allocated;
+    };
+    // Sparse, preallocated, compressed and plain files: allocations the rounding would not give.
+    const File files[] = {
+        {"C:\\T\\sparse", 1ULL << 30, 0},
+        {"C:\\T\\preallocated", 1, 1ULL << 20},
+        {"C:\\T\\SUB\\compressed", 100000, 8192},
+        {"C:\\T\\SUB\\plain", 5000, 8192},
+        {"C:\\T\\.hidden", 10, 4096},
+    };
+    ByteTotal rounded = 0;
+    ByteTotal allocated = 0;
+    for (const File& file : files) {
+        fs.addFile(file.path, file.length).allocated = file.allocated;
+        if (std::string_view{file.path}.find("\\.") == std::string_view::npos) {
+            rounded += clusterAllocation(file.length, module.clustersize());
+            allocated += file.allocated;
+        }
+    }
+    fs.addFile("C:\\T\\unreadable", 4096).lengthFails = true;
+    ASSERT_NE(rounded, allocated);
+
+    EXPECT_EQ(module.sizeMode(), SizeMode::Clusters);
+    for (const auto& [mode, expected] : {std::pair{SizeMode::Clusters, rounded}, std::pair{SizeMode::Allocated, allocated}}) {
+        module.setSizeMode(mode);
+        module.measure("C:\\T");
+        EXPECT_EQ(module.totalbytes(), expected) << static_cast<int>(mode);
+    }
+}
+
+TEST_F(MezucomTest, MeasurementsCountWhatWasReadAndDrivesKeepTheirLastAnswer)
+{
+    fs.addFile("C:\\T\\a", 1);
+    fs.addFile("C:\\T\\SUB\\b", 1);
+    fs.addFile("C:\\T\\SUB\\unreadable", 1).lengthFails = true;
+    fs.addFile("C:\\T\\LOCKED\\c", 1);
+    fs.find("C:\\T\\LOCKED")->enumerationFails = true;
+    fs.addFile("C:\\T\\.hidden\\d", 1);
+    module.measure("C:\\T");
+    module.measure("C:\\T\\SUB");
+    ASSERT_EQ(module.measurements().size(), 2u);
+    const TreeMeasurement& whole = module.measurements()[0];
+    EXPECT_EQ(whole.path, "C:\\T");
+    EXPECT_EQ(whole.bytes, module.measurements()[1].bytes + clusterAllocation(1, module.clustersize()));
+    EXPECT_EQ(whole.files, 2u) << "neither the unreadable nor the hidden file counts";
+    EXPECT_EQ(whole.directories, 2u) << "neither the locked nor the hidden directory counts";
+    EXPECT_EQ(module.measurements()[1].files, 1u);
+    EXPECT_EQ(module.measurements()[1].directories, 1u);
+    module.forgetMeasurements();
+    EXPECT_TRUE(module.measurements().empty());
+
+    ASSERT_EQ(module.drvinfo("D:\\"), 0);
+    EXPECT_EQ(module.queriedDrives().size(), 2u);
+    drives.unset('D');
+    ASSERT_NE(module.drvinfo("D:\\"), 0);
+    ASSERT_EQ(module.queriedDrives().size(), 1u);
+    EXPECT_EQ(module.queriedDrives().begin()->first, 'C');
 }
 
 TEST_F(MezucomTest, ClusterSizeZeroCountsExactLengths)

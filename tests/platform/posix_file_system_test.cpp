@@ -9,6 +9,8 @@
 
 #include <gtest/gtest.h>
 
+#include <fstream>
+
 #include "engine/mezucom.h"
 #include "fakes.h"
 #include "temp_tree.h"
@@ -80,6 +82,54 @@ TEST_F(PosixFileSystemTest, LinksAndSpecialFilesAreSystemAndNeverFollowed)
     }
     if (haveFifo) {
         EXPECT_NE(fileSystem().attributes("fifo").value_or(0) & kAttrSystem, 0u);
+    }
+}
+
+TEST_F(PosixFileSystemTest, AllocationsAreWhatLstatReportsOnDiskAndInACommand)
+{
+    constexpr std::size_t kDataLength = 10000;
+    tree.file("hole", 1ULL << 30);
+    {
+        std::ofstream data{tree.path("data"), std::ios::binary};
+        data << std::string(kDataLength, 'x');
+    }
+    const auto reported = [this](const char* name) {
+        struct stat status {};
+        EXPECT_EQ(::lstat(tree.path(name).c_str(), &status), 0) << name;
+        return static_cast<std::uint64_t>(status.st_blocks) * 512;
+    };
+    posix::PosixFileSystem& fs = fileSystem();
+    for (const bool inCommand : {false, true}) {
+        if (inCommand) {
+            fs.commandStarted();
+        }
+        EXPECT_EQ(fs.allocatedBytes("hole"), reported("hole")) << inCommand;
+        EXPECT_EQ(fs.allocatedBytes("data"), reported("data")) << inCommand;
+        EXPECT_FALSE(fs.allocatedBytes("missing").has_value()) << inCommand;
+    }
+    fs.commandFinished();
+    EXPECT_GE(reported("data"), kDataLength);
+}
+
+TEST_F(PosixFileSystemTest, DrivePathsMapBackToHostPaths)
+{
+    tree.dir("sub/back\\slash");
+    posix::PosixFileSystem fs{posix::DriveTable{{{'C', tree.root()}, {'D', "/"}}}};
+    struct Case {
+        std::string drivePath;
+        std::optional<std::string> host;
+    };
+    const Case cases[] = {
+        {"C:\\", tree.root()},
+        {"c:\\sub", tree.path("sub")},
+        {"C:\\sub\\back/slash", tree.path("sub/back\\slash")},
+        {"D:\\", "/"},
+        {"D:\\etc", "/etc"},
+        {"E:\\", std::nullopt},
+        {"nonsense", std::nullopt},
+    };
+    for (const Case& c : cases) {
+        EXPECT_EQ(fs.hostPath(c.drivePath), c.host) << c.drivePath;
     }
 }
 

@@ -262,6 +262,16 @@ std::optional<std::uint64_t> FakeFileSystem::fileLength(const std::string& name)
     return entry->length;
 }
 
+std::optional<std::uint64_t> FakeFileSystem::allocatedBytes(const std::string& name)
+{
+    const std::shared_ptr<Node> directory = currentNode();
+    const std::shared_ptr<Node> entry = directory ? childOf(*directory, name) : nullptr;
+    if (!entry || entry->lengthFails) {
+        return std::nullopt;
+    }
+    return entry->allocated.value_or(entry->length);
+}
+
 std::vector<std::string> FakeFileSystem::subdirectoryNames(const std::string& drivePath)
 {
     std::vector<std::string> names;

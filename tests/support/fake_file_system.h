@@ -5,6 +5,7 @@
 
 #include <map>
 #include <memory>
+#include <optional>
 #include <string>
 #include <vector>
 
@@ -18,13 +19,14 @@ public:
         std::string name;
         FileAttributes attributes = kAttrNormal;
         std::uint64_t length = 0;
+        std::optional<std::uint64_t> allocated;  // allocated bytes; the length when unset
         std::vector<std::shared_ptr<Node>> children;  // in enumeration order
         bool cannotOpen = false;        // cannot be made current
         bool enumerationFails = false;  // can be made current but not read
         std::string failure = "Permission denied";  // why either fails
         std::string missedEntries;  // non-empty: why its enumerations say they missed entries
         bool attributesFail = false;
-        bool lengthFails = false;
+        bool lengthFails = false;  // and the allocation
     };
 
     // Drives with empty roots; the first is current, at its root.
@@ -51,6 +53,7 @@ public:
                                                            FileAttributes mask) override;
     std::optional<FileAttributes> attributes(const std::string& name) override;
     std::optional<std::uint64_t> fileLength(const std::string& name) override;
+    std::optional<std::uint64_t> allocatedBytes(const std::string& name) override;
     std::vector<std::string> subdirectoryNames(const std::string& drivePath) override;
     std::string lastError() const override { return lastError_; }
     ResolvedDirectory resolveDirectory(const std::string& userPath) override;

@@ -4,6 +4,8 @@
 
 #include "fake_file_system.h"
 #include "fakes.h"
+#include "engine/result_line.h"
+#include "survey/report_header.h"
 #include "ui/mezumain.h"
 
 namespace mezu {
@@ -56,6 +58,35 @@ TEST_F(DirectorySurveyTest, BuildsHeaderSortedResultsAndFooter)
                      "0000.00MB - C:\\DATA\\SMALL         = (4.0KB) (4096 B)",
                      "0000.00MB - C:\\DATA\\EMPTY         = (0.0KB) (0 B)"}));
     EXPECT_EQ(lists.List3.lines(), (Lines{kRule, "C:\\DATA 以下のディレクトリ数： 3"}));
+}
+
+TEST_F(DirectorySurveyTest, AllocatedSurveysSayItInTheTitleAndCountAllocations)
+{
+    fs.addFile("C:\\DATA\\SPARSE\\s", 1ULL << 30).allocated = 0;
+    fs.addFile("C:\\DATA\\FULL\\f", 5000).allocated = 12288;
+    fs.addFile("C:\\DATA\\top", 1).allocated = 4096;
+    window.Form_Load();
+    surveyed("C:\\DATA");
+    const Lines clusterHeader = window.lists().List2.lines();
+    const Lines clusterResults = window.lists().List1.lines();
+    window.Command2_Click();
+    const Lines clusterAllDrives = window.lists().List2.lines();
+
+    ASSERT_TRUE(window.setSizeMode(SizeMode::Allocated));
+    const WindowLists& lists = surveyed("C:\\DATA").lists();
+    constexpr std::size_t kTitle = 2;
+    Lines expectedHeader = clusterHeader;
+    expectedHeader[kTitle] += kAllocatedTitleNote;
+    EXPECT_EQ(lists.List2.lines(), expectedHeader);
+    EXPECT_EQ(lists.List1.lines(),
+              (Lines{formatResultLine("C:\\DATA", 12288 + 4096, "."),
+                     formatResultLine("C:\\DATA\\FULL", 12288, "."), formatResultLine("C:\\DATA\\SPARSE", 0, ".")}));
+    EXPECT_NE(lists.List1.lines(), clusterResults);
+
+    window.Command2_Click();
+    Lines expectedAllDrives = clusterAllDrives;
+    expectedAllDrives[kTitle] += kAllocatedTitleNote;
+    EXPECT_EQ(window.lists().List2.lines(), expectedAllDrives);
 }
 
 TEST_F(DirectorySurveyTest, DirectoryWithoutSubdirectoriesCountsZero)

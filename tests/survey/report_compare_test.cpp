@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "fakes.h"
+#include "survey/report_header.h"
 
 namespace mezu {
 namespace {
@@ -28,6 +29,13 @@ TEST(ReportCompareTest, ReadsTheDirectoriesOfSavedSurveysAndNamesALineThatIsNone
     const std::string allDrives = " \n \nディレクトリ容量調査ツール　Ver 1.10\n \n実施日時：x\n \n" + std::string(48, '-') +
                                   "\n0000.01MB - D:\\X = (8.0KB) (8192 B)\n" + std::string(48, '-') + "\n";
     EXPECT_EQ(readSurveyReport(allDrives).directories.size(), 1u);
+
+    std::string allocated = kSurveyReport;
+    const std::string title = "Ver 1.10";
+    allocated.insert(allocated.find(title) + title.size(), kAllocatedTitleNote);
+    const SurveyedDirectories allocatedSurvey = readSurveyReport(allocated);
+    EXPECT_EQ(allocatedSurvey.error, "") << "a survey of real allocation reads as any other";
+    EXPECT_EQ(allocatedSurvey.directories.size(), survey.directories.size());
 
     const struct {
         std::string text;

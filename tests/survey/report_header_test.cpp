@@ -36,6 +36,24 @@ TEST(ReportHeaderTest, HeaderBlockHasSixLines)
                               }));
 }
 
+TEST(ReportHeaderTest, OnlyTheAllocatedModeEndsTheTitleWithItsNote)
+{
+    const LocalDateTime when{1998, 10, 23, 5, 14, 5, 9};
+    LineList plain;
+    appendHeaderBlock(plain, when);
+    LineList clusters;
+    appendHeaderBlock(clusters, when, SizeMode::Clusters);
+    LineList allocated;
+    appendHeaderBlock(allocated, when, SizeMode::Allocated);
+    constexpr std::size_t kTitle = 2;
+    EXPECT_EQ(clusters.lines(), plain.lines());
+    ASSERT_EQ(allocated.count(), plain.count());
+    for (std::size_t i = 0; i < plain.count(); ++i) {
+        const std::string expected = i == kTitle ? plain.line(i) + std::string{kAllocatedTitleNote} : plain.line(i);
+        EXPECT_EQ(allocated.line(i), expected) << i;
+    }
+}
+
 TEST(ReportHeaderTest, CountLineHasASignPosition)
 {
     EXPECT_EQ(formatCountLine("C:\\DATA", 13), "C:\\DATA 以下のディレクトリ数： 12");

@@ -140,6 +140,7 @@ TEST_F(MainWindowTest, NothingNestedRunsWhileACommandRuns)
         EXPECT_TRUE(window.commandRunning());
         EXPECT_FALSE(window.selectDrive('D'));
         EXPECT_FALSE(window.openDirectory("C:\\HOME"));
+        EXPECT_FALSE(window.setSizeMode(SizeMode::Allocated)) << "a survey keeps one measure throughout";
         window.Command1_Click();
         ++attempts;
     };
@@ -150,6 +151,7 @@ TEST_F(MainWindowTest, NothingNestedRunsWhileACommandRuns)
     EXPECT_EQ(fs.commandsStarted(), 1) << "the refused commands are no commands of the file system";
     EXPECT_EQ(fs.commandsFinished(), 1);
     EXPECT_FALSE(window.commandRunning());
+    EXPECT_EQ(window.sizeMode(), SizeMode::Clusters);
     EXPECT_EQ(window.selection().Label1, "C:\\HOME\\USER");
     EXPECT_EQ(window.lists().List1.count(), 3u);
     EXPECT_EQ(window.lists().List2.count(), 10u);

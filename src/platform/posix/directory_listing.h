@@ -1,6 +1,6 @@
-// One read of a directory: every entry but "." and "..", with its attributes and length from
-// lstat, in the order the directory lists them. A listing and its names live in the arena of
-// the thread that read it, packed (16 bytes an entry plus its name), and stay valid as long as
+// One read of a directory: every entry but "." and "..", with its attributes, length and
+// allocation from lstat, in the order the directory lists them. A listing and its names live in
+// the arena of the thread that read it, packed (24 bytes an entry plus its name), and stay valid as long as
 // that arena; names are drive names ("\" shown as "/"), each followed by a NUL.
 #pragma once
 
@@ -23,6 +23,7 @@ struct DirectoryListing {
         std::uint16_t nameLength = 0;  // names are at most 255 bytes on every POSIX file system
         std::uint16_t attributes = 0;
         std::uint64_t length = 0;
+        std::uint64_t allocated = 0;  // bytes the file system reports as allocated
     };
 
     static constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);

@@ -1,6 +1,7 @@
 #include "platform/posix/posix_attributes.h"
 
 #include <algorithm>
+#include <limits>
 
 namespace mezu::posix {
 namespace {
@@ -41,6 +42,17 @@ std::string toHostName(std::string name)
 {
     std::replace(name.begin(), name.end(), kDriveNameSeparator, kHostNameBackslash);
     return name;
+}
+
+std::optional<std::uint64_t> allocatedBytesOf(const struct stat& status)
+{
+    // st_blocks counts 512-byte units on every system this runs on, whatever st_blksize says.
+    constexpr std::uint64_t kBlockUnit = 512;
+    if (status.st_blocks < 0 ||
+        static_cast<std::uint64_t>(status.st_blocks) > std::numeric_limits<std::uint64_t>::max() / kBlockUnit) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(status.st_blocks) * kBlockUnit;
 }
 
 }  // namespace mezu::posix

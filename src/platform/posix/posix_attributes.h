@@ -3,6 +3,7 @@
 
 #include <sys/stat.h>
 
+#include <cstdint>
 #include <optional>
 #include <string>
 
@@ -15,6 +16,10 @@ namespace mezu::posix {
 // means the owner may not write.
 FileAttributes attributesFromStatus(const char* hostName, const struct stat& status,
                                     std::optional<dev_t> parentDevice);
+
+// Bytes the file system reports as allocated to the entry (st_blocks in 512-byte units);
+// nullopt for a count no 64-bit figure holds, which no real file system reports.
+std::optional<std::uint64_t> allocatedBytesOf(const struct stat& status);
 
 // Names as the core sees them: a "\" in a host name (which cannot hold "/") shows as "/", so
 // that it never reads as a path separator.

@@ -500,21 +500,38 @@ std::optional<FileAttributes> PosixFileSystem::attributes(const std::string& nam
     return attributesFromStatus(hostName.c_str(), status, currentDevice());
 }
 
-std::optional<std::uint64_t> PosixFileSystem::fileLength(const std::string& name)
+template <typename FromListing, typename FromStatus>
+std::optional<std::uint64_t> PosixFileSystem::entryFigure(const std::string& name, FromListing fromListing,
+                                                          FromStatus fromStatus)
 {
     if (listings_) {
         const std::optional<std::size_t> index = currentEntry(name);
-        return index ? std::optional{currentListing_->entries[*index].length} : std::nullopt;
+        return index ? std::optional{fromListing(currentListing_->entries[*index])} : std::nullopt;
     }
     if (chain_.empty() || name.empty()) {
         return std::nullopt;
     }
     struct stat status {};
-    if (::fstatat(currentFd(), toHostName(name).c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0 ||
-        status.st_size < 0) {
+    if (::fstatat(currentFd(), toHostName(name).c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
         return std::nullopt;
     }
-    return static_cast<std::uint64_t>(status.st_size);
+    return fromStatus(status);
+}
+
+std::optional<std::uint64_t> PosixFileSystem::fileLength(const std::string& name)
+{
+    return entryFigure(
+        name, [](const DirectoryListing::Entry& entry) { return entry.length; },
+        [](const struct stat& status) {
+            return status.st_size < 0 ? std::nullopt : std::optional{static_cast<std::uint64_t>(status.st_size)};
+        });
+}
+
+std::optional<std::uint64_t> PosixFileSystem::allocatedBytes(const std::string& name)
+{
+    return entryFigure(
+        name, [](const DirectoryListing::Entry& entry) { return entry.allocated; },
+        [](const struct stat& status) { return allocatedBytesOf(status); });
 }
 
 void PosixFileSystem::commandStarted()
@@ -627,6 +644,23 @@ std::optional<PosixFileSystem::HostPath> PosixFileSystem::parseDrivePath(
         start = end + 1;
     }
     return path;
+}
+
+std::optional<std::string> PosixFileSystem::hostPath(const std::string& drivePath) const
+{
+    const std::optional<HostPath> path = parseDrivePath(drivePath);
+    const std::string* root = path ? table_.root(path->letter) : nullptr;
+    if (root == nullptr) {
+        return std::nullopt;
+    }
+    std::string host = *root;
+    for (const std::string& component : path->components) {
+        if (host.back() != '/') {
+            host += '/';
+        }
+        host += component;
+    }
+    return host;
 }
 
 std::string PosixFileSystem::formatDrivePath(char letter,

@@ -52,6 +52,7 @@ public:
                                                            FileAttributes mask) override;
     std::optional<FileAttributes> attributes(const std::string& name) override;
     std::optional<std::uint64_t> fileLength(const std::string& name) override;
+    std::optional<std::uint64_t> allocatedBytes(const std::string& name) override;
     bool changeToSubdirectory(const std::string& name) override;
     bool changeToParent() override;
     std::vector<std::string> subdirectoryNames(const std::string& drivePath) override;
@@ -59,6 +60,7 @@ public:
     void commandFinished() override;
     std::string lastError() const override { return lastError_; }
     ResolvedDirectory resolveDirectory(const std::string& userPath) override;
+    std::optional<std::string> hostPath(const std::string& drivePath) const override;
 
 private:
     struct Level {
@@ -101,6 +103,10 @@ private:
     int currentFd() const;
     std::optional<dev_t> currentDevice();
     std::optional<std::size_t> currentEntry(const std::string& name);
+    // A figure of an entry of the current directory: from the command's listing while one
+    // runs, else from a fresh lstat; nullopt when the entry cannot be read.
+    template <typename FromListing, typename FromStatus>
+    std::optional<std::uint64_t> entryFigure(const std::string& name, FromListing fromListing, FromStatus fromStatus);
 
     DriveTable table_;
     unsigned readerThreads_;

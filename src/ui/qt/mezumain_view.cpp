@@ -229,11 +229,18 @@ void MezuMainView::showList1Menu(const QPoint& position)
     QAction* survey = menu.addAction(QStringLiteral("このディレクトリを調査"));
     survey->setEnabled(index.isValid() && model_.listedDirectory(static_cast<std::size_t>(index.row())));
     QAction* compare = menu.addAction(QStringLiteral("前回の報告と比較..."));
+    menu.addSeparator();
+    QAction* allocated = menu.addAction(QStringLiteral("実割当で計算"));
+    allocated->setCheckable(true);
+    allocated->setChecked(model_.sizeMode() == SizeMode::Allocated);
+    allocated->setEnabled(!model_.commandRunning());
     QAction* chosen = menu.exec(list1_->viewport()->mapToGlobal(position));
     if (chosen == survey) {
         surveyListedDirectory(index);
     } else if (chosen == compare) {
         runCommand(list1_, [this] { model_.compareWithEarlierReport(); });
+    } else if (chosen == allocated) {
+        model_.setSizeMode(allocated->isChecked() ? SizeMode::Allocated : SizeMode::Clusters);
     }
 }
 

@@ -23,6 +23,8 @@
 #include "ui/qt/mezumain_view.h"
 #include "ui/qt/line_list_model.h"
 #include "ui/qt/path_label.h"
+#include "survey/report_header.h"
+#include "survey/result_line_fields.h"
 #include "survey/sortcmd.h"
 #include "output/report_output.h"
 #include "platform/posix/atomic_file_writer.h"
@@ -122,6 +124,7 @@ private slots:
     void focusReturnsToTheButtonThatRanTheCommand();
     void controlCharactersInNamesShowAsQuestionMarks();
     void resultLinesDrillDownAndBackUpWithShareBars();
+    void allocatedItemTogglesTheSizeModeWithACheckMark();
 };
 
 void MezuMainViewTest::startsWithTheWorkingDirectoryAndItsDrive()
@@ -597,6 +600,46 @@ void MezuMainViewTest::resultLinesDrillDownAndBackUpWithShareBars()
     QTest::keyClick(list1, Qt::Key_Return);
     QCOMPARE(f.view->Label1()->text(), QStringLiteral("C:\\WORK\\BIG"));
     QCOMPARE(f.window.lastReport(), mezumain::Report::DriveInformation);
+}
+
+void MezuMainViewTest::allocatedItemTogglesTheSizeModeWithACheckMark()
+{
+    Fixture f;
+    // A sparse file: the file system allocates nothing to it, whatever its length.
+    f.fs.find("C:\\WORK\\BIG\\f")->allocated = 0;
+    QListView* list1 = f.view->List1();
+    const QString item = QStringLiteral("実割当で計算");
+    const QString note = QString::fromUtf8(kAllocatedTitleNote.data(), static_cast<qsizetype>(kAllocatedTitleNote.size()));
+    const auto bigLine = [&f] {
+        return *std::find_if(f.window.lists().List1.lines().begin(), f.window.lists().List1.lines().end(),
+                             [](const std::string& line) { return line.find("WORK\\BIG") != std::string::npos; });
+    };
+
+    for (const SizeMode next : {SizeMode::Allocated, SizeMode::Clusters}) {
+        const bool checkedBefore = f.window.sizeMode() == SizeMode::Allocated;
+        bool shownChecked = !checkedBefore;
+        QTimer::singleShot(0, [&item, &shownChecked] {
+            auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+            QVERIFY(menu != nullptr);
+            const QList<QAction*> actions = menu->actions();
+            const auto found = std::find_if(actions.begin(), actions.end(),
+                                            [&item](const QAction* action) { return action->text() == item; });
+            QVERIFY(found != actions.end());
+            QVERIFY((*found)->isCheckable());
+            shownChecked = (*found)->isChecked();
+            menu->setActiveAction(*found);
+            QTest::keyClick(menu, Qt::Key_Return);
+        });
+        emit list1->customContextMenuRequested(QPoint{-1, -1});
+        QTRY_COMPARE(f.window.sizeMode(), next);
+        QCOMPARE(shownChecked, checkedBefore);
+
+        QTest::mouseClick(f.view->Command1(), Qt::LeftButton);
+        const std::string title = f.window.lists().List2.line(2);
+        QCOMPARE(QString::fromStdString(title).endsWith(note), next == SizeMode::Allocated);
+        const ResultLineFields fields = *parseResultLine(bigLine());
+        QCOMPARE(fields.bytes == "0", next == SizeMode::Allocated);
+    }
 }
 
 QTEST_MAIN(MezuMainViewTest)

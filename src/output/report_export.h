@@ -1,0 +1,63 @@
+// The machine-readable forms of a survey, drives or all-drives report, for scripts: CSV (RFC
+// 4180, a header row, CR LF) and JSON (one document). Both are UTF-8, whatever bytes the names
+// hold: a byte that is no part of valid UTF-8 becomes U+FFFD. Byte figures are exact decimal
+// integers, beyond 64 bits too.
+#pragma once
+
+#include <cstdint>
+#include <optional>
+#include <string>
+#include <string_view>
+#include <vector>
+
+#include "driveinfo/drive_lines.h"
+#include "engine/byte_total.h"
+#include "engine/mezucom.h"
+#include "platform/clock.h"
+#include "platform/file_system.h"
+
+namespace mezu {
+
+// One directory line of the report.
+struct ExportedDirectory {
+    std::string drivePath;
+    std::optional<std::string> hostPath;  // where the system can say
+    ByteTotal bytes = 0;
+    std::uint64_t files = 0;
+    std::uint64_t directories = 0;
+    std::optional<double> share;  // of the whole surveyed tree, from 0 to 1; survey only
+};
+
+struct ExportedDrive {
+    char letter = '\0';
+    DriveFigures figures;
+};
+
+struct ExportedReport {
+    std::string command;  // "survey", "drives" or "all-drives"
+    LocalDateTime when;
+    SizeMode sizeMode = SizeMode::Clusters;
+    std::vector<ExportedDrive> drives;
+    std::vector<ExportedDirectory> directories;
+};
+
+// The export of the command the module has just run ("survey", "drives" or "all-drives"):
+// its measured trees, largest first within each drive, with their host paths; the survey's
+// shares of the first tree measured (the surveyed one); the figures of the drives it covers.
+ExportedReport exportedReport(std::string command, const mezucom& module, const FileSystem& fileSystem,
+                              const LocalDateTime& when);
+
+// "2026-12-07T15:23:19": the local date and time, without a zone (the report's own has none).
+std::string isoDateTime(const LocalDateTime& when);
+
+// The directories, one record each after a header row; the drives command's records are its
+// drives.
+std::string csvDocument(const ExportedReport& report);
+std::string jsonDocument(const ExportedReport& report);
+
+// A CSV field: quoted, with quotes doubled, when it holds a comma, quote, CR or LF.
+std::string csvField(std::string_view text);
+// A JSON string literal, quotes included: control characters escaped.
+std::string jsonString(std::string_view text);
+
+}  // namespace mezu
