@@ -301,6 +301,29 @@ std::optional<std::uint64_t> Win32FileSystem::fileLength(const std::string& name
     return lengthOf(data.nFileSizeHigh, data.nFileSizeLow);
 }
 
+std::optional<std::uint64_t> Win32FileSystem::allocatedBytes(const std::string& name)
+{
+    const std::optional<std::string> current = currentDirectory(currentDrive_);
+    if (!current || !isValidName(name)) {
+        return std::nullopt;
+    }
+    // The allocation the file system keeps for the file: whole clusters, less for a sparse or
+    // compressed file, nothing for a small file kept in its own record.
+    const HANDLE file = ::CreateFileW(roots_.systemPath(childPath(*current, name)).c_str(), FILE_READ_ATTRIBUTES,
+                                      FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr, OPEN_EXISTING,
+                                      FILE_FLAG_BACKUP_SEMANTICS | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+    if (file == INVALID_HANDLE_VALUE) {
+        return std::nullopt;
+    }
+    FILE_STANDARD_INFO info{};
+    const bool read = ::GetFileInformationByHandleEx(file, FileStandardInfo, &info, sizeof info) != 0;
+    ::CloseHandle(file);
+    if (!read || info.AllocationSize.QuadPart < 0) {
+        return std::nullopt;
+    }
+    return static_cast<std::uint64_t>(info.AllocationSize.QuadPart);
+}
+
 std::vector<std::string> Win32FileSystem::subdirectoryNames(const std::string& drivePath)
 {
     std::vector<std::string> names;

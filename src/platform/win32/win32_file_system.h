@@ -44,6 +44,7 @@ public:
                                                            FileAttributes mask) override;
     std::optional<FileAttributes> attributes(const std::string& name) override;
     std::optional<std::uint64_t> fileLength(const std::string& name) override;
+    std::optional<std::uint64_t> allocatedBytes(const std::string& name) override;
     std::vector<std::string> subdirectoryNames(const std::string& drivePath) override;
     std::string lastError() const override { return lastError_; }
     ResolvedDirectory resolveDirectory(const std::string& userPath) override;
