@@ -30,6 +30,8 @@
 #include "platform/posix/atomic_file_writer.h"
 #include "platform/posix/iconv_encoder.h"
 #include "temp_tree.h"
+#include "platform/posix/report_file_reader.h"
+#include "ui/qt/qt_open_dialog.h"
 #include "ui/qt/qt_save_dialog.h"
 #include "ui/qt/qt_translations.h"
 #include "ui/qt/qt_window_system.h"
@@ -124,6 +126,7 @@ private slots:
     void focusReturnsToTheButtonThatRanTheCommand();
     void controlCharactersInNamesShowAsQuestionMarks();
     void resultLinesDrillDownAndBackUpWithShareBars();
+    void comparingWithASavedReportShowsTheChanges();
     void allocatedItemTogglesTheSizeModeWithACheckMark();
 };
 
@@ -640,6 +643,48 @@ void MezuMainViewTest::allocatedItemTogglesTheSizeModeWithACheckMark()
         const ResultLineFields fields = *parseResultLine(bigLine());
         QCOMPARE(fields.bytes == "0", next == SizeMode::Allocated);
     }
+}
+
+void MezuMainViewTest::comparingWithASavedReportShowsTheChanges()
+{
+    test::TempTree directory;
+    Fixture f;
+    QtOpenDialog dialog;
+    posix::PosixReportFileReader reader;
+    mezumain window{{f.fs, f.drives, f.windowSystem, f.clock, ".", nullptr, nullptr, nullptr, nullptr, &dialog, &reader}};
+    MezuMainView view{window, f.windowSystem};
+    dialog.setParent(&view);
+    window.Form_Load();
+    view.refreshFromModel();
+    view.show();
+    QTest::mouseClick(view.Command1(), Qt::LeftButton);
+    QFile saved{QString::fromStdString(directory.path("old.txt"))};
+    QVERIFY(saved.open(QIODevice::WriteOnly));
+    for (const std::string& line : reportLines(window.lists())) {
+        saved.write(QByteArray::fromStdString(line + "\n"));
+    }
+    saved.close();
+    f.fs.addFile("C:\\WORK\\NEW\\f", 10);
+    QTest::mouseClick(view.Command1(), Qt::LeftButton);
+
+    QTimer::singleShot(0, [&] {
+        auto* menu = qobject_cast<QMenu*>(QApplication::activePopupWidget());
+        QVERIFY(menu != nullptr);
+        QTimer::singleShot(0, [&] {
+            auto* shown = qobject_cast<QFileDialog*>(QApplication::activeModalWidget());
+            QVERIFY(shown != nullptr);
+            shown->selectFile(saved.fileName());
+            static_cast<QDialog*>(shown)->accept();
+        });
+        menu->setActiveAction(menu->actions().value(1));
+        QTest::keyClick(menu, Qt::Key_Return);
+    });
+    emit view.List1()->customContextMenuRequested(QPoint{-1, -1});
+    QTRY_COMPARE(window.lastReport(), mezumain::Report::Comparison);
+    const QStringList shown = shownLines(view.List1());
+    QCOMPARE(shown, modelLines(window.lists().List1));
+    QVERIFY2(shown.value(0).endsWith(QStringLiteral("+4096  C:\\WORK")), qPrintable(shown.join("\n")));
+    QVERIFY2(shown.value(1).endsWith(QStringLiteral("new  C:\\WORK\\NEW")), qPrintable(shown.join("\n")));
 }
 
 QTEST_MAIN(MezuMainViewTest)
