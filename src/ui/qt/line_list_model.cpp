@@ -1,5 +1,6 @@
 #include "ui/qt/line_list_model.h"
 
+#include <QFontInfo>
 #include <QFontMetrics>
 #include <QSize>
 
@@ -29,6 +30,11 @@ void LineListModel::setRowGeometry(const QFont& font, int rowHeight)
     beginResetModel();
     font_ = font;
     rowHeight_ = rowHeight;
+    const QFontMetrics metrics{font_};
+    const bool fixedAscii = QFontInfo{font_}.fixedPitch() &&
+                            metrics.horizontalAdvance(QStringLiteral("iiii.")) ==
+                                metrics.horizontalAdvance(QStringLiteral("MMMM0"));
+    asciiAdvance_ = fixedAscii ? metrics.horizontalAdvance(QLatin1Char{'0'}) : 0;
     widest_ = measure(0, shownRows_);
     endResetModel();
 }
@@ -90,7 +96,15 @@ int LineListModel::measure(std::size_t from, std::size_t to) const
     const QFontMetrics metrics{font_};
     int widest = 0;
     for (std::size_t i = from; i < to; ++i) {
-        widest = std::max(widest, metrics.horizontalAdvance(fromUtf8(lines_.line(i))));
+        const std::string& line = lines_.line(i);
+        // Shaping every line of a large survey costs more than the survey's own reading; in a
+        // fixed-pitch font a line of ASCII is as wide as its characters.
+        const bool ascii = asciiAdvance_ > 0 && std::all_of(line.begin(), line.end(), [](char c) {
+                               return static_cast<unsigned char>(c) < 0x80;
+                           });
+        const int width = ascii ? static_cast<int>(line.size()) * asciiAdvance_
+                                : metrics.horizontalAdvance(fromUtf8(line));
+        widest = std::max(widest, width);
     }
     return widest;
 }

@@ -43,6 +43,7 @@ private:
     QFont font_;
     int rowHeight_ = 0;
     int widest_ = 0;  // pixels of the widest shown line
+    int asciiAdvance_ = 0;  // pixels of every ASCII character in a fixed-pitch font; 0 otherwise
     std::vector<double> shares_;
 };
 
