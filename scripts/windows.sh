@@ -25,19 +25,7 @@ done
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix)
 # The 64-bit Wine alone: Wine's 32-bit half (wine32) is not needed by 64-bit programs.
 [ -z "$run_tests" ] || packages+=(wine wine64 libgtest-dev coreutils findutils)
-missing=()
-for package in "${packages[@]}"; do
-    if ! dpkg-query -W -f='${Status}' "$package" 2>/dev/null | grep -q 'install ok installed'; then
-        missing+=("$package")
-    fi
-done
-if [ "${#missing[@]}" -gt 0 ]; then
-    echo "Installing: ${missing[*]}"
-    sudo=""
-    [ "$(id -u)" -eq 0 ] || sudo=sudo
-    $sudo apt-get update -qq
-    DEBIAN_FRONTEND=noninteractive $sudo apt-get install -y -qq --no-install-recommends "${missing[@]}"
-fi
+scripts/install_packages.sh "${packages[@]}"
 
 build=build-windows
 mkdir -p "$build"
