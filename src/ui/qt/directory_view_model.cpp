@@ -3,6 +3,7 @@
 #include <utility>
 
 #include "model/path_text.h"
+#include "ui/qt/qt_text.h"
 
 namespace mezu {
 namespace {
@@ -44,7 +45,7 @@ QVariant DirectoryViewModel::data(const QModelIndex& index, int role) const
     case Qt::DisplayRole: {
         const std::string label = displayPath(entry.label);
         return QString(static_cast<qsizetype>(entry.depth * kIndentSpacesPerLevel), u' ') +
-               QString::fromUtf8(label.data(), static_cast<qsizetype>(label.size()));
+               qtText(label);
     }
     case Qt::DecorationRole:
         return entry.isOpen || index.row() < openRow_ ? openIcon_ : closedIcon_;

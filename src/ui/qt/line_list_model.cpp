@@ -7,16 +7,14 @@
 #include <algorithm>
 #include <utility>
 
+#include "ui/qt/qt_text.h"
+
 namespace mezu {
 namespace {
 
 // Room around the text that the item delegate draws inside a row.
 constexpr int kTextMargin = 8;
 
-QString fromUtf8(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 }  // namespace
 
@@ -78,7 +76,7 @@ QVariant LineListModel::data(const QModelIndex& index, int role) const
     }
     switch (role) {
     case Qt::DisplayRole:
-        return fromUtf8(lines_.line(static_cast<std::size_t>(index.row())));
+        return qtText(lines_.line(static_cast<std::size_t>(index.row())));
     case Qt::SizeHintRole:
         return QSize{widest_ + kTextMargin, rowHeight_};
     case kShareRole:
@@ -103,7 +101,7 @@ int LineListModel::measure(std::size_t from, std::size_t to) const
                                return static_cast<unsigned char>(c) < 0x80;
                            });
         const int width = ascii ? static_cast<int>(line.size()) * asciiAdvance_
-                                : metrics.horizontalAdvance(fromUtf8(line));
+                                : metrics.horizontalAdvance(qtText(line));
         widest = std::max(widest, width);
     }
     return widest;

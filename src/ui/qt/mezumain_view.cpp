@@ -12,6 +12,7 @@
 #include <QStyle>
 
 #include "model/path_text.h"
+#include "ui/qt/qt_text.h"
 #include "ui/qt/directory_view_model.h"
 #include "ui/qt/line_list_model.h"
 #include "ui/qt/path_label.h"
@@ -26,10 +27,6 @@ constexpr int kReportFontPoints = 9;
 constexpr int kWindowFontPoints = 9;
 constexpr int kDriveRole = Qt::UserRole;
 
-QString fromUtf8(const std::string& text)
-{
-    return QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
-}
 
 QPushButton* button(QWidget* parent, const QString& caption, const QRect& geometry)
 {
@@ -268,7 +265,7 @@ void MezuMainView::refreshFromModel(Dir1Listing listing)
 void MezuMainView::refreshSelection(Dir1Listing listing)
 {
     const Selection& selection = model_.selection();
-    label1_->setPath(fromUtf8(displayPath(selection.Label1)));
+    label1_->setPath(qtText(displayPath(selection.Label1)));
     const int driveIndex = drive1_->findData(QChar{selection.Drive1});
     if (driveIndex >= 0) {
         drive1_->setCurrentIndex(driveIndex);

@@ -2,13 +2,14 @@
 
 #include <QFileDialog>
 
+#include "ui/qt/qt_text.h"
 #include "ui/qt/qt_save_dialog.h"
 
 namespace mezu {
 
 std::optional<std::string> QtOpenDialog::askFileToOpen(std::string_view title, std::string_view filter)
 {
-    QFileDialog dialog{parent_, QString::fromUtf8(title.data(), static_cast<qsizetype>(title.size()))};
+    QFileDialog dialog{parent_, qtText(title)};
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(qtNameFilters(filter));

@@ -6,6 +6,7 @@
 
 #include <vector>
 
+#include "ui/qt/qt_text.h"
 #include "ui/qt/mezumain_view.h"
 
 namespace mezu {
@@ -78,7 +79,7 @@ bool QtPrinter::printLine(const std::string& text)
     const QFontMetricsF metrics{painter_->font(), writer_.get()};
     const qreal indent = metrics.horizontalAdvance(QString(kContinuationIndentSpaces, u' '));
 
-    QTextLayout layout{QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size())), painter_->font(),
+    QTextLayout layout{qtText(text), painter_->font(),
                        writer_.get()};
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);

@@ -2,6 +2,8 @@
 
 #include <QFileDialog>
 
+#include "ui/qt/qt_text.h"
+
 namespace mezu {
 namespace {
 
@@ -27,7 +29,7 @@ QString localPatterns(const QString& patterns)
 
 QStringList qtNameFilters(std::string_view filter)
 {
-    const QStringList parts = QString::fromUtf8(filter.data(), static_cast<qsizetype>(filter.size()))
+    const QStringList parts = qtText(filter)
                                   .split(kFilterSeparator);
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
@@ -44,7 +46,7 @@ std::optional<std::string> QtSaveDialog::askFileName(std::string_view filter, co
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(qtNameFilters(filter));
-    dialog.selectFile(QString::fromUtf8(presetName.data(), static_cast<qsizetype>(presetName.size())));
+    dialog.selectFile(qtText(presetName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }

@@ -3,6 +3,8 @@
 #include <QApplication>
 #include <QMessageBox>
 
+#include "ui/qt/qt_text.h"
+
 namespace mezu {
 namespace {
 
@@ -58,7 +60,7 @@ void QtWindowSystem::messageBox(const std::string& text)
 
 QString messageBoxText(const std::string& text)
 {
-    QString shown = QString::fromUtf8(text.data(), static_cast<qsizetype>(text.size()));
+    QString shown = qtText(text);
     shown.replace(QChar{kCarriageReturn}, QChar{kLineFeed});
     return shown;
 }
