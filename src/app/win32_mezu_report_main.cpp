@@ -8,6 +8,7 @@
 #include "app/report_cli.h"
 #include "app/win32_report_platform.h"
 #include "platform/win32/console_stream.h"
+#include "platform/win32/user_locale.h"
 #include "platform/win32/wide_text.h"
 
 namespace {
@@ -27,14 +28,6 @@ std::vector<std::string> utf8Arguments()
     return args;
 }
 
-// The user's decimal separator, as the Linux program takes it from the locale.
-std::string decimalSeparator()
-{
-    wchar_t separator[LOCALE_NAME_MAX_LENGTH] = {};
-    const int length = ::GetLocaleInfoEx(LOCALE_NAME_USER_DEFAULT, LOCALE_SDECIMAL, separator, LOCALE_NAME_MAX_LENGTH);
-    return length > 1 ? mezu::win32::toUtf8(std::wstring_view{separator, static_cast<std::size_t>(length - 1)}) : ".";
-}
-
 }  // namespace
 
 int main()
@@ -47,7 +40,7 @@ int main()
     std::ostream out{&outBuffer};
     std::ostream err{&errBuffer};
     const mezu::ReportEnvironment environment{mezu::makeWin32ReportPlatform, out, err, errBuffer.isConsole(),
-                                              decimalSeparator()};
+                                              mezu::win32::userDecimalSeparator()};
     const int status = mezu::runMezuReport(utf8Arguments(), environment);
     out.flush();
     err.flush();

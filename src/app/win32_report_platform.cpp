@@ -4,6 +4,7 @@
 #include "platform/win32/win32_drive_query.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_file_writer.h"
+#include "platform/win32/win32_report_file_reader.h"
 #include "platform/win32/win32_text_encoder.h"
 
 namespace mezu {
@@ -30,6 +31,7 @@ std::variant<ReportPlatform, std::string> makeWin32ReportPlatform(const Platform
     platform.clock = std::make_unique<win32::Win32Clock>();
     platform.encoder = std::make_unique<win32::Win32ShiftJisEncoder>();
     platform.fileWriter = std::make_unique<win32::Win32FileWriter>();
+    platform.fileReader = std::make_unique<win32::Win32ReportFileReader>();
     return platform;
 }
 

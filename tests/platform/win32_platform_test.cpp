@@ -11,6 +11,7 @@
 #include "platform/win32/win32_drive_query.h"
 #include "platform/win32/win32_file_system.h"
 #include "platform/win32/win32_file_writer.h"
+#include "platform/win32/win32_report_file_reader.h"
 #include "platform/win32/win32_text_encoder.h"
 #include "win32_temp_tree.h"
 
@@ -280,6 +281,40 @@ TEST(Win32FileWriterTest, ReplacesWholeOrLeavesTheFileAsItWas)
     EXPECT_EQ(enumerate(*fileSystem, kAttrDirectory | kAttrHidden | kAttrSystem),
               (std::set<std::string>{"MEZU.TXT", "sub"}))
         << "no temporary file left behind";
+}
+
+TEST(Win32ReportFileReaderTest, ReadsSavedAndPrintedReportsBack)
+{
+    test::Win32TempTree tree;
+    const std::string text = "0001.00MB - C:\\日本語のフォルダ = (1024.0KB) (1048576 B)\r\n";
+    const win32::Win32ShiftJisEncoder encoder;
+    win32::Win32FileWriter writer;
+    win32::Win32ReportFileReader reader;
+    struct Case {
+        const char* name;
+        std::string bytes;
+        bool readable;
+    };
+    const std::vector<Case> cases = {
+        {"Shift_JIS, as saved", encoder.encode(text), true},
+        {"UTF-8, as printed", text, true},
+        {"empty", "", true},
+        {"neither", "\x81\x20\xff\xfe", false},
+    };
+    for (const Case& c : cases) {
+        std::string error;
+        ASSERT_TRUE(writer.replaceFile(tree.path("REPORT.TXT"), c.bytes, error)) << error;
+        const std::optional<std::string> read = reader.readReport(tree.path("REPORT.TXT"), error);
+        EXPECT_EQ(read.has_value(), c.readable) << c.name;
+        if (c.readable && read) {
+            EXPECT_EQ(*read, c.bytes.empty() ? "" : text) << c.name;
+        } else {
+            EXPECT_FALSE(error.empty()) << c.name;
+        }
+    }
+    std::string error;
+    EXPECT_FALSE(reader.readReport(tree.path("missing.txt"), error));
+    EXPECT_FALSE(error.empty());
 }
 
 TEST(Win32DriveQueryTest, AnswersForDrivesWithAMediumOnly)
