@@ -101,11 +101,11 @@ MezuMainView::MezuMainView(mezumain& model, QtWindowSystem& windowSystem)
 void MezuMainView::buildControls()
 {
     auto* client = new QWidget{this};
-    client->setFixedSize(layout::kClientArea);
+    client->setFixedSize(layout::kClientAreaPixels);
     setCentralWidget(client);
 
     label1_ = new PathLabel{client};
-    label1_->setGeometry(layout::kLabel1);
+    label1_->setGeometry(layout::pixels(layout::kLabel1));
     label1_->setAutoFillBackground(true);
     QPalette labelColours = label1_->palette();
     labelColours.setColor(QPalette::Window, labelColours.color(QPalette::Base));
@@ -114,7 +114,7 @@ void MezuMainView::buildControls()
 
     const WindowLists& lists = model_.lists();
     dlistModel_ = new LineListModel{lists.dlist, this};
-    dlist_ = lineListView(client, layout::kDlist, dlistModel_);
+    dlist_ = lineListView(client, layout::pixels(layout::kDlist), dlistModel_);
     QPalette grey = dlist_->palette();
     grey.setColor(QPalette::Base, kDriveListBackground);
     dlist_->setPalette(grey);
@@ -129,14 +129,14 @@ void MezuMainView::buildControls()
     dlistModel_->setRowGeometry(dlist_->font(), drivelineHeight);
 
     drive1_ = new QComboBox{client};
-    drive1_->setGeometry(layout::kDrive1);
+    drive1_->setGeometry(layout::pixels(layout::kDrive1));
     for (char letter : model_.drives()) {
         drive1_->addItem(QStringLiteral("%1:").arg(QChar{letter}.toLower()), QChar{letter});
     }
     connect(drive1_, &QComboBox::activated, this, &MezuMainView::onDriveChosen);
 
     dir1_ = new QListView{client};
-    dir1_->setGeometry(layout::kDir1);
+    dir1_->setGeometry(layout::pixels(layout::kDir1));
     dir1_->setUniformItemSizes(true);
     dir1_->setEditTriggers(QAbstractItemView::NoEditTriggers);
     // Looked up once: a style loads an icon afresh each time it is asked.
@@ -145,12 +145,12 @@ void MezuMainView::buildControls()
     dir1_->setModel(dir1Model_);
     connect(dir1_, &QListView::activated, this, &MezuMainView::onDirectoryOpened);
 
-    command1_ = button(client, QStringLiteral("ディレクトリ容量調査"), layout::kCommand1);
-    command3_ = button(client, QStringLiteral("ドライブ情報"), layout::kCommand3);
-    command5_ = button(client, QStringLiteral("File出力"), layout::kCommand5);
+    command1_ = button(client, QStringLiteral("ディレクトリ容量調査"), layout::pixels(layout::kCommand1));
+    command3_ = button(client, QStringLiteral("ドライブ情報"), layout::pixels(layout::kCommand3));
+    command5_ = button(client, QStringLiteral("File出力"), layout::pixels(layout::kCommand5));
     command5_->setFont(reportFont());
-    command4_ = button(client, QStringLiteral("印　刷"), layout::kCommand4);
-    command2_ = button(client, QStringLiteral("Command2"), layout::kCommand2);
+    command4_ = button(client, QStringLiteral("印　刷"), layout::pixels(layout::kCommand4));
+    command2_ = button(client, QStringLiteral("Command2"), layout::pixels(layout::kCommand2));
     connectCommand(command1_, &mezumain::Command1_Click);
     connectCommand(command2_, &mezumain::Command2_Click);
     connectCommand(command3_, &mezumain::Command3_Click);
@@ -158,7 +158,7 @@ void MezuMainView::buildControls()
     connectCommand(command5_, &mezumain::Command5_Click);
 
     list1Model_ = new LineListModel{lists.List1, this};
-    list1_ = lineListView(client, layout::kList1, list1Model_);
+    list1_ = lineListView(client, layout::pixels(layout::kList1), list1Model_);
     list1_->setFont(reportFont());
     list1_->setHorizontalScrollMode(QAbstractItemView::ScrollPerPixel);
     list1Model_->setRowGeometry(list1_->font(), QFontMetrics{list1_->font()}.height() + 2);
