@@ -1,8 +1,8 @@
 #!/usr/bin/env bash
-# Cross-builds mezu-report.exe for 64-bit Windows with MinGW-w64 into build-windows/ and, with
-# --tests, builds and runs the Windows test suites under Wine. Installs the Debian packages it
-# needs (only those missing). Wine gets its own prefix inside build-windows/, is kept quiet and
-# never waits for a display or for input.
+# Cross-builds mezu.exe and mezu-report.exe for 64-bit Windows with MinGW-w64 into
+# build-windows/ and, with --tests, builds and runs the Windows test suites under Wine. Installs
+# the Debian packages it needs (only those missing). Wine gets its own prefix inside
+# build-windows/, is kept quiet and never waits for a display or for input.
 # Usage: scripts/windows.sh [--tests]
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -24,7 +24,10 @@ done
 
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix)
 # The 64-bit Wine alone: Wine's 32-bit half (wine32) is not needed by 64-bit programs.
-[ -z "$run_tests" ] || packages+=(wine wine64 libgtest-dev coreutils findutils)
+# The window's test runs it on a virtual X display, in the IPA fonts that stand in for the
+# Japanese faces of Windows.
+[ -z "$run_tests" ] || packages+=(wine wine64 libgtest-dev coreutils findutils xvfb xauth
+                                  fonts-ipafont-gothic fonts-ipafont-mincho)
 scripts/install_packages.sh "${packages[@]}"
 
 build=build-windows
@@ -41,10 +44,13 @@ if [ -n "$run_tests" ] && [ ! -f "$WINEPREFIX/system.reg" ]; then
     # Made once, up front, so that no test waits the time it takes.
     echo "Creating the Wine prefix in $WINEPREFIX"
     wineboot --init </dev/null >/dev/null 2>&1 || true
+    # Wine draws title bars and menus in Tahoma, which has no Japanese: a Gothic that has
+    # stands in for it, as Windows links its own UI face to one.
+    wine reg add 'HKCU\Software\Wine\Fonts\Replacements' /v Tahoma /d IPAPGothic /f </dev/null >/dev/null 2>&1 || true
     wineserver --wait
 fi
 cmake --build "$build" -j 2
-echo "Built $build/bin/mezu-report.exe"
+echo "Built $build/bin/mezu.exe and $build/bin/mezu-report.exe"
 if [ -n "$run_tests" ]; then
     ctest --test-dir "$build" --output-on-failure --timeout 600 -j 2
 fi

@@ -23,3 +23,14 @@ add_test(NAME mezu_windows_zip
 # Wine keeps to a prefix of this build and stays quiet, however ctest is started.
 set_tests_properties(mezu_core_tests mezu_win32_platform_tests mezu_report_exe_under_wine PROPERTIES
   ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=\\;winemenubuilder.exe=d")
+
+# The window under Wine on a virtual X display, driven from outside through its controls.
+add_executable(mezu_window_probe ui/win32/window_probe.cpp)
+target_link_libraries(mezu_window_probe PRIVATE mezu_win32)
+target_link_options(mezu_window_probe PRIVATE -municode)
+target_compile_definitions(mezu_window_probe PRIVATE UNICODE _UNICODE)
+add_test(NAME mezu_window_under_wine
+  COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/app/win32_window_e2e.sh
+          $<TARGET_FILE:mezu> $<TARGET_FILE:mezu-report> $<TARGET_FILE:mezu_window_probe>)
+set_tests_properties(mezu_window_under_wine PROPERTIES RUN_SERIAL TRUE
+  ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDLLOVERRIDES=mscoree,mshtml=\\;winemenubuilder.exe=d")

@@ -1,0 +1,87 @@
+#include "ui/win32/line_list_box.h"
+
+#include <algorithm>
+
+#include "platform/win32/wide_text.h"
+
+namespace mezu::win32 {
+namespace {
+
+// Room the list box keeps left and right of the text.
+constexpr int kTextMargin = 6;
+
+}  // namespace
+
+void LineListBox::bind(HWND listBox)
+{
+    listBox_ = listBox;
+    showAfresh();
+}
+
+void LineListBox::refresh()
+{
+    if (listBox_ == nullptr) {
+        return;
+    }
+    const std::size_t count = lines_.count();
+    if (lines_.edits() != shownEdits_ || count < shownCount_) {
+        showAfresh();
+        return;
+    }
+    if (count == shownCount_) {
+        return;
+    }
+    ::SendMessageW(listBox_, WM_SETREDRAW, FALSE, 0);
+    for (std::size_t i = shownCount_; i < count; ++i) {
+        ::SendMessageW(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(lines_.line(i)).c_str()));
+    }
+    widest_ = std::max(widest_, measure(shownCount_, count));
+    shownCount_ = count;
+    ::SendMessageW(listBox_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_), 0);
+    ::SendMessageW(listBox_, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(listBox_, nullptr, TRUE);
+}
+
+void LineListBox::showAfresh()
+{
+    ::SendMessageW(listBox_, WM_SETREDRAW, FALSE, 0);
+    ::SendMessageW(listBox_, LB_RESETCONTENT, 0, 0);
+    const std::size_t count = lines_.count();
+    ::SendMessageW(listBox_, LB_INITSTORAGE, count, count * 64);
+    for (const std::string& line : lines_.lines()) {
+        ::SendMessageW(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(line).c_str()));
+    }
+    shownEdits_ = lines_.edits();
+    shownCount_ = count;
+    widest_ = measure(0, count);
+    ::SendMessageW(listBox_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_), 0);
+    ::SendMessageW(listBox_, WM_SETREDRAW, TRUE, 0);
+    ::InvalidateRect(listBox_, nullptr, TRUE);
+}
+
+void LineListBox::setFont(HFONT font)
+{
+    font_ = font;
+    if (listBox_ != nullptr) {
+        widest_ = measure(0, shownCount_);
+        ::SendMessageW(listBox_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_), 0);
+    }
+}
+
+int LineListBox::measure(std::size_t from, std::size_t to) const
+{
+    const HDC context = ::GetDC(listBox_);
+    const HGDIOBJ previous = ::SelectObject(context, font_);
+    int widest = 0;
+    for (std::size_t i = from; i < to; ++i) {
+        const std::wstring text = toWide(lines_.line(i));
+        SIZE size{};
+        ::GetTextExtentPoint32W(context, text.c_str(), static_cast<int>(text.size()), &size);
+        widest = std::max(widest, static_cast<int>(size.cx) + kTextMargin);
+    }
+    ::SelectObject(context, previous);
+    ::ReleaseDC(listBox_, context);
+    return widest;
+}
+
+}  // namespace mezu::win32
