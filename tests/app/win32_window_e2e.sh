@@ -2,7 +2,8 @@
 # Runs the window mezu.exe under Wine on a virtual X display: the probe starts it in a generated
 # tree, checks its controls, presses ディレクトリ容量調査 and reads List1 back from the real
 # control; the lines must be the result lines mezu-report.exe prints for the same tree, in the
-# same order.
+# same order, and the report saved through the window's Save dialog must be the one
+# mezu-report.exe -o saves (but for the date and the free space, which may change).
 # Usage: win32_window_e2e.sh MEZU.EXE MEZU-REPORT.EXE PROBE.EXE
 set -euo pipefail
 export LC_ALL=C.UTF-8 WINEDEBUG=-all
@@ -26,7 +27,8 @@ mkdir -p "$tree/日本語のフォルダ"
 truncate -s 5000 "$tree/日本語のフォルダ/ファイル"
 
 wineserver -k 2>/dev/null || true
-xvfb-run -a -s '-screen 0 800x600x24' wine "$probe" "$window" "$(windowsPath "$tree")" </dev/null |
+xvfb-run -a -s '-screen 0 800x600x24' wine "$probe" "$window" "$(windowsPath "$tree")" \
+    "$(windowsPath "$work/SAVED.TXT")" </dev/null |
     tr -d '\r' >"$work/probe.txt" || true
 grep -v '^List1: ' "$work/probe.txt"
 wineserver -k 2>/dev/null || true
@@ -37,6 +39,13 @@ if [ -s "$work/window.txt" ] && diff "$work/report.txt" "$work/window.txt"; then
     echo "ok - List1 holds mezu-report.exe's $(wc -l <"$work/window.txt") result lines, in its order"
 else
     echo "FAIL - List1 differs from mezu-report.exe's result lines"
+    exit 1
+fi
+wine "$report" -o "$(windowsPath "$work/EXPECTED.TXT")" survey "$(windowsPath "$tree")" </dev/null
+if [ -s "$work/SAVED.TXT" ] && diff <(sed '5d;7d' "$work/EXPECTED.TXT") <(sed '5d;7d' "$work/SAVED.TXT"); then
+    echo "ok - the window saves the report mezu-report.exe -o saves"
+else
+    echo "FAIL - the saved report differs"
     exit 1
 fi
 ! grep -q '^FAIL' "$work/probe.txt"

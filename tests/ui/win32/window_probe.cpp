@@ -1,9 +1,11 @@
 // Drives mezu.exe from outside, as a user or an accessibility tool would: starts it in a
 // directory, checks the window it shows (title, client size and control places at 96 dpi, the
 // focus order, the focus at start, Label1), presses ディレクトリ容量調査 and prints the lines the
-// real List1 control then holds, read with LB_GETTEXT, one per line as "List1: TEXT" (UTF-8).
-// Ends the program by closing its window. Exit status 0 when every check passed.
-// Usage: mezu_window_probe MEZU.EXE DIRECTORY
+// real List1 control then holds, read with LB_GETTEXT, one per line as "List1: TEXT" (UTF-8);
+// saves the report through File出力's dialog as SAVE-AS; opens a help box and reads it; ends
+// the program by closing its window. Then starts it again and closes it in the middle of the
+// all-drives survey. Exit status 0 when every check passed.
+// Usage: mezu_window_probe MEZU.EXE DIRECTORY SAVE-AS
 #include <windows.h>
 
 #include <cstdio>
@@ -11,6 +13,7 @@
 #include <vector>
 
 #include "platform/win32/wide_text.h"
+#include "ui/help_texts.h"
 #include "ui/win32/control_ids.h"
 #include "ui/window_layout.h"
 
@@ -20,6 +23,12 @@ constexpr DWORD kStartTimeoutMs = 60000;
 constexpr DWORD kSurveyTimeoutMs = 120000;
 constexpr DWORD kPollMs = 100;
 constexpr UINT kReplyTimeoutMs = 10000;
+constexpr DWORD kStopTimeoutMs = 15000;
+constexpr wchar_t kDialogClass[] = L"#32770";
+// The file name field of the system's Save dialog: a combo box in the Explorer style (cmb13),
+// an edit field in the older one (edt1).
+constexpr int kFileNameCombo = 0x47c;
+constexpr int kFileNameEdit = 0x480;
 
 int failures = 0;
 
@@ -31,6 +40,7 @@ void check(bool passed, const std::string& what)
 
 struct Search {
     DWORD processId;
+    const wchar_t* windowClass;
     HWND found;
 };
 
@@ -41,17 +51,18 @@ BOOL CALLBACK matchWindow(HWND window, LPARAM search)
     ::GetWindowThreadProcessId(window, &owner);
     wchar_t className[64] = {};
     ::GetClassNameW(window, className, 64);
-    if (owner == wanted->processId && std::wstring{className} == MEZU_MAIN_WINDOW_CLASS && ::IsWindowVisible(window)) {
+    if (owner == wanted->processId && std::wstring{className} == wanted->windowClass && ::IsWindowVisible(window)) {
         wanted->found = window;
         return FALSE;
     }
     return TRUE;
 }
 
-HWND waitForWindow(DWORD processId)
+// The process's visible top-level window of the class, once it is there.
+HWND waitForWindow(DWORD processId, const wchar_t* windowClass = MEZU_MAIN_WINDOW_CLASS)
 {
     for (DWORD waited = 0; waited < kStartTimeoutMs; waited += kPollMs) {
-        Search search{processId, nullptr};
+        Search search{processId, windowClass, nullptr};
         ::EnumWindows(matchWindow, reinterpret_cast<LPARAM>(&search));
         if (search.found != nullptr) {
             return search.found;
@@ -143,55 +154,149 @@ void checkFocusOrder(HWND window, DWORD threadId)
     check(inOrder, "Tab goes through the controls in the focus order, Command2 last");
 }
 
+struct Running {
+    PROCESS_INFORMATION process{};
+    HWND window = nullptr;
+};
+
+Running start(const wchar_t* exe, const wchar_t* directory)
+{
+    Running running;
+    std::wstring commandLine = L"\"" + std::wstring{exe} + L"\"";
+    STARTUPINFOW startup{};
+    startup.cb = sizeof startup;
+    if (!::CreateProcessW(exe, commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, directory, &startup,
+                          &running.process)) {
+        return running;
+    }
+    running.window = waitForWindow(running.process.dwProcessId);
+    ::WaitForInputIdle(running.process.hProcess, kStartTimeoutMs);
+    return running;
+}
+
+// Closes the window and waits for the program to end; true when it ended with status 0.
+bool close(Running& running, DWORD timeoutMs)
+{
+    ::PostMessageW(running.window, WM_CLOSE, 0, 0);
+    DWORD status = 1;
+    const bool ended = ::WaitForSingleObject(running.process.hProcess, timeoutMs) == WAIT_OBJECT_0 &&
+                       ::GetExitCodeProcess(running.process.hProcess, &status) && status == 0;
+    if (!ended) {
+        ::TerminateProcess(running.process.hProcess, 1);
+    }
+    ::CloseHandle(running.process.hThread);
+    ::CloseHandle(running.process.hProcess);
+    return ended;
+}
+
+void click(HWND window, int button)
+{
+    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(button, BN_CLICKED),
+                   reinterpret_cast<LPARAM>(::GetDlgItem(window, button)));
+}
+
+// Waits until `done` holds; false when it did not within the time.
+template <typename Condition>
+bool waitUntil(DWORD timeoutMs, Condition done)
+{
+    for (DWORD waited = 0; waited < timeoutMs; waited += kPollMs) {
+        if (done()) {
+            return true;
+        }
+        ::Sleep(kPollMs);
+    }
+    return done();
+}
+
+void surveyAndReadList1(HWND window)
+{
+    const HWND command1 = ::GetDlgItem(window, MEZU_ID_COMMAND1);
+    const HWND list1 = ::GetDlgItem(window, MEZU_ID_LIST1);
+    click(window, MEZU_ID_COMMAND1);
+    check(waitUntil(kSurveyTimeoutMs, [&] { return ask(list1, LB_GETCOUNT) > 0 && ::IsWindowEnabled(command1); }),
+          "the survey ends with the buttons enabled again");
+    for (const std::wstring& line : listLines(list1)) {
+        std::printf("List1: %s\n", mezu::win32::toUtf8(line).c_str());
+    }
+}
+
+void saveThroughDialog(const Running& running, const wchar_t* saveAs)
+{
+    click(running.window, MEZU_ID_COMMAND5);
+    const HWND dialog = waitForWindow(running.process.dwProcessId, kDialogClass);
+    check(dialog != nullptr, "File出力 opens the Save dialog");
+    if (dialog == nullptr) {
+        return;
+    }
+    HWND name = ::GetDlgItem(dialog, kFileNameCombo);
+    if (name == nullptr) {
+        name = ::GetDlgItem(dialog, kFileNameEdit);
+    }
+    check(windowText(name) == L"MEZU.TXT", "the dialog offers MEZU.TXT");
+    ask(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(saveAs));
+    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+    const HWND command5 = ::GetDlgItem(running.window, MEZU_ID_COMMAND5);
+    check(waitUntil(kSurveyTimeoutMs, [&] { return !::IsWindow(dialog) && ::IsWindowEnabled(command5); }),
+          "the dialog closes and the save ends");
+}
+
+void readVersionBox(const Running& running)
+{
+    ::PostMessageW(running.window, WM_COMMAND, MAKEWPARAM(MEZU_ID_ABOUT, 0), 0);
+    const HWND box = waitForWindow(running.process.dwProcessId, kDialogClass);
+    check(box != nullptr && windowText(box) == L"mezu", "プログラムのバージョン shows a box with caption mezu");
+    if (box == nullptr) {
+        return;
+    }
+    // The box's text is its static control's; a carriage return breaks its lines.
+    std::wstring expected;
+    for (wchar_t c : mezu::win32::toWide(mezu::versionText())) {
+        expected += c == L'\r' ? std::wstring{L"\r\n"} : std::wstring(1, c);
+    }
+    const HWND text = ::FindWindowExW(box, nullptr, L"Static", expected.c_str());
+    check(text != nullptr && ::GetDlgItem(box, IDOK) != nullptr && ::GetDlgItem(box, IDCANCEL) == nullptr,
+          "the box shows the version text, one line per carriage return, with OK only");
+    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, IDOK)));
+    check(waitUntil(kStartTimeoutMs, [&] { return !::IsWindow(box); }), "OK closes the box");
+}
+
+void closeDuringAllDrivesSurvey(const wchar_t* exe, const wchar_t* directory)
+{
+    Running running = start(exe, directory);
+    if (running.window == nullptr) {
+        check(false, "the window appears again");
+        return;
+    }
+    // Every drive's every directory: far longer than the test waits.
+    click(running.window, MEZU_ID_COMMAND2);
+    const HWND command1 = ::GetDlgItem(running.window, MEZU_ID_COMMAND1);
+    check(waitUntil(kStartTimeoutMs, [&] { return !::IsWindowEnabled(command1); }), "Command2's survey starts");
+    check(close(running, kStopTimeoutMs), "closing the window during the survey ends the program promptly");
+}
+
 }  // namespace
 
 int wmain(int argc, wchar_t** argv)
 {
-    if (argc != 3) {
-        std::fprintf(stderr, "usage: mezu_window_probe MEZU.EXE DIRECTORY\n");
+    if (argc != 4) {
+        std::fprintf(stderr, "usage: mezu_window_probe MEZU.EXE DIRECTORY SAVE-AS\n");
         return 2;
     }
-    std::wstring commandLine = L"\"" + std::wstring{argv[1]} + L"\"";
-    STARTUPINFOW startup{};
-    startup.cb = sizeof startup;
-    PROCESS_INFORMATION process{};
-    if (!::CreateProcessW(argv[1], commandLine.data(), nullptr, nullptr, FALSE, 0, nullptr, argv[2], &startup,
-                          &process)) {
-        std::fprintf(stderr, "mezu_window_probe: cannot start %s\n", mezu::win32::toUtf8(argv[1]).c_str());
+    Running running = start(argv[1], argv[2]);
+    check(running.window != nullptr, "the window appears");
+    if (running.window == nullptr) {
         return 1;
     }
-    const HWND window = waitForWindow(process.dwProcessId);
-    check(window != nullptr, "the window appears");
-    if (window == nullptr) {
-        ::TerminateProcess(process.hProcess, 1);
-        return 1;
-    }
-    ::WaitForInputIdle(process.hProcess, kStartTimeoutMs);
+    const HWND window = running.window;
     check(windowText(window) == L"ディレクトリ容量調査ツール", "title ディレクトリ容量調査ツール");
     check(windowText(::GetDlgItem(window, MEZU_ID_LABEL1)) == argv[2], "Label1 shows the starting directory");
     check(ask(::GetDlgItem(window, MEZU_ID_DLIST), LB_GETCOUNT) == 2, "dlist holds the drive's two lines");
     checkLayout(window);
-    checkFocusOrder(window, process.dwThreadId);
-
-    const HWND command1 = ::GetDlgItem(window, MEZU_ID_COMMAND1);
-    const HWND list1 = ::GetDlgItem(window, MEZU_ID_LIST1);
-    ::PostMessageW(window, WM_COMMAND, MAKEWPARAM(MEZU_ID_COMMAND1, BN_CLICKED), reinterpret_cast<LPARAM>(command1));
-    bool finished = false;
-    for (DWORD waited = 0; waited < kSurveyTimeoutMs && !finished; waited += kPollMs) {
-        ::Sleep(kPollMs);
-        finished = ask(list1, LB_GETCOUNT) > 0 && ::IsWindowEnabled(command1);
-    }
-    check(finished, "the survey ends with the buttons enabled again");
-    for (const std::wstring& line : listLines(list1)) {
-        std::printf("List1: %s\n", mezu::win32::toUtf8(line).c_str());
-    }
-
-    ::PostMessageW(window, WM_CLOSE, 0, 0);
-    DWORD status = 1;
-    const bool ended = ::WaitForSingleObject(process.hProcess, kStartTimeoutMs) == WAIT_OBJECT_0 &&
-                       ::GetExitCodeProcess(process.hProcess, &status) && status == 0;
-    check(ended, "closing the window ends the program with status 0");
-    ::CloseHandle(process.hThread);
-    ::CloseHandle(process.hProcess);
+    checkFocusOrder(window, running.process.dwThreadId);
+    surveyAndReadList1(window);
+    saveThroughDialog(running, argv[3]);
+    readVersionBox(running);
+    check(close(running, kStartTimeoutMs), "closing the window ends the program with status 0");
+    closeDuringAllDrivesSurvey(argv[1], argv[2]);
     return failures == 0 ? 0 : 1;
 }
