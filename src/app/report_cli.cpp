@@ -18,7 +18,7 @@ namespace {
 
 constexpr std::string_view kProgramName = "mezu-report";
 
-constexpr std::string_view kUsage =
+constexpr std::string_view kUsageCommands =
     "Usage: mezu-report [--drive X=DIR]... [-o FILE] survey [DIR]\n"
     "       mezu-report [--drive X=DIR]... [-o FILE] drives\n"
     "       mezu-report [--drive X=DIR]... [-o FILE] all-drives\n"
@@ -35,19 +35,18 @@ constexpr std::string_view kUsage =
     "            growth first, \"new\" and \"gone\" for directories in only one\n"
     "\n"
     "The report is printed in UTF-8.\n"
-    "\n"
-    "DIR is a path of this system or a drive path such as C:\\home. Hidden entries (names\n"
-    "beginning with \".\"), symbolic links, special files and other file systems mounted\n"
-    "below DIR are not counted.\n"
-    "\n"
+    "\n";
+
+constexpr std::string_view kUsageDrive =
     "Options:\n"
-    "  --drive X=DIR  make DIR the root of drive X: (C to Z); repeat for more drives.\n"
-    "                 Without it, C: is / and D: onwards the other mounted file systems.\n"
+    "  --drive X=DIR  make DIR the root of drive X: (C to Z); repeat for more drives.\n";
+
+constexpr std::string_view kUsageOutput =
     "  -o, --output FILE\n"
     "                 save the report to FILE as the window's save command does\n"
-    "                 (Shift_JIS, CR LF; csv and json as printed) instead of\n"
-    "                 printing it: a file is replaced whole, a link followed, a\n"
-    "                 device or FIFO written to; a file no one may write is refused\n"
+    "                 (Shift_JIS, CR LF; csv and json as printed) instead of\n";
+
+constexpr std::string_view kUsageFormats =
     "  --size MODE    what each file counts in a survey: clusters (the default), its length\n"
     "                 in whole clusters of its drive, or allocated, the space the file\n"
     "                 system reports as allocated to it (less for a sparse or compressed\n"
@@ -56,14 +55,25 @@ constexpr std::string_view kUsage =
     "                 text (the default), or csv or json: one record per directory line\n"
     "                 of survey or all-drives (drive path, host path, bytes, files and\n"
     "                 directories counted, survey share), one per drive of drives; in\n"
-    "                 UTF-8, with -o too; not for compare\n"
-    "  --threads N    read directories with N threads (default: two per core); 1 suits\n"
-    "                 spinning disks, where reading in parallel is slower\n"
+    "                 UTF-8, with -o too; not for compare\n";
+
+constexpr std::string_view kUsageEnd =
     "  -h, --help     show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
     "Exit status: 0 on success, 1 when DIR or a drive cannot be used or a directory below\n"
     "it could not be read (each is named on standard error), 2 on a usage error.\n";
+
+std::string usageText(const PlatformHelp& help)
+{
+    std::string text;
+    for (std::string_view part : {kUsageCommands, help.entries, std::string_view{"\n"}, kUsageDrive,
+                                  help.driveDefault, kUsageOutput, help.outputTarget, kUsageFormats, help.threads,
+                                  kUsageEnd}) {
+        text += part;
+    }
+    return text;
+}
 
 constexpr unsigned kMostThreads = 64;
 
@@ -423,12 +433,23 @@ int runCompare(const Options& options, ReportPlatform& platform, const ReportEnv
 
 }  // namespace
 
+const PlatformHelp kPosixHelp = {
+    "DIR is a path of this system or a drive path such as C:\\home. Hidden entries (names\n"
+    "beginning with \".\"), symbolic links, special files and other file systems mounted\n"
+    "below DIR are not counted.\n",
+    "                 Without it, C: is / and D: onwards the other mounted file systems.\n",
+    "                 printing it: a file is replaced whole, a link followed, a\n"
+    "                 device or FIFO written to; a file no one may write is refused\n",
+    "  --threads N    read directories with N threads (default: two per core); 1 suits\n"
+    "                 spinning disks, where reading in parallel is slower\n",
+};
+
 int runMezuReport(const std::vector<std::string>& args, const ReportEnvironment& environment)
 {
     const ParseResult parsed = parseArguments(args);
     if (parsed.help || parsed.version) {
         if (parsed.help) {
-            environment.out << kUsage;
+            environment.out << usageText(environment.help);
         } else {
             environment.out << kProgramName << ' ' << kVersionText << '\n';
         }

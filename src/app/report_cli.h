@@ -48,12 +48,24 @@ struct PlatformOptions {
 using PlatformFactory =
     std::function<std::variant<ReportPlatform, std::string>(const PlatformOptions&)>;
 
+// The parts of --help that say how the platform behaves, each a whole line or paragraph.
+struct PlatformHelp {
+    std::string_view entries;       // what DIR may be and which entries are not counted
+    std::string_view driveDefault;  // which drives there are without --drive
+    std::string_view outputTarget;  // what -o does with links, devices and read-only files
+    std::string_view threads;       // what --threads changes
+};
+
+// The help of the Linux program.
+extern const PlatformHelp kPosixHelp;
+
 struct ReportEnvironment {
     PlatformFactory makePlatform;
     std::ostream& out;
     std::ostream& err;
     bool showProgress = false;  // progress on `err` while a survey runs
     std::string decimalSeparator = ".";
+    const PlatformHelp& help = kPosixHelp;
 };
 
 // Runs the command line (without the program name) and returns the exit status.

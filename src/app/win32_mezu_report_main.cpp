@@ -40,7 +40,7 @@ int main()
     std::ostream out{&outBuffer};
     std::ostream err{&errBuffer};
     const mezu::ReportEnvironment environment{mezu::makeWin32ReportPlatform, out, err, errBuffer.isConsole(),
-                                              mezu::win32::userDecimalSeparator()};
+                                              mezu::win32::userDecimalSeparator(), mezu::kWin32Help};
     const int status = mezu::runMezuReport(utf8Arguments(), environment);
     out.flush();
     err.flush();

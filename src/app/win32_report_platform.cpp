@@ -9,6 +9,17 @@
 
 namespace mezu {
 
+const PlatformHelp kWin32Help = {
+    "DIR is a path such as C:\\Users, relative to the current folder or absolute. Hidden and\n"
+    "system files and folders are not counted, and junctions, folder links and mount points\n"
+    "below DIR are not entered.\n",
+    "                 Without it, the drives are the system's own, C: to Z:.\n",
+    "                 printing it: a file is replaced whole, a link followed, a\n"
+    "                 device (NUL, CON) written to; a read-only file is refused\n",
+    "  --threads N    accepted for scripts made for Linux; changes nothing here, where each\n"
+    "                 folder is read in large batches by the walk itself\n",
+};
+
 std::variant<ReportPlatform, std::string> makeWin32ReportPlatform(const PlatformOptions& options)
 {
     win32::DriveRoots roots = win32::DriveRoots::systemDrives();

@@ -9,4 +9,7 @@ namespace mezu {
 
 std::variant<ReportPlatform, std::string> makeWin32ReportPlatform(const PlatformOptions& options);
 
+// The help of the Windows program.
+extern const PlatformHelp kWin32Help;
+
 }  // namespace mezu

@@ -112,5 +112,15 @@ else
     fail "UTF-8 arguments and --drive: '$named' '$mapped'"
 fi
 
+# The help speaks of Windows: its drives, attributes and junctions, not of Linux mounts.
+checks=$((checks + 1))
+help=$(runExe --help)
+if grep -q "the drives are the system's own, C: to Z:" <<<"$help" && grep -q 'junctions' <<<"$help" &&
+    ! grep -q 'mounted file systems\|names$' <<<"$help"; then
+    pass "--help describes the Windows program"
+else
+    fail "--help: $help"
+fi
+
 echo "$((checks - failures)) passed, $failures failed"
 [ "$failures" -eq 0 ]
