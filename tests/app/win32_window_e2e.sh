@@ -33,6 +33,19 @@ xvfb-run -a -s '-screen 0 800x600x24' wine "$probe" "$window" "$(windowsPath "$t
 grep -v '^List1: ' "$work/probe.txt"
 wineserver -k 2>/dev/null || true
 
+# At 144 dpi (Windows's 150 %) the window keeps its layout in twips, and so its proportions.
+setDpi() { wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1; wineserver -w; }
+setDpi 144
+xvfb-run -a -s '-screen 0 1024x768x24' wine "$probe" --layout "$window" "$(windowsPath "$tree")" </dev/null |
+    tr -d '\r' >"$work/probe144.txt" || true
+setDpi 96
+cat "$work/probe144.txt"
+cat "$work/probe144.txt" >>"$work/probe.txt"
+if ! grep -q '^ok - every control where its twips put it at 144 dpi' "$work/probe144.txt"; then
+    echo "FAIL - the window does not follow the display's 144 dpi"
+    exit 1
+fi
+
 sed -n 's/^List1: //p' "$work/probe.txt" >"$work/window.txt"
 wine "$report" survey "$(windowsPath "$tree")" </dev/null | tr -d '\r' | grep 'MB - ' >"$work/report.txt"
 if [ -s "$work/window.txt" ] && diff "$work/report.txt" "$work/window.txt"; then
