@@ -36,6 +36,7 @@ add_library(mezu_win32_ui STATIC
   ui/win32/line_list_box.cpp
   ui/win32/main_window.cpp
   ui/win32/path_label.cpp
+  ui/win32/text_wrap.cpp
   ui/win32/win32_file_dialogs.cpp
   ui/win32/win32_window_system.cpp
   ui/win32/window_fonts.cpp

@@ -34,3 +34,11 @@ add_test(NAME mezu_window_under_wine
           $<TARGET_FILE:mezu> $<TARGET_FILE:mezu-report> $<TARGET_FILE:mezu_window_probe>)
 set_tests_properties(mezu_window_under_wine PROPERTIES RUN_SERIAL TRUE
   ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDLLOVERRIDES=mscoree,mshtml=\\;winemenubuilder.exe=d")
+
+# The window layer's own logic; its list boxes need a display.
+add_executable(mezu_win32_ui_tests ui/win32/win32_ui_test.cpp)
+target_link_libraries(mezu_win32_ui_tests PRIVATE mezu_win32_ui GTest::gtest GTest::gtest_main)
+find_program(MEZU_XVFB_RUN xvfb-run REQUIRED)
+add_test(NAME mezu_win32_ui_tests COMMAND ${MEZU_XVFB_RUN} -a ${MEZU_WINE} $<TARGET_FILE:mezu_win32_ui_tests>)
+set_tests_properties(mezu_win32_ui_tests PROPERTIES RUN_SERIAL TRUE
+  ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=\\;winemenubuilder.exe=d")

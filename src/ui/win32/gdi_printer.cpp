@@ -5,6 +5,7 @@
 #include <vector>
 
 #include "platform/win32/wide_text.h"
+#include "ui/win32/text_wrap.h"
 #include "ui/win32/window_fonts.h"
 
 namespace mezu::win32 {
@@ -109,22 +110,21 @@ bool GdiPrinter::printLine(const std::string& text)
     const std::wstring indent(kContinuationIndentSpaces, L' ');
     ::GetTextExtentPoint32W(printer_, indent.c_str(), static_cast<int>(indent.size()), &indentSize);
 
-    std::wstring rest = toWide(text);
-    int left = 0;
-    do {
-        // How much of the rest fits the width from `left`; at least one character, so that a
-        // page narrower than a character still ends.
-        int fits = 0;
-        SIZE size{};
-        ::GetTextExtentExPointW(printer_, rest.c_str(), static_cast<int>(rest.size()), pageWidth - left, &fits,
-                                nullptr, &size);
-        const std::size_t taken = fits > 0 ? static_cast<std::size_t>(fits) : 1;
-        if (!drawLine(rest.substr(0, taken), left)) {
+    // The first printed line takes the page's width; what does not fit continues, indented.
+    const std::wstring wide = toWide(text);
+    const std::vector<std::wstring> first = wrapAnywhere(printer_, wide, pageWidth);
+    if (first.empty()) {
+        return drawLine(wide, 0);
+    }
+    if (!drawLine(first.front(), 0)) {
+        return false;
+    }
+    const std::wstring_view rest = std::wstring_view{wide}.substr(first.front().size());
+    for (const std::wstring& line : wrapAnywhere(printer_, rest, pageWidth - indentSize.cx)) {
+        if (!drawLine(line, indentSize.cx)) {
             return false;
         }
-        rest.erase(0, taken);
-        left = indentSize.cx;
-    } while (!rest.empty());
+    }
     return true;
 }
 

@@ -2,17 +2,24 @@
 
 #include <commctrl.h>
 
+#include "ui/win32/text_wrap.h"
+
 namespace mezu::win32 {
 namespace {
 
-constexpr UINT kWrapAnywhere = DT_WORDBREAK | DT_EDITCONTROL | DT_NOPREFIX;
 constexpr wchar_t kEllipsis[] = L"…";
+
+int lineHeight(HDC context)
+{
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(context, &metrics);
+    return metrics.tmHeight;
+}
 
 bool fits(HDC context, const std::wstring& text, const RECT& bounds)
 {
-    RECT needed = bounds;
-    ::DrawTextW(context, text.c_str(), static_cast<int>(text.size()), &needed, kWrapAnywhere | DT_CALCRECT);
-    return needed.bottom <= bounds.bottom && needed.right <= bounds.right;
+    const int lines = static_cast<int>(wrapAnywhere(context, text, bounds.right - bounds.left).size());
+    return lines * lineHeight(context) <= bounds.bottom - bounds.top;
 }
 
 }  // namespace
@@ -77,9 +84,13 @@ void PathLabel::draw(const DRAWITEMSTRUCT& item, HFONT font) const
     const HGDIOBJ previous = ::SelectObject(context, font);
     ::SetTextColor(context, ::GetSysColor(COLOR_WINDOWTEXT));
     ::SetBkMode(context, TRANSPARENT);
-    RECT bounds = item.rcItem;
-    std::wstring shown = fittingEnd(context, path_, bounds);
-    ::DrawTextW(context, shown.c_str(), static_cast<int>(shown.size()), &bounds, kWrapAnywhere);
+    const RECT& bounds = item.rcItem;
+    const int height = lineHeight(context);
+    int top = bounds.top;
+    for (const std::wstring& line : wrapAnywhere(context, fittingEnd(context, path_, bounds), bounds.right - bounds.left)) {
+        ::TextOutW(context, bounds.left, top, line.c_str(), static_cast<int>(line.size()));
+        top += height;
+    }
     ::SelectObject(context, previous);
 }
 

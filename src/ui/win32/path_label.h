@@ -22,8 +22,8 @@ private:
     std::wstring path_;
 };
 
-// The longest ending of `text`, after "…" when shortened, that fits `bounds` broken into lines
-// at any character in the font selected into `context`.
+// The longest ending of `text`, after "…" when shortened, whose lines (see wrapAnywhere) all fit
+// `bounds` in the font selected into `context`.
 std::wstring fittingEnd(HDC context, const std::wstring& text, const RECT& bounds);
 
 }  // namespace mezu::win32

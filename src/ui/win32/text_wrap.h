@@ -1,0 +1,18 @@
+// Breaking text into lines for drawing with GDI where words are no guide: a path has no spaces,
+// and a report line must continue rather than be cut.
+#pragma once
+
+#include <windows.h>
+
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace mezu::win32 {
+
+// `text` broken into lines at any character, each as long as fits `width` pixels in the font
+// selected into `context` (at least one character, however narrow the width); no lines for an
+// empty text.
+std::vector<std::wstring> wrapAnywhere(HDC context, std::wstring_view text, int width);
+
+}  // namespace mezu::win32

@@ -1,0 +1,152 @@
+// The Win32 window layer's own logic: wrapping at any character, the path label's shortening, the dialogs' filter, the
+// drive lines, and a line list shown in a real list box (appends added, anything else shown
+// afresh, the scroll extent following the widest line).
+#include <gtest/gtest.h>
+
+#include <windows.h>
+
+#include "model/line_list.h"
+#include "ui/win32/drive_box.h"
+#include "ui/win32/line_list_box.h"
+#include "ui/win32/path_label.h"
+#include "ui/win32/text_wrap.h"
+#include "ui/win32/win32_file_dialogs.h"
+#include "ui/win32/window_fonts.h"
+
+namespace mezu::win32 {
+namespace {
+
+constexpr int kBaseDpi = 96;
+
+int textWidth(HDC context, const std::wstring& text)
+{
+    SIZE size{};
+    ::GetTextExtentPoint32W(context, text.c_str(), static_cast<int>(text.size()), &size);
+    return size.cx;
+}
+
+class Win32TextTest : public ::testing::Test {
+protected:
+    void SetUp() override { ::SelectObject(context_, font_); }
+    void TearDown() override
+    {
+        ::DeleteDC(context_);
+        ::DeleteObject(font_);
+    }
+    int lineHeight() const
+    {
+        TEXTMETRICW metrics{};
+        ::GetTextMetricsW(context_, &metrics);
+        return metrics.tmHeight;
+    }
+
+    HDC context_ = ::CreateCompatibleDC(nullptr);
+    HFONT font_ = createWindowFont(kBaseDpi);
+};
+
+TEST_F(Win32TextTest, WrapsAtAnyCharacterAsMuchAsFitsALine)
+{
+    const std::wstring texts[] = {L"", L"C:\\short", L"C:\\" + std::wstring(120, L'b') + L"\\end",
+                                  L"C:\\日本語\\" + std::wstring(60, L'あ')};
+    for (const std::wstring& text : texts) {
+        for (int width : {1, 200}) {
+            const std::vector<std::wstring> lines = wrapAnywhere(context_, text, width);
+            std::wstring joined;
+            for (std::size_t i = 0; i < lines.size(); ++i) {
+                joined += lines[i];
+                EXPECT_TRUE(lines[i].size() == 1 || textWidth(context_, lines[i]) <= width);
+                if (i + 1 < lines.size()) {
+                    EXPECT_GT(textWidth(context_, lines[i] + lines[i + 1].front()), width) << "room left on a line";
+                }
+            }
+            EXPECT_EQ(joined, text);
+        }
+    }
+}
+
+TEST_F(Win32TextTest, LongPathsLoseTheirBeginningNeverTheirEnd)
+{
+    const RECT twoLines{0, 0, 200, 2 * lineHeight()};
+    const auto lineCount = [&](const std::wstring& text) { return wrapAnywhere(context_, text, 200).size(); };
+    const std::wstring wrapping = L"C:\\" + std::wstring(40, L'b');
+    ASSERT_EQ(lineCount(wrapping), 2U);
+    for (const std::wstring& whole : {std::wstring{L"C:\\short"}, wrapping}) {
+        EXPECT_EQ(fittingEnd(context_, whole, twoLines), whole);
+    }
+    for (const std::wstring& path : {L"C:\\" + std::wstring(300, L'a') + L"\\selected",
+                                     L"C:\\日本語\\" + std::wstring(200, L'あ') + L"\\選択"}) {
+        const std::wstring shown = fittingEnd(context_, path, twoLines);
+        ASSERT_GT(shown.size(), 1U);
+        EXPECT_EQ(shown.front(), L'…');
+        EXPECT_TRUE(path.ends_with(shown.substr(1)));
+        EXPECT_EQ(lineCount(shown), 2U);
+        EXPECT_EQ(lineCount(L"…" + path.substr(path.size() - shown.size())), 3U) << "one more character fits";
+    }
+}
+
+TEST(Win32FileDialogsTest, FilterPartsEndInZerosAndTheListInTwo)
+{
+    const std::wstring filter = dialogFilter("ﾃｷｽﾄﾌｧｲﾙ|*.txt|All Files|*.*|");
+    EXPECT_EQ(filter, std::wstring(L"ﾃｷｽﾄﾌｧｲﾙ\0*.txt\0All Files\0*.*\0", 29));
+    EXPECT_EQ(filter.c_str()[filter.size()], L'\0');
+    EXPECT_EQ(dialogFilter("Text|*.txt"), std::wstring(L"Text\0*.txt\0", 11));
+}
+
+TEST(Win32DriveBoxTest, LinesShowTheLowerCaseLetterAndTheLabel)
+{
+    EXPECT_EQ(driveLine('C', L"SYSTEM"), L"c: [SYSTEM]");
+    EXPECT_EQ(driveLine('Z', L""), L"z:");
+}
+
+TEST(Win32LineListBoxTest, ShowsTheListAsItStands)
+{
+    const HWND list = ::CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP | WS_HSCROLL | LBS_NOINTEGRALHEIGHT, 0, 0,
+                                        200, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(list, nullptr) << "no window without a display: run under Xvfb";
+    const HFONT font = createReportFont(kBaseDpi);
+    LineList lines;
+    LineListBox shown{lines};
+    shown.bind(list);
+    shown.setFont(font);
+    const auto texts = [list] {
+        std::vector<std::wstring> all;
+        for (LRESULT i = 0; i < ::SendMessageW(list, LB_GETCOUNT, 0, 0); ++i) {
+            std::wstring line(static_cast<std::size_t>(::SendMessageW(list, LB_GETTEXTLEN, i, 0)) + 1, L'\0');
+            ::SendMessageW(list, LB_GETTEXT, i, reinterpret_cast<LPARAM>(line.data()));
+            line.resize(line.size() - 1);
+            all.push_back(line);
+        }
+        return all;
+    };
+    const auto extent = [list] { return ::SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0); };
+
+    lines.add("short");
+    lines.add("a line far wider than the list box it is shown in, so it scrolls");
+    shown.refresh();
+    EXPECT_EQ(texts(), (std::vector<std::wstring>{L"short", L"a line far wider than the list box it is shown in, so it scrolls"}));
+    const LRESULT wide = extent();
+    EXPECT_GT(wide, 200);
+
+    lines.add("日本語");
+    shown.refresh();
+    EXPECT_EQ(texts().size(), 3U) << "an append adds the line";
+    EXPECT_EQ(extent(), wide);
+
+    // A sort replaces lines in place: the count stays, the box must show the new order.
+    lines.set(0, "日本語");
+    lines.set(2, "short");
+    shown.refresh();
+    EXPECT_EQ(texts().front(), L"日本語");
+    EXPECT_EQ(texts().back(), L"short");
+
+    lines.clear();
+    lines.add("x");
+    shown.refresh();
+    EXPECT_EQ(texts(), std::vector<std::wstring>{L"x"});
+    EXPECT_LT(extent(), wide) << "the extent follows the lines shown";
+    ::DestroyWindow(list);
+    ::DeleteObject(font);
+}
+
+}  // namespace
+}  // namespace mezu::win32
