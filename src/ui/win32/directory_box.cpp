@@ -6,6 +6,7 @@
 
 #include "model/path_text.h"
 #include "platform/win32/wide_text.h"
+#include "ui/win32/window_fonts.h"
 
 namespace mezu::win32 {
 namespace {
@@ -50,13 +51,7 @@ void DirectoryBox::setMetrics(HFONT font, int dpi)
     }
     iconSize_ = ::GetSystemMetricsForDpi(SM_CXSMICON, static_cast<UINT>(dpi));
     indent_ = ::MulDiv(kIndentPerLevelAtBase, dpi, kBaseDpi);
-    const HDC context = ::GetDC(listBox_);
-    const HGDIOBJ previous = ::SelectObject(context, font_);
-    TEXTMETRICW metrics{};
-    ::GetTextMetricsW(context, &metrics);
-    ::SelectObject(context, previous);
-    ::ReleaseDC(listBox_, context);
-    const int rowHeight = std::max<int>(metrics.tmHeight, iconSize_) + 2;
+    const int rowHeight = std::max(fontHeight(listBox_, font_), iconSize_) + 2;
     ::SendMessageW(listBox_, LB_SETITEMHEIGHT, 0, rowHeight);
 }
 

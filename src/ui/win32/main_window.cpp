@@ -64,17 +64,6 @@ int pixels(int twips, int dpi)
     return ::MulDiv(twips, dpi, layout::kTwipsPerInch);
 }
 
-int textHeight(HWND control, HFONT font)
-{
-    const HDC context = ::GetDC(control);
-    const HGDIOBJ previous = ::SelectObject(context, font);
-    TEXTMETRICW metrics{};
-    ::GetTextMetricsW(context, &metrics);
-    ::SelectObject(context, previous);
-    ::ReleaseDC(control, context);
-    return metrics.tmHeight;
-}
-
 }  // namespace
 
 MainWindow::MainWindow(mezumain& model, Win32WindowSystem& windowSystem)
@@ -187,7 +176,8 @@ void MainWindow::applyDpi(int dpi)
     const HWND dlist = ::GetDlgItem(window_, MEZU_ID_DLIST);
     RECT inside{};
     ::GetClientRect(dlist, &inside);
-    const int drivelineHeight = std::min<int>(textHeight(dlist, windowFont_), (inside.bottom - inside.top) / kDriveLines);
+    const int drivelineHeight =
+        std::min<int>(fontHeight(dlist, windowFont_), (inside.bottom - inside.top) / kDriveLines);
     ::SendMessageW(dlist, LB_SETITEMHEIGHT, 0, drivelineHeight);
     dlist_.setFont(windowFont_);
     list1_.setFont(reportFont_);

@@ -79,4 +79,15 @@ HFONT createWindowFont(int dpi)
     return static_cast<HFONT>(::GetStockObject(DEFAULT_GUI_FONT));
 }
 
+int fontHeight(HWND control, HFONT font)
+{
+    const HDC context = ::GetDC(control);
+    const HGDIOBJ previous = ::SelectObject(context, font);
+    TEXTMETRICW metrics{};
+    ::GetTextMetricsW(context, &metrics);
+    ::SelectObject(context, previous);
+    ::ReleaseDC(control, context);
+    return metrics.tmHeight;
+}
+
 }  // namespace mezu::win32

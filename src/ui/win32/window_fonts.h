@@ -15,4 +15,7 @@ HFONT createReportFont(int dpi);
 // where neither is installed.
 HFONT createWindowFont(int dpi);
 
+// The height of a line of text in `font` as `control` draws it, in pixels.
+int fontHeight(HWND control, HFONT font);
+
 }  // namespace mezu::win32
