@@ -87,7 +87,8 @@ void PathLabel::draw(const DRAWITEMSTRUCT& item, HFONT font) const
     const RECT& bounds = item.rcItem;
     const int height = lineHeight(context);
     int top = bounds.top;
-    for (const std::wstring& line : wrapAnywhere(context, fittingEnd(context, path_, bounds), bounds.right - bounds.left)) {
+    const std::wstring shown = fittingEnd(context, path_, bounds);
+    for (const std::wstring& line : wrapAnywhere(context, shown, bounds.right - bounds.left)) {
         ::TextOutW(context, bounds.left, top, line.c_str(), static_cast<int>(line.size()));
         top += height;
     }

@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include "model/line_list.h"
+#include "platform/win32/wide_text.h"
 #include "ui/win32/drive_box.h"
 #include "ui/win32/line_list_box.h"
 #include "ui/win32/path_label.h"
@@ -120,10 +121,11 @@ TEST(Win32LineListBoxTest, ShowsTheListAsItStands)
     };
     const auto extent = [list] { return ::SendMessageW(list, LB_GETHORIZONTALEXTENT, 0, 0); };
 
+    const std::wstring wideLine = L"a line far wider than the list box it is shown in, so it scrolls";
     lines.add("short");
-    lines.add("a line far wider than the list box it is shown in, so it scrolls");
+    lines.add(toUtf8(wideLine));
     shown.refresh();
-    EXPECT_EQ(texts(), (std::vector<std::wstring>{L"short", L"a line far wider than the list box it is shown in, so it scrolls"}));
+    EXPECT_EQ(texts(), (std::vector<std::wstring>{L"short", wideLine}));
     const LRESULT wide = extent();
     EXPECT_GT(wide, 200);
 

@@ -236,7 +236,7 @@ void saveThroughDialog(const Running& running, const wchar_t* saveAs)
     }
     check(windowText(name) == L"MEZU.TXT", "the dialog offers MEZU.TXT");
     ask(name, WM_SETTEXT, 0, reinterpret_cast<LPARAM>(saveAs));
-    ::PostMessageW(dialog, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(dialog, IDOK)));
+    click(dialog, IDOK);
     const HWND command5 = ::GetDlgItem(running.window, MEZU_ID_COMMAND5);
     check(waitUntil(kSurveyTimeoutMs, [&] { return !::IsWindow(dialog) && ::IsWindowEnabled(command5); }),
           "the dialog closes and the save ends");
@@ -258,7 +258,7 @@ void readVersionBox(const Running& running)
     const HWND text = ::FindWindowExW(box, nullptr, L"Static", expected.c_str());
     check(text != nullptr && ::GetDlgItem(box, IDOK) != nullptr && ::GetDlgItem(box, IDCANCEL) == nullptr,
           "the box shows the version text, one line per carriage return, with OK only");
-    ::PostMessageW(box, WM_COMMAND, MAKEWPARAM(IDOK, BN_CLICKED), reinterpret_cast<LPARAM>(::GetDlgItem(box, IDOK)));
+    click(box, IDOK);
     check(waitUntil(kStartTimeoutMs, [&] { return !::IsWindow(box); }), "OK closes the box");
 }
 
