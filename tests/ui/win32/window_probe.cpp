@@ -2,13 +2,15 @@
 // directory, checks the window it shows (title, client size and control places at 96 dpi, the
 // focus order, the focus at start, Label1), presses ディレクトリ容量調査 and prints the lines the
 // real List1 control then holds, read with LB_GETTEXT, one per line as "List1: TEXT" (UTF-8);
-// saves the report through File出力's dialog as SAVE-AS; opens a help box and reads it; ends
+// saves the report through File出力's dialog as SAVE-AS; prints without a printer, which must
+// say so (when the system has none); opens a help box and reads it; ends
 // the program by closing its window. Then starts it again and closes it in the middle of the
 // all-drives survey. With --layout, it checks the window as it opens and closes it. Exit status 0
 // when every check passed.
 // Usage: mezu_window_probe MEZU.EXE DIRECTORY SAVE-AS
 //        mezu_window_probe --layout MEZU.EXE DIRECTORY
 #include <windows.h>
+#include <winspool.h>
 
 #include <cstdio>
 #include <string>
@@ -242,24 +244,39 @@ void saveThroughDialog(const Running& running, const wchar_t* saveAs)
           "the dialog closes and the save ends");
 }
 
+// The box the window shows next, checked for its caption and text, then closed with OK.
+void expectBox(const Running& running, const std::wstring& text, const std::string& what)
+{
+    const HWND box = waitForWindow(running.process.dwProcessId, kDialogClass);
+    check(box != nullptr && windowText(box) == L"mezu" && ::FindWindowExW(box, nullptr, L"Static", text.c_str()) &&
+              ::GetDlgItem(box, IDOK) != nullptr && ::GetDlgItem(box, IDCANCEL) == nullptr,
+          what + ": a box with caption mezu, the text and OK only");
+    if (box != nullptr) {
+        click(box, IDOK);
+        check(waitUntil(kStartTimeoutMs, [&] { return !::IsWindow(box); }), what + ": OK closes the box");
+    }
+}
+
+void printWithoutPrinter(const Running& running)
+{
+    DWORD length = 0;
+    if (::GetDefaultPrinterW(nullptr, &length) || ::GetLastError() != ERROR_FILE_NOT_FOUND) {
+        std::printf("skip - printing: this system has a default printer, and nothing may be printed on it\n");
+        return;
+    }
+    click(running.window, MEZU_ID_COMMAND4);
+    expectBox(running, L"プリンターエラーです", "印　刷 without a printer");
+}
+
 void readVersionBox(const Running& running)
 {
     ::PostMessageW(running.window, WM_COMMAND, MAKEWPARAM(MEZU_ID_ABOUT, 0), 0);
-    const HWND box = waitForWindow(running.process.dwProcessId, kDialogClass);
-    check(box != nullptr && windowText(box) == L"mezu", "プログラムのバージョン shows a box with caption mezu");
-    if (box == nullptr) {
-        return;
-    }
-    // The box's text is its static control's; a carriage return breaks its lines.
+    // A carriage return in the text breaks the box's line.
     std::wstring expected;
     for (wchar_t c : mezu::win32::toWide(mezu::versionText())) {
         expected += c == L'\r' ? std::wstring{L"\r\n"} : std::wstring(1, c);
     }
-    const HWND text = ::FindWindowExW(box, nullptr, L"Static", expected.c_str());
-    check(text != nullptr && ::GetDlgItem(box, IDOK) != nullptr && ::GetDlgItem(box, IDCANCEL) == nullptr,
-          "the box shows the version text, one line per carriage return, with OK only");
-    click(box, IDOK);
-    check(waitUntil(kStartTimeoutMs, [&] { return !::IsWindow(box); }), "OK closes the box");
+    expectBox(running, expected, "プログラムのバージョン");
 }
 
 void closeDuringAllDrivesSurvey(const wchar_t* exe, const wchar_t* directory)
@@ -301,6 +318,7 @@ int wmain(int argc, wchar_t** argv)
     if (!layoutOnly) {
         surveyAndReadList1(window);
         saveThroughDialog(running, argv[3]);
+        printWithoutPrinter(running);
         readVersionBox(running);
     }
     check(close(running, kStartTimeoutMs), "closing the window ends the program with status 0");
