@@ -3,8 +3,8 @@
 # Linux root), and checks its figures: against an independent computation with find and awk
 # rounded to the cluster size Wine reports for Z:, and against the Linux mezu-report on the same
 # tree when the two see the same cluster size. Also checks the saved Shift_JIS report, the
-# UTF-8 command-line arguments, --drive, and that a Unix symbolic link to a directory (a
-# reparse point to Windows) is not entered.
+# UTF-8 command-line arguments, --drive, the progress on a console, the help, and that a Unix
+# symbolic link to a directory (a reparse point to Windows) is not entered.
 # Usage: win32_wine_e2e.sh PATH-TO-mezu-report.exe [PATH-TO-LINUX-mezu-report]
 set -euo pipefail
 export LC_ALL=C.UTF-8 WINEDEBUG=-all
@@ -110,6 +110,17 @@ if [ "$named" = "$(bash "$crosscheck" --expected "$gen/日本語のディレク�
     pass "UTF-8 arguments and --drive"
 else
     fail "UTF-8 arguments and --drive: '$named' '$mapped'"
+fi
+
+# On a console (Wine runs one in a terminal) the survey shows its progress on standard error,
+# and the report comes whole.
+checks=$((checks + 1))
+script -qc "wine '$exe' survey '$(windowsPath "$gen")'" "$work/console.txt" </dev/null >/dev/null
+if grep -aq 'surveying: [0-9]* measured' "$work/console.txt" &&
+    [ "$(grep -ac 'MB - ' "$work/console.txt")" = "$(printf '%s\n' "$out" | grep -c 'MB - ')" ]; then
+    pass "on a console: progress on standard error, the whole report"
+else
+    fail "on a console"; tr '\r' '\n' <"$work/console.txt" | head -20
 fi
 
 # The help speaks of Windows: its drives, attributes and junctions, not of Linux mounts.
