@@ -36,7 +36,7 @@ wineserver -k 2>/dev/null || true
 # At 144 dpi (Windows's 150 %) the window keeps its layout in twips, and so its proportions.
 setDpi() { wine reg add 'HKCU\Control Panel\Desktop' /v LogPixels /t REG_DWORD /d "$1" /f </dev/null >/dev/null 2>&1; wineserver -w; }
 setDpi 144
-xvfb-run -a -s '-screen 0 1024x768x24' wine "$probe" --layout "$window" "$(windowsPath "$tree")" </dev/null |
+xvfb-run -a -s '-screen 0 1024x768x24' wine "$probe" --layout "$window" "$(windowsPath "$tree")" dir1 </dev/null |
     tr -d '\r' >"$work/probe144.txt" || true
 setDpi 96
 cat "$work/probe144.txt"

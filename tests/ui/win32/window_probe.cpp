@@ -3,12 +3,12 @@
 // focus order, the focus at start, Label1), presses ディレクトリ容量調査 and prints the lines the
 // real List1 control then holds, read with LB_GETTEXT, one per line as "List1: TEXT" (UTF-8);
 // saves the report through File出力's dialog as SAVE-AS; prints without a printer, which must
-// say so (when the system has none); opens a help box and reads it; ends
-// the program by closing its window. Then starts it again and closes it in the middle of the
-// all-drives survey. With --layout, it checks the window as it opens and closes it. Exit status 0
-// when every check passed.
+// say so (when the system has none); opens a help box and reads it; ends the program by
+// closing its window. Then starts it again and closes it in the middle of the all-drives
+// survey. With --layout, it checks the window as it opens, opens DIRECTORY's first subdirectory
+// in Dir1 with the keyboard alone, and closes it. Exit status 0 when every check passed.
 // Usage: mezu_window_probe MEZU.EXE DIRECTORY SAVE-AS
-//        mezu_window_probe --layout MEZU.EXE DIRECTORY
+//        mezu_window_probe --layout MEZU.EXE DIRECTORY FIRST-SUBDIRECTORY
 #include <windows.h>
 #include <winspool.h>
 
@@ -279,6 +279,29 @@ void readVersionBox(const Running& running)
     expectBox(running, expected, "プログラムのバージョン");
 }
 
+void pressKey(HWND window, WPARAM key)
+{
+    ::PostMessageW(window, WM_KEYDOWN, key, 0);
+    ::PostMessageW(window, WM_KEYUP, key, 0);
+}
+
+// From the keyboard alone: Tab from ディレクトリ容量調査 to Dir1, Down to the first subdirectory
+// below the open one, Enter to open it.
+void openFirstSubdirectoryByKeyboard(const Running& running, const std::wstring& directory,
+                                     const std::wstring& firstSubdirectory)
+{
+    const HWND dir1 = ::GetDlgItem(running.window, MEZU_ID_DIR1);
+    const HWND label1 = ::GetDlgItem(running.window, MEZU_ID_LABEL1);
+    for (int tab = 0; tab < 3; ++tab) {
+        pressKey(::GetDlgItem(running.window, MEZU_ID_COMMAND1), VK_TAB);
+    }
+    pressKey(dir1, VK_DOWN);
+    pressKey(dir1, VK_RETURN);
+    const std::wstring expected = directory + L"\\" + firstSubdirectory;
+    check(waitUntil(kStartTimeoutMs, [&] { return windowText(label1) == expected; }),
+          "Tab to Dir1, Down and Enter open the first subdirectory");
+}
+
 void closeDuringAllDrivesSurvey(const wchar_t* exe, const wchar_t* directory)
 {
     Running running = start(exe, directory);
@@ -297,9 +320,10 @@ void closeDuringAllDrivesSurvey(const wchar_t* exe, const wchar_t* directory)
 
 int wmain(int argc, wchar_t** argv)
 {
-    const bool layoutOnly = argc == 4 && std::wstring{argv[1]} == L"--layout";
-    if (argc != 4) {
-        std::fprintf(stderr, "usage: mezu_window_probe [--layout] MEZU.EXE DIRECTORY [SAVE-AS]\n");
+    const bool layoutOnly = argc == 5 && std::wstring{argv[1]} == L"--layout";
+    if (argc != (layoutOnly ? 5 : 4)) {
+        std::fprintf(stderr, "usage: mezu_window_probe MEZU.EXE DIRECTORY SAVE-AS\n"
+                             "       mezu_window_probe --layout MEZU.EXE DIRECTORY FIRST-SUBDIRECTORY\n");
         return 2;
     }
     const wchar_t* exe = argv[layoutOnly ? 2 : 1];
@@ -320,6 +344,8 @@ int wmain(int argc, wchar_t** argv)
         saveThroughDialog(running, argv[3]);
         printWithoutPrinter(running);
         readVersionBox(running);
+    } else {
+        openFirstSubdirectoryByKeyboard(running, directory, argv[4]);
     }
     check(close(running, kStartTimeoutMs), "closing the window ends the program with status 0");
     if (!layoutOnly) {
