@@ -56,6 +56,16 @@ std::string mezucom::missedEntries(const DirectoryEnumeration& enumeration) cons
 void mezucom::forgetMeasurements()
 {
     measurements_.clear();
+    // A new command may find the disk changed: the figures of the last walk are not reused.
+    forgetKeptTrees();
+}
+
+void mezucom::forgetKeptTrees()
+{
+    keptBase_.clear();
+    keptTrees_.clear();
+    keptWalkEnd_.clear();
+    nextKept_ = 0;
 }
 
 void mezucom::forgetSkipped()
@@ -245,21 +255,77 @@ void mezucom::measure(const std::string& path)
     totalbytes_ = 0;
     filesCounted_ = 0;
     directoriesCounted_ = 0;
+    forgetKeptTrees();
     treelist(path);
-    const std::size_t directories = lists_.wklist1.count();
+    const DirectoryList& list = lists_.wklist1;
+    const std::size_t directories = list.count();
+    // For each entry below the first, the kept tree of the immediate subdirectory it lies in;
+    // in walk order a parent comes before its subdirectories.
+    std::vector<std::size_t> keptTreeOf(directories);
     std::size_t current = DirectoryList::kNoParent;  // the entry that is current, if known
     for (std::size_t i = 0; i < directories && !stopRequested_; ++i) {
+        const ByteTotal bytesBefore = totalbytes_;
+        const std::uint64_t filesBefore = filesCounted_;
+        const std::uint64_t directoriesBefore = directoriesCounted_;
         if (moveTo(i, current)) {
             current = i;
             addCurrentFiles([this, i] { return lists_.wklist1.line(i); });
         } else {
             current = DirectoryList::kNoParent;
-            skip(lists_.wklist1.line(i));
+            skip(list.line(i));
+        }
+        if (i > 0) {
+            const std::size_t parent = list.parent(i);
+            if (parent == 0) {
+                keptTreeOf[i] = keptTrees_.size();
+                keptTrees_.push_back({std::string{list.name(i)}});
+            } else {
+                keptTreeOf[i] = keptTreeOf[parent];
+            }
+            KeptTree& tree = keptTrees_[keptTreeOf[i]];
+            tree.bytes += totalbytes_ - bytesBefore;
+            tree.files += filesCounted_ - filesBefore;
+            tree.directories += directoriesCounted_ - directoriesBefore;
         }
         windowSystem_.yield();
     }
-    lists_.List1.add(formatResultLine(path, totalbytes_, decimalSeparator_));
-    measurements_.push_back({path, totalbytes_, filesCounted_, directoriesCounted_});
+    if (stopRequested_) {
+        keptTrees_.clear();
+    } else {
+        keptBase_ = withTrailingSeparator(path);
+        keptWalkEnd_ = current != DirectoryList::kNoParent ? list.line(current) : std::string{};
+    }
+    record(path, totalbytes_, filesCounted_, directoriesCounted_);
+}
+
+bool mezucom::measureFromLastWalk(const std::string& path)
+{
+    const auto isPath = [&](const KeptTree& tree) {
+        return path.size() == keptBase_.size() + tree.name.size() && path.starts_with(keptBase_) &&
+               path.ends_with(tree.name);
+    };
+    const std::size_t count = keptTrees_.size();
+    for (std::size_t searched = 0; searched < count; ++searched) {
+        const std::size_t at = (nextKept_ + searched) % count;
+        if (isPath(keptTrees_[at])) {
+            const KeptTree& tree = keptTrees_[at];
+            nextKept_ = at + 1;
+            windowSystem_.setMousePointer(MousePointer::Busy);
+            if (at + 1 == count && !keptWalkEnd_.empty()) {
+                makeCurrent(keptWalkEnd_);
+            }
+            totalbytes_ = tree.bytes;
+            record(path, tree.bytes, tree.files, tree.directories);
+            return true;
+        }
+    }
+    return false;
+}
+
+void mezucom::record(const std::string& path, ByteTotal bytes, std::uint64_t files, std::uint64_t directories)
+{
+    lists_.List1.add(formatResultLine(path, bytes, decimalSeparator_));
+    measurements_.push_back({path, bytes, files, directories});
     windowSystem_.setMousePointer(MousePointer::Default);
 }
 
