@@ -55,37 +55,53 @@ std::optional<SizeField> sizeField(std::string_view line)
                      fractionEnd - integerEnd - 1};
 }
 
+// A line of the list with what the order reads of it, found once; the sort moves these, not
+// the lines.
 struct KeyedLine {
-    std::optional<SizeField> size;
-    std::string text;
-
-    std::string_view integer() const { return std::string_view{text}.substr(size->integerStart, size->integerLength); }
-    std::string_view fraction() const { return std::string_view{text}.substr(size->fractionStart, size->fractionLength); }
+    std::string_view text;
+    std::string_view integer;   // the size field's integer digits, leading zeros dropped
+    std::string_view fraction;  // its decimals
+    bool sized = false;         // the line begins with a size field
+    bool ascii = false;         // every byte is ASCII: UTF-16 order is byte order
 };
+
+KeyedLine keyedLine(std::string_view line)
+{
+    KeyedLine key;
+    key.text = line;
+    if (const std::optional<SizeField> size = sizeField(line)) {
+        key.integer = line.substr(size->integerStart, size->integerLength);
+        key.fraction = line.substr(size->fractionStart, size->fractionLength);
+        key.sized = true;
+    }
+    constexpr unsigned char kFirstNonAscii = 0x80;
+    key.ascii = std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < kFirstNonAscii; });
+    return key;
+}
 
 // Negative, zero or positive as the size of `a` is smaller than, equal to or larger than `b`'s.
 int compareSizes(const KeyedLine& a, const KeyedLine& b)
 {
-    if (a.integer().size() != b.integer().size()) {
-        return a.integer().size() < b.integer().size() ? -1 : 1;
+    if (a.integer.size() != b.integer.size()) {
+        return a.integer.size() < b.integer.size() ? -1 : 1;
     }
-    if (const int integers = a.integer().compare(b.integer()); integers != 0) {
+    if (const int integers = a.integer.compare(b.integer); integers != 0) {
         return integers;
     }
-    return a.fraction().compare(b.fraction());
+    return a.fraction.compare(b.fraction);
 }
 
 bool ordersBefore(const KeyedLine& a, const KeyedLine& b)
 {
-    if (a.size.has_value() != b.size.has_value()) {
-        return a.size.has_value();
+    if (a.sized != b.sized) {
+        return a.sized;
     }
-    if (a.size) {
+    if (a.sized) {
         if (const int sizes = compareSizes(a, b); sizes != 0) {
             return sizes > 0;
         }
     }
-    return compareUtf16(a.text, b.text) > 0;
+    return (a.ascii && b.ascii ? a.text.compare(b.text) : compareUtf16(a.text, b.text)) > 0;
 }
 
 }  // namespace
@@ -95,12 +111,18 @@ void sortLargestFirst(LineList& lines)
     std::vector<KeyedLine> keyed;
     keyed.reserve(lines.count());
     for (const std::string& line : lines.lines()) {
-        keyed.push_back({sizeField(line), line});
+        keyed.push_back(keyedLine(line));
     }
     std::sort(keyed.begin(), keyed.end(), ordersBefore);
-    for (std::size_t i = 0; i < keyed.size(); ++i) {
-        if (lines.line(i) != keyed[i].text) {
-            lines.set(i, std::move(keyed[i].text));
+    // The keys point into the list, so the sorted lines are copied out before any is replaced.
+    std::vector<std::string> sorted;
+    sorted.reserve(keyed.size());
+    for (const KeyedLine& line : keyed) {
+        sorted.emplace_back(line.text);
+    }
+    for (std::size_t i = 0; i < sorted.size(); ++i) {
+        if (lines.line(i) != sorted[i]) {
+            lines.set(i, std::move(sorted[i]));
         }
     }
 }
