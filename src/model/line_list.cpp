@@ -1,10 +1,40 @@
 #include "model/line_list.h"
 
+#include <stdexcept>
+
 namespace mezu {
 
 std::string LineList::lineOrEmpty(std::size_t index) const
 {
     return index < lines_.size() ? lines_[index] : std::string{};
+}
+
+void LineList::reorder(const std::vector<std::size_t>& order)
+{
+    std::vector<bool> taken(lines_.size(), false);
+    bool moved = false;
+    if (order.size() != lines_.size()) {
+        throw std::invalid_argument("line list: the order has " + std::to_string(order.size()) + " places for " +
+                                    std::to_string(lines_.size()) + " lines");
+    }
+    for (std::size_t i = 0; i < order.size(); ++i) {
+        if (order[i] >= lines_.size() || taken[order[i]]) {
+            throw std::invalid_argument("line list: the order names line " + std::to_string(order[i]) +
+                                        " twice or past the end");
+        }
+        taken[order[i]] = true;
+        moved = moved || order[i] != i;
+    }
+    if (!moved) {
+        return;
+    }
+    std::vector<std::string> reordered;
+    reordered.reserve(lines_.size());
+    for (const std::size_t from : order) {
+        reordered.push_back(std::move(lines_[from]));
+    }
+    lines_ = std::move(reordered);
+    ++edits_;
 }
 
 }  // namespace mezu

@@ -32,6 +32,10 @@ public:
         lines_.at(index) = std::move(text);
         ++edits_;
     }
+    // Puts line order[i] at index i, moving the lines rather than copying them; one edit when
+    // any line moves, none when the order is the same. Throws std::invalid_argument, changing
+    // nothing, when `order` is not an ordering of every index of the list.
+    void reorder(const std::vector<std::size_t>& order);
     // The line at `index`, or an empty text when the list is shorter.
     std::string lineOrEmpty(std::size_t index) const;
     const std::vector<std::string>& lines() const { return lines_; }

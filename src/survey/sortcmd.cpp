@@ -1,6 +1,7 @@
 #include "survey/sortcmd.h"
 
 #include <algorithm>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -113,18 +114,11 @@ void sortLargestFirst(LineList& lines)
     for (const std::string& line : lines.lines()) {
         keyed.push_back(keyedLine(line));
     }
-    std::sort(keyed.begin(), keyed.end(), ordersBefore);
-    // The keys point into the list, so the sorted lines are copied out before any is replaced.
-    std::vector<std::string> sorted;
-    sorted.reserve(keyed.size());
-    for (const KeyedLine& line : keyed) {
-        sorted.emplace_back(line.text);
-    }
-    for (std::size_t i = 0; i < sorted.size(); ++i) {
-        if (lines.line(i) != sorted[i]) {
-            lines.set(i, std::move(sorted[i]));
-        }
-    }
+    // The keys point into the list: the order is found first, and the lines moved after.
+    std::vector<std::size_t> order(keyed.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&keyed](std::size_t a, std::size_t b) { return ordersBefore(keyed[a], keyed[b]); });
+    lines.reorder(order);
 }
 
 }  // namespace mezu
