@@ -4,10 +4,12 @@
 
 #include "app/report_cli.h"
 #include "app/posix_report_platform.h"
+#include "platform/posix/heap_tuning.h"
 #include "platform/posix/terminal.h"
 
 int main(int argc, char** argv)
 {
+    mezu::posix::keepLargeBlocksInTheHeap();
     std::setlocale(LC_ALL, "");
     const std::string decimalSeparator = std::localeconv()->decimal_point;
     // Numbers the program prints itself must not pick up grouping from the locale.
