@@ -262,6 +262,13 @@ void mezucom::measure(const std::string& path)
     // For each entry below the first, the kept tree of the immediate subdirectory it lies in;
     // in walk order a parent comes before its subdirectories.
     std::vector<std::size_t> keptTreeOf(directories);
+    // Reserved whole: a list of many thousand trees grown by doubling would touch twice the
+    // memory it keeps.
+    std::size_t immediateSubdirectories = 0;
+    for (std::size_t i = 1; i < directories; ++i) {
+        immediateSubdirectories += list.parent(i) == 0 ? 1 : 0;
+    }
+    keptTrees_.reserve(immediateSubdirectories);
     std::size_t current = DirectoryList::kNoParent;  // the entry that is current, if known
     for (std::size_t i = 0; i < directories && !stopRequested_; ++i) {
         const ByteTotal bytesBefore = totalbytes_;
@@ -309,6 +316,11 @@ bool mezucom::measureFromLastWalk(const std::string& path)
         const std::size_t at = (nextKept_ + searched) % count;
         if (isPath(keptTrees_[at])) {
             const KeptTree& tree = keptTrees_[at];
+            if (nextKept_ == 0) {
+                // A survey takes them all: room for every one at once, as in keptTrees_.
+                measurements_.reserve(measurements_.size() + count);
+                lists_.List1.reserve(lists_.List1.count() + count);
+            }
             nextKept_ = at + 1;
             windowSystem_.setMousePointer(MousePointer::Busy);
             if (at + 1 == count && !keptWalkEnd_.empty()) {

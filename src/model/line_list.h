@@ -23,6 +23,8 @@ public:
         ++edits_;
     }
     void add(std::string line) { lines_.push_back(std::move(line)); }
+    // Makes room for `lines` lines in all, so that adding up to them moves none.
+    void reserve(std::size_t lines) { lines_.reserve(lines); }
     std::size_t count() const { return lines_.size(); }
     // Throws std::out_of_range for an index at or past count().
     const std::string& line(std::size_t index) const { return lines_.at(index); }
