@@ -64,6 +64,7 @@ void mezucom::forgetKeptTrees()
 {
     keptBase_.clear();
     keptTrees_.clear();
+    keptNames_.clear();
     keptWalkEnd_.clear();
     nextKept_ = 0;
 }
@@ -285,7 +286,9 @@ void mezucom::measure(const std::string& path)
             const std::size_t parent = list.parent(i);
             if (parent == 0) {
                 keptTreeOf[i] = keptTrees_.size();
-                keptTrees_.push_back({std::string{list.name(i)}});
+                const std::string_view name = list.name(i);
+                keptTrees_.push_back({static_cast<std::uint32_t>(keptNames_.size()), static_cast<std::uint32_t>(name.size())});
+                keptNames_ += name;
             } else {
                 keptTreeOf[i] = keptTreeOf[parent];
             }
@@ -308,8 +311,8 @@ void mezucom::measure(const std::string& path)
 bool mezucom::measureFromLastWalk(const std::string& path)
 {
     const auto isPath = [&](const KeptTree& tree) {
-        return path.size() == keptBase_.size() + tree.name.size() && path.starts_with(keptBase_) &&
-               path.ends_with(tree.name);
+        const std::string_view name = std::string_view{keptNames_}.substr(tree.nameOffset, tree.nameLength);
+        return path.size() == keptBase_.size() + name.size() && path.starts_with(keptBase_) && path.ends_with(name);
     };
     const std::size_t count = keptTrees_.size();
     for (std::size_t searched = 0; searched < count; ++searched) {

@@ -129,7 +129,8 @@ private:
 
     // What the last measure found below one of the immediate subdirectories of its tree.
     struct KeptTree {
-        std::string name;
+        std::uint32_t nameOffset = 0;  // of its name in keptNames_
+        std::uint32_t nameLength = 0;
         ByteTotal bytes = 0;
         std::uint64_t files = 0;
         std::uint64_t directories = 0;
@@ -155,6 +156,7 @@ private:
     // its immediate subdirectories' trees, in walk order.
     std::string keptBase_;
     std::vector<KeptTree> keptTrees_;
+    std::string keptNames_;  // the names of the kept trees, one after the other
     std::string keptWalkEnd_;  // the directory current when the walk ended; empty if unknown
     std::size_t nextKept_ = 0;  // where the next search starts: a survey asks in walk order
 };

@@ -28,12 +28,22 @@ void LineList::reorder(const std::vector<std::size_t>& order)
     if (!moved) {
         return;
     }
-    std::vector<std::string> reordered;
-    reordered.reserve(lines_.size());
-    for (const std::size_t from : order) {
-        reordered.push_back(std::move(lines_[from]));
+    // Each cycle of the ordering in turn, in place: no second list of lines is needed.
+    std::vector<bool> placed(lines_.size(), false);
+    for (std::size_t start = 0; start < lines_.size(); ++start) {
+        if (placed[start]) {
+            continue;
+        }
+        std::string first = std::move(lines_[start]);
+        std::size_t at = start;
+        while (order[at] != start) {
+            lines_[at] = std::move(lines_[order[at]]);
+            placed[at] = true;
+            at = order[at];
+        }
+        lines_[at] = std::move(first);
+        placed[at] = true;
     }
-    lines_ = std::move(reordered);
     ++edits_;
 }
 

@@ -1,6 +1,8 @@
 #include "survey/sortcmd.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
 #include <numeric>
 #include <optional>
 #include <string>
@@ -59,20 +61,34 @@ std::optional<SizeField> sizeField(std::string_view line)
 // A line of the list with what the order reads of it, found once; the sort moves these, not
 // the lines.
 struct KeyedLine {
-    std::string_view text;
-    std::string_view integer;   // the size field's integer digits, leading zeros dropped
-    std::string_view fraction;  // its decimals
-    bool sized = false;         // the line begins with a size field
-    bool ascii = false;         // every byte is ASCII: UTF-16 order is byte order
+    const char* text = nullptr;
+    std::size_t length = 0;
+    // The size field's integer digits (leading zeros dropped) and decimals, as places in `text`.
+    std::uint32_t integerStart = 0;
+    std::uint32_t integerLength = 0;
+    std::uint32_t fractionStart = 0;
+    std::uint32_t fractionLength = 0;
+    bool sized = false;  // the line begins with a size field
+    bool ascii = false;  // every byte is ASCII: UTF-16 order is byte order
+
+    std::string_view line() const { return {text, length}; }
+    std::string_view integer() const { return {text + integerStart, integerLength}; }
+    std::string_view fraction() const { return {text + fractionStart, fractionLength}; }
 };
 
 KeyedLine keyedLine(std::string_view line)
 {
     KeyedLine key;
-    key.text = line;
-    if (const std::optional<SizeField> size = sizeField(line)) {
-        key.integer = line.substr(size->integerStart, size->integerLength);
-        key.fraction = line.substr(size->fractionStart, size->fractionLength);
+    key.text = line.data();
+    key.length = line.size();
+    const std::optional<SizeField> size = sizeField(line);
+    // Places are kept in 32 bits: a size field reaching past 4 GiB of digits is ordered as text.
+    constexpr std::size_t kMostPlaces = std::numeric_limits<std::uint32_t>::max();
+    if (size && size->fractionStart + size->fractionLength <= kMostPlaces) {
+        key.integerStart = static_cast<std::uint32_t>(size->integerStart);
+        key.integerLength = static_cast<std::uint32_t>(size->integerLength);
+        key.fractionStart = static_cast<std::uint32_t>(size->fractionStart);
+        key.fractionLength = static_cast<std::uint32_t>(size->fractionLength);
         key.sized = true;
     }
     constexpr unsigned char kFirstNonAscii = 0x80;
@@ -83,13 +99,13 @@ KeyedLine keyedLine(std::string_view line)
 // Negative, zero or positive as the size of `a` is smaller than, equal to or larger than `b`'s.
 int compareSizes(const KeyedLine& a, const KeyedLine& b)
 {
-    if (a.integer.size() != b.integer.size()) {
-        return a.integer.size() < b.integer.size() ? -1 : 1;
+    if (a.integerLength != b.integerLength) {
+        return a.integerLength < b.integerLength ? -1 : 1;
     }
-    if (const int integers = a.integer.compare(b.integer); integers != 0) {
+    if (const int integers = a.integer().compare(b.integer()); integers != 0) {
         return integers;
     }
-    return a.fraction.compare(b.fraction);
+    return a.fraction().compare(b.fraction());
 }
 
 bool ordersBefore(const KeyedLine& a, const KeyedLine& b)
@@ -102,7 +118,7 @@ bool ordersBefore(const KeyedLine& a, const KeyedLine& b)
             return sizes > 0;
         }
     }
-    return (a.ascii && b.ascii ? a.text.compare(b.text) : compareUtf16(a.text, b.text)) > 0;
+    return (a.ascii && b.ascii ? a.line().compare(b.line()) : compareUtf16(a.line(), b.line())) > 0;
 }
 
 }  // namespace
