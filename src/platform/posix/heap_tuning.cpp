@@ -15,9 +15,10 @@ namespace {
 // memory at the heap's top is kept rather than given back. Only larger blocks are mapped.
 constexpr int kHeapBlockLimit = 32 * 1024 * 1024;
 // The part of the heap offered for huge pages: below kHeapBlockLimit, so that it is taken from
-// the heap and kept there once freed; about what a survey of a few ten thousand directories
-// builds. Beyond it the heap grows in ordinary pages.
-constexpr std::size_t kHugePageHeap = 30 * 1024 * 1024;
+// the heap and kept there once freed; about what a survey of ten thousand directories builds.
+// Beyond it the heap grows in ordinary pages: a huge page partly used is still resident whole,
+// which would add up to megabytes to a large survey's peak memory.
+constexpr std::size_t kHugePageHeap = 14 * 1024 * 1024;
 constexpr std::uintptr_t kHugePage = 2 * 1024 * 1024;
 
 }  // namespace
