@@ -75,10 +75,13 @@ void mezucom::forgetSkipped()
     skippedPaths_.clear();
 }
 
-bool mezucom::isSubdirectory(const std::string& name)
+bool mezucom::isSubdirectory(const std::string& name, const DirectoryEnumeration& enumeration)
 {
     if (name == "." || name == "..") {
         return false;
+    }
+    if (const std::optional<EntryFigures> figures = enumeration.lastFigures()) {
+        return isDirectory(figures->attributes);
     }
     const std::optional<FileAttributes> attributes = fileSystem_.attributes(name);
     return attributes && isDirectory(*attributes);
@@ -146,7 +149,7 @@ void mezucom::treewalk(std::size_t entry)
             }
             continue;
         }
-        if (isSubdirectory(level.name)) {
+        if (isSubdirectory(level.name, *level.enumeration)) {
             const std::size_t child = list.addChild(level.entry, level.name);
             if (fileSystem_.changeToSubdirectory(level.name)) {
                 levels.push_back(open(child));
@@ -174,7 +177,7 @@ void mezucom::sublist(const std::string& path)
         return;
     }
     for (std::string name = enumeration->next(); !name.empty() && !stopRequested_;) {
-        if (isSubdirectory(name)) {
+        if (isSubdirectory(name, *enumeration)) {
             lists_.wkList2.add(base + name);
         }
         name = enumeration->next();
@@ -194,12 +197,13 @@ void mezucom::dirsize(const std::string& path)
     addCurrentFiles([&path] { return path; });
 }
 
-std::optional<ByteTotal> mezucom::fileAllocation(const std::string& name)
+std::optional<ByteTotal> mezucom::fileAllocation(const std::string& name, const DirectoryEnumeration& enumeration)
 {
+    const std::optional<EntryFigures> figures = enumeration.lastFigures();
     if (sizeMode_ == SizeMode::Allocated) {
-        return fileSystem_.allocatedBytes(name);
+        return figures ? std::optional{figures->allocated} : fileSystem_.allocatedBytes(name);
     }
-    const std::optional<std::uint64_t> length = fileSystem_.fileLength(name);
+    const std::optional<std::uint64_t> length = figures ? std::optional{figures->length} : fileSystem_.fileLength(name);
     return length ? std::optional{clusterAllocation(*length, clustersize_)} : std::nullopt;
 }
 
@@ -214,7 +218,7 @@ void mezucom::addCurrentFiles(const PathOf& pathOf)
     }
     ++directoriesCounted_;
     for (std::string name = enumeration->next(); !name.empty() && !stopRequested_;) {
-        if (const std::optional<ByteTotal> allocation = fileAllocation(name)) {
+        if (const std::optional<ByteTotal> allocation = fileAllocation(name, *enumeration)) {
             totalbytes_ += *allocation;
             ++filesCounted_;
         }

@@ -107,7 +107,8 @@ public:
 
 private:
     bool makeCurrent(const std::string& path);
-    bool isSubdirectory(const std::string& name);
+    // Whether `name`, just returned by `enumeration` of the current directory, is a directory.
+    bool isSubdirectory(const std::string& name, const DirectoryEnumeration& enumeration);
     // Notes that `path` could not be read, for `reason` or the one the file system gave last.
     void skip(const std::string& path, std::string reason);
     void skip(const std::string& path);
@@ -115,7 +116,7 @@ private:
     std::string missedEntries(const DirectoryEnumeration& enumeration) const;
     // The bytes the file `name` of the current directory counts in the size mode; nullopt
     // when the file system cannot say.
-    std::optional<ByteTotal> fileAllocation(const std::string& name);
+    std::optional<ByteTotal> fileAllocation(const std::string& name, const DirectoryEnumeration& enumeration);
     // Adds the files of the current directory to totalbytes; `pathOf()` names it if it cannot
     // be read.
     template <typename PathOf>
