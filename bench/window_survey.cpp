@@ -15,6 +15,7 @@
 #include <string>
 
 #include "platform/posix/drive_table.h"
+#include "platform/posix/heap_tuning.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_drive_query.h"
 #include "platform/posix/posix_file_system.h"
@@ -24,6 +25,7 @@
 
 int main(int argc, char** argv)
 {
+    mezu::posix::keepLargeBlocksInTheHeap();
     QApplication application{argc, argv};
     const bool opening = argc == 3 && std::strcmp(argv[1], "--open") == 0;
     if (argc != 2 && !opening) {

@@ -7,6 +7,7 @@
 
 #include "platform/posix/atomic_file_writer.h"
 #include "platform/posix/drive_table.h"
+#include "platform/posix/heap_tuning.h"
 #include "platform/posix/iconv_encoder.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_drive_query.h"
@@ -22,6 +23,7 @@
 
 int main(int argc, char** argv)
 {
+    mezu::posix::keepLargeBlocksInTheHeap();
     QApplication application{argc, argv};
     QApplication::setApplicationName(QStringLiteral("mezu"));
     QApplication::setWindowIcon(mezu::applicationIcon());

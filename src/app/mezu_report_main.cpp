@@ -4,10 +4,15 @@
 
 #include "app/report_cli.h"
 #include "app/posix_report_platform.h"
+#include "platform/posix/heap_tuning.h"
 #include "platform/posix/terminal.h"
 
 int main(int argc, char** argv)
 {
+    mezu::posix::keepLargeBlocksInTheHeap();
+    // Nothing here writes through C's stdio: the streams need not wait on it, and standard
+    // output then buffers a long report instead of handing every piece of a line over alone.
+    std::ios::sync_with_stdio(false);
     std::setlocale(LC_ALL, "");
     const std::string decimalSeparator = std::localeconv()->decimal_point;
     // Numbers the program prints itself must not pick up grouping from the locale.

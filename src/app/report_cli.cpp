@@ -271,8 +271,12 @@ ParseResult parseArguments(const std::vector<std::string>& args)
 
 bool writeReport(const WindowLists& lists, std::ostream& out)
 {
-    for (const std::string& line : reportLines(lists)) {
-        out << line << '\n';
+    // The parts in report order, written from the lists as they are: a copy of a large report
+    // would cost as much memory again.
+    for (const LineList* part : {&lists.List2, &lists.List1, &lists.List3}) {
+        for (const std::string& line : part->lines()) {
+            out << line << '\n';
+        }
     }
     out.flush();
     return static_cast<bool>(out);
@@ -341,7 +345,8 @@ std::optional<int> makeReport(const Options& options, ReportPlatform& platform, 
         window.Command2_Click();
     }
     windowSystem.finish();
-    report = window.lists();
+    // Taken over rather than copied: the window's lists are not needed after the command.
+    report = std::move(window.lists());
     skipped = window.unreadableDirectories();
     if (exported != nullptr) {
         const ExportedReport records =

@@ -56,6 +56,17 @@ std::string mezucom::missedEntries(const DirectoryEnumeration& enumeration) cons
 void mezucom::forgetMeasurements()
 {
     measurements_.clear();
+    // A new command may find the disk changed: the figures of the last walk are not reused.
+    forgetKeptTrees();
+}
+
+void mezucom::forgetKeptTrees()
+{
+    keptBase_.clear();
+    keptTrees_.clear();
+    keptNames_.clear();
+    keptWalkEnd_.clear();
+    nextKept_ = 0;
 }
 
 void mezucom::forgetSkipped()
@@ -64,10 +75,13 @@ void mezucom::forgetSkipped()
     skippedPaths_.clear();
 }
 
-bool mezucom::isSubdirectory(const std::string& name)
+bool mezucom::isSubdirectory(const std::string& name, const DirectoryEnumeration& enumeration)
 {
     if (name == "." || name == "..") {
         return false;
+    }
+    if (const std::optional<EntryFigures> figures = enumeration.lastFigures()) {
+        return isDirectory(figures->attributes);
     }
     const std::optional<FileAttributes> attributes = fileSystem_.attributes(name);
     return attributes && isDirectory(*attributes);
@@ -135,7 +149,7 @@ void mezucom::treewalk(std::size_t entry)
             }
             continue;
         }
-        if (isSubdirectory(level.name)) {
+        if (isSubdirectory(level.name, *level.enumeration)) {
             const std::size_t child = list.addChild(level.entry, level.name);
             if (fileSystem_.changeToSubdirectory(level.name)) {
                 levels.push_back(open(child));
@@ -163,7 +177,7 @@ void mezucom::sublist(const std::string& path)
         return;
     }
     for (std::string name = enumeration->next(); !name.empty() && !stopRequested_;) {
-        if (isSubdirectory(name)) {
+        if (isSubdirectory(name, *enumeration)) {
             lists_.wkList2.add(base + name);
         }
         name = enumeration->next();
@@ -183,12 +197,13 @@ void mezucom::dirsize(const std::string& path)
     addCurrentFiles([&path] { return path; });
 }
 
-std::optional<ByteTotal> mezucom::fileAllocation(const std::string& name)
+std::optional<ByteTotal> mezucom::fileAllocation(const std::string& name, const DirectoryEnumeration& enumeration)
 {
+    const std::optional<EntryFigures> figures = enumeration.lastFigures();
     if (sizeMode_ == SizeMode::Allocated) {
-        return fileSystem_.allocatedBytes(name);
+        return figures ? std::optional{figures->allocated} : fileSystem_.allocatedBytes(name);
     }
-    const std::optional<std::uint64_t> length = fileSystem_.fileLength(name);
+    const std::optional<std::uint64_t> length = figures ? std::optional{figures->length} : fileSystem_.fileLength(name);
     return length ? std::optional{clusterAllocation(*length, clustersize_)} : std::nullopt;
 }
 
@@ -203,7 +218,7 @@ void mezucom::addCurrentFiles(const PathOf& pathOf)
     }
     ++directoriesCounted_;
     for (std::string name = enumeration->next(); !name.empty() && !stopRequested_;) {
-        if (const std::optional<ByteTotal> allocation = fileAllocation(name)) {
+        if (const std::optional<ByteTotal> allocation = fileAllocation(name, *enumeration)) {
             totalbytes_ += *allocation;
             ++filesCounted_;
         }
@@ -245,21 +260,91 @@ void mezucom::measure(const std::string& path)
     totalbytes_ = 0;
     filesCounted_ = 0;
     directoriesCounted_ = 0;
+    forgetKeptTrees();
     treelist(path);
-    const std::size_t directories = lists_.wklist1.count();
+    const DirectoryList& list = lists_.wklist1;
+    const std::size_t directories = list.count();
+    // For each entry below the first, the kept tree of the immediate subdirectory it lies in;
+    // in walk order a parent comes before its subdirectories.
+    std::vector<std::size_t> keptTreeOf(directories);
+    // Reserved whole: a list of many thousand trees grown by doubling would touch twice the
+    // memory it keeps.
+    std::size_t immediateSubdirectories = 0;
+    for (std::size_t i = 1; i < directories; ++i) {
+        immediateSubdirectories += list.parent(i) == 0 ? 1 : 0;
+    }
+    keptTrees_.reserve(immediateSubdirectories);
     std::size_t current = DirectoryList::kNoParent;  // the entry that is current, if known
     for (std::size_t i = 0; i < directories && !stopRequested_; ++i) {
+        const ByteTotal bytesBefore = totalbytes_;
+        const std::uint64_t filesBefore = filesCounted_;
+        const std::uint64_t directoriesBefore = directoriesCounted_;
         if (moveTo(i, current)) {
             current = i;
             addCurrentFiles([this, i] { return lists_.wklist1.line(i); });
         } else {
             current = DirectoryList::kNoParent;
-            skip(lists_.wklist1.line(i));
+            skip(list.line(i));
+        }
+        if (i > 0) {
+            const std::size_t parent = list.parent(i);
+            if (parent == 0) {
+                keptTreeOf[i] = keptTrees_.size();
+                const std::string_view name = list.name(i);
+                keptTrees_.push_back({static_cast<std::uint32_t>(keptNames_.size()), static_cast<std::uint32_t>(name.size())});
+                keptNames_ += name;
+            } else {
+                keptTreeOf[i] = keptTreeOf[parent];
+            }
+            KeptTree& tree = keptTrees_[keptTreeOf[i]];
+            tree.bytes += totalbytes_ - bytesBefore;
+            tree.files += filesCounted_ - filesBefore;
+            tree.directories += directoriesCounted_ - directoriesBefore;
         }
         windowSystem_.yield();
     }
-    lists_.List1.add(formatResultLine(path, totalbytes_, decimalSeparator_));
-    measurements_.push_back({path, totalbytes_, filesCounted_, directoriesCounted_});
+    if (stopRequested_) {
+        keptTrees_.clear();
+    } else {
+        keptBase_ = withTrailingSeparator(path);
+        keptWalkEnd_ = current != DirectoryList::kNoParent ? list.line(current) : std::string{};
+    }
+    record(path, totalbytes_, filesCounted_, directoriesCounted_);
+}
+
+bool mezucom::measureFromLastWalk(const std::string& path)
+{
+    const auto isPath = [&](const KeptTree& tree) {
+        const std::string_view name = std::string_view{keptNames_}.substr(tree.nameOffset, tree.nameLength);
+        return path.size() == keptBase_.size() + name.size() && path.starts_with(keptBase_) && path.ends_with(name);
+    };
+    const std::size_t count = keptTrees_.size();
+    for (std::size_t searched = 0; searched < count; ++searched) {
+        const std::size_t at = (nextKept_ + searched) % count;
+        if (isPath(keptTrees_[at])) {
+            const KeptTree& tree = keptTrees_[at];
+            if (nextKept_ == 0) {
+                // A survey takes them all: room for every one at once, as in keptTrees_.
+                measurements_.reserve(measurements_.size() + count);
+                lists_.List1.reserve(lists_.List1.count() + count);
+            }
+            nextKept_ = at + 1;
+            windowSystem_.setMousePointer(MousePointer::Busy);
+            if (at + 1 == count && !keptWalkEnd_.empty()) {
+                makeCurrent(keptWalkEnd_);
+            }
+            totalbytes_ = tree.bytes;
+            record(path, tree.bytes, tree.files, tree.directories);
+            return true;
+        }
+    }
+    return false;
+}
+
+void mezucom::record(const std::string& path, ByteTotal bytes, std::uint64_t files, std::uint64_t directories)
+{
+    lists_.List1.add(formatResultLine(path, bytes, decimalSeparator_));
+    measurements_.push_back({path, bytes, files, directories});
     windowSystem_.setMousePointer(MousePointer::Default);
 }
 

@@ -63,8 +63,16 @@ public:
     // Adds the allocation of the ordinary files directly in `path` to totalbytes.
     void dirsize(const std::string& path);
     // Measures `path` and everything below it and appends its result line to List1, with the
-    // busy pointer shown while it runs.
+    // busy pointer shown while it runs. It keeps what it found below each immediate
+    // subdirectory of `path`, for measureFromLastWalk.
     void measure(const std::string& path);
+    // Does what measure(path) would do for `path`, an immediate subdirectory of the tree the
+    // last measure walked, from the figures that walk found below it, without walking again;
+    // so a survey reads each directory once and its figures add up. Only the last of those
+    // subdirectories (in walk order, as a survey asks for them) makes current again the
+    // directory the walk ended in, where measuring that subdirectory would end. False, doing
+    // nothing, when that walk did not reach `path`, was stopped, or a command started since.
+    bool measureFromLastWalk(const std::string& path);
     // Refills dlist with the two lines of the drive of `path` and records its cluster size.
     // Returns 0 on success; 1 when the drive does not answer, leaving dlist empty and
     // clustersize unchanged.
@@ -99,7 +107,8 @@ public:
 
 private:
     bool makeCurrent(const std::string& path);
-    bool isSubdirectory(const std::string& name);
+    // Whether `name`, just returned by `enumeration` of the current directory, is a directory.
+    bool isSubdirectory(const std::string& name, const DirectoryEnumeration& enumeration);
     // Notes that `path` could not be read, for `reason` or the one the file system gave last.
     void skip(const std::string& path, std::string reason);
     void skip(const std::string& path);
@@ -107,7 +116,7 @@ private:
     std::string missedEntries(const DirectoryEnumeration& enumeration) const;
     // The bytes the file `name` of the current directory counts in the size mode; nullopt
     // when the file system cannot say.
-    std::optional<ByteTotal> fileAllocation(const std::string& name);
+    std::optional<ByteTotal> fileAllocation(const std::string& name, const DirectoryEnumeration& enumeration);
     // Adds the files of the current directory to totalbytes; `pathOf()` names it if it cannot
     // be read.
     template <typename PathOf>
@@ -115,6 +124,18 @@ private:
     // Makes entry `target` of wklist1 current, from entry `from` if that is current (else
     // DirectoryList::kNoParent): up to the parent, then down, or by its full path.
     bool moveTo(std::size_t target, std::size_t from);
+    void forgetKeptTrees();
+    // Appends the result line and the measurement of a tree with these figures.
+    void record(const std::string& path, ByteTotal bytes, std::uint64_t files, std::uint64_t directories);
+
+    // What the last measure found below one of the immediate subdirectories of its tree.
+    struct KeptTree {
+        std::uint32_t nameOffset = 0;  // of its name in keptNames_
+        std::uint32_t nameLength = 0;
+        ByteTotal bytes = 0;
+        std::uint64_t files = 0;
+        std::uint64_t directories = 0;
+    };
 
     WindowLists& lists_;
     FileSystem& fileSystem_;
@@ -132,6 +153,13 @@ private:
     std::uint64_t filesCounted_ = 0;
     std::uint64_t directoriesCounted_ = 0;
     std::unordered_set<std::string> skippedPaths_;
+    // Kept by the last measure that walked to its end: its path with a trailing separator and
+    // its immediate subdirectories' trees, in walk order.
+    std::string keptBase_;
+    std::vector<KeptTree> keptTrees_;
+    std::string keptNames_;  // the names of the kept trees, one after the other
+    std::string keptWalkEnd_;  // the directory current when the walk ended; empty if unknown
+    std::size_t nextKept_ = 0;  // where the next search starts: a survey asks in walk order
 };
 
 // Bytes a file of `length` occupies in whole clusters of `clusterSize` (its exact length when

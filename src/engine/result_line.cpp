@@ -1,6 +1,7 @@
 #include "engine/result_line.h"
 
 #include <cstdint>
+#include <limits>
 
 #include "model/path_text.h"
 #include "model/text_order.h"
@@ -20,13 +21,18 @@ ByteTotal roundedFraction(ByteTotal bytes, std::uint64_t unit, std::uint64_t sca
 std::string fixedPoint(ByteTotal scaled, std::uint64_t scale, std::size_t minIntegerDigits,
                        std::size_t decimals, std::string_view decimalSeparator)
 {
-    std::string integer = decimalText(scaled / scale);
-    if (integer.size() < minIntegerDigits) {
-        integer.insert(0, minIntegerDigits - integer.size(), '0');
+    // Nearly every figure fits 64 bits, where division costs no 128-bit library call.
+    const bool narrow = scaled <= std::numeric_limits<std::uint64_t>::max();
+    const auto narrowed = static_cast<std::uint64_t>(scaled);
+    std::string text = decimalText(narrow ? ByteTotal{narrowed / scale} : scaled / scale);
+    if (text.size() < minIntegerDigits) {
+        text.insert(0, minIntegerDigits - text.size(), '0');
     }
-    std::string fraction = decimalText(scaled % scale);
-    fraction.insert(0, decimals - fraction.size(), '0');
-    return integer + std::string{decimalSeparator} + fraction;
+    const std::string fraction = decimalText(narrow ? ByteTotal{narrowed % scale} : scaled % scale);
+    text += decimalSeparator;
+    text.append(decimals - fraction.size(), '0');
+    text += fraction;
+    return text;
 }
 
 }  // namespace
@@ -40,7 +46,11 @@ std::string formatResultLine(std::string_view path, ByteTotal totalBytes,
     const ByteTotal hundredthsOfMegabyte = roundedFraction(totalBytes, kMegabyte, 100);
     const ByteTotal tenthsOfKilobyte = roundedFraction(totalBytes, kKilobyte, 10);
 
-    std::string line = fixedPoint(hundredthsOfMegabyte, 100, 4, 2, decimalSeparator);
+    // Room for the path and every other field of all but the largest totals.
+    constexpr std::size_t kOtherFields = 80;
+    std::string line;
+    line.reserve(path.size() + kResultPathWidth + kOtherFields);
+    line += fixedPoint(hundredthsOfMegabyte, 100, 4, 2, decimalSeparator);
     line += "MB - ";
     line += displayPath(path);
     const std::size_t pathWidth = utf16Length(path);

@@ -23,6 +23,8 @@ public:
         ++edits_;
     }
     void add(std::string line) { lines_.push_back(std::move(line)); }
+    // Makes room for `lines` lines in all, so that adding up to them moves none.
+    void reserve(std::size_t lines) { lines_.reserve(lines); }
     std::size_t count() const { return lines_.size(); }
     // Throws std::out_of_range for an index at or past count().
     const std::string& line(std::size_t index) const { return lines_.at(index); }
@@ -32,6 +34,10 @@ public:
         lines_.at(index) = std::move(text);
         ++edits_;
     }
+    // Puts line order[i] at index i, moving the lines rather than copying them; one edit when
+    // any line moves, none when the order is the same. Throws std::invalid_argument, changing
+    // nothing, when `order` is not an ordering of every index of the list.
+    void reorder(const std::vector<std::size_t>& order);
     // The line at `index`, or an empty text when the list is shorter.
     std::string lineOrEmpty(std::size_t index) const;
     const std::vector<std::string>& lines() const { return lines_; }

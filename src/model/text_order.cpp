@@ -116,6 +116,13 @@ int compareUtf16(std::string_view a, std::string_view b)
     // continue a sequence always starts one.
     const auto isContinuation = [](char c) { return (static_cast<std::uint8_t>(c) & 0xC0) == 0x80; };
     std::size_t start = sharedBeginning(a, b);
+    // Where both texts go on with an ASCII byte, whatever they share before it decodes alike
+    // in both (a sequence cut short there is invalid in both), and the bytes are the units.
+    constexpr std::uint8_t kFirstNonAscii = 0x80;
+    if (start < a.size() && start < b.size() && static_cast<std::uint8_t>(a[start]) < kFirstNonAscii &&
+        static_cast<std::uint8_t>(b[start]) < kFirstNonAscii) {
+        return static_cast<std::uint8_t>(a[start]) < static_cast<std::uint8_t>(b[start]) ? -1 : 1;
+    }
     while (start > 0 && ((start < a.size() && isContinuation(a[start])) ||
                          (start < b.size() && isContinuation(b[start])))) {
         --start;
@@ -137,6 +144,11 @@ int compareUtf16(std::string_view a, std::string_view b)
 
 std::size_t utf16Length(std::string_view text)
 {
+    // ASCII, as most names are, is one unit a byte.
+    constexpr unsigned char kFirstNonAscii = 0x80;
+    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < kFirstNonAscii; })) {
+        return text.size();
+    }
     Utf16Units units{text};
     std::size_t length = 0;
     while (!units.done()) {

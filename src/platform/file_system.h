@@ -17,6 +17,13 @@ namespace mezu {
 // The pattern that selects every name; the only one the engine uses.
 inline constexpr std::string_view kEveryName = "*.*";
 
+// What an enumeration knows of an entry it returned.
+struct EntryFigures {
+    FileAttributes attributes = kAttrNormal;
+    std::uint64_t length = 0;
+    std::uint64_t allocated = 0;  // bytes the file system reports as allocated
+};
+
 // One enumeration of a directory, started by FileSystem::startEnumeration. Several may be open
 // at once; each keeps reading the directory that was current when it started, whatever
 // becomes current later. "." and ".." are never returned.
@@ -29,6 +36,10 @@ public:
     // Why the enumeration missed entries (the directory could not be read to its end, or an
     // entry of it could not be examined), as the system words it; empty when nothing was missed.
     virtual std::string error() const { return {}; }
+    // The figures of the entry next() returned last, as FileSystem::attributes, fileLength and
+    // allocatedBytes give them for it while its directory is current; nullopt when this
+    // enumeration does not know them (then ask the file system), or before the first name.
+    virtual std::optional<EntryFigures> lastFigures() const { return std::nullopt; }
 };
 
 // What a host path (or a drive path typed by the user) resolves to.

@@ -22,8 +22,11 @@ void directorySurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSy
     module.sublist(std::string{label1});
     const std::size_t subdirectories = lists.wkList2.count();
     for (std::size_t i = 0; i < subdirectories && !module.stopRequested(); ++i) {
-        const std::string subdirectory = lists.wkList2.line(i);
-        module.measure(subdirectory);
+        const std::string& subdirectory = lists.wkList2.line(i);
+        // The walk of the whole tree has measured every subdirectory it entered.
+        if (!module.measureFromLastWalk(subdirectory)) {
+            module.measure(subdirectory);
+        }
         windowSystem.yield();
     }
 

@@ -1,6 +1,9 @@
 #include "survey/sortcmd.h"
 
 #include <algorithm>
+#include <cstdint>
+#include <limits>
+#include <numeric>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -55,19 +58,49 @@ std::optional<SizeField> sizeField(std::string_view line)
                      fractionEnd - integerEnd - 1};
 }
 
+// A line of the list with what the order reads of it, found once; the sort moves these, not
+// the lines.
 struct KeyedLine {
-    std::optional<SizeField> size;
-    std::string text;
+    const char* text = nullptr;
+    std::size_t length = 0;
+    // The size field's integer digits (leading zeros dropped) and decimals, as places in `text`.
+    std::uint32_t integerStart = 0;
+    std::uint32_t integerLength = 0;
+    std::uint32_t fractionStart = 0;
+    std::uint32_t fractionLength = 0;
+    bool sized = false;  // the line begins with a size field
+    bool ascii = false;  // every byte is ASCII: UTF-16 order is byte order
 
-    std::string_view integer() const { return std::string_view{text}.substr(size->integerStart, size->integerLength); }
-    std::string_view fraction() const { return std::string_view{text}.substr(size->fractionStart, size->fractionLength); }
+    std::string_view line() const { return {text, length}; }
+    std::string_view integer() const { return {text + integerStart, integerLength}; }
+    std::string_view fraction() const { return {text + fractionStart, fractionLength}; }
 };
+
+KeyedLine keyedLine(std::string_view line)
+{
+    KeyedLine key;
+    key.text = line.data();
+    key.length = line.size();
+    const std::optional<SizeField> size = sizeField(line);
+    // Places are kept in 32 bits: a size field reaching past 4 GiB of digits is ordered as text.
+    constexpr std::size_t kMostPlaces = std::numeric_limits<std::uint32_t>::max();
+    if (size && size->fractionStart + size->fractionLength <= kMostPlaces) {
+        key.integerStart = static_cast<std::uint32_t>(size->integerStart);
+        key.integerLength = static_cast<std::uint32_t>(size->integerLength);
+        key.fractionStart = static_cast<std::uint32_t>(size->fractionStart);
+        key.fractionLength = static_cast<std::uint32_t>(size->fractionLength);
+        key.sized = true;
+    }
+    constexpr unsigned char kFirstNonAscii = 0x80;
+    key.ascii = std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < kFirstNonAscii; });
+    return key;
+}
 
 // Negative, zero or positive as the size of `a` is smaller than, equal to or larger than `b`'s.
 int compareSizes(const KeyedLine& a, const KeyedLine& b)
 {
-    if (a.integer().size() != b.integer().size()) {
-        return a.integer().size() < b.integer().size() ? -1 : 1;
+    if (a.integerLength != b.integerLength) {
+        return a.integerLength < b.integerLength ? -1 : 1;
     }
     if (const int integers = a.integer().compare(b.integer()); integers != 0) {
         return integers;
@@ -77,15 +110,15 @@ int compareSizes(const KeyedLine& a, const KeyedLine& b)
 
 bool ordersBefore(const KeyedLine& a, const KeyedLine& b)
 {
-    if (a.size.has_value() != b.size.has_value()) {
-        return a.size.has_value();
+    if (a.sized != b.sized) {
+        return a.sized;
     }
-    if (a.size) {
+    if (a.sized) {
         if (const int sizes = compareSizes(a, b); sizes != 0) {
             return sizes > 0;
         }
     }
-    return compareUtf16(a.text, b.text) > 0;
+    return (a.ascii && b.ascii ? a.line().compare(b.line()) : compareUtf16(a.line(), b.line())) > 0;
 }
 
 }  // namespace
@@ -95,14 +128,13 @@ void sortLargestFirst(LineList& lines)
     std::vector<KeyedLine> keyed;
     keyed.reserve(lines.count());
     for (const std::string& line : lines.lines()) {
-        keyed.push_back({sizeField(line), line});
+        keyed.push_back(keyedLine(line));
     }
-    std::sort(keyed.begin(), keyed.end(), ordersBefore);
-    for (std::size_t i = 0; i < keyed.size(); ++i) {
-        if (lines.line(i) != keyed[i].text) {
-            lines.set(i, std::move(keyed[i].text));
-        }
-    }
+    // The keys point into the list: the order is found first, and the lines moved after.
+    std::vector<std::size_t> order(keyed.size());
+    std::iota(order.begin(), order.end(), std::size_t{0});
+    std::sort(order.begin(), order.end(), [&keyed](std::size_t a, std::size_t b) { return ordersBefore(keyed[a], keyed[b]); });
+    lines.reorder(order);
 }
 
 }  // namespace mezu

@@ -5,6 +5,7 @@
 
 #include <functional>
 #include <string_view>
+#include <tuple>
 #include <utility>
 
 #include "fake_file_system.h"
@@ -416,6 +417,58 @@ TEST_F(MezucomTest, FilesDirectlyInTheMeasuredDirectoryCountOnce)
     fs.addFile("C:\\ONCE\\SUB\\below", 4096);
     module.measure("C:\\ONCE");
     EXPECT_EQ(module.totalbytes(), 8192u);
+}
+
+TEST_F(MezucomTest, SubdirectoriesMeasuredFromTheLastWalkMatchTheirOwnWalks)
+{
+    fs.addFile("C:\\T\\top", 1);
+    fs.addFile("C:\\T\\A\\a", 5000);
+    fs.addFile("C:\\T\\A\\DEEP\\d", 9000);
+    fs.addDirectory("C:\\T\\A\\SHUT").cannotOpen = true;
+    fs.addDirectory("C:\\T\\EMPTY");
+    fs.addDirectory("C:\\T\\UNREAD").enumerationFails = true;
+    fs.addDirectory("C:\\T\\.hid\\h");
+    fs.addFile("C:\\T\\Z\\z", 4096);
+    const auto figures = [](const TreeMeasurement& m) { return std::tuple{m.path, m.bytes, m.files, m.directories}; };
+
+    module.measure("C:\\T");
+    module.sublist("C:\\T");
+    const Lines subdirectories = lists.wkList2.lines();
+    ASSERT_EQ(subdirectories.size(), 4u);
+    for (const std::string& subdirectory : subdirectories) {
+        ASSERT_TRUE(module.measureFromLastWalk(subdirectory)) << subdirectory;
+    }
+    const std::string walkEnd = fs.currentDirectory('C').value();
+    const Lines kept{lists.List1.lines().begin() + 1, lists.List1.lines().end()};
+    const std::vector<TreeMeasurement> keptFigures{module.measurements().begin() + 1, module.measurements().end()};
+    const std::vector<SkippedDirectory> skipped = module.skippedDirectories();
+
+    struct Refused {
+        const char* path;
+        const char* why;
+    };
+    for (const Refused& refused : {Refused{"C:\\T", "the tree itself"}, Refused{"C:\\T\\A\\DEEP", "not immediate"},
+                                   Refused{"C:\\T\\.hid", "not walked"}, Refused{"C:\\TA", "not below"},
+                                   Refused{"C:\\U\\A", "another tree"}}) {
+        EXPECT_FALSE(module.measureFromLastWalk(refused.path)) << refused.why;
+    }
+
+    lists.List1.clear();
+    module.forgetMeasurements();
+    for (const std::string& subdirectory : subdirectories) {
+        module.measure(subdirectory);
+    }
+    EXPECT_EQ(kept, lists.List1.lines());
+    ASSERT_EQ(keptFigures.size(), module.measurements().size());
+    for (std::size_t i = 0; i < keptFigures.size(); ++i) {
+        EXPECT_EQ(figures(keptFigures[i]), figures(module.measurements()[i]));
+    }
+    EXPECT_EQ(skipped, module.skippedDirectories()) << "their own walks find nothing more";
+    EXPECT_EQ(walkEnd, fs.currentDirectory('C').value()) << "the last ends where its own walk would";
+    EXPECT_FALSE(module.measureFromLastWalk("C:\\T\\Z")) << "only the tree of the last measure";
+    module.measure("C:\\T");
+    module.forgetMeasurements();
+    EXPECT_FALSE(module.measureFromLastWalk("C:\\T\\Z")) << "not into a new command";
 }
 
 TEST_F(MezucomTest, DriveQueryFillsAndEmptiesDlist)

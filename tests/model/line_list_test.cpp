@@ -43,6 +43,33 @@ TEST(LineListTest, EveryChangeButAnAppendCountsAsAnEdit)
     EXPECT_EQ(list.edits(), start + 2);
 }
 
+TEST(LineListTest, ReorderMovesLinesAndRefusesWhatIsNoOrdering)
+{
+    using Order = std::vector<std::size_t>;
+    struct Case {
+        Order order;
+        std::vector<std::string> expected;  // empty: refused
+        std::uint64_t edits;
+    };
+    const std::vector<std::string> lines{"a", "b", "c"};
+    for (const Case& c : {Case{{2, 0, 1}, {"c", "a", "b"}, 1}, Case{{0, 1, 2}, lines, 0},
+                          Case{{0, 0, 1}, {}, 0}, Case{{0, 1}, {}, 0}, Case{{0, 1, 3}, {}, 0}}) {
+        LineList list;
+        for (const std::string& line : lines) {
+            list.add(line);
+        }
+        const std::uint64_t start = list.edits();
+        if (c.expected.empty()) {
+            EXPECT_THROW(list.reorder(c.order), std::invalid_argument);
+            EXPECT_EQ(list.lines(), lines) << "a refused order changes nothing";
+        } else {
+            list.reorder(c.order);
+            EXPECT_EQ(list.lines(), c.expected);
+        }
+        EXPECT_EQ(list.edits(), start + c.edits);
+    }
+}
+
 TEST(LineListTest, HoldsMoreThanSixteenBitsOfLines)
 {
     LineList list;

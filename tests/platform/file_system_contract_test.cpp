@@ -230,6 +230,23 @@ TEST_P(FileSystemContractTest, LengthsAreExactOnUnitBoundaries)
     EXPECT_EQ(fs().fileLength("f4095"), 4095u);
 }
 
+TEST_P(FileSystemContractTest, FiguresAnEnumerationKnowsAreThoseOfTheFileSystem)
+{
+    for (const char* directory : {"C:\\", "C:\\sub"}) {
+        ASSERT_TRUE(fs().changeDirectory(directory));
+        auto enumeration = fs().startEnumeration(kEveryName, kAttrDirectory | kAttrHidden | kAttrSystem);
+        ASSERT_NE(enumeration, nullptr);
+        EXPECT_FALSE(enumeration->lastFigures().has_value()) << "nothing returned yet";
+        for (std::string name = enumeration->next(); !name.empty(); name = enumeration->next()) {
+            if (const std::optional<EntryFigures> figures = enumeration->lastFigures()) {
+                EXPECT_EQ(figures->attributes, fs().attributes(name)) << name;
+                EXPECT_EQ(figures->length, fs().fileLength(name)) << name;
+                EXPECT_EQ(figures->allocated, fs().allocatedBytes(name)) << name;
+            }
+        }
+    }
+}
+
 TEST_P(FileSystemContractTest, CurrentDirectoryIsKeptPerDrive)
 {
     EXPECT_EQ(fs().drives(), (std::vector<char>{'C', 'D'}));

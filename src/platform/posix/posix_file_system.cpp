@@ -109,6 +109,7 @@ public:
             const std::size_t index = position_++;
             if (passesMask(listing_.attributes(index), mask_)) {
                 lastEntry_ = index;
+                returned_ = index + 1;
                 return std::string{listing_.name(index)};
             }
         }
@@ -120,12 +121,22 @@ public:
         return listing_.error != 0 ? std::strerror(listing_.error) : std::string{};
     }
 
+    std::optional<EntryFigures> lastFigures() const override
+    {
+        if (returned_ == 0) {
+            return std::nullopt;
+        }
+        const DirectoryListing::Entry& entry = listing_.entries[returned_ - 1];
+        return EntryFigures{entry.attributes, entry.length, entry.allocated};
+    }
+
 private:
     std::shared_ptr<const ListingCache> listings_;
     const DirectoryListing& listing_;
     FileAttributes mask_;
     std::size_t& lastEntry_;
     std::size_t position_ = 0;
+    std::size_t returned_ = 0;  // one past the entry next() returned last; 0 before the first
 };
 
 // Whether a drive path is already in the form the walk builds and listings are kept under:
