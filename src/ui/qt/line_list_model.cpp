@@ -1,6 +1,5 @@
 #include "ui/qt/line_list_model.h"
 
-#include <QFontInfo>
 #include <QFontMetrics>
 #include <QSize>
 
@@ -29,10 +28,9 @@ void LineListModel::setRowGeometry(const QFont& font, int rowHeight)
     font_ = font;
     rowHeight_ = rowHeight;
     const QFontMetrics metrics{font_};
-    const bool fixedAscii = QFontInfo{font_}.fixedPitch() &&
-                            metrics.horizontalAdvance(QStringLiteral("iiii.")) ==
-                                metrics.horizontalAdvance(QStringLiteral("MMMM0"));
-    asciiAdvance_ = fixedAscii ? metrics.horizontalAdvance(QLatin1Char{'0'}) : 0;
+    for (std::size_t c = 0; c < kAsciiCharacters; ++c) {
+        asciiAdvances_[c] = metrics.horizontalAdvance(QLatin1Char{static_cast<char>(c)});
+    }
     widest_ = measure(0, shownRows_);
     endResetModel();
 }
@@ -95,13 +93,18 @@ int LineListModel::measure(std::size_t from, std::size_t to) const
     int widest = 0;
     for (std::size_t i = from; i < to; ++i) {
         const std::string& line = lines_.line(i);
-        // Shaping every line of a large survey costs more than the survey's own reading; in a
-        // fixed-pitch font a line of ASCII is as wide as its characters.
-        const bool ascii = asciiAdvance_ > 0 && std::all_of(line.begin(), line.end(), [](char c) {
-                               return static_cast<unsigned char>(c) < 0x80;
-                           });
-        const int width = ascii ? static_cast<int>(line.size()) * asciiAdvance_
-                                : metrics.horizontalAdvance(qtText(line));
+        // Shaping every line of a large survey costs more than the survey's own reading: a line
+        // of ASCII is as wide as its characters' advances (kerning only narrows it, and the
+        // width serves the scroll bar, which may allow a pixel too many).
+        int width = 0;
+        for (char c : line) {
+            const auto code = static_cast<unsigned char>(c);
+            if (code >= kAsciiCharacters) {
+                width = metrics.horizontalAdvance(qtText(line));
+                break;
+            }
+            width += asciiAdvances_[code];
+        }
         widest = std::max(widest, width);
     }
     return widest;

@@ -8,6 +8,7 @@
 #include <QAbstractListModel>
 #include <QFont>
 
+#include <array>
 #include <cstdint>
 #include <vector>
 
@@ -35,6 +36,8 @@ public:
     QVariant data(const QModelIndex& index, int role) const override;
 
 private:
+    static constexpr std::size_t kAsciiCharacters = 128;
+
     int measure(std::size_t from, std::size_t to) const;
 
     const LineList& lines_;
@@ -43,7 +46,7 @@ private:
     QFont font_;
     int rowHeight_ = 0;
     int widest_ = 0;  // pixels of the widest shown line
-    int asciiAdvance_ = 0;  // pixels of every ASCII character in a fixed-pitch font; 0 otherwise
+    std::array<int, kAsciiCharacters> asciiAdvances_{};  // pixels of each ASCII character
     std::vector<double> shares_;
 };
 
