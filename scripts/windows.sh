@@ -25,9 +25,10 @@ done
 packages=(cmake ninja-build g++-mingw-w64-x86-64-posix)
 # The 64-bit Wine alone: Wine's 32-bit half (wine32) is not needed by 64-bit programs.
 # The window's test runs it on a virtual X display, in the IPA fonts that stand in for the
-# Japanese faces of Windows.
+# Japanese faces of Windows; the zip's test reads it with python3, and the console test runs
+# mezu-report.exe on a terminal made by script (bsdutils).
 [ -z "$run_tests" ] || packages+=(wine wine64 libgtest-dev coreutils findutils xvfb xauth
-                                  fonts-ipafont-gothic fonts-ipafont-mincho)
+                                  fonts-ipafont-gothic fonts-ipafont-mincho python3 bsdutils)
 scripts/install_packages.sh "${packages[@]}"
 
 build=build-windows
