@@ -127,6 +127,12 @@ std::wstring ordinaryPath(const std::wstring& path)
     return path;
 }
 
+bool isDevicePath(std::wstring_view absolute)
+{
+    constexpr std::wstring_view kDevicePrefix = L"\\\\.\\";
+    return absolute.starts_with(kDevicePrefix);
+}
+
 std::wstring fullPath(const std::wstring& path)
 {
     const DWORD needed = ::GetFullPathNameW(path.c_str(), 0, nullptr, nullptr);

@@ -20,6 +20,10 @@ std::wstring extendedPath(const std::wstring& absolute);
 // The ordinary form of a path the system returned in the extended form.
 std::wstring ordinaryPath(const std::wstring& path);
 
+// Whether an absolute path names a device ("\\.\NUL", "\\.\COM1") rather than a file: a device is
+// opened as it is, never in the extended form.
+bool isDevicePath(std::wstring_view absolute);
+
 // The absolute form of a path (GetFullPathNameW), ordinary unless it names a device
 // ("\\.\NUL"); empty on failure, with GetLastError set.
 std::wstring fullPath(const std::wstring& path);

@@ -10,7 +10,6 @@
 namespace mezu::win32 {
 namespace {
 
-constexpr std::wstring_view kDevicePrefix = L"\\\\.\\";
 constexpr int kTemporaryNameTries = 100;
 
 bool writeInPlace(const std::wstring& device, const std::string& bytes, std::string& error)
@@ -70,7 +69,7 @@ bool Win32FileWriter::replaceFile(const std::string& path, const std::string& by
         error = systemErrorText(::GetLastError());
         return false;
     }
-    if (full.rfind(kDevicePrefix, 0) == 0) {
+    if (isDevicePath(full)) {
         return writeInPlace(full, bytes, error);
     }
     std::wstring target = extendedPath(full);

@@ -8,7 +8,6 @@ namespace mezu::win32 {
 namespace {
 
 constexpr UINT kShiftJisCodePage = 932;
-constexpr std::wstring_view kDevicePrefix = L"\\\\.\\";
 // A report is a few lines per directory; a file far larger is no report.
 constexpr LONGLONG kLargestReport = 256 * 1024 * 1024;
 
@@ -37,7 +36,7 @@ std::optional<std::string> Win32ReportFileReader::readReport(const std::string& 
         error = systemErrorText(::GetLastError());
         return std::nullopt;
     }
-    const std::wstring name = full.rfind(kDevicePrefix, 0) == 0 ? full : extendedPath(full);
+    const std::wstring name = isDevicePath(full) ? full : extendedPath(full);
     const HANDLE file = ::CreateFileW(name.c_str(), GENERIC_READ, FILE_SHARE_READ | FILE_SHARE_WRITE, nullptr,
                                       OPEN_EXISTING, 0, nullptr);
     if (file == INVALID_HANDLE_VALUE) {

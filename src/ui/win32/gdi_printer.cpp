@@ -112,16 +112,12 @@ bool GdiPrinter::printLine(const std::string& text)
 
     // The first printed line takes the page's width; what does not fit continues, indented.
     const std::wstring wide = toWide(text);
-    const std::vector<std::wstring> first = wrapAnywhere(printer_, wide, pageWidth);
-    if (first.empty()) {
+    const std::vector<std::wstring> lines = wrapAnywhere(printer_, wide, pageWidth, pageWidth - indentSize.cx);
+    if (lines.empty()) {
         return drawLine(wide, 0);
     }
-    if (!drawLine(first.front(), 0)) {
-        return false;
-    }
-    const std::wstring_view rest = std::wstring_view{wide}.substr(first.front().size());
-    for (const std::wstring& line : wrapAnywhere(printer_, rest, pageWidth - indentSize.cx)) {
-        if (!drawLine(line, indentSize.cx)) {
+    for (std::size_t i = 0; i < lines.size(); ++i) {
+        if (!drawLine(lines[i], i == 0 ? 0 : indentSize.cx)) {
             return false;
         }
     }

@@ -2,10 +2,11 @@
 
 namespace mezu::win32 {
 
-std::vector<std::wstring> wrapAnywhere(HDC context, std::wstring_view text, int width)
+std::vector<std::wstring> wrapAnywhere(HDC context, std::wstring_view text, int firstWidth, int laterWidth)
 {
     std::vector<std::wstring> lines;
     while (!text.empty()) {
+        const int width = lines.empty() ? firstWidth : laterWidth;
         int fitting = 0;
         SIZE size{};
         ::GetTextExtentExPointW(context, text.data(), static_cast<int>(text.size()), width, &fitting, nullptr, &size);
