@@ -3,7 +3,6 @@
 #include <algorithm>
 #include <cstdint>
 #include <limits>
-#include <numeric>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -58,83 +57,162 @@ std::optional<SizeField> sizeField(std::string_view line)
                      fractionEnd - integerEnd - 1};
 }
 
-// A line of the list with what the order reads of it, found once; the sort moves these, not
-// the lines.
-struct KeyedLine {
-    const char* text = nullptr;
-    std::size_t length = 0;
-    // The size field's integer digits (leading zeros dropped) and decimals, as places in `text`.
-    std::uint32_t integerStart = 0;
-    std::uint32_t integerLength = 0;
-    std::uint32_t fractionStart = 0;
-    std::uint32_t fractionLength = 0;
-    bool sized = false;  // the line begins with a size field
-    bool ascii = false;  // every byte is ASCII: UTF-16 order is byte order
-
-    std::string_view line() const { return {text, length}; }
-    std::string_view integer() const { return {text + integerStart, integerLength}; }
-    std::string_view fraction() const { return {text + fractionStart, fractionLength}; }
+// What the order reads of a line, found once; the sort moves these, not the lines. Kept small:
+// a survey sorts tens of thousands, and every page of fresh memory costs a page fault.
+struct SortKey {
+    // For a line with a compact size field, the integer's value; once the lines of one size
+    // are found, eight bytes of the line from where they start to differ, packed big-endian.
+    std::uint64_t major = 0;
+    // For a line with a compact size field, its decimals' bytes packed big-endian, which order
+    // as the digit texts do.
+    std::uint64_t minor = 0;
+    std::uint32_t index = 0;  // of the line in the list
+    bool sized = false;       // the line begins with a size field
+    bool compactSize = false;  // the field's integer has at most 19 digits and it has at most 8 decimals
+    bool ascii = false;        // every byte is ASCII: UTF-16 order is byte order
 };
 
-KeyedLine keyedLine(std::string_view line)
+constexpr std::size_t kKeyBytes = sizeof(std::uint64_t);
+constexpr std::size_t kMostIntegerDigits = 19;  // any 19 digits fit in 64 bits
+
+// Up to eight bytes of `text` from `at`, big-endian, zero beyond its end: keys in this form
+// order as the texts do, or are equal.
+std::uint64_t packedBytes(std::string_view text, std::size_t at)
 {
-    KeyedLine key;
-    key.text = line.data();
-    key.length = line.size();
-    const std::optional<SizeField> size = sizeField(line);
-    // Places are kept in 32 bits: a size field reaching past 4 GiB of digits is ordered as text.
-    constexpr std::size_t kMostPlaces = std::numeric_limits<std::uint32_t>::max();
-    if (size && size->fractionStart + size->fractionLength <= kMostPlaces) {
-        key.integerStart = static_cast<std::uint32_t>(size->integerStart);
-        key.integerLength = static_cast<std::uint32_t>(size->integerLength);
-        key.fractionStart = static_cast<std::uint32_t>(size->fractionStart);
-        key.fractionLength = static_cast<std::uint32_t>(size->fractionLength);
+    std::uint64_t key = 0;
+    for (std::size_t i = 0; i < kKeyBytes; ++i) {
+        const std::size_t place = at + i;
+        key = (key << 8) | (place < text.size() ? static_cast<unsigned char>(text[place]) : 0U);
+    }
+    return key;
+}
+
+SortKey sortKey(std::string_view line, std::uint32_t index)
+{
+    SortKey key;
+    key.index = index;
+    if (const std::optional<SizeField> size = sizeField(line)) {
         key.sized = true;
+        key.compactSize = size->integerLength <= kMostIntegerDigits && size->fractionLength <= kKeyBytes;
+        if (key.compactSize) {
+            for (const char digit : line.substr(size->integerStart, size->integerLength)) {
+                key.major = key.major * 10 + static_cast<std::uint64_t>(digit - '0');
+            }
+            key.minor = packedBytes(line.substr(size->fractionStart, size->fractionLength), 0);
+        }
     }
     constexpr unsigned char kFirstNonAscii = 0x80;
     key.ascii = std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < kFirstNonAscii; });
     return key;
 }
 
-// Negative, zero or positive as the size of `a` is smaller than, equal to or larger than `b`'s.
-int compareSizes(const KeyedLine& a, const KeyedLine& b)
-{
-    if (a.integerLength != b.integerLength) {
-        return a.integerLength < b.integerLength ? -1 : 1;
-    }
-    if (const int integers = a.integer().compare(b.integer()); integers != 0) {
-        return integers;
-    }
-    return a.fraction().compare(b.fraction());
-}
+// Orders the keys of one list.
+class KeyOrder {
+public:
+    explicit KeyOrder(const std::vector<std::string>& lines) : lines_(lines) {}
 
-bool ordersBefore(const KeyedLine& a, const KeyedLine& b)
-{
-    if (a.sized != b.sized) {
-        return a.sized;
-    }
-    if (a.sized) {
-        if (const int sizes = compareSizes(a, b); sizes != 0) {
-            return sizes > 0;
+    std::string_view line(const SortKey& key) const { return lines_[key.index]; }
+
+    // Sized lines first, largest first; lines without a size field are all alike here.
+    bool largerSize(const SortKey& a, const SortKey& b) const
+    {
+        if (a.sized != b.sized) {
+            return a.sized;
         }
+        return a.sized && compareSizes(a, b) > 0;
     }
-    return (a.ascii && b.ascii ? a.line().compare(b.line()) : compareUtf16(a.line(), b.line())) > 0;
-}
+
+    bool sameSize(const SortKey& a, const SortKey& b) const
+    {
+        return a.sized == b.sized && (!a.sized || compareSizes(a, b) == 0);
+    }
+
+    // Orders lines of one size by descending text. Such lines mostly share a long beginning
+    // (the size and the surveyed directory's path), so ASCII lines are compared by eight bytes
+    // from where they start to differ, and by their texts only when those are equal.
+    void sortByText(std::vector<SortKey>::iterator begin, std::vector<SortKey>::iterator end) const
+    {
+        if (end - begin < 2) {
+            return;
+        }
+        if (!std::all_of(begin, end, [](const SortKey& key) { return key.ascii; })) {
+            std::sort(begin, end, [this](const SortKey& a, const SortKey& b) { return compareUtf16(line(a), line(b)) > 0; });
+            return;
+        }
+        const std::string_view first = line(*begin);
+        std::size_t shared = first.size();
+        for (auto key = begin + 1; key != end && shared > 0; ++key) {
+            const std::string_view other = line(*key).substr(0, shared);
+            shared = static_cast<std::size_t>(std::mismatch(other.begin(), other.end(), first.begin()).first - other.begin());
+        }
+        for (auto key = begin; key != end; ++key) {
+            key->major = packedBytes(line(*key), shared);
+        }
+        std::sort(begin, end, [this, shared](const SortKey& a, const SortKey& b) {
+            if (a.major != b.major) {
+                return a.major > b.major;
+            }
+            return line(a).substr(shared).compare(line(b).substr(shared)) > 0;
+        });
+    }
+
+private:
+    // Negative, zero or positive as the size of `a` is smaller than, equal to or larger than
+    // `b`'s; both lines are sized.
+    int compareSizes(const SortKey& a, const SortKey& b) const
+    {
+        if (a.compactSize && b.compactSize) {
+            if (a.major != b.major) {
+                return a.major < b.major ? -1 : 1;
+            }
+            return a.minor == b.minor ? 0 : (a.minor < b.minor ? -1 : 1);
+        }
+        // Read again from the texts: sizes this long occur in no real report.
+        const std::string_view textA = line(a);
+        const std::string_view textB = line(b);
+        const SizeField sizeA = *sizeField(textA);
+        const SizeField sizeB = *sizeField(textB);
+        if (sizeA.integerLength != sizeB.integerLength) {
+            return sizeA.integerLength < sizeB.integerLength ? -1 : 1;
+        }
+        const int integers = textA.substr(sizeA.integerStart, sizeA.integerLength)
+                                 .compare(textB.substr(sizeB.integerStart, sizeB.integerLength));
+        if (integers != 0) {
+            return integers;
+        }
+        return textA.substr(sizeA.fractionStart, sizeA.fractionLength)
+            .compare(textB.substr(sizeB.fractionStart, sizeB.fractionLength));
+    }
+
+    const std::vector<std::string>& lines_;
+};
 
 }  // namespace
 
 void sortLargestFirst(LineList& lines)
 {
-    std::vector<KeyedLine> keyed;
-    keyed.reserve(lines.count());
+    // Indices are kept in 32 bits; no list holds four thousand million lines.
+    std::vector<SortKey> keys;
+    keys.reserve(lines.count());
     for (const std::string& line : lines.lines()) {
-        keyed.push_back(keyedLine(line));
+        keys.push_back(sortKey(line, static_cast<std::uint32_t>(keys.size())));
+    }
+    // By size first, with integers where they suffice; then each run of one size by its text.
+    const KeyOrder order{lines.lines()};
+    std::sort(keys.begin(), keys.end(), [&order](const SortKey& a, const SortKey& b) { return order.largerSize(a, b); });
+    for (auto run = keys.begin(); run != keys.end();) {
+        const auto runEnd =
+            std::find_if(run + 1, keys.end(), [&](const SortKey& key) { return !order.sameSize(*run, key); });
+        order.sortByText(run, runEnd);
+        run = runEnd;
     }
     // The keys point into the list: the order is found first, and the lines moved after.
-    std::vector<std::size_t> order(keyed.size());
-    std::iota(order.begin(), order.end(), std::size_t{0});
-    std::sort(order.begin(), order.end(), [&keyed](std::size_t a, std::size_t b) { return ordersBefore(keyed[a], keyed[b]); });
-    lines.reorder(order);
+    std::vector<std::size_t> places;
+    places.reserve(keys.size());
+    for (const SortKey& key : keys) {
+        places.push_back(key.index);
+    }
+    lines.reorder(places);
 }
 
 }  // namespace mezu

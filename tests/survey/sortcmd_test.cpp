@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <utility>
+
+#include "model/text_order.h"
+
 namespace mezu {
 namespace {
 
@@ -60,6 +65,50 @@ TEST(SortTest, EqualSizesAreOrderedByTheRestOfTheLine)
     EXPECT_EQ(sorted({whole, sub}), (Lines{sub, whole}));
     EXPECT_EQ(sorted({"0000.01MB - C:\\B = (10.0KB) (10240 B)", "0000.01MB - C:\\A = (12.0KB) (12288 B)"}),
               (Lines{"0000.01MB - C:\\B = (10.0KB) (10240 B)", "0000.01MB - C:\\A = (12.0KB) (12288 B)"}));
+}
+
+TEST(SortTest, LinesOfOneSizeOrderAsTheirWholeTexts)
+{
+    // Lines sharing long beginnings, lines that begin other lines, sizes written with more
+    // digits than 64 bits hold, and names outside ASCII: each list must come out as the plain
+    // definition orders it (size first, then the whole text, both descending).
+    const std::vector<std::string> sizes = {"0000.04MB", "00000.04MB", "0012.50MB", "0012.5MB",
+                                            "123456789012345678901.00MB", "123456789012345678901.001MB"};
+    const std::vector<std::string> paths = {"C:\\wide\\sub1", "C:\\wide\\sub10", "C:\\wide\\sub1 = x",
+                                            "C:\\wide\\\xE6\x97\xA5", "C:\\wide\\\xF0\x9F\x98\x80", "C:\\wide\\\xEF\xBD\x81"};
+    Lines input;
+    for (std::size_t i = 0; i < sizes.size() * paths.size(); ++i) {
+        input.push_back(sizes[(i * 5) % sizes.size()] + " - " + paths[(i * 7) % paths.size()] + std::string(i % 3, ' '));
+    }
+    input.push_back("no size");
+    Lines expected = input;
+    const auto digits = [](const std::string& line) {
+        const std::size_t point = line.find_first_not_of("0123456789");
+        const std::size_t first = std::min(line.find_first_not_of('0'), point - 1);
+        return std::pair{line.substr(first, point - first), line.substr(point + 1, line.find("MB") - point - 1)};
+    };
+    std::sort(expected.begin(), expected.end(), [&](const std::string& a, const std::string& b) {
+        const bool sizedA = a != "no size";
+        const bool sizedB = b != "no size";
+        if (sizedA != sizedB) {
+            return sizedA;
+        }
+        if (sizedA) {
+            const auto [integerA, fractionA] = digits(a);
+            const auto [integerB, fractionB] = digits(b);
+            if (integerA.size() != integerB.size()) {
+                return integerA.size() > integerB.size();
+            }
+            if (integerA != integerB) {
+                return integerA > integerB;
+            }
+            if (fractionA != fractionB) {
+                return fractionA > fractionB;
+            }
+        }
+        return compareUtf16(a, b) > 0;
+    });
+    EXPECT_EQ(sorted(input), expected);
 }
 
 TEST(SortTest, SortsTensOfThousandsOfLines)

@@ -43,7 +43,7 @@ std::size_t DirectoryListing::find(std::string_view driveName, std::size_t hint)
     return kNotFound;
 }
 
-DirectoryReader::DirectoryReader() : buffer_(std::make_unique<char[]>(kBufferBytes)) {}
+DirectoryReader::DirectoryReader() : buffer_(std::make_unique_for_overwrite<char[]>(kBufferBytes)) {}
 
 const DirectoryListing* DirectoryReader::failed(bool opened, int error)
 {

@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <chrono>
 #include <system_error>
 
 #include "platform/posix/posix_attributes.h"
@@ -35,10 +36,13 @@ bool hasWalkedSubdirectory(const DirectoryListing& listing)
 }  // namespace
 
 ListingCache::ListingCache(unsigned readerThreads, PathOpener openByPath, int mostHeldParents)
-    : openByPath_(std::move(openByPath)), mostHeldParents_(mostHeldParents)
+    : openByPath_(std::move(openByPath)),
+      mostHeldParents_(mostHeldParents),
+      gate_(readerThreads, busyReaderThreads())
 {
     for (unsigned i = 0; i <= readerThreads; ++i) {
         workers_.push_back(std::make_unique<Worker>());
+        workers_.back()->rank = i;
     }
     for (unsigned i = 1; i <= readerThreads; ++i) {
         try {
@@ -57,6 +61,7 @@ ListingCache::~ListingCache()
         stopping_ = true;
     }
     workAvailable_.notify_all();
+    gateOpened_.notify_all();
     for (std::thread& reader : readers_) {
         reader.join();
     }
@@ -214,6 +219,8 @@ const DirectoryListing* ListingCache::read(Slot& slot, Worker& self,
                                            std::unique_lock<AdaptiveMutex>& lock)
 {
     const bool owner = &self == workers_.front().get();
+    // The time the disk may have kept this thread waiting: opening and reading, not the lock.
+    std::chrono::nanoseconds took{0};
     Opening opening;
     for (;;) {
         std::shared_ptr<OpenParent> parent = slot.parent;
@@ -225,7 +232,9 @@ const DirectoryListing* ListingCache::read(Slot& slot, Worker& self,
         }
         readingReaders_ += owner ? 0 : 1;
         lock.unlock();
+        const auto opened = std::chrono::steady_clock::now();
         opening = open(slot, parent.get());
+        took += std::chrono::steady_clock::now() - opened;
         lock.lock();
         if (parent && --parent->users == 0 && parent->release) {
             parent->close();
@@ -253,6 +262,7 @@ const DirectoryListing* ListingCache::read(Slot& slot, Worker& self,
     std::shared_ptr<OpenParent> parent = std::move(slot.parent);
     lock.unlock();
 
+    const auto reading = std::chrono::steady_clock::now();
     const DirectoryListing* listing =
         opening.fd.valid()
             ? self.reader.read(opening.fd.get(), parent ? std::optional{parent->device} : std::nullopt,
@@ -260,6 +270,7 @@ const DirectoryListing* ListingCache::read(Slot& slot, Worker& self,
             : self.reader.failed(opening.opened, opening.error);
     // Descriptors are closed outside the lock: the parent's, if this was the last directory
     // it named, and this one's unless its subdirectories will be opened through it.
+    took += std::chrono::steady_clock::now() - reading;
     parent.reset();
     const bool namesSubdirectories = listing->readable && hasWalkedSubdirectory(*listing);
     if (!namesSubdirectories) {
@@ -267,6 +278,9 @@ const DirectoryListing* ListingCache::read(Slot& slot, Worker& self,
     }
 
     lock.lock();
+    if (gate_.noteRead(took, listing->count)) {
+        gateOpened_.notify_all();
+    }
     std::shared_ptr<OpenParent> held;
     if (namesSubdirectories && heldParents_.load() < mostHeldParents_) {
         held = std::make_shared<OpenParent>(std::move(opening.fd), listing->device, heldParents_);
@@ -385,14 +399,19 @@ void ListingCache::readAhead(Worker& self)
     std::unique_lock<AdaptiveMutex> lock{mutex_};
     for (;;) {
         self.parked = self.parked || readersParked_;
+        // A reader the gate keeps out neither reads nor helps: the cores are busy already.
+        gateOpened_.wait(lock, [&] { return stopping_ || mayRead(self); });
         ++idleReaders_;
         // A parked reader opens nothing more, but still helps to examine entries.
         workAvailable_.wait(lock, [&] {
-            return stopping_ || shared_ != nullptr || (pendingCount_ > 0 && !self.parked);
+            return stopping_ || !mayRead(self) || shared_ != nullptr || (pendingCount_ > 0 && !self.parked);
         });
         --idleReaders_;
         if (stopping_) {
             return;
+        }
+        if (!mayRead(self)) {
+            continue;
         }
         if (EntryExamination* examination = shared_) {
             ++sharedUsers_;

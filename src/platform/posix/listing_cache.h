@@ -6,7 +6,9 @@
 // subtree the walk will reach last) and goes on depth-first through the subdirectories it
 // names itself. So the walk and the readers work towards each other instead of queueing for
 // the same directory, and only the parents along each thread's path stay open. Idle readers
-// also help to examine the entries of a large directory.
+// also help to examine the entries of a large directory. While reads come from memory only as
+// many readers read at once as keep the cores busy; all of them read while reads wait for the
+// disk (see reader_gate.h).
 //
 // A directory is known by its parent and its name, never by its full path, so a tree of any
 // depth costs memory and time in proportion to its entries; only the directories a command
@@ -32,6 +34,7 @@
 
 #include "platform/posix/adaptive_mutex.h"
 #include "platform/posix/directory_listing.h"
+#include "platform/posix/reader_gate.h"
 #include "platform/posix/unique_fd.h"
 
 namespace mezu::posix {
@@ -121,6 +124,7 @@ public:
 private:
     // A thread that reads: the owner (first) or a reader thread.
     struct Worker {
+        unsigned rank = 0;  // the owner 0, reader threads from 1; readers up to the gate's open() read
         DirectoryReader reader;
         std::deque<Slot*> pending;  // subdirectories this thread named, unread, oldest first
         bool parked = false;             // a reader that stopped reading for want of descriptors
@@ -150,6 +154,7 @@ private:
     // its path; null when they do not lead there.
     Slot* reachThroughListings(std::string_view drivePath);
     void readAhead(Worker& self);
+    bool mayRead(const Worker& self) const { return self.rank <= gate_.open(); }
     bool share(EntryExamination& examination) override;
     void unshare(EntryExamination& examination) override;
 
@@ -160,6 +165,8 @@ private:
     std::condition_variable_any workAvailable_;  // for idle readers
     std::condition_variable_any listingReady_;   // for the owner waiting in get()
     std::condition_variable_any examinationLeft_;  // for a thread waiting in unshare()
+    std::condition_variable_any gateOpened_;       // for readers the gate keeps out
+    ReaderGate gate_;
     EntryExamination* shared_ = nullptr;             // offered to idle readers
     int sharedUsers_ = 0;                            // readers working on it
     int idleReaders_ = 0;
