@@ -2,12 +2,14 @@
 // single figure: surveys of the same tree agree with the plain reads of the uncached backend,
 // also after the tree changes between two commands.
 #include <fcntl.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <atomic>
+#include <cerrno>
 #include <functional>
 #include <map>
 #include <memory>
@@ -243,6 +245,60 @@ TEST_F(ListingCacheTest, DirectoriesThatCannotBeOpenedFailInsideACommandAsOutsid
         EXPECT_EQ(fs->currentDirectory('C'), "C:\\d\\sub") << threads;
         fs->commandFinished();
     }
+}
+
+TEST_F(ListingCacheTest, SubdirectoriesExaminedWhenOpenedShowWhatLstatShows)
+{
+    // Subdirectories of directories without mount points are examined when they are read;
+    // what a command says of them must be what a plain lstat says, gone ones included.
+    for (const char* name : {"d/open", "d/readonly", "d/locked", "d/gone", "d/.hidden"}) {
+        tree.dir(name);
+    }
+    ::chmod(tree.path("d/readonly").c_str(), 0555);
+    ::chmod(tree.path("d/locked").c_str(), 0);
+    const std::vector<std::string> names = {"open", "readonly", "locked", ".hidden", "gone"};
+    auto plain = fileSystem(kUncached);
+    ASSERT_TRUE(plain->changeDirectory("C:\\d"));
+    for (const unsigned threads : {1u, 3u}) {
+        ASSERT_EQ(::mkdir(tree.path("d/gone").c_str(), 0755) == 0 || errno == EEXIST, true);
+        auto fs = fileSystem(threads);
+        fs->commandStarted();
+        ASSERT_TRUE(fs->changeDirectory("C:\\d"));
+        ASSERT_EQ(::rmdir(tree.path("d/gone").c_str()), 0);
+        for (const std::string& name : names) {
+            EXPECT_EQ(fs->attributes(name), plain->attributes(name)) << name << ", " << threads;
+            EXPECT_EQ(fs->fileLength(name), plain->fileLength(name)) << name << ", " << threads;
+            EXPECT_EQ(fs->allocatedBytes(name), plain->allocatedBytes(name)) << name << ", " << threads;
+        }
+        fs->commandFinished();
+    }
+    ::chmod(tree.path("d/locked").c_str(), 0755);
+}
+
+TEST_F(ListingCacheTest, AMountPointOpenedBeforeItIsExaminedIsNeverRead)
+{
+    struct stat root {};
+    struct stat proc {};
+    if (::stat("/", &root) != 0 || ::stat("/proc", &proc) != 0 || root.st_dev == proc.st_dev) {
+        GTEST_SKIP() << "/proc is not a separate mount here";
+    }
+    // Told that no directory holds a mount point, the cache opens /proc before examining it.
+    posix::ListingCache cache{0, [](const std::string&) { return posix::UniqueFd{::open("/", O_PATH | O_DIRECTORY)}; },
+                              posix::ListingCache::kMostHeldParents, posix::MountPointParents::of({})};
+    posix::ListingCache::Slot& slash = cache.directory("C:\\");
+    const posix::DirectoryListing& listing = cache.listing(slash);
+    const std::size_t index = listing.find("proc", 0);
+    ASSERT_NE(index, posix::DirectoryListing::kNotFound);
+    const std::optional<EntryFigures> figures = cache.entryFigures(slash, index);
+    ASSERT_TRUE(figures.has_value());
+    EXPECT_EQ(figures->attributes & (kAttrDirectory | kAttrSystem), kAttrDirectory | kAttrSystem);
+    posix::ListingCache::Slot* child = cache.child(slash, index);
+    ASSERT_NE(child, nullptr);
+    EXPECT_TRUE(cache.isOtherFileSystem(*child));
+    EXPECT_EQ(cache.listing(*child).count, 0u);
+    EXPECT_TRUE(posix::MountPointParents::of({"/proc"}).mayHoldMountPoint(root.st_dev, root.st_ino));
+    EXPECT_FALSE(posix::MountPointParents::of({"/proc"}).mayHoldMountPoint(proc.st_dev, proc.st_ino));
+    EXPECT_TRUE(posix::MountPointParents{}.mayHoldMountPoint(proc.st_dev, proc.st_ino)) << "nothing known";
 }
 
 }  // namespace

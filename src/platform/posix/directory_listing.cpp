@@ -16,8 +16,9 @@ namespace {
 constexpr char kDriveNameSeparator = '/';
 constexpr char kHostNameBackslash = '\\';
 
-static_assert((kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrDirectory | kAttrArchive) <= UINT16_MAX,
-              "attributes are stored in 16 bits");
+static_assert((kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrDirectory | kAttrArchive) <
+                  DirectoryListing::kFiguresLeftToOwnRead,
+              "attributes are stored in 16 bits, below the mark of figures left to an entry's own read");
 
 bool isDotOrDotDot(const char* name)
 {
@@ -69,6 +70,9 @@ void EntryExamination::takePart()
         const std::size_t end = std::min(begin + kChunk, entries_.size());
         for (std::size_t i = begin; i < end; ++i) {
             DirectoryListing::Entry& entry = entries_[i];
+            if ((entry.attributes & DirectoryListing::kFiguresLeftToOwnRead) != 0) {
+                continue;
+            }
             const char* name = names_ + entry.nameOffset;
             struct stat status {};
             if (::fstatat(fd_, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
@@ -90,7 +94,7 @@ void EntryExamination::takePart()
 }
 
 const DirectoryListing* DirectoryReader::read(int fd, std::optional<std::uint64_t> device,
-                                              ExaminationHelpers* helpers)
+                                              ExaminationHelpers* helpers, bool examineSubdirectories)
 {
     if (!device) {
         struct stat directory {};
@@ -117,6 +121,9 @@ const DirectoryListing* DirectoryReader::read(int fd, std::optional<std::uint64_
             DirectoryListing::Entry item;
             item.nameOffset = static_cast<std::uint32_t>(names_.size());
             item.nameLength = static_cast<std::uint16_t>(std::strlen(entry->d_name));
+            if (!examineSubdirectories && entry->d_type == DT_DIR && entry->d_name[0] != '.') {
+                item.attributes = DirectoryListing::kFiguresLeftToOwnRead | kAttrDirectory;
+            }
             names_.append(entry->d_name, item.nameLength + 1U);
             entries_.push_back(item);
         }

@@ -2,6 +2,10 @@
 // allocation from lstat, in the order the directory lists them. A listing and its names live in
 // the arena of the thread that read it, packed (24 bytes an entry plus its name), and stay valid as long as
 // that arena; names are drive names ("\" shown as "/"), each followed by a NUL.
+//
+// A read may leave a subdirectory's figures to the subdirectory's own read, which opens it
+// and fstats the descriptor anyway: its entry then says only that it is a directory, and one
+// name lookup fewer is made for it. ListingCache, which asks for that, resolves such entries.
 #pragma once
 
 #include <atomic>
@@ -27,6 +31,9 @@ struct DirectoryListing {
     };
 
     static constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
+    // Set in an entry's stored attributes when its figures are left to its own read; never
+    // part of what attributes() returns.
+    static constexpr std::uint16_t kFiguresLeftToOwnRead = 0x8000;
 
     bool opened = false;    // false: the directory could not be opened; no entries
     bool readable = false;  // false: it could not be read (or opened); no entries
@@ -42,7 +49,15 @@ struct DirectoryListing {
     {
         return {names + entries[index].nameOffset, entries[index].nameLength};
     }
-    FileAttributes attributes(std::size_t index) const { return entries[index].attributes; }
+    // For an entry whose figures are left to its own read: kAttrDirectory alone.
+    FileAttributes attributes(std::size_t index) const
+    {
+        return entries[index].attributes & ~FileAttributes{kFiguresLeftToOwnRead};
+    }
+    bool figuresLeftToOwnRead(std::size_t index) const
+    {
+        return (entries[index].attributes & kFiguresLeftToOwnRead) != 0;
+    }
     // The index of the entry with this drive name, searching from `hint` on; kNotFound if none.
     std::size_t find(std::string_view driveName, std::size_t hint) const;
 };
@@ -95,9 +110,11 @@ public:
     // Reads the directory open (for reading) at `fd`, which is on `device` if the caller knows
     // it, sharing the examination of a large one with `helpers` if given. An entry that
     // vanishes between being listed and being examined is left out. What was read before a
-    // failing read stands, and the listing keeps the error.
+    // failing read stands, and the listing keeps the error. With `examineSubdirectories`
+    // false, entries the directory itself types as subdirectories, but for hidden ones, are not
+    // examined: their figures are left to their own reads.
     const DirectoryListing* read(int fd, std::optional<std::uint64_t> device,
-                                 ExaminationHelpers* helpers = nullptr);
+                                 ExaminationHelpers* helpers = nullptr, bool examineSubdirectories = true);
     // The listing of a directory that can be opened but not read (`opened`), or not even
     // opened, for the errno that says why.
     const DirectoryListing* failed(bool opened, int error);

@@ -226,10 +226,24 @@ std::variant<DriveTable, std::string> driveTableFromRoots(const std::vector<Driv
 
 DriveTable defaultDriveTable()
 {
+    return driveTableFromMountInfo(thisMachinesMountInfo(), isDirectoryOnHost);
+}
+
+std::string thisMachinesMountInfo()
+{
     std::ifstream file{"/proc/self/mountinfo"};
     std::ostringstream text;
     text << file.rdbuf();
-    return driveTableFromMountInfo(text.str(), isDirectoryOnHost);
+    return text.str();
+}
+
+std::vector<std::string> mountPointsFromMountInfo(std::string_view mountInfo)
+{
+    std::vector<std::string> mountPoints;
+    for (MountEntry& entry : parseMountInfo(mountInfo)) {
+        mountPoints.push_back(std::move(entry.mountPoint));
+    }
+    return mountPoints;
 }
 
 }  // namespace mezu::posix

@@ -53,4 +53,9 @@ std::variant<DriveTable, std::string> driveTableFromRoots(const std::vector<Driv
 // The default table of this machine.
 DriveTable defaultDriveTable();
 
+// The text of this process's /proc/self/mountinfo; empty when it cannot be read.
+std::string thisMachinesMountInfo();
+// The mount points the text of /proc/self/mountinfo names, as host paths.
+std::vector<std::string> mountPointsFromMountInfo(std::string_view mountInfo);
+
 }  // namespace mezu::posix

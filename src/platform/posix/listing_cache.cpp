@@ -35,9 +35,11 @@ bool hasWalkedSubdirectory(const DirectoryListing& listing)
 
 }  // namespace
 
-ListingCache::ListingCache(unsigned readerThreads, PathOpener openByPath, int mostHeldParents)
+ListingCache::ListingCache(unsigned readerThreads, PathOpener openByPath, int mostHeldParents,
+                           MountPointParents mountPointParents)
     : openByPath_(std::move(openByPath)),
       mostHeldParents_(mostHeldParents),
+      mountPointParents_(std::move(mountPointParents)),
       gate_(readerThreads, busyReaderThreads())
 {
     for (unsigned i = 0; i <= readerThreads; ++i) {
@@ -112,7 +114,13 @@ ListingCache::Slot* ListingCache::reachThroughListings(std::string_view drivePat
                 break;
             }
             at->ownerHint = index;
-            at = at->children[index];
+            Slot* next = at->children[index];
+            // A subdirectory not examined yet may be a mount point, to be reached by its path.
+            if (next != nullptr && at->listing->figuresLeftToOwnRead(index) &&
+                (next->state.load(std::memory_order_acquire) != State::Ready || next->otherFileSystem)) {
+                next = nullptr;
+            }
+            at = next;
             position = end;
         }
         if (at != nullptr) {
@@ -125,6 +133,24 @@ ListingCache::Slot* ListingCache::reachThroughListings(std::string_view drivePat
 ListingCache::Slot* ListingCache::child(const Slot& parent, std::size_t index) const
 {
     return parent.children != nullptr && index < parent.listing->count ? parent.children[index] : nullptr;
+}
+
+std::optional<EntryFigures> ListingCache::entryFigures(Slot& parent, std::size_t index)
+{
+    const DirectoryListing& listing = *parent.listing;
+    if (!listing.figuresLeftToOwnRead(index)) {
+        const DirectoryListing::Entry& entry = listing.entries[index];
+        return EntryFigures{entry.attributes, entry.length, entry.allocated};
+    }
+    Slot& subdirectory = *parent.children[index];
+    const DirectoryListing& own = this->listing(subdirectory);
+    if (subdirectory.figuresKnown) {
+        return subdirectory.figures;
+    }
+    if (own.error == ENOENT || own.error == ENOTDIR) {
+        return std::nullopt;
+    }
+    return EntryFigures{kAttrDirectory, 0, 0};
 }
 
 ListingCache::Slot* ListingCache::parent(const Slot& slot) const
@@ -260,13 +286,29 @@ const DirectoryListing* ListingCache::read(Slot& slot, Worker& self,
         }
     }
     std::shared_ptr<OpenParent> parent = std::move(slot.parent);
+    // The parent's listing was published before it named this directory.
+    const std::optional<std::uint64_t> parentDevice =
+        parent ? std::optional{parent->device}
+               : (slot.parentSlot != nullptr ? std::optional{slot.parentSlot->listing->device} : std::nullopt);
     lock.unlock();
 
     const auto reading = std::chrono::steady_clock::now();
+    if (opening.examined) {
+        const struct stat& status = opening.status;
+        slot.figures = EntryFigures{attributesFromStatus(slot.name.data(), status, parentDevice),
+                                    status.st_size < 0 ? 0 : static_cast<std::uint64_t>(status.st_size),
+                                    allocatedBytesOf(status).value_or(0)};
+        slot.figuresKnown = true;
+        // Only a subdirectory left unexamined by its parent's read can be a mount point here.
+        slot.otherFileSystem = parentDevice && status.st_dev != *parentDevice;
+    }
+    const bool examineSubdirectories =
+        !opening.examined || mountPointParents_.mayHoldMountPoint(opening.status.st_dev, opening.status.st_ino);
     const DirectoryListing* listing =
-        opening.fd.valid()
-            ? self.reader.read(opening.fd.get(), parent ? std::optional{parent->device} : std::nullopt,
-                               readers_.empty() ? nullptr : this)
+        opening.fd.valid() && !slot.otherFileSystem
+            ? self.reader.read(opening.fd.get(),
+                               opening.examined ? std::optional{std::uint64_t{opening.status.st_dev}} : parentDevice,
+                               readers_.empty() ? nullptr : this, examineSubdirectories)
             : self.reader.failed(opening.opened, opening.error);
     // Descriptors are closed outside the lock: the parent's, if this was the last directory
     // it named, and this one's unless its subdirectories will be opened through it.
@@ -314,6 +356,7 @@ ListingCache::Opening ListingCache::open(const Slot& slot, const OpenParent* par
         opening.fd = UniqueFd{::openat(parent->fd.get(), hostName, kReadFlags)};
         if (opening.fd.valid()) {
             opening.opened = true;
+            opening.examined = ::fstat(opening.fd.get(), &opening.status) == 0;
             return opening;
         }
         opening.error = errno;
@@ -326,6 +369,7 @@ ListingCache::Opening ListingCache::open(const Slot& slot, const OpenParent* par
         if (!path.valid() && isShortOfDescriptors(errno)) {
             opening.error = errno;
         }
+        opening.examined = path.valid() && ::fstat(path.get(), &opening.status) == 0;
         return opening;
     }
     const UniqueFd path = openByPath_(this->path(slot));
@@ -336,6 +380,7 @@ ListingCache::Opening ListingCache::open(const Slot& slot, const OpenParent* par
     opening.opened = true;
     opening.fd = UniqueFd{::openat(path.get(), ".", kReadFlags & ~O_NOFOLLOW)};
     opening.error = opening.fd.valid() ? 0 : errno;
+    opening.examined = ::fstat(path.get(), &opening.status) == 0;
     return opening;
 }
 

@@ -10,6 +10,11 @@
 // many readers read at once as keep the cores busy; all of them read while reads wait for the
 // disk (see reader_gate.h).
 //
+// In a directory that holds no mount point, no subdirectory can be another file system's root:
+// its subdirectories are not examined with the directory but when they are opened for their own
+// reads (fstat of the descriptor), which saves a name lookup for each. entryFigures() gives
+// such an entry's figures.
+//
 // A directory is known by its parent and its name, never by its full path, so a tree of any
 // depth costs memory and time in proportion to its entries; only the directories a command
 // asks for by drive path ("C:\", "C:\DATA\OLD", in the form the walk builds) are kept under
@@ -17,6 +22,8 @@
 // owner that needs a directory a reader is still reading reads ahead itself meanwhile rather
 // than sleep.
 #pragma once
+
+#include <sys/stat.h>
 
 #include <atomic>
 #include <condition_variable>
@@ -33,7 +40,9 @@
 #include <vector>
 
 #include "platform/posix/adaptive_mutex.h"
+#include "platform/file_system.h"
 #include "platform/posix/directory_listing.h"
+#include "platform/posix/mount_point_parents.h"
 #include "platform/posix/reader_gate.h"
 #include "platform/posix/unique_fd.h"
 
@@ -52,7 +61,10 @@ public:
 
     // `readerThreads` threads read ahead of the walk; with 0 every directory is read when it
     // is first asked for.
-    ListingCache(unsigned readerThreads, PathOpener openByPath, int mostHeldParents = kMostHeldParents);
+    // Subdirectories are opened before they are examined only in directories that
+    // `mountPointParents` shows hold no mount point; by default in none.
+    ListingCache(unsigned readerThreads, PathOpener openByPath, int mostHeldParents = kMostHeldParents,
+                 MountPointParents mountPointParents = {});
     ~ListingCache() override;
     ListingCache(const ListingCache&) = delete;
     ListingCache& operator=(const ListingCache&) = delete;
@@ -67,8 +79,18 @@ public:
     // says so (`opened`, `readable`, `error`).
     const DirectoryListing& listing(Slot& slot);
     // The subdirectory a walk enters at entry `index` of the listing of `parent`; null for an
-    // entry that is no such directory (a file, a hidden or system directory).
+    // entry that is no such directory (a file, a hidden or system directory). One whose
+    // figures were left to its own read may still prove to be another file system's root when
+    // read (isOtherFileSystem).
     Slot* child(const Slot& parent, std::size_t index) const;
+    // The figures of entry `index` of the listing of `parent`, reading the subdirectory there
+    // first if they were left to its own read. Nullopt for a subdirectory that has gone since
+    // its parent was read, as if it had not been listed; one that cannot be examined shows as
+    // a plain directory, which the walk will find it cannot read.
+    std::optional<EntryFigures> entryFigures(Slot& parent, std::size_t index);
+    // Whether a directory read through its parent proved to be another file system's root; its
+    // listing is then empty, and it is to be reached by its path.
+    bool isOtherFileSystem(const Slot& slot) const { return slot.otherFileSystem; }
     // The directory whose listing named `slot`; null for one asked for by its path.
     Slot* parent(const Slot& slot) const;
     // Where the owner last found a name in the slot's listing, for the next search to start.
@@ -119,6 +141,10 @@ public:
         // The name in the parent's listing, NUL-terminated; the drive path when asked for by it.
         std::string_view name;
         std::size_t ownerHint = 0;  // the owner's alone
+        // The directory's own figures, from the descriptor its read opened (`figuresKnown`).
+        EntryFigures figures;
+        bool figuresKnown = false;
+        bool otherFileSystem = false;
     };
 
 private:
@@ -134,6 +160,8 @@ private:
         UniqueFd fd;
         bool opened = false;  // opened (by path) even if not for reading
         int error = 0;
+        bool examined = false;  // `status` is the directory's, from a descriptor opened
+        struct stat status {};
     };
 
     // Claims a named, unread directory for `self`: the newest it named itself, else the oldest
@@ -160,6 +188,7 @@ private:
 
     PathOpener openByPath_;
     int mostHeldParents_;
+    MountPointParents mountPointParents_;
     std::vector<std::unique_ptr<Worker>> workers_;  // the owner's first
     AdaptiveMutex mutex_;
     std::condition_variable_any workAvailable_;  // for idle readers

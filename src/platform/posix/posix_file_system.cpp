@@ -94,12 +94,14 @@ private:
 };
 
 // Enumerates a directory's listing kept by the current command; holds on to the command's
-// listings, so it stays valid if it outlives the command.
+// listings, so it stays valid if it outlives the command. A subdirectory whose figures were
+// left to its own read is read when the enumeration reaches it and the mask lets a directory
+// through (so the walk reads it no sooner than it would enter it).
 class ListingEnumeration final : public DirectoryEnumeration {
 public:
-    ListingEnumeration(std::shared_ptr<const ListingCache> listings, const DirectoryListing& listing,
-                       FileAttributes mask, std::size_t& lastEntry)
-        : listings_(std::move(listings)), listing_(listing), mask_(mask), lastEntry_(lastEntry)
+    ListingEnumeration(std::shared_ptr<ListingCache> listings, ListingCache::Slot& slot,
+                       const DirectoryListing& listing, FileAttributes mask, std::size_t& lastEntry)
+        : listings_(std::move(listings)), slot_(slot), listing_(listing), mask_(mask), lastEntry_(lastEntry)
     {
     }
 
@@ -107,9 +109,13 @@ public:
     {
         while (position_ < listing_.count) {
             const std::size_t index = position_++;
-            if (passesMask(listing_.attributes(index), mask_)) {
+            if (!passesMask(listing_.attributes(index), mask_)) {
+                continue;
+            }
+            std::optional<EntryFigures> figures = listings_->entryFigures(slot_, index);
+            if (figures && passesMask(figures->attributes, mask_)) {
                 lastEntry_ = index;
-                returned_ = index + 1;
+                lastFigures_ = figures;
                 return std::string{listing_.name(index)};
             }
         }
@@ -121,22 +127,16 @@ public:
         return listing_.error != 0 ? std::strerror(listing_.error) : std::string{};
     }
 
-    std::optional<EntryFigures> lastFigures() const override
-    {
-        if (returned_ == 0) {
-            return std::nullopt;
-        }
-        const DirectoryListing::Entry& entry = listing_.entries[returned_ - 1];
-        return EntryFigures{entry.attributes, entry.length, entry.allocated};
-    }
+    std::optional<EntryFigures> lastFigures() const override { return lastFigures_; }
 
 private:
-    std::shared_ptr<const ListingCache> listings_;
+    std::shared_ptr<ListingCache> listings_;
+    ListingCache::Slot& slot_;
     const DirectoryListing& listing_;
     FileAttributes mask_;
     std::size_t& lastEntry_;
     std::size_t position_ = 0;
-    std::size_t returned_ = 0;  // one past the entry next() returned last; 0 before the first
+    std::optional<EntryFigures> lastFigures_;  // of the entry next() returned last
 };
 
 // Whether a drive path is already in the form the walk builds and listings are kept under:
@@ -366,6 +366,9 @@ bool PosixFileSystem::changeToSubdirectory(const std::string& name)
         return FileSystem::changeToSubdirectory(name);
     }
     const DirectoryListing& listing = listings_->listing(*slot);
+    if (listings_->isOtherFileSystem(*slot)) {
+        return FileSystem::changeToSubdirectory(name);
+    }
     if (!listing.opened) {
         lastError_ = std::strerror(listing.error);
         return false;
@@ -463,7 +466,7 @@ std::unique_ptr<DirectoryEnumeration> PosixFileSystem::startEnumeration(std::str
             lastError_ = std::strerror(currentListing_->error);
             return nullptr;
         }
-        return std::make_unique<ListingEnumeration>(listings_, *currentListing_, mask,
+        return std::make_unique<ListingEnumeration>(listings_, *currentSlot_, *currentListing_, mask,
                                                     listings_->hint(*currentSlot_));
     }
     if (chain_.empty()) {
@@ -494,11 +497,17 @@ std::optional<std::size_t> PosixFileSystem::currentEntry(const std::string& name
     return index;
 }
 
+std::optional<EntryFigures> PosixFileSystem::listedFigures(const std::string& name)
+{
+    const std::optional<std::size_t> index = currentEntry(name);
+    return index ? listings_->entryFigures(*currentSlot_, *index) : std::nullopt;
+}
+
 std::optional<FileAttributes> PosixFileSystem::attributes(const std::string& name)
 {
     if (listings_) {
-        const std::optional<std::size_t> index = currentEntry(name);
-        return index ? std::optional{currentListing_->attributes(*index)} : std::nullopt;
+        const std::optional<EntryFigures> figures = listedFigures(name);
+        return figures ? std::optional{figures->attributes} : std::nullopt;
     }
     if (chain_.empty() || name.empty()) {
         return std::nullopt;
@@ -516,8 +525,8 @@ std::optional<std::uint64_t> PosixFileSystem::entryFigure(const std::string& nam
                                                           FromStatus fromStatus)
 {
     if (listings_) {
-        const std::optional<std::size_t> index = currentEntry(name);
-        return index ? std::optional{fromListing(currentListing_->entries[*index])} : std::nullopt;
+        const std::optional<EntryFigures> figures = listedFigures(name);
+        return figures ? std::optional{fromListing(*figures)} : std::nullopt;
     }
     if (chain_.empty() || name.empty()) {
         return std::nullopt;
@@ -532,7 +541,7 @@ std::optional<std::uint64_t> PosixFileSystem::entryFigure(const std::string& nam
 std::optional<std::uint64_t> PosixFileSystem::fileLength(const std::string& name)
 {
     return entryFigure(
-        name, [](const DirectoryListing::Entry& entry) { return entry.length; },
+        name, [](const EntryFigures& figures) { return figures.length; },
         [](const struct stat& status) {
             return status.st_size < 0 ? std::nullopt : std::optional{static_cast<std::uint64_t>(status.st_size)};
         });
@@ -541,7 +550,7 @@ std::optional<std::uint64_t> PosixFileSystem::fileLength(const std::string& name
 std::optional<std::uint64_t> PosixFileSystem::allocatedBytes(const std::string& name)
 {
     return entryFigure(
-        name, [](const DirectoryListing::Entry& entry) { return entry.allocated; },
+        name, [](const EntryFigures& figures) { return figures.allocated; },
         [](const struct stat& status) { return allocatedBytesOf(status); });
 }
 
@@ -553,13 +562,16 @@ void PosixFileSystem::commandStarted()
     // The command reads through its listings alone: the descriptors of the current directory's
     // chain are left to it, and the chain is opened again when the command ends.
     chain_.clear();
-    listings_ = std::make_shared<ListingCache>(readerThreads_ - 1, [this](const std::string& drivePath) {
-        const std::optional<HostPath> path = parseDrivePath(drivePath);
-        if (!path) {
-            errno = ENOENT;
-        }
-        return path ? openDirectory(*path) : UniqueFd{};
-    });
+    listings_ = std::make_shared<ListingCache>(
+        readerThreads_ - 1,
+        [this](const std::string& drivePath) {
+            const std::optional<HostPath> path = parseDrivePath(drivePath);
+            if (!path) {
+                errno = ENOENT;
+            }
+            return path ? openDirectory(*path) : UniqueFd{};
+        },
+        ListingCache::kMostHeldParents, MountPointParents::ofThisMachine());
     currentSlot_ = nullptr;
     currentListing_ = nullptr;
     currentPathStale_ = false;

@@ -103,6 +103,8 @@ private:
     int currentFd() const;
     std::optional<dev_t> currentDevice();
     std::optional<std::size_t> currentEntry(const std::string& name);
+    // While a command keeps listings: the figures of an entry of the current directory.
+    std::optional<EntryFigures> listedFigures(const std::string& name);
     // A figure of an entry of the current directory: from the command's listing while one
     // runs, else from a fresh lstat; nullopt when the entry cannot be read.
     template <typename FromListing, typename FromStatus>
