@@ -445,7 +445,8 @@ const PlatformHelp kPosixHelp = {
     "                 Without it, C: is / and D: onwards the other mounted file systems.\n",
     "                 printing it: a file is replaced whole, a link followed, a\n"
     "                 device or FIFO written to; a file no one may write is refused\n",
-    "  --threads N    read directories with N threads (default: two per core); 1 suits\n"
+    "  --threads N    read directories with up to N threads (default: two per core;\n"
+    "                 one per core while reads do not wait for the disk); 1 suits\n"
     "                 spinning disks, where reading in parallel is slower\n",
 };
 

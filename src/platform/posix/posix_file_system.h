@@ -29,8 +29,8 @@
 namespace mezu::posix {
 
 // Threads that read directories during a command: two per core, so that while some wait for
-// the disk the others keep the cores busy. With everything in the cache the extra threads
-// cost next to nothing; on a cold cache they read faster than one per core.
+// the disk the others keep the cores busy; on a cold cache they read faster than one per core.
+// While reads come from memory only one per core reads (see reader_gate.h).
 unsigned defaultReaderThreads();
 
 class PosixFileSystem final : public FileSystem {
