@@ -247,16 +247,18 @@ TEST_F(ListingCacheTest, DirectoriesThatCannotBeOpenedFailInsideACommandAsOutsid
     }
 }
 
-TEST_F(ListingCacheTest, SubdirectoriesExaminedWhenOpenedShowWhatLstatShows)
+TEST_F(ListingCacheTest, EntriesExaminedAfterTheirDirectoryShowWhatLstatShows)
 {
-    // Subdirectories of directories without mount points are examined when they are read;
-    // what a command says of them must be what a plain lstat says, gone ones included.
+    // Subdirectories of directories without mount points are examined when they are read, and
+    // hidden entries when they are asked for; what a command says of them must be what a plain
+    // lstat says, gone ones included.
     for (const char* name : {"d/open", "d/readonly", "d/locked", "d/gone", "d/.hidden"}) {
         tree.dir(name);
     }
+    tree.file("d/.dotfile", 5000);
     ::chmod(tree.path("d/readonly").c_str(), 0555);
     ::chmod(tree.path("d/locked").c_str(), 0);
-    const std::vector<std::string> names = {"open", "readonly", "locked", ".hidden", "gone"};
+    const std::vector<std::string> names = {"open", "readonly", "locked", ".hidden", ".dotfile", "gone"};
     auto plain = fileSystem(kUncached);
     ASSERT_TRUE(plain->changeDirectory("C:\\d"));
     for (const unsigned threads : {1u, 3u}) {

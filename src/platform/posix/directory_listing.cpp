@@ -17,12 +17,27 @@ constexpr char kDriveNameSeparator = '/';
 constexpr char kHostNameBackslash = '\\';
 
 static_assert((kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrDirectory | kAttrArchive) <
-                  DirectoryListing::kFiguresLeftToOwnRead,
-              "attributes are stored in 16 bits, below the mark of figures left to an entry's own read");
+                  DirectoryListing::kNotExamined,
+              "attributes are stored in 16 bits, below the mark of an entry not examined");
 
 bool isDotOrDotDot(const char* name)
 {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
+}
+
+// The stored attributes of an entry left unexamined, from its name and type; 0 for one to examine.
+std::uint16_t unexamined(const dirent64& entry, DirectoryReader::Examine examine)
+{
+    using Examine = DirectoryReader::Examine;
+    if (examine == Examine::EveryEntry || entry.d_type == DT_UNKNOWN) {
+        return 0;
+    }
+    const bool hidden = entry.d_name[0] == '.';
+    if (!hidden && (examine != Examine::AllButHiddenAndSubdirectories || entry.d_type != DT_DIR)) {
+        return 0;
+    }
+    const FileAttributes type = entry.d_type == DT_DIR ? kAttrDirectory : entry.d_type == DT_REG ? kAttrNormal : kAttrSystem;
+    return static_cast<std::uint16_t>(DirectoryListing::kNotExamined | type | (hidden ? kAttrHidden : kAttrNormal));
 }
 
 }  // namespace
@@ -70,7 +85,7 @@ void EntryExamination::takePart()
         const std::size_t end = std::min(begin + kChunk, entries_.size());
         for (std::size_t i = begin; i < end; ++i) {
             DirectoryListing::Entry& entry = entries_[i];
-            if ((entry.attributes & DirectoryListing::kFiguresLeftToOwnRead) != 0) {
+            if ((entry.attributes & DirectoryListing::kNotExamined) != 0) {
                 continue;
             }
             const char* name = names_ + entry.nameOffset;
@@ -94,7 +109,7 @@ void EntryExamination::takePart()
 }
 
 const DirectoryListing* DirectoryReader::read(int fd, std::optional<std::uint64_t> device,
-                                              ExaminationHelpers* helpers, bool examineSubdirectories)
+                                              ExaminationHelpers* helpers, Examine examine)
 {
     if (!device) {
         struct stat directory {};
@@ -121,9 +136,7 @@ const DirectoryListing* DirectoryReader::read(int fd, std::optional<std::uint64_
             DirectoryListing::Entry item;
             item.nameOffset = static_cast<std::uint32_t>(names_.size());
             item.nameLength = static_cast<std::uint16_t>(std::strlen(entry->d_name));
-            if (!examineSubdirectories && entry->d_type == DT_DIR && entry->d_name[0] != '.') {
-                item.attributes = DirectoryListing::kFiguresLeftToOwnRead | kAttrDirectory;
-            }
+            item.attributes = unexamined(*entry, examine);
             names_.append(entry->d_name, item.nameLength + 1U);
             entries_.push_back(item);
         }

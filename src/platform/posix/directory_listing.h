@@ -3,9 +3,11 @@
 // the arena of the thread that read it, packed (24 bytes an entry plus its name), and stay valid as long as
 // that arena; names are drive names ("\" shown as "/"), each followed by a NUL.
 //
-// A read may leave a subdirectory's figures to the subdirectory's own read, which opens it
-// and fstats the descriptor anyway: its entry then says only that it is a directory, and one
-// name lookup fewer is made for it. ListingCache, which asks for that, resolves such entries.
+// A read may leave entries unexamined: hidden ones, which a walk neither counts nor enters, and
+// subdirectories, whose own reads open them and fstat the descriptor anyway (one name lookup
+// fewer each). Such an entry says only what the directory itself tells of it: hidden by its
+// name, and a directory, a regular file or anything else by its type. ListingCache, which asks
+// for that, examines them when their figures are wanted.
 #pragma once
 
 #include <atomic>
@@ -31,9 +33,9 @@ struct DirectoryListing {
     };
 
     static constexpr std::size_t kNotFound = static_cast<std::size_t>(-1);
-    // Set in an entry's stored attributes when its figures are left to its own read; never
-    // part of what attributes() returns.
-    static constexpr std::uint16_t kFiguresLeftToOwnRead = 0x8000;
+    // Set in an entry's stored attributes when it was not examined; never part of what
+    // attributes() returns.
+    static constexpr std::uint16_t kNotExamined = 0x8000;
 
     bool opened = false;    // false: the directory could not be opened; no entries
     bool readable = false;  // false: it could not be read (or opened); no entries
@@ -49,15 +51,12 @@ struct DirectoryListing {
     {
         return {names + entries[index].nameOffset, entries[index].nameLength};
     }
-    // For an entry whose figures are left to its own read: kAttrDirectory alone.
+    // For an entry not examined, what the directory tells: hidden, directory and system bits.
     FileAttributes attributes(std::size_t index) const
     {
-        return entries[index].attributes & ~FileAttributes{kFiguresLeftToOwnRead};
+        return entries[index].attributes & ~FileAttributes{kNotExamined};
     }
-    bool figuresLeftToOwnRead(std::size_t index) const
-    {
-        return (entries[index].attributes & kFiguresLeftToOwnRead) != 0;
-    }
+    bool examined(std::size_t index) const { return (entries[index].attributes & kNotExamined) == 0; }
     // The index of the entry with this drive name, searching from `hint` on; kNotFound if none.
     std::size_t find(std::string_view driveName, std::size_t hint) const;
 };
@@ -110,11 +109,15 @@ public:
     // Reads the directory open (for reading) at `fd`, which is on `device` if the caller knows
     // it, sharing the examination of a large one with `helpers` if given. An entry that
     // vanishes between being listed and being examined is left out. What was read before a
-    // failing read stands, and the listing keeps the error. With `examineSubdirectories`
-    // false, entries the directory itself types as subdirectories, but for hidden ones, are not
-    // examined: their figures are left to their own reads.
+    // failing read stands, and the listing keeps the error. An entry whose type the directory
+    // does not tell is always examined.
+    enum class Examine {
+        EveryEntry,
+        AllButHidden,                   // hidden entries are not examined
+        AllButHiddenAndSubdirectories,  // nor are subdirectories
+    };
     const DirectoryListing* read(int fd, std::optional<std::uint64_t> device,
-                                 ExaminationHelpers* helpers = nullptr, bool examineSubdirectories = true);
+                                 ExaminationHelpers* helpers = nullptr, Examine examine = Examine::EveryEntry);
     // The listing of a directory that can be opened but not read (`opened`), or not even
     // opened, for the errno that says why.
     const DirectoryListing* failed(bool opened, int error);

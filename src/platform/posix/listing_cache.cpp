@@ -116,7 +116,7 @@ ListingCache::Slot* ListingCache::reachThroughListings(std::string_view drivePat
             at->ownerHint = index;
             Slot* next = at->children[index];
             // A subdirectory not examined yet may be a mount point, to be reached by its path.
-            if (next != nullptr && at->listing->figuresLeftToOwnRead(index) &&
+            if (next != nullptr && !at->listing->examined(index) &&
                 (next->state.load(std::memory_order_acquire) != State::Ready || next->otherFileSystem)) {
                 next = nullptr;
             }
@@ -138,11 +138,15 @@ ListingCache::Slot* ListingCache::child(const Slot& parent, std::size_t index) c
 std::optional<EntryFigures> ListingCache::entryFigures(Slot& parent, std::size_t index)
 {
     const DirectoryListing& listing = *parent.listing;
-    if (!listing.figuresLeftToOwnRead(index)) {
+    if (listing.examined(index)) {
         const DirectoryListing::Entry& entry = listing.entries[index];
         return EntryFigures{entry.attributes, entry.length, entry.allocated};
     }
-    Slot& subdirectory = *parent.children[index];
+    Slot* const walked = parent.children != nullptr ? parent.children[index] : nullptr;
+    if (walked == nullptr) {
+        return examineNow(parent, index);
+    }
+    Slot& subdirectory = *walked;
     const DirectoryListing& own = this->listing(subdirectory);
     if (subdirectory.figuresKnown) {
         return subdirectory.figures;
@@ -151,6 +155,19 @@ std::optional<EntryFigures> ListingCache::entryFigures(Slot& parent, std::size_t
         return std::nullopt;
     }
     return EntryFigures{kAttrDirectory, 0, 0};
+}
+
+std::optional<EntryFigures> ListingCache::examineNow(const Slot& parent, std::size_t index) const
+{
+    const UniqueFd directory = openByPath_(path(parent));
+    const std::string hostName = toHostName(std::string{parent.listing->name(index)});
+    struct stat status {};
+    if (!directory.valid() || ::fstatat(directory.get(), hostName.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        return std::nullopt;
+    }
+    return EntryFigures{attributesFromStatus(hostName.c_str(), status, parent.listing->device),
+                        status.st_size < 0 ? 0 : static_cast<std::uint64_t>(status.st_size),
+                        allocatedBytesOf(status).value_or(0)};
 }
 
 ListingCache::Slot* ListingCache::parent(const Slot& slot) const
@@ -302,13 +319,15 @@ const DirectoryListing* ListingCache::read(Slot& slot, Worker& self,
         // Only a subdirectory left unexamined by its parent's read can be a mount point here.
         slot.otherFileSystem = parentDevice && status.st_dev != *parentDevice;
     }
-    const bool examineSubdirectories =
-        !opening.examined || mountPointParents_.mayHoldMountPoint(opening.status.st_dev, opening.status.st_ino);
+    const DirectoryReader::Examine examine =
+        !opening.examined || mountPointParents_.mayHoldMountPoint(opening.status.st_dev, opening.status.st_ino)
+            ? DirectoryReader::Examine::AllButHidden
+            : DirectoryReader::Examine::AllButHiddenAndSubdirectories;
     const DirectoryListing* listing =
         opening.fd.valid() && !slot.otherFileSystem
             ? self.reader.read(opening.fd.get(),
                                opening.examined ? std::optional{std::uint64_t{opening.status.st_dev}} : parentDevice,
-                               readers_.empty() ? nullptr : this, examineSubdirectories)
+                               readers_.empty() ? nullptr : this, examine)
             : self.reader.failed(opening.opened, opening.error);
     // Descriptors are closed outside the lock: the parent's, if this was the last directory
     // it named, and this one's unless its subdirectories will be opened through it.

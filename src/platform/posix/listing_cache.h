@@ -10,10 +10,11 @@
 // many readers read at once as keep the cores busy; all of them read while reads wait for the
 // disk (see reader_gate.h).
 //
-// In a directory that holds no mount point, no subdirectory can be another file system's root:
-// its subdirectories are not examined with the directory but when they are opened for their own
-// reads (fstat of the descriptor), which saves a name lookup for each. entryFigures() gives
-// such an entry's figures.
+// Hidden entries, which a walk neither counts nor enters, are examined only when their figures
+// are asked for (then as they are at that moment). In a directory that holds no mount point, no
+// subdirectory can be another file system's root: its subdirectories are not examined with the
+// directory but when they are opened for their own reads (fstat of the descriptor), which saves
+// a name lookup for each. entryFigures() gives the figures of any entry.
 //
 // A directory is known by its parent and its name, never by its full path, so a tree of any
 // depth costs memory and time in proportion to its entries; only the directories a command
@@ -83,10 +84,11 @@ public:
     // figures were left to its own read may still prove to be another file system's root when
     // read (isOtherFileSystem).
     Slot* child(const Slot& parent, std::size_t index) const;
-    // The figures of entry `index` of the listing of `parent`, reading the subdirectory there
-    // first if they were left to its own read. Nullopt for a subdirectory that has gone since
-    // its parent was read, as if it had not been listed; one that cannot be examined shows as
-    // a plain directory, which the walk will find it cannot read.
+    // The figures of entry `index` of the listing of `parent`, examining it now if its read
+    // did not: a subdirectory by reading it, a hidden entry with an lstat. Nullopt for an entry
+    // that has gone since, as if it had not been listed, and for a hidden one that cannot be
+    // examined; a subdirectory that cannot be examined shows as a plain directory, which the
+    // walk will find it cannot read.
     std::optional<EntryFigures> entryFigures(Slot& parent, std::size_t index);
     // Whether a directory read through its parent proved to be another file system's root; its
     // listing is then empty, and it is to be reached by its path.
@@ -182,6 +184,7 @@ private:
     // its path; null when they do not lead there.
     Slot* reachThroughListings(std::string_view drivePath);
     void readAhead(Worker& self);
+    std::optional<EntryFigures> examineNow(const Slot& parent, std::size_t index) const;
     bool mayRead(const Worker& self) const { return self.rank <= gate_.open(); }
     bool share(EntryExamination& examination) override;
     void unshare(EntryExamination& examination) override;
