@@ -100,10 +100,10 @@ void EntryExamination::takePart()
                 entry.nameLength = 0;
                 continue;
             }
-            entry.attributes =
-                static_cast<std::uint16_t>(attributesFromStatus(name, status, static_cast<dev_t>(device_)));
-            entry.length = status.st_size < 0 ? 0 : static_cast<std::uint64_t>(status.st_size);
-            entry.allocated = allocatedBytesOf(status).value_or(0);
+            const EntryFigures figures = figuresFromStatus(name, status, static_cast<dev_t>(device_));
+            entry.attributes = static_cast<std::uint16_t>(figures.attributes);
+            entry.length = figures.length;
+            entry.allocated = figures.allocated;
         }
     }
 }

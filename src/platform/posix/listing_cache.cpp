@@ -165,9 +165,7 @@ std::optional<EntryFigures> ListingCache::examineNow(const Slot& parent, std::si
     if (!directory.valid() || ::fstatat(directory.get(), hostName.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
         return std::nullopt;
     }
-    return EntryFigures{attributesFromStatus(hostName.c_str(), status, parent.listing->device),
-                        status.st_size < 0 ? 0 : static_cast<std::uint64_t>(status.st_size),
-                        allocatedBytesOf(status).value_or(0)};
+    return figuresFromStatus(hostName.c_str(), status, parent.listing->device);
 }
 
 ListingCache::Slot* ListingCache::parent(const Slot& slot) const
@@ -312,9 +310,8 @@ const DirectoryListing* ListingCache::read(Slot& slot, Worker& self,
     const auto reading = std::chrono::steady_clock::now();
     if (opening.examined) {
         const struct stat& status = opening.status;
-        slot.figures = EntryFigures{attributesFromStatus(slot.name.data(), status, parentDevice),
-                                    status.st_size < 0 ? 0 : static_cast<std::uint64_t>(status.st_size),
-                                    allocatedBytesOf(status).value_or(0)};
+        slot.figures = figuresFromStatus(slot.name.data(), status,
+                                         parentDevice ? std::optional<dev_t>{*parentDevice} : std::nullopt);
         slot.figuresKnown = true;
         // Only a subdirectory left unexamined by its parent's read can be a mount point here.
         slot.otherFileSystem = parentDevice && status.st_dev != *parentDevice;
@@ -329,9 +326,9 @@ const DirectoryListing* ListingCache::read(Slot& slot, Worker& self,
                                opening.examined ? std::optional{std::uint64_t{opening.status.st_dev}} : parentDevice,
                                readers_.empty() ? nullptr : this, examine)
             : self.reader.failed(opening.opened, opening.error);
+    took += std::chrono::steady_clock::now() - reading;
     // Descriptors are closed outside the lock: the parent's, if this was the last directory
     // it named, and this one's unless its subdirectories will be opened through it.
-    took += std::chrono::steady_clock::now() - reading;
     parent.reset();
     const bool namesSubdirectories = listing->readable && hasWalkedSubdirectory(*listing);
     if (!namesSubdirectories) {

@@ -44,6 +44,13 @@ std::string toHostName(std::string name)
     return name;
 }
 
+EntryFigures figuresFromStatus(const char* hostName, const struct stat& status, std::optional<dev_t> parentDevice)
+{
+    return EntryFigures{attributesFromStatus(hostName, status, parentDevice),
+                        status.st_size < 0 ? 0 : static_cast<std::uint64_t>(status.st_size),
+                        allocatedBytesOf(status).value_or(0)};
+}
+
 std::optional<std::uint64_t> allocatedBytesOf(const struct stat& status)
 {
     // st_blocks counts 512-byte units on every system this runs on, whatever st_blksize says.
