@@ -278,9 +278,14 @@ TEST(MezuReportEndToEnd, DirectoriesTheUserCannotReadAreNamedAndFailTheRun)
         tree.dir(directory);
         tree.file(directory + "/f", 1);
     }
+    // Listed but not searchable, and holding nothing but hidden entries, which no survey counts:
+    // still a directory that could not be read.
+    tree.dir("top/unsearchable/.sub");
+    tree.file("top/unsearchable/.hidden", 1);
     ASSERT_EQ(::chmod(tree.path("top/locked").c_str(), 0700), 0);
     ASSERT_EQ(::chmod(tree.path("top/unlisted").c_str(), 0311), 0);
     ASSERT_EQ(::chmod(tree.path("top/unexamined").c_str(), 0644), 0);
+    ASSERT_EQ(::chmod(tree.path("top/unsearchable").c_str(), 0644), 0);
     // Root reads everything: the survey then runs as nobody, who does not own the tree.
     const bool root = ::geteuid() == 0;
     const Outcome run = runReport({"--drive", "C=" + tree.root(), "survey", "C:\\top"}, ".", [root] {
@@ -293,9 +298,10 @@ TEST(MezuReportEndToEnd, DirectoriesTheUserCannotReadAreNamedAndFailTheRun)
     EXPECT_EQ(sortedLines(run.err), (std::vector<std::string>{
                                         "mezu-report: C:\\top\\locked: Permission denied",
                                         "mezu-report: C:\\top\\unexamined: Permission denied",
-                                        "mezu-report: C:\\top\\unlisted: Permission denied"}));
+                                        "mezu-report: C:\\top\\unlisted: Permission denied",
+                                        "mezu-report: C:\\top\\unsearchable: Permission denied"}));
     const auto figures = resultBytes(run.out);
-    EXPECT_EQ(figures.size(), 5u) << run.out;
+    EXPECT_EQ(figures.size(), 6u) << run.out;
     EXPECT_EQ(figures.at("C:\\top\\locked"), 0u);
     EXPECT_GT(figures.at("C:\\top\\ok"), 0u);
 }

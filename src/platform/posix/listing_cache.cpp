@@ -40,6 +40,7 @@ ListingCache::ListingCache(unsigned readerThreads, PathOpener openByPath, int mo
     : openByPath_(std::move(openByPath)),
       mostHeldParents_(mostHeldParents),
       mountPointParents_(std::move(mountPointParents)),
+      searchPermission_(SearchPermission::ofThisProcess()),
       gate_(readerThreads, busyReaderThreads())
 {
     for (unsigned i = 0; i <= readerThreads; ++i) {
@@ -151,18 +152,21 @@ std::optional<EntryFigures> ListingCache::entryFigures(Slot& parent, std::size_t
     if (subdirectory.figuresKnown) {
         return subdirectory.figures;
     }
-    if (own.error == ENOENT || own.error == ENOTDIR) {
-        return std::nullopt;
+    if (own.error != ENOENT && own.error != ENOTDIR && parent.lateError == 0) {
+        parent.lateError = own.error;
     }
-    return EntryFigures{kAttrDirectory, 0, 0};
+    return std::nullopt;
 }
 
-std::optional<EntryFigures> ListingCache::examineNow(const Slot& parent, std::size_t index) const
+std::optional<EntryFigures> ListingCache::examineNow(Slot& parent, std::size_t index) const
 {
     const UniqueFd directory = openByPath_(path(parent));
     const std::string hostName = toHostName(std::string{parent.listing->name(index)});
     struct stat status {};
     if (!directory.valid() || ::fstatat(directory.get(), hostName.c_str(), &status, AT_SYMLINK_NOFOLLOW) != 0) {
+        if (errno != ENOENT && parent.lateError == 0) {
+            parent.lateError = errno;
+        }
         return std::nullopt;
     }
     return figuresFromStatus(hostName.c_str(), status, parent.listing->device);
@@ -316,10 +320,12 @@ const DirectoryListing* ListingCache::read(Slot& slot, Worker& self,
         // Only a subdirectory left unexamined by its parent's read can be a mount point here.
         slot.otherFileSystem = parentDevice && status.st_dev != *parentDevice;
     }
-    const DirectoryReader::Examine examine =
-        !opening.examined || mountPointParents_.mayHoldMountPoint(opening.status.st_dev, opening.status.st_ino)
-            ? DirectoryReader::Examine::AllButHidden
-            : DirectoryReader::Examine::AllButHiddenAndSubdirectories;
+    DirectoryReader::Examine examine = DirectoryReader::Examine::EveryEntry;
+    if (opening.examined && searchPermission_.maySearch(opening.status)) {
+        examine = mountPointParents_.mayHoldMountPoint(opening.status.st_dev, opening.status.st_ino)
+                      ? DirectoryReader::Examine::AllButHidden
+                      : DirectoryReader::Examine::AllButHiddenAndSubdirectories;
+    }
     const DirectoryListing* listing =
         opening.fd.valid() && !slot.otherFileSystem
             ? self.reader.read(opening.fd.get(),

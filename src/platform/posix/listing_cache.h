@@ -14,7 +14,9 @@
 // are asked for (then as they are at that moment). In a directory that holds no mount point, no
 // subdirectory can be another file system's root: its subdirectories are not examined with the
 // directory but when they are opened for their own reads (fstat of the descriptor), which saves
-// a name lookup for each. entryFigures() gives the figures of any entry.
+// a name lookup for each. entryFigures() gives the figures of any entry. A directory whose mode
+// does not let this process search it has every entry examined with it, so that entries it
+// cannot examine make the directory's read fail as they always have.
 //
 // A directory is known by its parent and its name, never by its full path, so a tree of any
 // depth costs memory and time in proportion to its entries; only the directories a command
@@ -45,6 +47,7 @@
 #include "platform/posix/directory_listing.h"
 #include "platform/posix/mount_point_parents.h"
 #include "platform/posix/reader_gate.h"
+#include "platform/posix/search_permission.h"
 #include "platform/posix/unique_fd.h"
 
 namespace mezu::posix {
@@ -86,13 +89,15 @@ public:
     Slot* child(const Slot& parent, std::size_t index) const;
     // The figures of entry `index` of the listing of `parent`, examining it now if its read
     // did not: a subdirectory by reading it, a hidden entry with an lstat. Nullopt for an entry
-    // that has gone since, as if it had not been listed, and for a hidden one that cannot be
-    // examined; a subdirectory that cannot be examined shows as a plain directory, which the
-    // walk will find it cannot read.
+    // that has gone since, as if it had not been listed, and for one that cannot be examined,
+    // whose error is then kept for lateError (as a read keeps it for the listing).
     std::optional<EntryFigures> entryFigures(Slot& parent, std::size_t index);
     // Whether a directory read through its parent proved to be another file system's root; its
     // listing is then empty, and it is to be reached by its path.
     bool isOtherFileSystem(const Slot& slot) const { return slot.otherFileSystem; }
+    // Why an entry of the directory's listing that entryFigures examined later could not be
+    // examined (an errno); 0 while none failed.
+    int lateError(const Slot& slot) const { return slot.lateError; }
     // The directory whose listing named `slot`; null for one asked for by its path.
     Slot* parent(const Slot& slot) const;
     // Where the owner last found a name in the slot's listing, for the next search to start.
@@ -147,6 +152,7 @@ public:
         EntryFigures figures;
         bool figuresKnown = false;
         bool otherFileSystem = false;
+        int lateError = 0;  // the owner's alone
     };
 
 private:
@@ -184,7 +190,7 @@ private:
     // its path; null when they do not lead there.
     Slot* reachThroughListings(std::string_view drivePath);
     void readAhead(Worker& self);
-    std::optional<EntryFigures> examineNow(const Slot& parent, std::size_t index) const;
+    std::optional<EntryFigures> examineNow(Slot& parent, std::size_t index) const;
     bool mayRead(const Worker& self) const { return self.rank <= gate_.open(); }
     bool share(EntryExamination& examination) override;
     void unshare(EntryExamination& examination) override;
@@ -192,6 +198,7 @@ private:
     PathOpener openByPath_;
     int mostHeldParents_;
     MountPointParents mountPointParents_;
+    SearchPermission searchPermission_;
     std::vector<std::unique_ptr<Worker>> workers_;  // the owner's first
     AdaptiveMutex mutex_;
     std::condition_variable_any workAvailable_;  // for idle readers

@@ -124,7 +124,8 @@ public:
 
     std::string error() const override
     {
-        return listing_.error != 0 ? std::strerror(listing_.error) : std::string{};
+        const int error = listing_.error != 0 ? listing_.error : listings_->lateError(slot_);
+        return error != 0 ? std::strerror(error) : std::string{};
     }
 
     std::optional<EntryFigures> lastFigures() const override { return lastFigures_; }
