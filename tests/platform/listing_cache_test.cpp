@@ -144,7 +144,7 @@ TEST_F(ListingCacheTest, SurveysAgreeWithPlainReadsBeforeAndAfterTheTreeChanges)
 }
 
 // Every listing of the tree below `root`, asked for depth first as a walk asks: each entry as
-// "name attributes length", by drive path.
+// "name attributes length" (a hidden one by its name alone), by drive path.
 std::map<std::string, Lines> readThrough(posix::ListingCache& cache, const std::string& root)
 {
     std::map<std::string, Lines> listings;
@@ -152,7 +152,8 @@ std::map<std::string, Lines> readThrough(posix::ListingCache& cache, const std::
     while (!pending.empty()) {
         const std::string path = pending.back();
         pending.pop_back();
-        const posix::DirectoryListing* listing = cache.get(path);
+        posix::ListingCache::Slot& slot = cache.directory(path);
+        const posix::DirectoryListing* listing = &cache.listing(slot);
         Lines& lines = listings[path];
         if (!listing->readable) {
             lines.push_back("cannot be read: " + std::to_string(listing->error));
@@ -160,9 +161,13 @@ std::map<std::string, Lines> readThrough(posix::ListingCache& cache, const std::
         }
         for (std::size_t i = 0; i < listing->count; ++i) {
             const std::string name{listing->name(i)};
-            const FileAttributes attributes = listing->attributes(i);
-            lines.push_back(name + " " + std::to_string(attributes) + " " +
-                            std::to_string(listing->entries[i].length));
+            if (name.starts_with(".")) {
+                lines.push_back(name + " hidden");  // examined only when asked for, by path
+                continue;
+            }
+            const EntryFigures figures = cache.entryFigures(slot, i).value_or(EntryFigures{});
+            const FileAttributes attributes = figures.attributes;
+            lines.push_back(name + " " + std::to_string(attributes) + " " + std::to_string(figures.length));
             if (isDirectory(attributes) && (attributes & (kAttrHidden | kAttrSystem)) == 0) {
                 pending.push_back(path + "\\" + name);
             }
@@ -201,6 +206,31 @@ TEST_F(ListingCacheTest, ParentsPastTheLimitAreOpenedByPathWithTheSameListings)
         EXPECT_EQ(readThrough(limited, "C:\\t"), expected) << "at most " << mostHeld << " parents held";
         EXPECT_GT(openedByPath, 100) << "at most " << mostHeld << " parents held";
     }
+
+    // Told that no directory holds a mount point, the cache examines each subdirectory when it
+    // reads it: the same figures, and each directory asked for by its path found through its
+    // parent (only parents past the limit, held while all their subdirectories are examined
+    // first, make some open by path).
+    for (const unsigned readers : {0u, 3u}) {
+        openedByPath = 0;
+        posix::ListingCache examinedWhenRead{readers, openByPath, posix::ListingCache::kMostHeldParents,
+                                             posix::MountPointParents::of({})};
+        EXPECT_EQ(readThrough(examinedWhenRead, "C:\\t"), expected) << readers << " readers";
+        EXPECT_LT(openedByPath, 100) << readers << " readers";
+    }
+    // One asked for by its path before anything examined it is found through its parent too.
+    openedByPath = 0;
+    posix::ListingCache direct{0, openByPath, posix::ListingCache::kMostHeldParents, posix::MountPointParents::of({})};
+    posix::ListingCache::Slot& top = direct.directory("C:\\t");
+    const posix::DirectoryListing& listing = direct.listing(top);
+    std::size_t first = 0;
+    while (first < listing.count && listing.attributes(first) != kAttrDirectory) {
+        ++first;
+    }
+    ASSERT_LT(first, listing.count);
+    posix::ListingCache::Slot& below = direct.directory("C:\\t\\" + std::string{listing.name(first)});
+    EXPECT_EQ(direct.parent(below), &top);
+    EXPECT_EQ(openedByPath, 1);
 }
 
 TEST_F(ListingCacheTest, ACommandAnswersFromItsListingsUntilItEnds)

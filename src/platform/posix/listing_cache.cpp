@@ -117,9 +117,15 @@ ListingCache::Slot* ListingCache::reachThroughListings(std::string_view drivePat
             at->ownerHint = index;
             Slot* next = at->children[index];
             // A subdirectory not examined yet may be a mount point, to be reached by its path.
-            if (next != nullptr && !at->listing->examined(index) &&
-                (next->state.load(std::memory_order_acquire) != State::Ready || next->otherFileSystem)) {
-                next = nullptr;
+            // The directory asked for is read now to find out (it is wanted anyway), one on the
+            // way to it only if read already.
+            if (next != nullptr && !at->listing->examined(index)) {
+                if (end == drivePath.size()) {
+                    listing(*next);
+                }
+                if (next->state.load(std::memory_order_acquire) != State::Ready || next->otherFileSystem) {
+                    next = nullptr;
+                }
             }
             at = next;
             position = end;
