@@ -35,10 +35,30 @@ actual() {
         done | sort
 }
 
-if [ "${1:-}" = --expected ]; then
-    expected "$2" "$3"
-    exit 0
-fi
+# Builds in DIR directories d1..dTOPS, each with 1 to FANOUT subdirectories of files of many
+# sizes around block boundaries, a hidden directory and a hidden file; callers add their own.
+sizesTree() {
+    local gen=$1 tops=$2 fanout=$3
+    local d e f sub
+    for d in $(seq 1 "$tops"); do
+        for e in $(seq 1 $((d % fanout + 1))); do
+            sub="$gen/d$d/e$e"
+            mkdir -p "$sub/.hid" "$sub/f"
+            for f in $(seq 1 $((d + e))); do
+                truncate -s $(((d * 7919 + e * 104729 + f * 4093) % 20000)) "$sub/f/file$f"
+            done
+            truncate -s 4096 "$sub/x4096"
+            truncate -s 4097 "$sub/x4097"
+            truncate -s 999 "$sub/.hid/hidden"
+            truncate -s 123 "$sub/.dotfile"
+        done
+    done
+}
+
+case "${1:-}" in
+--expected) expected "$2" "$3"; exit 0 ;;
+--tree) sizesTree "$2" "$3" "$4"; exit 0 ;;
+esac
 report=${1:?usage: crosscheck.sh PATH-TO-mezu-report}
 work=$(mktemp -d /tmp/mezu-crosscheck-XXXXXX)
 chmod 755 "$work"
@@ -66,20 +86,10 @@ check() {
 # A generated tree: many sizes around block boundaries, hidden entries, links, nesting.
 gen="$work/gen"
 mkdir -p "$gen"
-for d in $(seq 1 12); do
-    for e in $(seq 1 $((d % 4 + 1))); do
-        sub="$gen/d$d/e$e"
-        mkdir -p "$sub/.hid" "$sub/f"
-        for f in $(seq 1 $((d + e))); do
-            truncate -s $(( (d * 7919 + e * 104729 + f * 4093) % 20000 )) "$sub/f/file$f"
-        done
-        truncate -s 4096 "$sub/x4096"
-        truncate -s 4097 "$sub/x4097"
-        truncate -s 999 "$sub/.hid/hidden"
-        truncate -s 123 "$sub/.dotfile"
-        ln -s ../ "$sub/up"
-        ln -s x4097 "$sub/link"
-    done
+sizesTree "$gen" 12 4
+for sub in "$gen"/d*/e*; do
+    ln -s ../ "$sub/up"
+    ln -s x4097 "$sub/link"
 done
 mkdir -p "$gen/空のディレクトリ" "$gen/with space"
 truncate -s 5000 "$gen/with space/file"

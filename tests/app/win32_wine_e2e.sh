@@ -37,19 +37,7 @@ resultLines() {
 # 4 GiB and links that a walk must not follow (one of them back to the top).
 gen="$work/gen"
 mkdir -p "$gen"
-for d in $(seq 1 8); do
-    for e in $(seq 1 $((d % 3 + 1))); do
-        sub="$gen/d$d/e$e"
-        mkdir -p "$sub/.hid" "$sub/f"
-        for f in $(seq 1 $((d + e))); do
-            truncate -s $(((d * 7919 + e * 104729 + f * 4093) % 20000)) "$sub/f/file$f"
-        done
-        truncate -s 4096 "$sub/x4096"
-        truncate -s 4097 "$sub/x4097"
-        truncate -s 999 "$sub/.hid/hidden"
-        truncate -s 123 "$sub/.dotfile"
-    done
-done
+bash "$crosscheck" --tree "$gen" 8 3
 mkdir -p "$gen/日本語のディレクトリ" "$gen/with space"
 truncate -s 5000 "$gen/日本語のディレクトリ/ファイル" "$gen/with space/file"
 truncate -s $(((1 << 32) + 1)) "$gen/d1/sparse-4g"
