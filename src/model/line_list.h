@@ -48,4 +48,34 @@ private:
     std::uint64_t edits_ = 0;
 };
 
+// Follows a LineList for a view that shows it, from the two figures above: what the view must
+// do to show the list as it stands.
+class LineListFollower {
+public:
+    // Borrows `lines`, which outlives the follower; the view has shown none of them yet.
+    explicit LineListFollower(const LineList& lines) : lines_(lines), shownEdits_(lines.edits()) {}
+
+    struct Update {
+        bool afresh = false;    // show the whole list anew
+        std::size_t first = 0;  // else show lines first to count - 1, appended since (none if equal)
+        std::size_t count = 0;  // lines in the list now
+    };
+    // What changed since the last call (or since construction); the view is taken to do it.
+    Update catchUp()
+    {
+        Update update;
+        update.count = lines_.count();
+        update.afresh = lines_.edits() != shownEdits_ || update.count < shownCount_;
+        update.first = update.afresh ? 0 : shownCount_;
+        shownEdits_ = lines_.edits();
+        shownCount_ = update.count;
+        return update;
+    }
+
+private:
+    const LineList& lines_;
+    std::uint64_t shownEdits_;
+    std::size_t shownCount_ = 0;
+};
+
 }  // namespace mezu

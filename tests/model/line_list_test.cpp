@@ -82,6 +82,29 @@ TEST(LineListTest, HoldsMoreThanSixteenBitsOfLines)
     EXPECT_EQ(list.line(32767), "32767");
 }
 
+TEST(LineListTest, AFollowerAddsWhatWasAppendedAndShowsAnythingElseAfresh)
+{
+    LineList list;
+    list.add("before");
+    LineListFollower follower{list};
+    using Update = LineListFollower::Update;
+    const auto same = [](const Update& a, const Update& b) {
+        return a.afresh == b.afresh && a.first == b.first && a.count == b.count;
+    };
+    EXPECT_TRUE(same(follower.catchUp(), Update{false, 0, 1})) << "nothing shown yet";
+    EXPECT_TRUE(same(follower.catchUp(), Update{false, 1, 1})) << "nothing new";
+    list.add("a");
+    list.add("b");
+    EXPECT_TRUE(same(follower.catchUp(), Update{false, 1, 3}));
+    list.set(0, "replaced");
+    EXPECT_TRUE(same(follower.catchUp(), Update{true, 0, 3}));
+    list.reorder({2, 1, 0});
+    list.add("c");
+    EXPECT_TRUE(same(follower.catchUp(), Update{true, 0, 4})) << "an edit and an append";
+    list.clear();
+    EXPECT_TRUE(same(follower.catchUp(), Update{true, 0, 0}));
+}
+
 TEST(PathTextTest, JoinsWithASingleSeparator)
 {
     EXPECT_EQ(childPath("C:\\", "WINDOWS"), "C:\\WINDOWS");

@@ -18,7 +18,7 @@ constexpr int kTextMargin = 8;
 }  // namespace
 
 LineListModel::LineListModel(const LineList& lines, QObject* parent)
-    : QAbstractListModel(parent), lines_(lines), shownEdits_(lines.edits())
+    : QAbstractListModel(parent), lines_(lines), follower_(lines)
 {
 }
 
@@ -37,20 +37,19 @@ void LineListModel::setRowGeometry(const QFont& font, int rowHeight)
 
 void LineListModel::refresh()
 {
-    const std::size_t count = lines_.count();
-    if (lines_.edits() == shownEdits_ && count >= shownRows_) {
-        if (count > shownRows_) {
-            beginInsertRows({}, static_cast<int>(shownRows_), static_cast<int>(count) - 1);
-            widest_ = std::max(widest_, measure(shownRows_, count));
-            shownRows_ = count;
+    const LineListFollower::Update update = follower_.catchUp();
+    if (!update.afresh) {
+        if (update.count > update.first) {
+            beginInsertRows({}, static_cast<int>(update.first), static_cast<int>(update.count) - 1);
+            widest_ = std::max(widest_, measure(update.first, update.count));
+            shownRows_ = update.count;
             endInsertRows();
         }
         return;
     }
     beginResetModel();
-    shownRows_ = count;
-    shownEdits_ = lines_.edits();
-    widest_ = measure(0, count);
+    shownRows_ = update.count;
+    widest_ = measure(0, update.count);
     endResetModel();
 }
 

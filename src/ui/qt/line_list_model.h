@@ -41,8 +41,8 @@ private:
     int measure(std::size_t from, std::size_t to) const;
 
     const LineList& lines_;
+    LineListFollower follower_;
     std::size_t shownRows_ = 0;
-    std::uint64_t shownEdits_ = 0;
     QFont font_;
     int rowHeight_ = 0;
     int widest_ = 0;  // pixels of the widest shown line

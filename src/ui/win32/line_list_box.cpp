@@ -15,7 +15,7 @@ constexpr int kTextMargin = 6;
 void LineListBox::bind(HWND listBox)
 {
     listBox_ = listBox;
-    showAfresh();
+    showAfresh(follower_.catchUp().count);
 }
 
 void LineListBox::refresh()
@@ -23,35 +23,33 @@ void LineListBox::refresh()
     if (listBox_ == nullptr) {
         return;
     }
-    const std::size_t count = lines_.count();
-    if (lines_.edits() != shownEdits_ || count < shownCount_) {
-        showAfresh();
+    const LineListFollower::Update update = follower_.catchUp();
+    if (update.afresh) {
+        showAfresh(update.count);
         return;
     }
-    if (count == shownCount_) {
+    if (update.count == update.first) {
         return;
     }
     ::SendMessageW(listBox_, WM_SETREDRAW, FALSE, 0);
-    for (std::size_t i = shownCount_; i < count; ++i) {
+    for (std::size_t i = update.first; i < update.count; ++i) {
         ::SendMessageW(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(lines_.line(i)).c_str()));
     }
-    widest_ = std::max(widest_, measure(shownCount_, count));
-    shownCount_ = count;
+    widest_ = std::max(widest_, measure(update.first, update.count));
+    shownCount_ = update.count;
     ::SendMessageW(listBox_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_), 0);
     ::SendMessageW(listBox_, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(listBox_, nullptr, TRUE);
 }
 
-void LineListBox::showAfresh()
+void LineListBox::showAfresh(std::size_t count)
 {
     ::SendMessageW(listBox_, WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(listBox_, LB_RESETCONTENT, 0, 0);
-    const std::size_t count = lines_.count();
     ::SendMessageW(listBox_, LB_INITSTORAGE, count, count * 64);
-    for (const std::string& line : lines_.lines()) {
-        ::SendMessageW(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(line).c_str()));
+    for (std::size_t i = 0; i < count; ++i) {
+        ::SendMessageW(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(lines_.line(i)).c_str()));
     }
-    shownEdits_ = lines_.edits();
     shownCount_ = count;
     widest_ = measure(0, count);
     ::SendMessageW(listBox_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_), 0);

@@ -15,7 +15,7 @@ namespace mezu::win32 {
 class LineListBox {
 public:
     // Borrows the lines; they outlive this object. The list box is bound later.
-    explicit LineListBox(const LineList& lines) : lines_(lines), shownEdits_(lines.edits()) {}
+    explicit LineListBox(const LineList& lines) : lines_(lines), follower_(lines) {}
 
     // The control the lines are shown in; they are measured in the font setFont gives.
     void bind(HWND listBox);
@@ -24,13 +24,14 @@ public:
     void setFont(HFONT font);
 
 private:
-    void showAfresh();
+    // Shows lines 0 to count - 1 anew.
+    void showAfresh(std::size_t count);
     int measure(std::size_t from, std::size_t to) const;
 
     const LineList& lines_;
     HWND listBox_ = nullptr;
     HFONT font_ = nullptr;
-    std::uint64_t shownEdits_;
+    LineListFollower follower_;
     std::size_t shownCount_ = 0;
     int widest_ = 0;
 };
