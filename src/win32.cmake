@@ -2,6 +2,7 @@
 # over the same core.
 add_library(mezu_win32 STATIC
   platform/win32/console_stream.cpp
+  platform/win32/directory_allocations.cpp
   platform/win32/drive_roots.cpp
   platform/win32/handle_io.cpp
   platform/win32/user_locale.cpp

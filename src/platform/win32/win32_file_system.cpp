@@ -85,9 +85,14 @@ bool isValidName(const std::string& name)
 class Win32Enumeration final : public DirectoryEnumeration {
 public:
     // Takes over an open find handle whose first entry is in `data`.
-    Win32Enumeration(HANDLE handle, const WIN32_FIND_DATAW& data, FileAttributes mask,
-                     std::string directory, std::shared_ptr<FoundEntry> found)
-        : handle_(handle), data_(data), mask_(mask), directory_(std::move(directory)), found_(std::move(found))
+    Win32Enumeration(HANDLE handle, const WIN32_FIND_DATAW& data, FileAttributes mask, std::string directory,
+                     const std::wstring& systemDirectory, std::shared_ptr<FoundEntry> found)
+        : handle_(handle),
+          data_(data),
+          mask_(mask),
+          directory_(std::move(directory)),
+          allocations_(std::make_shared<DirectoryAllocations>(systemDirectory)),
+          found_(std::move(found))
     {
     }
     ~Win32Enumeration() override
@@ -118,7 +123,8 @@ public:
             }
             std::string name = toUtf8(wideName);
             lastWasDirectory_ = isDirectory(attributes);
-            *found_ = FoundEntry{directory_, name, attributes, lengthOf(data_.nFileSizeHigh, data_.nFileSizeLow)};
+            *found_ = FoundEntry{directory_, name, attributes, lengthOf(data_.nFileSizeHigh, data_.nFileSizeLow),
+                                 allocations_};
             return name;
         }
         return {};
@@ -133,6 +139,7 @@ private:
     bool lastWasDirectory_ = false;
     FileAttributes mask_;
     std::string directory_;
+    std::shared_ptr<DirectoryAllocations> allocations_;
     std::shared_ptr<FoundEntry> found_;
 };
 
@@ -151,7 +158,7 @@ std::unique_ptr<Win32Enumeration> enumerate(const std::wstring& systemDirectory,
     if (handle == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
         return nullptr;
     }
-    return std::make_unique<Win32Enumeration>(handle, data, mask, directory, std::move(found));
+    return std::make_unique<Win32Enumeration>(handle, data, mask, directory, systemDirectory, std::move(found));
 }
 
 }  // namespace
@@ -303,6 +310,11 @@ std::optional<std::uint64_t> Win32FileSystem::fileLength(const std::string& name
 
 std::optional<std::uint64_t> Win32FileSystem::allocatedBytes(const std::string& name)
 {
+    if (const FoundEntry* found = foundInCurrent(name); found != nullptr && found->allocations) {
+        if (const std::optional<std::uint64_t> bytes = found->allocations->of(name)) {
+            return bytes;
+        }
+    }
     const std::optional<std::string> current = currentDirectory(currentDrive_);
     if (!current || !isValidName(name)) {
         return std::nullopt;

@@ -16,16 +16,21 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/win32/directory_allocations.h"
 #include "platform/win32/drive_roots.h"
 
 namespace mezu::win32 {
 
-// The entry an enumeration returned last, kept for the attribute and length reads that follow.
+// The entry an enumeration returned last, kept for the attribute, length and allocation reads
+// that follow.
 struct FoundEntry {
     std::string directory;  // drive path of the enumerated directory; empty when none
     std::string name;
     FileAttributes attributes = 0;
     std::uint64_t length = 0;
+    // The allocations of the enumerated directory's entries, shared by the entries of one
+    // enumeration and read once, when first asked for.
+    std::shared_ptr<DirectoryAllocations> allocations;
 };
 
 class Win32FileSystem final : public FileSystem {
