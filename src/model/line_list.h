@@ -60,6 +60,8 @@ public:
         std::size_t first = 0;  // else show lines first to count - 1, appended since (none if equal)
         std::size_t count = 0;  // lines in the list now
     };
+    // Lines the view shows, as of the last call.
+    std::size_t shown() const { return shownCount_; }
     // What changed since the last call (or since construction); the view is taken to do it.
     Update catchUp()
     {

@@ -36,7 +36,6 @@ void LineListBox::refresh()
         ::SendMessageW(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(lines_.line(i)).c_str()));
     }
     widest_ = std::max(widest_, measure(update.first, update.count));
-    shownCount_ = update.count;
     ::SendMessageW(listBox_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_), 0);
     ::SendMessageW(listBox_, WM_SETREDRAW, TRUE, 0);
     ::InvalidateRect(listBox_, nullptr, TRUE);
@@ -50,7 +49,6 @@ void LineListBox::showAfresh(std::size_t count)
     for (std::size_t i = 0; i < count; ++i) {
         ::SendMessageW(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(lines_.line(i)).c_str()));
     }
-    shownCount_ = count;
     widest_ = measure(0, count);
     ::SendMessageW(listBox_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_), 0);
     ::SendMessageW(listBox_, WM_SETREDRAW, TRUE, 0);
@@ -61,7 +59,7 @@ void LineListBox::setFont(HFONT font)
 {
     font_ = font;
     if (listBox_ != nullptr) {
-        widest_ = measure(0, shownCount_);
+        widest_ = measure(0, follower_.shown());
         ::SendMessageW(listBox_, LB_SETHORIZONTALEXTENT, static_cast<WPARAM>(widest_), 0);
     }
 }

@@ -32,7 +32,6 @@ private:
     HWND listBox_ = nullptr;
     HFONT font_ = nullptr;
     LineListFollower follower_;
-    std::size_t shownCount_ = 0;
     int widest_ = 0;
 };
 
