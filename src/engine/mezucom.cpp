@@ -343,7 +343,7 @@ bool mezucom::measureFromLastWalk(const std::string& path)
 
 void mezucom::record(const std::string& path, ByteTotal bytes, std::uint64_t files, std::uint64_t directories)
 {
-    lists_.List1.add(formatResultLine(path, bytes, decimalSeparator_));
+    lists_.List1.add(formatResultLine(path, bytes, decimalSeparator_), static_cast<std::uint32_t>(measurements_.size()));
     measurements_.push_back({path, bytes, files, directories});
     windowSystem_.setMousePointer(MousePointer::Default);
 }

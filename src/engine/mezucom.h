@@ -90,7 +90,8 @@ public:
 
     // The trees measured since the last forgetMeasurements, and the figures of each drive as
     // its last drvinfo found them (a drive that stopped answering is dropped); for exports
-    // beside the report.
+    // beside the report. Each result line a measurement appends to List1 is tagged with the
+    // index of its measurement here.
     const std::vector<TreeMeasurement>& measurements() const { return measurements_; }
     const std::map<char, DriveFigures>& queriedDrives() const { return queriedDrives_; }
     void forgetMeasurements();

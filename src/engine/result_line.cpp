@@ -35,25 +35,30 @@ std::string fixedPoint(ByteTotal scaled, std::uint64_t scale, std::size_t minInt
     return text;
 }
 
+constexpr std::uint64_t kKilobyte = 1024;
+constexpr std::uint64_t kMegabyte = 1024 * 1024;
+
 }  // namespace
+
+std::string formatMegabytes(ByteTotal totalBytes, std::string_view decimalSeparator)
+{
+    return fixedPoint(roundedFraction(totalBytes, kMegabyte, 100), 100, 4, 2, decimalSeparator) + "MB";
+}
 
 std::string formatResultLine(std::string_view path, ByteTotal totalBytes,
                              std::string_view decimalSeparator)
 {
-    constexpr std::uint64_t kKilobyte = 1024;
-    constexpr std::uint64_t kMegabyte = 1024 * 1024;
-
-    const ByteTotal hundredthsOfMegabyte = roundedFraction(totalBytes, kMegabyte, 100);
     const ByteTotal tenthsOfKilobyte = roundedFraction(totalBytes, kKilobyte, 10);
 
     // Room for the path and every other field of all but the largest totals.
     constexpr std::size_t kOtherFields = 80;
     std::string line;
     line.reserve(path.size() + kResultPathWidth + kOtherFields);
-    line += fixedPoint(hundredthsOfMegabyte, 100, 4, 2, decimalSeparator);
-    line += "MB - ";
-    line += displayPath(path);
-    const std::size_t pathWidth = utf16Length(path);
+    line += formatMegabytes(totalBytes, decimalSeparator);
+    line += " - ";
+    const std::string shownPath = displayPath(path);
+    line += shownPath;
+    const std::size_t pathWidth = utf16Length(shownPath);
     if (pathWidth < kResultPathWidth) {
         line.append(kResultPathWidth - pathWidth, ' ');
     }

@@ -12,6 +12,10 @@ namespace mezu {
 // Width of the path column; a longer path is shown whole and pushes the rest to the right.
 inline constexpr std::size_t kResultPathWidth = 21;
 
+// "0002.86MB": `totalBytes` in megabytes, rounded half away from zero to two decimals, with at
+// least four integer digits; the size field that begins a result line.
+std::string formatMegabytes(ByteTotal totalBytes, std::string_view decimalSeparator);
+
 // The line for `path` with `totalBytes` allocated below it. MB and KB are rounded half away
 // from zero to two and one decimals; `decimalSeparator` is the locale's.
 std::string formatResultLine(std::string_view path, ByteTotal totalBytes,

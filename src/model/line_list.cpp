@@ -4,6 +4,15 @@
 
 namespace mezu {
 
+void LineList::add(std::string line, std::uint32_t tag)
+{
+    if (tag != kNoTag || !tags_.empty()) {
+        tags_.resize(lines_.size(), kNoTag);
+        tags_.push_back(tag);
+    }
+    lines_.push_back(std::move(line));
+}
+
 std::string LineList::lineOrEmpty(std::size_t index) const
 {
     return index < lines_.size() ? lines_[index] : std::string{};
@@ -27,6 +36,14 @@ void LineList::reorder(const std::vector<std::size_t>& order)
     }
     if (!moved) {
         return;
+    }
+    if (!tags_.empty()) {
+        tags_.resize(lines_.size(), kNoTag);
+        std::vector<std::uint32_t> tags(tags_.size());
+        for (std::size_t i = 0; i < order.size(); ++i) {
+            tags[i] = tags_[order[i]];
+        }
+        tags_ = std::move(tags);
     }
     // Each cycle of the ordering in turn, in place: no second list of lines is needed.
     std::vector<bool> placed(lines_.size(), false);

@@ -2,6 +2,10 @@
 // Lines are addressed by 0-based index; appending always adds at the end and the list never
 // reorders itself. There is no line limit: a large tree must never lose lines silently.
 //
+// A line may carry a tag for its owner, what the line stands for (a result line: the index of the
+// measurement it reports), which moves with the line, so that what a line means never has to be
+// read back out of its text.
+//
 // A view tells what changed since it last looked from two figures: `edits()` counts every
 // change other than an append (each clear and each replaced line), and appends only raise
 // `count()`. With the same edit count as before, the lines it shows are still the first lines
@@ -17,24 +21,29 @@ namespace mezu {
 
 class LineList {
 public:
+    static constexpr std::uint32_t kNoTag = 0xFFFFFFFF;
+
     void clear()
     {
         lines_.clear();
+        tags_.clear();
         ++edits_;
     }
-    void add(std::string line) { lines_.push_back(std::move(line)); }
+    void add(std::string line, std::uint32_t tag = kNoTag);
     // Makes room for `lines` lines in all, so that adding up to them moves none.
     void reserve(std::size_t lines) { lines_.reserve(lines); }
     std::size_t count() const { return lines_.size(); }
     // Throws std::out_of_range for an index at or past count().
     const std::string& line(std::size_t index) const { return lines_.at(index); }
-    // Throws std::out_of_range for an index at or past count().
+    // The tag of line `index`, kNoTag for an untagged line or an index past the end.
+    std::uint32_t tag(std::size_t index) const { return index < tags_.size() ? tags_[index] : kNoTag; }
+    // Throws std::out_of_range for an index at or past count(); the line keeps its tag.
     void set(std::size_t index, std::string text)
     {
         lines_.at(index) = std::move(text);
         ++edits_;
     }
-    // Puts line order[i] at index i, moving the lines rather than copying them; one edit when
+    // Puts line order[i] at index i with its tag, moving the lines rather than copying them; one edit when
     // any line moves, none when the order is the same. Throws std::invalid_argument, changing
     // nothing, when `order` is not an ordering of every index of the list.
     void reorder(const std::vector<std::size_t>& order);
@@ -45,6 +54,9 @@ public:
 
 private:
     std::vector<std::string> lines_;
+    // The tags of the first lines; empty until a tagged line is added, so that lists of
+    // untagged lines keep none.
+    std::vector<std::uint32_t> tags_;
     std::uint64_t edits_ = 0;
 };
 

@@ -1,21 +1,52 @@
 #include "model/path_text.h"
 
+#include "model/utf8_text.h"
+
 namespace mezu {
 namespace {
 
-constexpr char kLastControlCharacter = 31;
-constexpr char kDelete = 127;
 constexpr char kShownForControlCharacter = '?';
+
+// Characters that would move or break what follows them on screen.
+bool hidesLayout(char32_t c)
+{
+    constexpr char32_t kLastC0 = 0x1F;
+    constexpr char32_t kDelete = 0x7F;
+    constexpr char32_t kLastC1 = 0x9F;
+    constexpr char32_t kArabicLetterMark = 0x061C;
+    const bool control = c <= kLastC0 || (c >= kDelete && c <= kLastC1);
+    const bool marks = c == 0x200E || c == 0x200F || c == kArabicLetterMark;
+    const bool embeddings = (c >= 0x202A && c <= 0x202E) || (c >= 0x2066 && c <= 0x2069);
+    const bool separators = c == 0x2028 || c == 0x2029;
+    return control || marks || embeddings || separators;
+}
 
 }  // namespace
 
 std::string displayPath(std::string_view path)
 {
-    std::string shown{path};
-    for (char& c : shown) {
-        if ((c >= 1 && c <= kLastControlCharacter) || c == kDelete) {
-            c = kShownForControlCharacter;
+    std::string shown;
+    shown.reserve(path.size());
+    while (!path.empty()) {
+        constexpr unsigned char kFirstNonAscii = 0x80;
+        if (const auto lead = static_cast<unsigned char>(path.front()); lead < kFirstNonAscii) {
+            shown += hidesLayout(lead) ? kShownForControlCharacter : path.front();
+            path.remove_prefix(1);
+            continue;
         }
+        const std::size_t length = validSequenceLength(path);
+        if (length == 0) {
+            shown += kReplacementCharacter;
+            path.remove_prefix(1);
+            continue;
+        }
+        const std::string_view sequence = path.substr(0, length);
+        if (hidesLayout(decodeSequence(sequence))) {
+            shown += kShownForControlCharacter;
+        } else {
+            shown += sequence;
+        }
+        path.remove_prefix(length);
     }
     return shown;
 }

@@ -25,9 +25,11 @@ std::string driveRootOf(std::string_view path);
 // "X:\" for a drive letter.
 std::string driveRoot(char letter);
 
-// `path` as a report line or the window shows it: every control character (1 to 31 and 127)
-// becomes "?", so that no name can break a line or forge one. For display only: the walk keeps
-// using the real name.
+// `path` as a report line or the window shows it, so that no name can break a line, forge one,
+// or turn the rest of its line around: every control character (C0, DEL and C1), every
+// bidirectional formatting character and the line and paragraph separators become "?", and
+// each byte that is no part of valid UTF-8 becomes U+FFFD, so the text is always valid UTF-8.
+// For display only: the walk keeps using the real name.
 std::string displayPath(std::string_view path);
 
 }  // namespace mezu

@@ -6,69 +6,17 @@
 #include <cstdio>
 #include <utility>
 
+#include "model/utf8_text.h"
+
 namespace mezu {
 namespace {
 
-constexpr std::string_view kReplacementCharacter = "\xEF\xBF\xBD";
 constexpr std::string_view kCsvLineEnd = "\r\n";
 constexpr std::string_view kDirectoryColumns = "drive_path,host_path,bytes,files,directories,share";
 constexpr std::string_view kDriveColumns =
     "drive,total_mb,free_mb,bytes_per_sector,sectors_per_cluster,bytes_per_cluster";
 // Enough digits that a share tells apart any two trees a report can show.
 constexpr std::size_t kShareDigits = 6;
-
-// The length of the valid UTF-8 sequence at the start of `text`, 0 when none starts there.
-std::size_t validSequenceLength(std::string_view text)
-{
-    const auto byte = [&text](std::size_t i) { return static_cast<unsigned char>(text[i]); };
-    const unsigned char lead = byte(0);
-    if (lead < 0x80) {
-        return 1;
-    }
-    std::size_t length = 0;
-    unsigned char low = 0x80;
-    unsigned char high = 0xBF;
-    if (lead >= 0xC2 && lead <= 0xDF) {
-        length = 2;
-    } else if (lead >= 0xE0 && lead <= 0xEF) {
-        length = 3;
-        low = lead == 0xE0 ? 0xA0 : 0x80;   // no overlong forms
-        high = lead == 0xED ? 0x9F : 0xBF;  // no surrogates
-    } else if (lead >= 0xF0 && lead <= 0xF4) {
-        length = 4;
-        low = lead == 0xF0 ? 0x90 : 0x80;
-        high = lead == 0xF4 ? 0x8F : 0xBF;
-    } else {
-        return 0;
-    }
-    if (text.size() < length || byte(1) < low || byte(1) > high) {
-        return 0;
-    }
-    for (std::size_t i = 2; i < length; ++i) {
-        if (byte(i) < 0x80 || byte(i) > 0xBF) {
-            return 0;
-        }
-    }
-    return length;
-}
-
-// `text` with every byte that is no part of valid UTF-8 replaced.
-std::string validUtf8(std::string_view text)
-{
-    std::string result;
-    result.reserve(text.size());
-    while (!text.empty()) {
-        const std::size_t length = validSequenceLength(text);
-        if (length == 0) {
-            result += kReplacementCharacter;
-            text.remove_prefix(1);
-        } else {
-            result += text.substr(0, length);
-            text.remove_prefix(length);
-        }
-    }
-    return result;
-}
 
 std::string twoDigits(int value)
 {

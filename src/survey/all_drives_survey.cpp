@@ -35,14 +35,14 @@ void allDrivesSurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSy
         }
         sortLargestFirst(lists.List1);
         lists.List1.add(std::string{kSectionRule});
-        for (const std::string& line : lists.List1.lines()) {
-            lists.List4.add(line);
+        for (std::size_t i = 0; i < lists.List1.count(); ++i) {
+            lists.List4.add(lists.List1.line(i), lists.List1.tag(i));
         }
     }
 
     lists.List1.clear();
-    for (const std::string& line : lists.List4.lines()) {
-        lists.List1.add(line);
+    for (std::size_t i = 0; i < lists.List4.count(); ++i) {
+        lists.List1.add(lists.List4.line(i), lists.List4.tag(i));
     }
 }
 

@@ -70,6 +70,22 @@ TEST(LineListTest, ReorderMovesLinesAndRefusesWhatIsNoOrdering)
     }
 }
 
+TEST(LineListTest, TagsStayWithTheirLines)
+{
+    LineList list;
+    list.add("untagged");
+    list.add("seven", 7);
+    list.add("nine", 9);
+    list.set(1, "seven again");
+    list.reorder({2, 0, 1});
+    EXPECT_EQ(list.lines(), (std::vector<std::string>{"nine", "untagged", "seven again"}));
+    EXPECT_EQ((std::vector<std::uint32_t>{list.tag(0), list.tag(1), list.tag(2), list.tag(3)}),
+              (std::vector<std::uint32_t>{9, LineList::kNoTag, 7, LineList::kNoTag}));
+    list.clear();
+    list.add("after");
+    EXPECT_EQ(list.tag(0), LineList::kNoTag);
+}
+
 TEST(LineListTest, HoldsMoreThanSixteenBitsOfLines)
 {
     LineList list;
@@ -103,24 +119,6 @@ TEST(LineListTest, AFollowerAddsWhatWasAppendedAndShowsAnythingElseAfresh)
     EXPECT_TRUE(same(follower.catchUp(), Update{true, 0, 4})) << "an edit and an append";
     list.clear();
     EXPECT_TRUE(same(follower.catchUp(), Update{true, 0, 0}));
-}
-
-TEST(PathTextTest, JoinsWithASingleSeparator)
-{
-    EXPECT_EQ(childPath("C:\\", "WINDOWS"), "C:\\WINDOWS");
-    EXPECT_EQ(childPath("C:\\WINDOWS", "SYSTEM"), "C:\\WINDOWS\\SYSTEM");
-    EXPECT_EQ(childPath("C:\\DOS\\", "DATA"), "C:\\DOS\\DATA");
-    EXPECT_EQ(withTrailingSeparator("C:\\A"), "C:\\A\\");
-    EXPECT_EQ(withTrailingSeparator("C:\\"), "C:\\");
-}
-
-TEST(PathTextTest, DriveRootIsTheFirstThreeCharacters)
-{
-    EXPECT_EQ(driveRootOf("D:\\deep\\path"), "D:\\");
-    EXPECT_EQ(driveRootOf("d:\\x"), "d:\\");
-    EXPECT_EQ(driveRootOf("D:"), "D:");
-    EXPECT_EQ(driveLetterOf("d:\\x"), 'D');
-    EXPECT_EQ(driveLetterOf(""), '\0');
 }
 
 }  // namespace
