@@ -1,6 +1,8 @@
 #include "app/report_cli.h"
 
 #include <array>
+#include <cerrno>
+#include <cstring>
 #include <optional>
 #include <utility>
 #include <variant>
@@ -10,6 +12,7 @@
 #include "output/report_export.h"
 #include "output/report_output.h"
 #include "survey/report_compare.h"
+#include "survey/saved_report.h"
 #include "survey/report_header.h"
 #include "ui/mezumain.h"
 
@@ -31,8 +34,8 @@ constexpr std::string_view kUsageCommands =
     "drives      the space and geometry of every drive from C: to Z:\n"
     "all-drives  the top-level directories of every drive, drive by drive, largest first\n"
     "compare     each directory of the saved survey report OLD against the report NEW, or\n"
-    "            against a survey of DIR made now: both byte figures and the change, largest\n"
-    "            growth first, \"new\" and \"gone\" for directories in only one\n"
+    "            against a survey of DIR made now: the change, the directory, its size before\n"
+    "            and after, largest growth first; \"なし\" (none) where one lacks it\n"
     "\n"
     "The report is printed in UTF-8.\n"
     "\n";
@@ -269,6 +272,14 @@ ParseResult parseArguments(const std::vector<std::string>& args)
     return result;
 }
 
+// "mezu-report: standard output: No space left on device": a failed write to standard output
+// with the reason the system gave for it, which errno holds when the stream gives up.
+void reportOutputError(const ReportEnvironment& environment, int error)
+{
+    environment.err << kProgramName << ": standard output: " << (error != 0 ? std::strerror(error) : "write error")
+                    << '\n';
+}
+
 bool writeReport(const WindowLists& lists, std::ostream& out)
 {
     // The parts in report order, written from the lists as they are: a copy of a large report
@@ -297,12 +308,13 @@ int deliverReport(const WindowLists& lists, const std::optional<std::string>& ex
         }
         return kExitSuccess;
     }
+    errno = 0;
     if (exported) {
         environment.out << *exported;
         environment.out.flush();
     }
     if (exported ? !environment.out : !writeReport(lists, environment.out)) {
-        environment.err << kProgramName << ": standard output: write error\n";
+        reportOutputError(environment, errno);
         return kExitFailure;
     }
     return kExitSuccess;
@@ -313,7 +325,7 @@ int deliverReport(const WindowLists& lists, const std::optional<std::string>& ex
 // be made.
 std::optional<int> makeReport(const Options& options, ReportPlatform& platform, const ReportEnvironment& environment,
                               WindowLists& report, std::vector<SkippedDirectory>& skipped,
-                              std::string* exported = nullptr)
+                              std::string* exported = nullptr, std::vector<TreeMeasurement>* measured = nullptr)
 {
     FileSystem& fileSystem = *platform.fileSystem;
     if (options.command == "survey") {
@@ -321,12 +333,14 @@ std::optional<int> makeReport(const Options& options, ReportPlatform& platform, 
         const std::string requested = options.operands.empty() ? "." : options.operands.front();
         const ResolvedDirectory directory = fileSystem.resolveDirectory(requested);
         if (!directory.error.empty()) {
-            environment.err << kProgramName << ": " << requested << ": " << directory.error << '\n';
+            environment.err << kProgramName << ": " << displayPath(requested) << ": " << directory.error << '\n';
             return kExitFailure;
         }
         if (!fileSystem.changeDrive(directory.drivePath.front()) ||
             !fileSystem.changeDirectory(directory.drivePath)) {
-            environment.err << kProgramName << ": " << requested << ": cannot be opened\n";
+            const std::string reason = fileSystem.lastError();
+            environment.err << kProgramName << ": " << displayPath(requested) << ": cannot be opened"
+                            << (reason.empty() ? std::string{} : ": " + reason) << '\n';
             return kExitFailure;
         }
     }
@@ -348,6 +362,9 @@ std::optional<int> makeReport(const Options& options, ReportPlatform& platform, 
     // Taken over rather than copied: the window's lists are not needed after the command.
     report = std::move(window.lists());
     skipped = window.unreadableDirectories();
+    if (measured != nullptr) {
+        *measured = window.module().measurements();
+    }
     if (exported != nullptr) {
         const ExportedReport records =
             exportedReport(options.command, window.module(), fileSystem, platform.clock->now());
@@ -384,57 +401,79 @@ int runCommand(const Options& options, ReportPlatform& platform, const ReportEnv
     return deliverWithSkipped(report, skipped, options, platform, environment, exported);
 }
 
-// The directories of the saved report at `path`, or an exit status when it cannot be read (1)
-// or is no survey report (2).
-std::variant<SurveyedDirectories, int> readSavedSurvey(const std::string& path, ReportPlatform& platform,
-                                                       const ReportEnvironment& environment)
+// A saved report read for a comparison.
+struct SavedReport {
+    ComparedSurvey survey;
+    ReportEncoding encoding = ReportEncoding::Utf8;
+};
+
+// The saved survey report at `path`, or an exit status when it cannot be read (1) or is no whole
+// survey report (2).
+std::variant<SavedReport, int> readSavedReport(const std::string& path, ReportPlatform& platform,
+                                               const ReportEnvironment& environment)
 {
     std::string error = "cannot read files here";
-    const std::optional<std::string> text =
-        platform.fileReader != nullptr ? platform.fileReader->readReport(path, error) : std::nullopt;
-    if (!text) {
-        environment.err << kProgramName << ": " << path << ": " << error << '\n';
+    const std::optional<std::string> bytes =
+        platform.fileReader != nullptr ? platform.fileReader->readReportBytes(path, error) : std::nullopt;
+    if (!bytes) {
+        environment.err << kProgramName << ": " << displayPath(path) << ": " << error << '\n';
         return kExitFailure;
     }
-    SurveyedDirectories survey = readSurveyReport(*text);
-    if (!survey.error.empty()) {
-        environment.err << kProgramName << ": " << path << ": not a survey report; " << survey.error << '\n';
+    const DecodedReport decoded = decodeReportFile(*bytes, *platform.encoder);
+    SavedSurvey survey = decoded.error.empty() ? readSavedSurvey(decoded.text) : SavedSurvey{};
+    if (!decoded.error.empty() || !survey.error.empty()) {
+        environment.err << kProgramName << ": " << displayPath(path) << ": not a whole survey report; "
+                        << (decoded.error.empty() ? survey.error : decoded.error) << '\n';
         return kExitUsage;
     }
-    return survey;
+    return SavedReport{{std::move(survey.directories), std::move(survey.date)}, decoded.encoding};
 }
 
 int runCompare(const Options& options, ReportPlatform& platform, const ReportEnvironment& environment)
 {
     const std::string& earlierPath = options.operands[0];
-    std::variant<SurveyedDirectories, int> earlier = readSavedSurvey(earlierPath, platform, environment);
-    if (std::holds_alternative<int>(earlier)) {
-        return std::get<int>(earlier);
+    std::variant<SavedReport, int> read = readSavedReport(earlierPath, platform, environment);
+    if (std::holds_alternative<int>(read)) {
+        return std::get<int>(read);
     }
-    SurveyedDirectories later;
+    SavedReport& earlier = std::get<SavedReport>(read);
+    ComparedSurvey later;
     std::vector<SkippedDirectory> skipped;
     if (options.operands[1] == "survey") {
         Options survey = options;
         survey.command = "survey";
         survey.operands.assign(options.operands.begin() + 2, options.operands.end());
         WindowLists surveyed;
-        if (const std::optional<int> failed = makeReport(survey, platform, environment, surveyed, skipped)) {
+        std::vector<TreeMeasurement> measured;
+        if (const std::optional<int> failed =
+                makeReport(survey, platform, environment, surveyed, skipped, nullptr, &measured)) {
             return *failed;
         }
-        later = surveyedDirectories(surveyed.List1);
+        // Named as the earlier report's encoding would save them, so that an unchanged tree
+        // shows no change.
+        later = surveyAsSaved(surveyed.List2, surveyed.List1, measured, earlier.encoding, *platform.encoder);
     } else {
-        std::variant<SurveyedDirectories, int> saved = readSavedSurvey(options.operands[1], platform, environment);
+        std::variant<SavedReport, int> saved = readSavedReport(options.operands[1], platform, environment);
         if (std::holds_alternative<int>(saved)) {
             return std::get<int>(saved);
         }
-        later = std::move(std::get<SurveyedDirectories>(saved));
+        SavedReport& laterReport = std::get<SavedReport>(saved);
+        // Names that one of the two could not save read as "?" in it: so they must in both.
+        if (earlier.encoding != laterReport.encoding) {
+            narrowToShiftJis(earlier.encoding == ReportEncoding::Utf8 ? earlier.survey : laterReport.survey,
+                             *platform.encoder);
+        }
+        later = std::move(laterReport.survey);
     }
     WindowLists comparison;
-    fillComparison(comparison, std::get<SurveyedDirectories>(earlier).directories, later.directories, earlierPath,
-                   platform.clock->now());
+    const std::vector<std::string> ambiguous = fillComparison(comparison, earlier.survey, later, earlierPath,
+                                                              platform.clock->now(), environment.decimalSeparator);
+    for (const std::string& path : ambiguous) {
+        environment.err << kProgramName << ": " << displayPath(path)
+                        << ": more than one directory goes by this name in the reports; each is shown\n";
+    }
     return deliverWithSkipped(comparison, skipped, options, platform, environment);
 }
-
 
 }  // namespace
 
@@ -454,6 +493,7 @@ int runMezuReport(const std::vector<std::string>& args, const ReportEnvironment&
 {
     const ParseResult parsed = parseArguments(args);
     if (parsed.help || parsed.version) {
+        errno = 0;
         if (parsed.help) {
             environment.out << usageText(environment.help);
         } else {
@@ -461,7 +501,7 @@ int runMezuReport(const std::vector<std::string>& args, const ReportEnvironment&
         }
         environment.out.flush();
         if (!environment.out) {
-            environment.err << kProgramName << ": standard output: write error\n";
+            reportOutputError(environment, errno);
             return kExitFailure;
         }
         return kExitSuccess;

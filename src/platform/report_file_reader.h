@@ -1,18 +1,23 @@
-// Reads a saved report back as UTF-8 text, whichever way it was saved: in the report file's
-// code page (Shift_JIS, as the window and `mezu-report -o` save it) or in UTF-8 (as
-// `mezu-report` prints it).
+// Reads the bytes of a saved report file, for the core to decode: the window and `mezu-report -o`
+// save reports in Shift_JIS, `mezu-report` prints them in UTF-8. Only a regular file is read, and
+// only up to a size no report reaches, so that a FIFO or a device neither blocks nor floods the
+// program.
 #pragma once
 
+#include <cstddef>
 #include <optional>
 #include <string>
 
 namespace mezu {
 
+// A report is a few lines per directory; a file far larger is no report.
+inline constexpr std::size_t kLargestReportFile = 256 * 1024 * 1024;
+
 class ReportFileReader {
 public:
     virtual ~ReportFileReader() = default;
-    // The file's text in UTF-8, or nullopt with `error` set to a reason a user can read.
-    virtual std::optional<std::string> readReport(const std::string& path, std::string& error) = 0;
+    // The file's bytes, or nullopt with `error` set to a reason a user can read.
+    virtual std::optional<std::string> readReportBytes(const std::string& path, std::string& error) = 0;
 };
 
 }  // namespace mezu

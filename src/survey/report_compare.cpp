@@ -2,189 +2,184 @@
 
 #include <algorithm>
 #include <map>
+#include <optional>
 
+#include "engine/result_line.h"
+#include "model/number_text.h"
+#include "model/path_text.h"
+#include "model/text_order.h"
 #include "survey/report_header.h"
+#include "survey/result_line_fields.h"
 
 namespace mezu {
 namespace {
 
-// A report's byte figures may exceed 64 bits.
-__extension__ typedef __int128 Bytes;
-__extension__ typedef unsigned __int128 Magnitude;
-
-constexpr std::string_view kCountLineMark = " 以下のディレクトリ数：";
-constexpr std::string_view kTitle = "ディレクトリ容量調査ツール";
-constexpr std::size_t kHeaderLines = 6;
-constexpr std::size_t kTitleLine = 2;
-constexpr std::size_t kDateLine = 4;
 constexpr std::string_view kDateMark = "実施日時：";
-constexpr char kSectionRuleCharacter = '-';
-constexpr std::size_t kFigureWidth = 20;
+constexpr std::size_t kDateLine = 4;
+constexpr std::string_view kNone = "なし";
+// The change field of the caption is as wide as "+0002.86MB".
+constexpr std::string_view kChangeCaption = "増減      ";
 
-Bytes toBytes(std::string_view digits)
-{
-    Bytes value = 0;
-    for (char digit : digits) {
-        value = value * 10 + (digit - '0');
+// A signed difference of two totals, which may each use all 128 bits.
+struct Change {
+    bool negative = false;
+    ByteTotal magnitude = 0;
+
+    static Change between(ByteTotal before, ByteTotal after)
+    {
+        return after >= before ? Change{false, after - before} : Change{true, before - after};
     }
-    return value;
-}
-
-std::string digitsOf(Magnitude value)
-{
-    std::string digits;
-    do {
-        digits.insert(digits.begin(), static_cast<char>('0' + static_cast<int>(value % 10)));
-        value /= 10;
-    } while (value != 0);
-    return digits;
-}
-
-std::string figureText(Bytes value)
-{
-    return digitsOf(static_cast<Magnitude>(value));
-}
-
-// A change with its sign: "+4096", "-4096", "0".
-std::string changeText(Bytes value)
-{
-    if (value < 0) {
-        return "-" + digitsOf(static_cast<Magnitude>(-(value + 1)) + 1);
-    }
-    return (value > 0 ? "+" : "") + digitsOf(static_cast<Magnitude>(value));
-}
-
-bool isRule(std::string_view line)
-{
-    return !line.empty() && (std::all_of(line.begin(), line.end(), [](char c) { return c == '+'; }) ||
-                             std::all_of(line.begin(), line.end(), [](char c) { return c == kSectionRuleCharacter; }));
-}
-
-bool isDriveLine(std::string_view line)
-{
-    const bool spaceLine = line.size() > 9 && line[0] >= 'A' && line[0] <= 'Z' && line.substr(1, 8) == " drive: ";
-    return spaceLine || line.starts_with("   Sector = ");
-}
-
-// Whether the header's line `index` reads as a report header does.
-bool isHeaderLine(std::size_t index, std::string_view line)
-{
-    switch (index) {
-    case kTitleLine:
-        return line.starts_with(kTitle);
-    case kDateLine:
-        return line.starts_with(kDateMark);
-    default:
-        return line == kBlankReportLine || line.empty();
-    }
-}
-
-// Columns on a fixed-pitch Japanese font: a character of three or more UTF-8 bytes (kana,
-// kanji) takes two columns, any other one.
-std::size_t columnsOf(std::string_view text)
-{
-    std::size_t columns = 0;
-    for (unsigned char byte : text) {
-        if ((byte & 0xC0) != 0x80) {
-            columns += byte >= 0xE0 ? 2 : 1;
+    bool operator>(const Change& other) const
+    {
+        if (negative != other.negative) {
+            return !negative;
         }
+        return negative ? magnitude < other.magnitude : magnitude > other.magnitude;
     }
-    return columns;
+    bool operator==(const Change&) const = default;
+    // The sign position: "+" for growth, "-" for shrinking, a space for none.
+    char sign() const { return magnitude == 0 ? ' ' : negative ? '-' : '+'; }
+};
+
+struct Row {
+    std::string path;
+    std::optional<ByteTotal> before;
+    std::optional<ByteTotal> after;
+    Change change;
+};
+
+// "2026/12/07 06:40:19" from a date line's "2026年12月07日(月)－06時40分19秒"; the text as it
+// stands when it has not that form.
+std::string shortDate(std::string_view date)
+{
+    std::vector<std::string> numbers;
+    for (std::size_t at = 0; at < date.size();) {
+        const std::size_t start = date.find_first_of("0123456789", at);
+        if (start == std::string_view::npos) {
+            break;
+        }
+        const std::size_t end = std::min(date.find_first_not_of("0123456789", start), date.size());
+        numbers.emplace_back(date.substr(start, end - start));
+        at = end;
+    }
+    constexpr std::size_t kDateNumbers = 6;
+    if (numbers.size() != kDateNumbers) {
+        return displayPath(date);
+    }
+    return numbers[0] + "/" + numbers[1] + "/" + numbers[2] + " " + numbers[3] + ":" + numbers[4] + ":" + numbers[5];
 }
 
-std::string padded(std::string text)
+std::string sizeText(const std::optional<ByteTotal>& bytes, std::string_view decimalSeparator)
 {
-    const std::size_t columns = columnsOf(text);
-    if (columns < kFigureWidth) {
-        text.insert(0, kFigureWidth - columns, ' ');
-    }
-    return text;
+    return bytes ? formatMegabytes(*bytes, decimalSeparator) : std::string{kNone};
+}
+
+std::string rowLine(const Row& row, std::string_view decimalSeparator)
+{
+    return row.change.sign() + formatMegabytes(row.change.magnitude, decimalSeparator) + " - " +
+           displayPath(row.path) + " (" + sizeText(row.before, decimalSeparator) + " → " +
+           sizeText(row.after, decimalSeparator) + ") (" +
+           (row.change.magnitude == 0 ? std::string{"0"} : row.change.sign() + decimalText(row.change.magnitude)) +
+           " B)";
 }
 
 }  // namespace
 
-SurveyedDirectories readSurveyReport(std::string_view text)
+ComparedSurvey surveyAsSaved(const LineList& header, const LineList& results,
+                             const std::vector<TreeMeasurement>& measurements, ReportEncoding encoding,
+                             const TextEncoder& codePage)
 {
-    SurveyedDirectories report;
-    std::size_t number = 0;
-    for (std::size_t start = 0; start < text.size();) {
-        std::size_t end = text.find('\n', start);
-        end = end == std::string_view::npos ? text.size() : end;
-        std::string_view line = text.substr(start, end - start);
-        start = end + 1;
-        if (line.ends_with('\r')) {
-            line.remove_suffix(1);
-        }
-        const std::size_t index = number++;
-        if (index < kHeaderLines ? isHeaderLine(index, line)
-                                 : line == kBlankReportLine || line.empty() || isRule(line) || isDriveLine(line) ||
-                                       line.find(kCountLineMark) != std::string_view::npos) {
+    ComparedSurvey survey;
+    const std::string dateLine = header.lineOrEmpty(kDateLine);
+    if (dateLine.starts_with(kDateMark)) {
+        survey.date = dateLine.substr(kDateMark.size());
+    }
+    for (std::size_t i = 0; i < results.count(); ++i) {
+        const std::uint32_t tag = results.tag(i);
+        if (tag >= measurements.size()) {
             continue;
         }
-        std::optional<ResultLineFields> fields = index < kHeaderLines ? std::nullopt : parseResultLine(line);
-        if (!fields) {
-            report.directories.clear();
-            report.error = "line " + std::to_string(index + 1) + ": " + std::string{line};
-            return report;
+        // The line as the saved report holds it, read back as a comparison reads a saved one.
+        std::string line = results.line(i);
+        if (encoding == ReportEncoding::ShiftJis) {
+            line = codePage.decode(codePage.encode(line)).value_or(line);
         }
-        report.directories.push_back(std::move(*fields));
-    }
-    if (number < kHeaderLines) {
-        report.error = "line " + std::to_string(number + 1) + ": the report's header ends early";
-    }
-    return report;
-}
-
-SurveyedDirectories surveyedDirectories(const LineList& results)
-{
-    SurveyedDirectories report;
-    for (const std::string& line : results.lines()) {
-        if (std::optional<ResultLineFields> fields = parseResultLine(line)) {
-            report.directories.push_back(std::move(*fields));
+        if (const std::optional<ResultLineFields> fields = parseResultLine(line)) {
+            survey.directories.push_back({fields->path, measurements[tag].bytes});
         }
     }
-    return report;
+    return survey;
 }
 
-void fillComparison(WindowLists& lists, const std::vector<ResultLineFields>& earlier,
-                    const std::vector<ResultLineFields>& later, std::string_view earlierName,
-                    const LocalDateTime& when)
+void narrowToShiftJis(ComparedSurvey& survey, const TextEncoder& codePage)
 {
+    for (ReportedDirectory& directory : survey.directories) {
+        directory.path = codePage.decode(codePage.encode(directory.path)).value_or(directory.path);
+    }
+}
+
+std::vector<std::string> fillComparison(WindowLists& lists, const ComparedSurvey& earlier, const ComparedSurvey& later,
+                                        std::string_view earlierName, const LocalDateTime& when,
+                                        std::string_view decimalSeparator)
+{
+    // Every path with its figures in each survey, in the surveys' order; the k-th directory of a
+    // path in one is paired with its k-th in the other.
     struct Figures {
-        std::optional<Bytes> before;
-        std::optional<Bytes> after;
+        std::vector<ByteTotal> before;
+        std::vector<ByteTotal> after;
     };
     std::map<std::string, Figures> byPath;
-    for (const ResultLineFields& directory : earlier) {
-        Figures& figures = byPath[directory.path];
-        figures.before = figures.before.value_or(toBytes(directory.bytes));
+    for (const ReportedDirectory& directory : earlier.directories) {
+        byPath[directory.path].before.push_back(directory.bytes);
     }
-    for (const ResultLineFields& directory : later) {
-        Figures& figures = byPath[directory.path];
-        figures.after = figures.after.value_or(toBytes(directory.bytes));
+    for (const ReportedDirectory& directory : later.directories) {
+        byPath[directory.path].after.push_back(directory.bytes);
     }
-    std::vector<std::pair<Bytes, const std::pair<const std::string, Figures>*>> rows;
-    for (const auto& entry : byPath) {
-        rows.emplace_back(entry.second.after.value_or(0) - entry.second.before.value_or(0), &entry);
+    std::vector<Row> rows;
+    std::vector<std::string> ambiguous;
+    for (const auto& [path, figures] : byPath) {
+        const std::size_t pairs = std::max(figures.before.size(), figures.after.size());
+        if (figures.before.size() > 1 || figures.after.size() > 1) {
+            ambiguous.push_back(path);
+        }
+        for (std::size_t k = 0; k < pairs; ++k) {
+            Row row{path, {}, {}, {}};
+            if (k < figures.before.size()) {
+                row.before = figures.before[k];
+            }
+            if (k < figures.after.size()) {
+                row.after = figures.after[k];
+            }
+            row.change = Change::between(row.before.value_or(0), row.after.value_or(0));
+            rows.push_back(std::move(row));
+        }
     }
-    std::stable_sort(rows.begin(), rows.end(), [](const auto& a, const auto& b) { return a.first > b.first; });
+    std::stable_sort(rows.begin(), rows.end(), [](const Row& a, const Row& b) {
+        if (!(a.change == b.change)) {
+            return a.change > b.change;
+        }
+        return compareUtf16(a.path, b.path) < 0;
+    });
 
     lists.List1.clear();
     lists.List2.clear();
     lists.List3.clear();
     appendHeaderBlock(lists.List2, when);
-    lists.List2.add("比較：" + std::string{earlierName} + " と今回");
+    lists.List2.add("比較：" + displayPath(earlierName) + " と今回");
     lists.List2.add(std::string{kBlankReportLine});
-    lists.List2.add(padded("前回 (B)") + " " + padded("今回 (B)") + " " + padded("増減 (B)") + "  ディレクトリ");
     lists.List2.add(std::string{kSurveyRule});
-    for (const auto& [growth, entry] : rows) {
-        const Figures& figures = entry->second;
-        const std::string change = !figures.before ? "new" : !figures.after ? "gone" : changeText(growth);
-        lists.List1.add(padded(figures.before ? figureText(*figures.before) : "-") + " " +
-                        padded(figures.after ? figureText(*figures.after) : "-") + " " + padded(change) + "  " +
-                        entry->first);
+    // The caption heads the lines themselves, where the window shows it.
+    lists.List1.add("前回 " + shortDate(earlier.date) + " → 今回 " + shortDate(later.date));
+    lists.List1.add(std::string{kChangeCaption} + " - ディレクトリ (前回 → 今回) (増減 B)");
+    for (const Row& row : rows) {
+        lists.List1.add(rowLine(row, decimalSeparator));
     }
     lists.List3.add(std::string{kSurveyRule});
+    lists.List3.add("比較したディレクトリ数：" + withSignPosition(static_cast<std::uint64_t>(rows.size())));
+    for (const std::string& path : ambiguous) {
+        lists.List3.add("注：複数のディレクトリが同じ名前で示されています：" + displayPath(path));
+    }
+    return ambiguous;
 }
 
 }  // namespace mezu

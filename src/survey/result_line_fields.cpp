@@ -38,13 +38,19 @@ std::optional<ResultLineFields> parseResultLine(std::string_view line)
     return ResultLineFields{std::string{path}, std::string{bytes}};
 }
 
-double approximateBytes(const ResultLineFields& fields)
+std::optional<ByteTotal> byteFigure(std::string_view digits)
 {
-    double bytes = 0;
-    for (char digit : fields.bytes) {
-        bytes = bytes * 10 + (digit - '0');
+    constexpr ByteTotal kLargest = ~ByteTotal{0};
+    constexpr unsigned kBase = 10;
+    ByteTotal value = 0;
+    for (const char digit : digits) {
+        const auto place = static_cast<unsigned>(digit - '0');
+        if (digit < '0' || digit > '9' || value > (kLargest - place) / kBase) {
+            return std::nullopt;
+        }
+        value = value * kBase + place;
     }
-    return bytes;
+    return value;
 }
 
 }  // namespace mezu

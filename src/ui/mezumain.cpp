@@ -9,7 +9,7 @@
 #include "survey/all_drives_survey.h"
 #include "survey/directory_survey.h"
 #include "survey/report_compare.h"
-#include "survey/result_line_fields.h"
+#include "survey/saved_report.h"
 #include "survey/sortcmd.h"
 #include "ui/help_texts.h"
 
@@ -20,20 +20,27 @@ constexpr std::string_view kWindowTitle = "ディレクトリ容量調査ツー�
 constexpr std::string_view kCompareTitle = "前回の報告を開く";
 constexpr std::string_view kCompareReadError = "ファイル入力エラーです";
 constexpr std::string_view kCompareNotAReport = "ディレクトリ容量調査の報告ではありません";
+constexpr std::string_view kCompareAmbiguous = "次の名前は報告の上で複数のディレクトリを示しています（どれも比較に示します）：";
 
 }  // namespace
 
 // Marks a command as running for its lifetime, and tells the file system where the command
-// begins and ends; `entered()` is false when another command already runs.
+// begins and ends; `entered()` is false when another command already runs. A command that
+// makes a new report starts it from nothing; one that outputs the report (print, save) leaves
+// what the report measured, which its lines stand for.
 class mezumain::CommandScope {
 public:
-    CommandScope(bool& running, FileSystem& fileSystem, mezucom& module)
+    enum class Kind { NewReport, Output };
+
+    CommandScope(bool& running, FileSystem& fileSystem, mezucom& module, Kind kind = Kind::NewReport)
         : running_(running), fileSystem_(fileSystem), entered_(!running)
     {
         if (entered_) {
             running_ = true;
-            module.forgetSkipped();
-            module.forgetMeasurements();
+            if (kind == Kind::NewReport) {
+                module.forgetSkipped();
+                module.forgetMeasurements();
+            }
             fileSystem_.commandStarted();
         }
     }
@@ -180,7 +187,7 @@ void mezumain::requerySelectedDrive()
 
 void mezumain::Command4_Click()
 {
-    const CommandScope scope{commandRunning_, services_.fileSystem, module_};
+    const CommandScope scope{commandRunning_, services_.fileSystem, module_, CommandScope::Kind::Output};
     if (!scope.entered() || services_.printer == nullptr) {
         return;
     }
@@ -191,7 +198,7 @@ void mezumain::Command4_Click()
 
 void mezumain::Command5_Click()
 {
-    const CommandScope scope{commandRunning_, services_.fileSystem, module_};
+    const CommandScope scope{commandRunning_, services_.fileSystem, module_, CommandScope::Kind::Output};
     if (!scope.entered() || services_.saveDialog == nullptr || services_.encoder == nullptr ||
         services_.fileWriter == nullptr) {
         return;
@@ -251,11 +258,12 @@ std::optional<std::string> mezumain::listedDirectory(std::size_t index) const
     if (!survey || index >= lists_.List1.count()) {
         return std::nullopt;
     }
-    std::optional<ResultLineFields> fields = parseResultLine(lists_.List1.line(index));
-    if (!fields) {
+    const std::uint32_t tag = lists_.List1.tag(index);
+    const std::vector<TreeMeasurement>& measured = module_.measurements();
+    if (tag >= measured.size()) {
         return std::nullopt;
     }
-    return std::move(fields->path);
+    return measured[tag].path;
 }
 
 bool mezumain::surveyListedDirectory(std::size_t index)
@@ -290,7 +298,8 @@ bool mezumain::openAndSurvey(const std::string& directory)
 
 void mezumain::compareWithEarlierReport()
 {
-    if (commandRunning_ || services_.openDialog == nullptr || services_.fileReader == nullptr) {
+    if (commandRunning_ || services_.openDialog == nullptr || services_.fileReader == nullptr ||
+        services_.encoder == nullptr) {
         return;
     }
     const std::optional<std::string> chosen = services_.openDialog->askFileToOpen(kCompareTitle, kSaveFilter);
@@ -298,14 +307,16 @@ void mezumain::compareWithEarlierReport()
         return;
     }
     std::string error;
-    const std::optional<std::string> text = services_.fileReader->readReport(*chosen, error);
-    if (!text) {
-        services_.windowSystem.messageBox(std::string{kCompareReadError} + "\r" + *chosen + "\r" + error);
+    const std::optional<std::string> bytes = services_.fileReader->readReportBytes(*chosen, error);
+    if (!bytes) {
+        services_.windowSystem.messageBox(std::string{kCompareReadError} + "\r" + displayPath(*chosen) + "\r" + error);
         return;
     }
-    const SurveyedDirectories earlier = readSurveyReport(*text);
-    if (!earlier.error.empty()) {
-        services_.windowSystem.messageBox(std::string{kCompareNotAReport} + "\r" + *chosen + "\r" + earlier.error);
+    const DecodedReport decoded = decodeReportFile(*bytes, *services_.encoder);
+    const SavedSurvey earlier = decoded.error.empty() ? readSavedSurvey(decoded.text) : SavedSurvey{};
+    if (!decoded.error.empty() || !earlier.error.empty()) {
+        services_.windowSystem.messageBox(std::string{kCompareNotAReport} + "\r" + displayPath(*chosen) + "\r" +
+                                          (decoded.error.empty() ? earlier.error : decoded.error));
         return;
     }
     // The comparison reads nothing from the disk, so the survey it starts from, made now or
@@ -316,29 +327,35 @@ void mezumain::compareWithEarlierReport()
     if (module_.stopRequested()) {
         return;
     }
-    const SurveyedDirectories later = surveyedDirectories(lists_.List1);
-    fillComparison(lists_, earlier.directories, later.directories, *chosen, services_.clock.now());
+    const ComparedSurvey later =
+        surveyAsSaved(lists_.List2, lists_.List1, module_.measurements(), decoded.encoding, *services_.encoder);
+    const std::vector<std::string> ambiguous = fillComparison(lists_, {earlier.directories, earlier.date}, later,
+                                                              *chosen, services_.clock.now(),
+                                                              services_.decimalSeparator);
     lastReport_ = Report::Comparison;
+    if (!ambiguous.empty()) {
+        std::string text{kCompareAmbiguous};
+        for (const std::string& path : ambiguous) {
+            text += "\r" + displayPath(path);
+        }
+        services_.windowSystem.messageBox(text);
+    }
 }
 
 std::vector<double> mezumain::List1Shares() const
 {
     std::vector<double> shares;
-    if (lastReport_ != Report::DirectorySurvey) {
+    const std::vector<TreeMeasurement>& measured = module_.measurements();
+    if (lastReport_ != Report::DirectorySurvey || measured.empty()) {
         return shares;
     }
-    double whole = 0;
-    std::vector<double> bytes;
-    bytes.reserve(lists_.List1.count());
-    for (const std::string& line : lists_.List1.lines()) {
-        const std::optional<ResultLineFields> fields = parseResultLine(line);
-        bytes.push_back(fields ? approximateBytes(*fields) : 0);
-        if (fields && fields->path == displayPath(surveyedDirectory_)) {
-            whole = bytes.back();
-        }
-    }
-    for (double lineBytes : bytes) {
-        shares.push_back(whole > 0 ? std::min(1.0, lineBytes / whole) : 0.0);
+    // The first measurement of a directory survey is its whole tree.
+    const auto whole = static_cast<double>(measured.front().bytes);
+    shares.reserve(lists_.List1.count());
+    for (std::size_t i = 0; i < lists_.List1.count(); ++i) {
+        const std::uint32_t tag = lists_.List1.tag(i);
+        const double bytes = tag < measured.size() ? static_cast<double>(measured[tag].bytes) : 0.0;
+        shares.push_back(whole > 0 ? std::min(1.0, bytes / whole) : 0.0);
     }
     return shares;
 }

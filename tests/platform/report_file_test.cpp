@@ -19,6 +19,7 @@
 
 #include "platform/posix/atomic_file_writer.h"
 #include "platform/posix/iconv_encoder.h"
+#include "platform/posix/report_file_reader.h"
 #include "temp_tree.h"
 
 namespace mezu::posix {
@@ -121,6 +122,38 @@ TEST(ShiftJisEncoderTest, WhatHasNoShiftJisFormBecomesAQuestionMark)
     EXPECT_EQ(encoder.encode("\xE3\x81z"), "?z");
     const std::string longText(100000, 'a');
     EXPECT_EQ(encoder.encode(longText + "\xC3\xA9"), longText + "?");
+}
+
+TEST(ShiftJisEncoderTest, DecodesWhatItEncodesAndRefusesWhatIsNoShiftJis)
+{
+    const IconvShiftJisEncoder encoder;
+    for (const std::string text : {"ディレクトリ容量調査ツール　Ver 1.10", "ﾃｷｽﾄﾌｧｲﾙ", "", "C:\\a b"}) {
+        EXPECT_EQ(encoder.decode(encoder.encode(text)), text);
+    }
+    for (const std::string bytes : {"\x81", "\x80", "a\xff"}) {
+        EXPECT_EQ(encoder.decode(bytes), std::nullopt) << "cut short, or no character";
+    }
+}
+
+TEST(ReportFileReaderTest, ReadsTheBytesOfARegularFileOnly)
+{
+    test::TempTree tree;
+    const std::string bytes = "\x93\xfa\x96\x7b\r\n\xff";
+    tree.file("report.txt", 0);
+    std::ofstream{tree.path("report.txt"), std::ios::binary} << bytes;
+    tree.dir("directory");
+    tree.fifo("fifo");
+    PosixReportFileReader reader;
+    std::string error;
+    EXPECT_EQ(reader.readReportBytes(tree.path("report.txt"), error), bytes);
+    const struct {
+        const char* name;
+        const char* error;
+    } refused[] = {{"directory", "Is a directory"}, {"fifo", "not a regular file"}, {"missing", "No such file or directory"}};
+    for (const auto& [name, reason] : refused) {
+        EXPECT_EQ(reader.readReportBytes(tree.path(name), error), std::nullopt) << name;
+        EXPECT_EQ(error, reason);
+    }
 }
 
 TEST(AtomicFileWriterTest, CreatesAndReplacesWholeFiles)

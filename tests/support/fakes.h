@@ -82,6 +82,15 @@ public:
 class PassThroughEncoder final : public TextEncoder {
 public:
     std::string encode(std::string_view utf8) const override { return std::string{utf8}; }
+    std::optional<std::string> decode(std::string_view text) const override { return std::string{text}; }
+};
+
+// A small lossy code page for the comparison's tests: one byte a character for U+0000 to U+007F
+// and U+00A0 to U+00FE, "?" for anything else; the bytes 0x80 to 0x9F and 0xFF are no text in it.
+class OneByteCodePage final : public TextEncoder {
+public:
+    std::string encode(std::string_view utf8) const override;
+    std::optional<std::string> decode(std::string_view bytes) const override;
 };
 
 // Keeps "files" in memory, in a map that may outlive the writer; can be made to fail like a
@@ -111,7 +120,7 @@ class MemoryFileReader final : public ReportFileReader {
 public:
     explicit MemoryFileReader(std::shared_ptr<MemoryFileWriter::Files> files) : files(std::move(files)) {}
 
-    std::optional<std::string> readReport(const std::string& path, std::string& error) override
+    std::optional<std::string> readReportBytes(const std::string& path, std::string& error) override
     {
         const auto found = files->find(path);
         if (found == files->end()) {

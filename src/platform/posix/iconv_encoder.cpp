@@ -67,4 +67,27 @@ std::string IconvShiftJisEncoder::encode(std::string_view utf8) const
     return encoded;
 }
 
+std::optional<std::string> IconvShiftJisEncoder::decode(std::string_view codePageText) const
+{
+    const iconv_t converter = ::iconv_open(kSourceEncoding, kCodePage);
+    if (converter == kNoConverter) {
+        return std::nullopt;
+    }
+    // Every Shift_JIS character becomes at most three UTF-8 bytes.
+    constexpr std::size_t kGrowth = 3;
+    std::string text(codePageText.size() * kGrowth + 16, '\0');
+    char* in = const_cast<char*>(codePageText.data());
+    std::size_t inLeft = codePageText.size();
+    char* out = text.data();
+    std::size_t outLeft = text.size();
+    const bool converted = ::iconv(converter, &in, &inLeft, &out, &outLeft) != kConversionFailed &&
+                           ::iconv(converter, nullptr, nullptr, &out, &outLeft) != kConversionFailed;
+    ::iconv_close(converter);
+    if (!converted) {
+        return std::nullopt;
+    }
+    text.resize(text.size() - outLeft);
+    return text;
+}
+
 }  // namespace mezu::posix

@@ -1,5 +1,5 @@
-// Reads a saved report on POSIX: the file's bytes as they are when they are valid UTF-8,
-// otherwise decoded from Shift_JIS (code page 932) with glibc's iconv.
+// Reads a saved report file on POSIX: opened without blocking, so that a FIFO with no writer is
+// refused instead of waiting for one.
 #pragma once
 
 #include "platform/report_file_reader.h"
@@ -8,7 +8,7 @@ namespace mezu::posix {
 
 class PosixReportFileReader final : public ReportFileReader {
 public:
-    std::optional<std::string> readReport(const std::string& path, std::string& error) override;
+    std::optional<std::string> readReportBytes(const std::string& path, std::string& error) override;
 };
 
 }  // namespace mezu::posix

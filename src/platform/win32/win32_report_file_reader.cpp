@@ -5,31 +5,8 @@
 #include "platform/win32/wide_text.h"
 
 namespace mezu::win32 {
-namespace {
 
-constexpr UINT kShiftJisCodePage = 932;
-// A report is a few lines per directory; a file far larger is no report.
-constexpr LONGLONG kLargestReport = 256 * 1024 * 1024;
-
-// The text of `bytes` in `codePage` as UTF-8, or nullopt when they are not valid in it.
-std::optional<std::string> decoded(const std::string& bytes, UINT codePage)
-{
-    if (bytes.empty()) {
-        return std::string{};
-    }
-    const int size = static_cast<int>(bytes.size());
-    const int needed = ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), size, nullptr, 0);
-    if (needed <= 0) {
-        return std::nullopt;
-    }
-    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
-    ::MultiByteToWideChar(codePage, MB_ERR_INVALID_CHARS, bytes.data(), size, wide.data(), needed);
-    return toUtf8(wide);
-}
-
-}  // namespace
-
-std::optional<std::string> Win32ReportFileReader::readReport(const std::string& path, std::string& error)
+std::optional<std::string> Win32ReportFileReader::readReportBytes(const std::string& path, std::string& error)
 {
     const std::wstring full = fullPath(toWide(path));
     if (full.empty()) {
@@ -43,10 +20,15 @@ std::optional<std::string> Win32ReportFileReader::readReport(const std::string& 
         error = systemErrorText(::GetLastError());
         return std::nullopt;
     }
+    if (::GetFileType(file) != FILE_TYPE_DISK) {
+        ::CloseHandle(file);
+        error = "not a regular file";
+        return std::nullopt;
+    }
     LARGE_INTEGER size{};
     std::string bytes;
     bool read = ::GetFileSizeEx(file, &size) != 0;
-    if (read && size.QuadPart > kLargestReport) {
+    if (read && static_cast<unsigned long long>(size.QuadPart) > kLargestReportFile) {
         ::CloseHandle(file);
         error = "too large to be a report";
         return std::nullopt;
@@ -63,14 +45,7 @@ std::optional<std::string> Win32ReportFileReader::readReport(const std::string& 
         error = systemErrorText(readError);
         return std::nullopt;
     }
-    if (std::optional<std::string> text = decoded(bytes, CP_UTF8)) {
-        return text;
-    }
-    std::optional<std::string> text = decoded(bytes, kShiftJisCodePage);
-    if (!text) {
-        error = "neither UTF-8 nor Shift_JIS text";
-    }
-    return text;
+    return bytes;
 }
 
 }  // namespace mezu::win32

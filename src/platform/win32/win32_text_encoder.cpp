@@ -33,4 +33,23 @@ std::string Win32ShiftJisEncoder::encode(std::string_view utf8) const
     return encoded;
 }
 
+std::optional<std::string> Win32ShiftJisEncoder::decode(std::string_view codePageText) const
+{
+    if (codePageText.empty()) {
+        return std::string{};
+    }
+    if (codePageText.size() > static_cast<std::size_t>(INT_MAX)) {
+        return std::nullopt;
+    }
+    const int size = static_cast<int>(codePageText.size());
+    const int needed =
+        ::MultiByteToWideChar(kShiftJisCodePage, MB_ERR_INVALID_CHARS, codePageText.data(), size, nullptr, 0);
+    if (needed <= 0) {
+        return std::nullopt;
+    }
+    std::wstring wide(static_cast<std::size_t>(needed), L'\0');
+    ::MultiByteToWideChar(kShiftJisCodePage, MB_ERR_INVALID_CHARS, codePageText.data(), size, wide.data(), needed);
+    return toUtf8(wide);
+}
+
 }  // namespace mezu::win32

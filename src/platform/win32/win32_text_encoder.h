@@ -9,6 +9,7 @@ namespace mezu::win32 {
 class Win32ShiftJisEncoder final : public TextEncoder {
 public:
     std::string encode(std::string_view utf8) const override;
+    std::optional<std::string> decode(std::string_view codePageText) const override;
 };
 
 }  // namespace mezu::win32

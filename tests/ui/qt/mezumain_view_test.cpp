@@ -651,7 +651,8 @@ void MezuMainViewTest::comparingWithASavedReportShowsTheChanges()
     Fixture f;
     QtOpenDialog dialog;
     posix::PosixReportFileReader reader;
-    mezumain window{{f.fs, f.drives, f.windowSystem, f.clock, ".", nullptr, nullptr, nullptr, nullptr, &dialog, &reader}};
+    posix::IconvShiftJisEncoder encoder;
+    mezumain window{{f.fs, f.drives, f.windowSystem, f.clock, ".", nullptr, &encoder, nullptr, nullptr, &dialog, &reader}};
     MezuMainView view{window, f.windowSystem};
     dialog.setParent(&view);
     window.Form_Load();
@@ -683,8 +684,8 @@ void MezuMainViewTest::comparingWithASavedReportShowsTheChanges()
     QTRY_COMPARE(window.lastReport(), mezumain::Report::Comparison);
     const QStringList shown = shownLines(view.List1());
     QCOMPARE(shown, modelLines(window.lists().List1));
-    QVERIFY2(shown.value(0).endsWith(QStringLiteral("+4096  C:\\WORK")), qPrintable(shown.join("\n")));
-    QVERIFY2(shown.value(1).endsWith(QStringLiteral("new  C:\\WORK\\NEW")), qPrintable(shown.join("\n")));
+    QVERIFY2(shown.value(2).startsWith(QStringLiteral("+0000.00MB - C:\\WORK (")), qPrintable(shown.join("\n")));
+    QVERIFY2(shown.value(3).startsWith(QStringLiteral("+0000.00MB - C:\\WORK\\NEW (なし → ")), qPrintable(shown.join("\n")));
 }
 
 QTEST_MAIN(MezuMainViewTest)
