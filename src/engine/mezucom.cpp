@@ -56,6 +56,7 @@ std::string mezucom::missedEntries(const DirectoryEnumeration& enumeration) cons
 void mezucom::forgetMeasurements()
 {
     measurements_.clear();
+    directoriesWalked_ = 0;
     // A new command may find the disk changed: the figures of the last walk are not reused.
     forgetKeptTrees();
 }
@@ -89,11 +90,21 @@ bool mezucom::isSubdirectory(const std::string& name, const DirectoryEnumeration
 
 void mezucom::treelist(const std::string& path)
 {
+    treelist(path, {});
+}
+
+void mezucom::treelist(const std::string& path, const SubtreeWalked& subtreeWalked)
+{
     lists_.wklist1.clear();
-    treewalk(lists_.wklist1.add(path));
+    treewalk(lists_.wklist1.add(path), subtreeWalked);
 }
 
 void mezucom::treewalk(std::size_t entry)
+{
+    treewalk(entry, {});
+}
+
+void mezucom::treewalk(std::size_t entry, const SubtreeWalked& subtreeWalked)
 {
     DirectoryList& list = lists_.wklist1;
     // One open enumeration per level of the descent, so that a directory's walk goes on where
@@ -104,9 +115,10 @@ void mezucom::treewalk(std::size_t entry)
         std::size_t entry;
         std::unique_ptr<DirectoryEnumeration> enumeration;
         std::string name;  // the entry being handled; empty once the directory is exhausted
+        bool current = true;  // false once the walk could not come back to it
     };
     auto open = [&](std::size_t current) {
-        Level level{current, fileSystem_.startEnumeration(kEveryName, kWalkMask), {}};
+        Level level{current, fileSystem_.startEnumeration(kEveryName, kWalkMask), {}, true};
         if (level.enumeration) {
             level.name = level.enumeration->next();
         } else {
@@ -125,6 +137,7 @@ void mezucom::treewalk(std::size_t entry)
     }
     std::vector<Level> levels;
     levels.push_back(open(entry));
+    ++directoriesWalked_;
     while (!levels.empty() && !stopRequested_) {
         Level& level = levels.back();
         if (level.name.empty()) {
@@ -133,24 +146,29 @@ void mezucom::treewalk(std::size_t entry)
                     skip(list.line(level.entry), std::move(reason));
                 }
             }
+            const std::size_t finished = level.entry;
+            const bool finishedIsCurrent = level.current;
             levels.pop_back();
             if (levels.empty()) {
                 break;
             }
+            const bool startIsCurrent = subtreeWalked && levels.size() == 1 && subtreeWalked(finished, finishedIsCurrent);
             // Attribute reads are relative to the current directory, so the parent must be
             // current again before its walk goes on; if it has gone, its walk ends here.
             Level& parent = levels.back();
-            if (fileSystem_.changeToParent() || makeCurrent(list.line(parent.entry))) {
+            if (startIsCurrent || fileSystem_.changeToParent() || makeCurrent(list.line(parent.entry))) {
                 advance(parent);
             } else {
                 skip(list.line(parent.entry));
                 parent.name.clear();
                 parent.enumeration.reset();
+                parent.current = false;
             }
             continue;
         }
         if (isSubdirectory(level.name, *level.enumeration)) {
             const std::size_t child = list.addChild(level.entry, level.name);
+            ++directoriesWalked_;
             if (fileSystem_.changeToSubdirectory(level.name)) {
                 levels.push_back(open(child));
             } else {
@@ -232,6 +250,9 @@ void mezucom::addCurrentFiles(const PathOf& pathOf)
 
 bool mezucom::moveTo(std::size_t target, std::size_t from)
 {
+    if (target == from) {
+        return true;
+    }
     const DirectoryList& list = lists_.wklist1;
     const std::size_t parent = list.parent(target);
     // In walk order the parent of an entry is the entry before it or one of that one's
@@ -254,28 +275,21 @@ bool mezucom::moveTo(std::size_t target, std::size_t from)
     return makeCurrent(list.line(target));
 }
 
-void mezucom::measure(const std::string& path)
+bool mezucom::climbTo(std::size_t ancestor, std::size_t from)
 {
-    windowSystem_.setMousePointer(MousePointer::Busy);
-    totalbytes_ = 0;
-    filesCounted_ = 0;
-    directoriesCounted_ = 0;
-    forgetKeptTrees();
-    treelist(path);
     const DirectoryList& list = lists_.wklist1;
-    const std::size_t directories = list.count();
-    // For each entry below the first, the kept tree of the immediate subdirectory it lies in;
-    // in walk order a parent comes before its subdirectories.
-    std::vector<std::size_t> keptTreeOf(directories);
-    // Reserved whole: a list of many thousand trees grown by doubling would touch twice the
-    // memory it keeps.
-    std::size_t immediateSubdirectories = 0;
-    for (std::size_t i = 1; i < directories; ++i) {
-        immediateSubdirectories += list.parent(i) == 0 ? 1 : 0;
+    bool moved = from != DirectoryList::kNoParent;
+    for (std::size_t at = from; moved && at != ancestor; at = list.parent(at)) {
+        moved = at != DirectoryList::kNoParent && fileSystem_.changeToParent();
     }
-    keptTrees_.reserve(immediateSubdirectories);
-    std::size_t current = DirectoryList::kNoParent;  // the entry that is current, if known
-    for (std::size_t i = 0; i < directories && !stopRequested_; ++i) {
+    return moved || makeCurrent(list.line(ancestor));
+}
+
+void mezucom::addListedFiles(std::size_t& next, std::size_t& current, std::vector<std::size_t>& keptTreeOf)
+{
+    const DirectoryList& list = lists_.wklist1;
+    for (; next < list.count() && !stopRequested_; ++next) {
+        const std::size_t i = next;
         const ByteTotal bytesBefore = totalbytes_;
         const std::uint64_t filesBefore = filesCounted_;
         const std::uint64_t directoriesBefore = directoriesCounted_;
@@ -288,6 +302,7 @@ void mezucom::measure(const std::string& path)
         }
         if (i > 0) {
             const std::size_t parent = list.parent(i);
+            keptTreeOf.resize(list.count());
             if (parent == 0) {
                 keptTreeOf[i] = keptTrees_.size();
                 const std::string_view name = list.name(i);
@@ -303,13 +318,69 @@ void mezucom::measure(const std::string& path)
         }
         windowSystem_.yield();
     }
-    if (stopRequested_) {
-        keptTrees_.clear();
-    } else {
-        keptBase_ = withTrailingSeparator(path);
-        keptWalkEnd_ = current != DirectoryList::kNoParent ? list.line(current) : std::string{};
+}
+
+void mezucom::showKeptTrees()
+{
+    for (KeptTree& tree : keptTrees_) {
+        if (!tree.shown) {
+            tree.shown = true;
+            const std::string_view name = std::string_view{keptNames_}.substr(tree.nameOffset, tree.nameLength);
+            record(keptBase_ + std::string{name}, tree.bytes, tree.files, tree.directories);
+            windowSystem_.setMousePointer(MousePointer::Busy);
+        }
     }
-    record(path, totalbytes_, filesCounted_, directoriesCounted_);
+}
+
+void mezucom::measure(const std::string& path, SubdirectoryLines lines)
+{
+    windowSystem_.setMousePointer(MousePointer::Busy);
+    totalbytes_ = 0;
+    filesCounted_ = 0;
+    directoriesCounted_ = 0;
+    forgetKeptTrees();
+    keptBase_ = withTrailingSeparator(path);
+    // The tree's own measurement comes before its subdirectories' even when their lines come
+    // first: its place is kept until its figures are known.
+    const std::size_t treeSlot = measurements_.size();
+    measurements_.push_back({path, 0, 0, 0, false});
+    constexpr std::size_t start = 0;
+    // For each entry below the first, the kept tree of the immediate subdirectory it lies in;
+    // in walk order a parent comes before its subdirectories.
+    std::vector<std::size_t> keptTreeOf;
+    std::size_t next = start;
+    std::size_t current = DirectoryList::kNoParent;  // the entry that is current, if known
+    // The files of `path` first, then each immediate subtree's as soon as it is listed: the
+    // directories are read in the walk's order either way.
+    treelist(path, [&](std::size_t subdirectory, bool subdirectoryIsCurrent) {
+        current = subdirectoryIsCurrent ? subdirectory : DirectoryList::kNoParent;
+        addListedFiles(next, current, keptTreeOf);
+        if (lines == SubdirectoryLines::Shown && !stopRequested_) {
+            showKeptTrees();
+        }
+        const bool startIsCurrent = climbTo(start, current);
+        current = startIsCurrent ? start : DirectoryList::kNoParent;
+        return startIsCurrent;
+    });
+    // What the walk listed without descending (a subdirectory it could not enter).
+    addListedFiles(next, current, keptTreeOf);
+    if (stopRequested_) {
+        // Only the trees measured whole keep their figures; their lines stay where shown.
+        keptTrees_.clear();
+        windowSystem_.setMousePointer(MousePointer::Default);
+        return;
+    }
+    if (lines == SubdirectoryLines::Shown) {
+        showKeptTrees();
+    }
+    // The walk ends in the last directory it measured, as a walk that measures each directory
+    // in turn does.
+    const std::size_t last = lists_.wklist1.count() - 1;
+    if (current != last && moveTo(last, current)) {
+        current = last;
+    }
+    keptWalkEnd_ = current != DirectoryList::kNoParent ? lists_.wklist1.line(current) : std::string{};
+    record(path, totalbytes_, filesCounted_, directoriesCounted_, treeSlot);
 }
 
 bool mezucom::measureFromLastWalk(const std::string& path)
@@ -329,22 +400,30 @@ bool mezucom::measureFromLastWalk(const std::string& path)
                 lists_.List1.reserve(lists_.List1.count() + count);
             }
             nextKept_ = at + 1;
-            windowSystem_.setMousePointer(MousePointer::Busy);
             if (at + 1 == count && !keptWalkEnd_.empty()) {
                 makeCurrent(keptWalkEnd_);
             }
             totalbytes_ = tree.bytes;
-            record(path, tree.bytes, tree.files, tree.directories);
+            if (!tree.shown) {
+                windowSystem_.setMousePointer(MousePointer::Busy);
+                record(path, tree.bytes, tree.files, tree.directories);
+            }
             return true;
         }
     }
     return false;
 }
 
-void mezucom::record(const std::string& path, ByteTotal bytes, std::uint64_t files, std::uint64_t directories)
+void mezucom::record(const std::string& path, ByteTotal bytes, std::uint64_t files, std::uint64_t directories,
+                     std::optional<std::size_t> slot)
 {
-    lists_.List1.add(formatResultLine(path, bytes, decimalSeparator_), static_cast<std::uint32_t>(measurements_.size()));
-    measurements_.push_back({path, bytes, files, directories});
+    const std::size_t at = slot.value_or(measurements_.size());
+    lists_.List1.add(formatResultLine(path, bytes, decimalSeparator_), static_cast<std::uint32_t>(at));
+    if (slot) {
+        measurements_[at] = {path, bytes, files, directories, true};
+    } else {
+        measurements_.push_back({path, bytes, files, directories, true});
+    }
     windowSystem_.setMousePointer(MousePointer::Default);
 }
 

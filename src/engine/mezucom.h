@@ -10,6 +10,7 @@
 #pragma once
 
 #include <cstdint>
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -37,6 +38,9 @@ struct TreeMeasurement {
     ByteTotal bytes = 0;
     std::uint64_t files = 0;        // files whose size was counted
     std::uint64_t directories = 0;  // directories whose files were read, the tree's own included
+    // False for a tree whose measurement was stopped: it has no line, and its figures are not
+    // the tree's.
+    bool complete = true;
 };
 
 // A directory a walk or measurement could not read, in full or at all.
@@ -56,32 +60,50 @@ public:
     // before the directories below it. Hidden and system directories are left out, with all
     // below them.
     void treelist(const std::string& path);
+    // The same, calling `subtreeWalked` as treewalk does.
+    using SubtreeWalked = std::function<bool(std::size_t subdirectory, bool subdirectoryIsCurrent)>;
+    void treelist(const std::string& path, const SubtreeWalked& subtreeWalked);
     // Appends to wklist1 every directory below its entry `entry`, in the order of treelist.
     void treewalk(std::size_t entry);
+    // The same, calling `subtreeWalked` with the entry of each immediate subdirectory of `entry`
+    // as soon as everything below it is listed, and whether that subdirectory is current (the
+    // walk could come back to it); it returns whether it left `entry` current (the walk makes
+    // it current itself otherwise).
+    void treewalk(std::size_t entry, const SubtreeWalked& subtreeWalked);
     // Fills wkList2 with the full paths of the immediate subdirectories of `path`.
     void sublist(const std::string& path);
     // Adds the allocation of the ordinary files directly in `path` to totalbytes.
     void dirsize(const std::string& path);
     // Measures `path` and everything below it and appends its result line to List1, with the
     // busy pointer shown while it runs. It keeps what it found below each immediate
-    // subdirectory of `path`, for measureFromLastWalk.
-    void measure(const std::string& path);
+    // subdirectory of `path`, for measureFromLastWalk. The files of each immediate subtree are
+    // added up as soon as the walk has listed it, so with SubdirectoryLines::Shown the line of
+    // each immediate subdirectory is appended then, before the whole tree's line, and a long
+    // survey shows its lines as it goes. A measurement that is stopped appends no line for a
+    // tree it did not finish.
+    enum class SubdirectoryLines { Kept, Shown };
+    void measure(const std::string& path, SubdirectoryLines lines = SubdirectoryLines::Kept);
     // Does what measure(path) would do for `path`, an immediate subdirectory of the tree the
     // last measure walked, from the figures that walk found below it, without walking again;
     // so a survey reads each directory once and its figures add up. Only the last of those
     // subdirectories (in walk order, as a survey asks for them) makes current again the
     // directory the walk ended in, where measuring that subdirectory would end. False, doing
     // nothing, when that walk did not reach `path`, was stopped, or a command started since.
+    // A subdirectory whose line that walk showed already appends no second one.
     bool measureFromLastWalk(const std::string& path);
     // Refills dlist with the two lines of the drive of `path` and records its cluster size.
     // Returns 0 on success; 1 when the drive does not answer, leaving dlist empty and
     // clustersize unchanged.
     int drvinfo(const std::string& path);
 
-    // Makes every walk and measurement end at its next yield, and later ones do nothing; for a
-    // program that is closing while a command runs.
+    // Makes every walk and measurement end at its next yield, and later ones do nothing, until
+    // resumeAfterStop: for a command the user stops, or a program that is closing.
     void requestStop() { stopRequested_ = true; }
+    void resumeAfterStop() { stopRequested_ = false; }
     bool stopRequested() const { return stopRequested_; }
+
+    // Directories the walks have listed since the last forgetMeasurements, for progress.
+    std::uint64_t directoriesWalked() const { return directoriesWalked_; }
 
     // The directories that could not be read since the last forgetSkipped, each once, in the
     // order they were met.
@@ -125,9 +147,18 @@ private:
     // Makes entry `target` of wklist1 current, from entry `from` if that is current (else
     // DirectoryList::kNoParent): up to the parent, then down, or by its full path.
     bool moveTo(std::size_t target, std::size_t from);
+    // Makes `ancestor`, an entry that `from` (current) lies below, current by climbing.
+    bool climbTo(std::size_t ancestor, std::size_t from);
+    // Adds the files of the entries of wklist1 from `next` to the last one, keeping each
+    // immediate subdirectory's share; `current` is the entry that is current, if known.
+    void addListedFiles(std::size_t& next, std::size_t& current, std::vector<std::size_t>& keptTreeOf);
+    // Appends the lines of the kept trees that have none yet.
+    void showKeptTrees();
     void forgetKeptTrees();
-    // Appends the result line and the measurement of a tree with these figures.
-    void record(const std::string& path, ByteTotal bytes, std::uint64_t files, std::uint64_t directories);
+    // Appends the result line and the measurement of a tree with these figures; into the
+    // measurement `slot` kept for it, when given.
+    void record(const std::string& path, ByteTotal bytes, std::uint64_t files, std::uint64_t directories,
+                std::optional<std::size_t> slot = std::nullopt);
 
     // What the last measure found below one of the immediate subdirectories of its tree.
     struct KeptTree {
@@ -136,6 +167,7 @@ private:
         ByteTotal bytes = 0;
         std::uint64_t files = 0;
         std::uint64_t directories = 0;
+        bool shown = false;  // its line is in List1
     };
 
     WindowLists& lists_;
@@ -153,6 +185,7 @@ private:
     // Counted by addCurrentFiles for the running measurement.
     std::uint64_t filesCounted_ = 0;
     std::uint64_t directoriesCounted_ = 0;
+    std::uint64_t directoriesWalked_ = 0;
     std::unordered_set<std::string> skippedPaths_;
     // Kept by the last measure that walked to its end: its path with a trailing separator and
     // its immediate subdirectories' trees, in walk order.

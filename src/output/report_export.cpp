@@ -55,6 +55,9 @@ ExportedReport exportedReport(std::string command, const mezucom& module, const 
     const std::vector<TreeMeasurement>& measured = module.measurements();
     const double whole = measured.empty() ? 0.0 : static_cast<double>(measured.front().bytes);
     for (const TreeMeasurement& tree : measured) {
+        if (!tree.complete) {
+            continue;
+        }
         std::optional<double> share;
         if (survey) {
             share = whole > 0 ? std::min(1.0, static_cast<double>(tree.bytes) / whole) : 0.0;

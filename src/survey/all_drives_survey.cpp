@@ -34,7 +34,10 @@ void allDrivesSurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSy
             windowSystem.yield();
         }
         sortLargestFirst(lists.List1);
-        lists.List1.add(std::string{kSectionRule});
+        // A section the user stopped is unfinished: it gets no closing rule.
+        if (!module.stopRequested()) {
+            lists.List1.add(std::string{kSectionRule});
+        }
         for (std::size_t i = 0; i < lists.List1.count(); ++i) {
             lists.List4.add(lists.List1.line(i), lists.List1.tag(i));
         }
@@ -43,6 +46,9 @@ void allDrivesSurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSy
     lists.List1.clear();
     for (std::size_t i = 0; i < lists.List4.count(); ++i) {
         lists.List1.add(lists.List4.line(i), lists.List4.tag(i));
+    }
+    if (module.stopRequested()) {
+        lists.List3.add(std::string{kStoppedReportNote});
     }
 }
 

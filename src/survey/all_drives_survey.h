@@ -14,7 +14,8 @@ namespace mezu {
 
 inline constexpr std::string_view kSectionRule = "------------------------------------------------";
 
-// Replaces the report in List2 and List1 and the sections in List4; List3 stays empty. Files
+// Replaces the report in List2 and List1 and the sections in List4; List3 stays empty (but for
+// the note of a survey that was stopped, whose last section has no rule). Files
 // directly in a root are counted in no line. Leaves dlist and the cluster size as the last
 // drive queried left them.
 void allDrivesSurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSystem,

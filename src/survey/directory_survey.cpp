@@ -18,7 +18,7 @@ void directorySurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSy
     lists.List2.add(std::string{kBlankReportLine});
     lists.List2.add(std::string{kSurveyRule});
 
-    module.measure(std::string{label1});
+    module.measure(std::string{label1}, mezucom::SubdirectoryLines::Shown);
     module.sublist(std::string{label1});
     const std::size_t subdirectories = lists.wkList2.count();
     for (std::size_t i = 0; i < subdirectories && !module.stopRequested(); ++i) {
@@ -32,6 +32,10 @@ void directorySurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSy
 
     sortLargestFirst(lists.List1);
 
+    if (module.stopRequested()) {
+        lists.List3.add(std::string{kStoppedReportNote});
+        return;
+    }
     lists.List3.add(std::string{kSurveyRule});
     lists.List3.add(formatCountLine(label1, lists.List1.count()));
 }

@@ -13,7 +13,10 @@ namespace mezu {
 
 // `label1` is the live text of Label1, read afresh at each step that takes the selected
 // directory from it. The header copies dlist and the measurement uses the cluster size as the
-// last drive query left them; an empty line stands for a missing dlist line.
+// last drive query left them; an empty line stands for a missing dlist line. Each
+// subdirectory's line is appended as soon as its tree is measured, the whole tree's when the
+// walk ends; all are sorted at the end. A survey that is stopped keeps the lines of the trees it
+// measured whole, sorted, and a note in place of the footer.
 void directorySurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSystem,
                      const LocalDateTime& when, const std::string& label1);
 

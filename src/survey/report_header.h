@@ -29,6 +29,10 @@ inline constexpr std::string_view kAllocatedTitleNote = "（実割当）";
 // allocated size mode says so at the end of its title; in the cluster mode the title is plain.
 void appendHeaderBlock(LineList& header, const LocalDateTime& when, SizeMode mode = SizeMode::Clusters);
 
+// What a report stopped before its end has in place of its footer, on screen, in the saved file
+// and on paper, so that it is never taken for a whole one (a comparison refuses it too).
+inline constexpr std::string_view kStoppedReportNote = "（中止：この報告は途中までです）";
+
 // "C:\DATA 以下のディレクトリ数： 12": the surveyed path and its number of subdirectories,
 // which is the number of result lines minus the whole-tree line.
 std::string formatCountLine(std::string_view surveyedPath, std::size_t resultLines);

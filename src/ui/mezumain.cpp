@@ -9,6 +9,7 @@
 #include "survey/all_drives_survey.h"
 #include "survey/directory_survey.h"
 #include "survey/report_compare.h"
+#include "survey/report_header.h"
 #include "survey/saved_report.h"
 #include "survey/sortcmd.h"
 #include "ui/help_texts.h"
@@ -32,7 +33,7 @@ class mezumain::CommandScope {
 public:
     enum class Kind { NewReport, Output };
 
-    CommandScope(bool& running, FileSystem& fileSystem, mezucom& module, Kind kind = Kind::NewReport)
+    CommandScope(bool& running, bool closing, FileSystem& fileSystem, mezucom& module, Kind kind = Kind::NewReport)
         : running_(running), fileSystem_(fileSystem), entered_(!running)
     {
         if (entered_) {
@@ -40,6 +41,10 @@ public:
             if (kind == Kind::NewReport) {
                 module.forgetSkipped();
                 module.forgetMeasurements();
+            }
+            // Only a closing window keeps commands stopped: a stop by the user ends one command.
+            if (!closing) {
+                module.resumeAfterStop();
             }
             fileSystem_.commandStarted();
         }
@@ -75,11 +80,84 @@ mezumain::mezumain(Services services)
 std::string mezumain::windowTitle() const
 {
     std::string title{kWindowTitle};
+    if (commandRunning_) {
+        if (module_.directoriesWalked() > 0) {
+            title += "（調査中 " + std::to_string(module_.directoriesWalked()) + " ディレクトリ）";
+        }
+        return title;
+    }
+    const bool survey = lastReport_ == Report::DirectorySurvey || lastReport_ == Report::AllDrivesSurvey;
+    if (survey && reportSizeMode_ == SizeMode::Allocated) {
+        title += kAllocatedTitleNote;
+    }
+    if (lastReport_ == Report::Comparison) {
+        title += "（前回の報告との比較）";
+    }
+    if (reportStopped_) {
+        title += "（中止）";
+    }
     const std::size_t unreadable = module_.skippedDirectories().size();
     if (unreadable > 0) {
         title += "（読み取れないディレクトリ " + std::to_string(unreadable) + "）";
     }
     return title;
+}
+
+void mezumain::showUnreadableDirectories()
+{
+    const std::vector<SkippedDirectory>& unreadable = module_.skippedDirectories();
+    if (unreadable.empty()) {
+        return;
+    }
+    // A box holds a screenful: the rest are counted.
+    constexpr std::size_t kMostListed = 20;
+    std::string text = "読み取れなかったディレクトリ（" + std::to_string(unreadable.size()) + "）：";
+    for (std::size_t i = 0; i < unreadable.size() && i < kMostListed; ++i) {
+        text += "\r" + displayPath(unreadable[i].path) + "：" + unreadable[i].reason;
+    }
+    if (unreadable.size() > kMostListed) {
+        text += "\rほか " + std::to_string(unreadable.size() - kMostListed) + " 件";
+    }
+    services_.windowSystem.messageBox(text);
+}
+
+void mezumain::stopCommand()
+{
+    if (commandRunning_) {
+        module_.requestStop();
+    }
+}
+
+std::vector<mezumain::List1MenuItem> mezumain::List1Menu(std::optional<std::size_t> line) const
+{
+    const bool idle = !commandRunning_;
+    const bool namesDirectory = line && listedDirectory(*line).has_value();
+    return {
+        {List1Action::SurveyLine, "このディレクトリを調査", idle && namesDirectory},
+        {List1Action::Compare, "前回の報告と比較...", idle},
+        {List1Action::ShowUnreadable, "読み取れなかったディレクトリ...", !module_.skippedDirectories().empty()},
+        {List1Action::AllocatedSize, "実割当で計算", idle, true, sizeMode() == SizeMode::Allocated, true},
+    };
+}
+
+void mezumain::List1Chosen(List1Action action, std::optional<std::size_t> line)
+{
+    switch (action) {
+    case List1Action::SurveyLine:
+        if (line) {
+            surveyListedDirectory(*line);
+        }
+        break;
+    case List1Action::Compare:
+        compareWithEarlierReport();
+        break;
+    case List1Action::ShowUnreadable:
+        showUnreadableDirectories();
+        break;
+    case List1Action::AllocatedSize:
+        setSizeMode(sizeMode() == SizeMode::Allocated ? SizeMode::Clusters : SizeMode::Allocated);
+        break;
+    }
 }
 
 void mezumain::Form_Load()
@@ -148,34 +226,39 @@ bool mezumain::setDir1Path(const std::string& path)
 
 void mezumain::Command1_Click()
 {
-    const CommandScope scope{commandRunning_, services_.fileSystem, module_};
+    const CommandScope scope{commandRunning_, closing_, services_.fileSystem, module_};
     if (!scope.entered() || module_.stopRequested()) {
         return;
     }
     lastReport_ = Report::DirectorySurvey;
+    reportSizeMode_ = module_.sizeMode();
     surveyedDirectory_ = selection_.Label1;
     directorySurvey(lists_, module_, services_.windowSystem, services_.clock.now(),
                     selection_.Label1);
+    reportStopped_ = module_.stopRequested();
 }
 
 void mezumain::Command2_Click()
 {
-    const CommandScope scope{commandRunning_, services_.fileSystem, module_};
+    const CommandScope scope{commandRunning_, closing_, services_.fileSystem, module_};
     if (!scope.entered() || module_.stopRequested()) {
         return;
     }
     lastReport_ = Report::AllDrivesSurvey;
+    reportSizeMode_ = module_.sizeMode();
     allDrivesSurvey(lists_, module_, services_.windowSystem, services_.clock.now());
+    reportStopped_ = module_.stopRequested();
     requerySelectedDrive();
 }
 
 void mezumain::Command3_Click()
 {
-    const CommandScope scope{commandRunning_, services_.fileSystem, module_};
+    const CommandScope scope{commandRunning_, closing_, services_.fileSystem, module_};
     if (!scope.entered()) {
         return;
     }
     lastReport_ = Report::DriveInformation;
+    reportStopped_ = false;
     driveInformationReport(lists_, module_, services_.clock.now());
     requerySelectedDrive();
 }
@@ -187,7 +270,7 @@ void mezumain::requerySelectedDrive()
 
 void mezumain::Command4_Click()
 {
-    const CommandScope scope{commandRunning_, services_.fileSystem, module_, CommandScope::Kind::Output};
+    const CommandScope scope{commandRunning_, closing_, services_.fileSystem, module_, CommandScope::Kind::Output};
     if (!scope.entered() || services_.printer == nullptr) {
         return;
     }
@@ -198,7 +281,7 @@ void mezumain::Command4_Click()
 
 void mezumain::Command5_Click()
 {
-    const CommandScope scope{commandRunning_, services_.fileSystem, module_, CommandScope::Kind::Output};
+    const CommandScope scope{commandRunning_, closing_, services_.fileSystem, module_, CommandScope::Kind::Output};
     if (!scope.entered() || services_.saveDialog == nullptr || services_.encoder == nullptr ||
         services_.fileWriter == nullptr) {
         return;
@@ -321,10 +404,11 @@ void mezumain::compareWithEarlierReport()
     }
     // The comparison reads nothing from the disk, so the survey it starts from, made now or
     // before, stays the last command of the file system, with its unreadable directories.
-    if (lastReport_ != Report::DirectorySurvey && lastReport_ != Report::AllDrivesSurvey) {
+    // A stopped survey lacks directories it never reached: it would show them as gone.
+    if ((lastReport_ != Report::DirectorySurvey && lastReport_ != Report::AllDrivesSurvey) || reportStopped_) {
         Command1_Click();
     }
-    if (module_.stopRequested()) {
+    if (module_.stopRequested() || reportStopped_) {
         return;
     }
     const ComparedSurvey later =

@@ -59,9 +59,13 @@ public:
     std::vector<char> drives() const { return services_.fileSystem.drives(); }
     bool commandRunning() const { return commandRunning_; }
 
-    // The window's title: the tool's name, followed after a command that could not read some
-    // directories by how many ("（読み取れないディレクトリ 3）"); the next command clears it.
+    // The window's title: the tool's name, then what the user must know of the report on
+    // screen: made in the allocated size mode ("（実割当）"), a comparison, stopped before its
+    // end ("（中止）"), or missing directories it could not read ("（読み取れないディレクトリ
+    // 3）"). While a command runs, how many directories it has read so far instead.
     std::string windowTitle() const;
+    // Shows in a message box which directories the last report could not read, and why.
+    void showUnreadableDirectories();
     // The directories the last command could not read, each once, in the order met.
     const std::vector<SkippedDirectory>& unreadableDirectories() const
     {
@@ -136,9 +140,33 @@ public:
     void makekiki_Click();
     void about_Click();
 
-    // Asks the running command to stop at its next yield (the window is closing). What it
-    // built so far stays in the lists; later commands do nothing.
-    void requestStop() { module_.requestStop(); }
+    // Asks the running command to stop at its next yield because the window is closing. What
+    // it built so far stays in the lists; later commands do nothing.
+    void requestStop()
+    {
+        closing_ = true;
+        module_.requestStop();
+    }
+    // The user stops the running command (Esc): it ends at its next yield, the lines of the
+    // trees it measured whole stay, and the report says it was stopped. Nothing while no
+    // command runs.
+    void stopCommand();
+    bool reportStopped() const { return reportStopped_; }
+
+    // The result list's context menu, for the line `line` (none when no line is chosen): what
+    // each item does, its caption and whether it can be chosen now.
+    enum class List1Action { SurveyLine, Compare, ShowUnreadable, AllocatedSize };
+    struct List1MenuItem {
+        List1Action action;
+        std::string caption;
+        bool enabled = true;
+        bool checkable = false;
+        bool checked = false;
+        bool separatorBefore = false;
+    };
+    std::vector<List1MenuItem> List1Menu(std::optional<std::size_t> line) const;
+    // Does what the item does; a view runs it as it runs a command.
+    void List1Chosen(List1Action action, std::optional<std::size_t> line);
 
 private:
     class CommandScope;
@@ -163,6 +191,9 @@ private:
     bool commandRunning_ = false;
     std::string cob1FileName_;
     Report lastReport_ = Report::None;
+    SizeMode reportSizeMode_ = SizeMode::Clusters;  // of the survey on screen
+    bool closing_ = false;
+    bool reportStopped_ = false;
     std::string surveyedDirectory_;  // the directory of the last directory survey
 };
 

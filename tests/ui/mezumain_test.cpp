@@ -246,6 +246,68 @@ TEST_F(MainWindowTest, StopRequestEndsTheRunningSurveyAtItsNextYield)
     EXPECT_EQ(window.lists().List1.count(), 0u) << "nothing runs once the program is closing";
 }
 
+TEST_F(MainWindowTest, ASurveyShowsEachLineAsItGoesAndTheUserCanStopIt)
+{
+    for (const char* sub : {"A", "B", "C", "D"}) {
+        fs.addFile(std::string{"C:\\HOME\\USER\\"} + sub + "\\f", 1);
+    }
+    loaded();
+    const std::string title = "ディレクトリ容量調査ツール";
+    std::vector<std::size_t> shown;  // List1's lines at each yield that found more than before
+    bool progressInTitle = false;
+    windowSystem.onYield = [&] {
+        if (shown.empty() || window.lists().List1.count() != shown.back()) {
+            shown.push_back(window.lists().List1.count());
+        }
+        progressInTitle = progressInTitle || window.windowTitle().starts_with(title + "（調査中 ");
+    };
+    window.Command1_Click();
+    EXPECT_EQ(shown, (std::vector<std::size_t>{0, 1, 2, 3, 4, 5})) << "each subdirectory, then the whole tree";
+    EXPECT_TRUE(progressInTitle);
+    EXPECT_EQ(window.windowTitle(), title);
+    const std::vector<std::string> whole = window.lists().List1.lines();
+
+    windowSystem.onYield = [&] {
+        if (window.lists().List1.count() == 2) {
+            window.stopCommand();
+        }
+    };
+    window.Command1_Click();
+    EXPECT_TRUE(window.reportStopped());
+    EXPECT_EQ(window.lists().List1.lines(), (std::vector<std::string>{whole[3], whole[4]}))
+        << "the trees measured whole, and no partial total";
+    EXPECT_EQ(window.lists().List3.lines(), (std::vector<std::string>{"（中止：この報告は途中までです）"}));
+    EXPECT_EQ(window.windowTitle(), title + "（中止）");
+
+    windowSystem.onYield = nullptr;
+    window.setSizeMode(SizeMode::Allocated);
+    window.Command1_Click();
+    EXPECT_EQ(window.lists().List1.count(), 5u) << "a stop ends one command only";
+    EXPECT_EQ(window.windowTitle(), title + "（実割当）");
+}
+
+TEST_F(MainWindowTest, TheResultListsMenuOffersWhatCanBeDoneNow)
+{
+    fs.addFile("C:\\HOME\\USER\\A\\f", 1);
+    fs.addDirectory("C:\\HOME\\USER\\LOCKED").cannotOpen = true;
+    loaded();
+    const auto enabled = [this](std::optional<std::size_t> line) {
+        std::vector<bool> states;
+        for (const mezumain::List1MenuItem& item : window.List1Menu(line)) {
+            states.push_back(item.enabled);
+        }
+        return states;
+    };
+    EXPECT_EQ(enabled(std::nullopt), (std::vector<bool>{false, true, false, true}));
+    window.Command1_Click();
+    EXPECT_EQ(enabled(0), (std::vector<bool>{true, true, true, true}));
+    window.List1Chosen(mezumain::List1Action::ShowUnreadable, std::nullopt);
+    ASSERT_EQ(windowSystem.messages.size(), 1u);
+    EXPECT_EQ(windowSystem.messages[0], "読み取れなかったディレクトリ（1）：\rC:\\HOME\\USER\\LOCKED：Permission denied");
+    window.List1Chosen(mezumain::List1Action::AllocatedSize, std::nullopt);
+    EXPECT_TRUE(window.List1Menu(std::nullopt).back().checked);
+}
+
 TEST_F(MainWindowTest, SortcmdSortsList1)
 {
     window.lists().List1.add("0001.00MB - a");

@@ -204,6 +204,9 @@ void MezuMainView::buildList1Actions()
             [this] { runCommand(list1_, [this] { model_.surveyParentDirectory(); }); });
     list1_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list1_, &QListView::customContextMenuRequested, this, &MezuMainView::showList1Menu);
+    // Esc stops a running command; the controls are disabled then, so the window listens.
+    auto* stop = new QShortcut{QKeySequence{Qt::Key_Escape}, this, nullptr, nullptr, Qt::WindowShortcut};
+    connect(stop, &QShortcut::activated, this, [this] { model_.stopCommand(); });
 }
 
 void MezuMainView::surveyListedDirectory(const QModelIndex& index)
@@ -222,22 +225,25 @@ void MezuMainView::showList1Menu(const QPoint& position)
     if (!index.isValid()) {
         index = list1_->currentIndex();
     }
+    const std::optional<std::size_t> line =
+        index.isValid() ? std::optional{static_cast<std::size_t>(index.row())} : std::nullopt;
     QMenu menu{list1_};
-    QAction* survey = menu.addAction(QStringLiteral("このディレクトリを調査"));
-    survey->setEnabled(index.isValid() && model_.listedDirectory(static_cast<std::size_t>(index.row())));
-    QAction* compare = menu.addAction(QStringLiteral("前回の報告と比較..."));
-    menu.addSeparator();
-    QAction* allocated = menu.addAction(QStringLiteral("実割当で計算"));
-    allocated->setCheckable(true);
-    allocated->setChecked(model_.sizeMode() == SizeMode::Allocated);
-    allocated->setEnabled(!model_.commandRunning());
+    std::vector<std::pair<QAction*, mezumain::List1Action>> actions;
+    for (const mezumain::List1MenuItem& item : model_.List1Menu(line)) {
+        if (item.separatorBefore) {
+            menu.addSeparator();
+        }
+        QAction* action = menu.addAction(qtText(item.caption));
+        action->setEnabled(item.enabled);
+        action->setCheckable(item.checkable);
+        action->setChecked(item.checked);
+        actions.emplace_back(action, item.action);
+    }
     QAction* chosen = menu.exec(list1_->viewport()->mapToGlobal(position));
-    if (chosen == survey) {
-        surveyListedDirectory(index);
-    } else if (chosen == compare) {
-        runCommand(list1_, [this] { model_.compareWithEarlierReport(); });
-    } else if (chosen == allocated) {
-        model_.setSizeMode(allocated->isChecked() ? SizeMode::Allocated : SizeMode::Clusters);
+    for (const auto& [action, what] : actions) {
+        if (action == chosen) {
+            runCommand(list1_, [this, what = what, line] { model_.List1Chosen(what, line); });
+        }
     }
 }
 
@@ -284,6 +290,10 @@ void MezuMainView::showRunningState()
 {
     list1Model_->refresh();
     dlistModel_->refresh();
+    const QString title = qtText(model_.windowTitle());
+    if (windowTitle() != title) {
+        setWindowTitle(title);
+    }
 }
 
 void MezuMainView::runCommand(QWidget* focusAfter, const std::function<void()>& command)
@@ -294,7 +304,6 @@ void MezuMainView::runCommand(QWidget* focusAfter, const std::function<void()>& 
     setControlsEnabled(false);
     list1Model_->setShares({});
     command();
-    setWindowTitle(QString::fromStdString(model_.windowTitle()));
     windowSystem_.showRequestedPointer();
     refreshFromModel(Dir1Listing::IfMoved);
     list1Model_->setShares(model_.List1Shares());

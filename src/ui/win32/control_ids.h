@@ -22,6 +22,5 @@
 #define MEZU_ID_MAKEKIKI 2003
 #define MEZU_ID_ABOUT 2004
 
-#define MEZU_ID_SURVEY_LINE 2101
-#define MEZU_ID_COMPARE 2102
-#define MEZU_ID_ALLOCATED 2103
+// The result list's context menu items, in the order the window logic gives them.
+#define MEZU_ID_LIST1_MENU 2101

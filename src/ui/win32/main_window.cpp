@@ -325,6 +325,10 @@ void MainWindow::onCommand(int id, int notification)
     case IDOK:
         onEnter();
         break;
+    case IDCANCEL:
+        // Esc: a running command stops.
+        model_.stopCommand();
+        break;
     case MEZU_ID_DRIVE1:
         // While the list is dropped, the selection follows the pointer; the choice counts
         // when the list closes.
@@ -367,7 +371,6 @@ void MainWindow::runCommand(HWND focusAfter, const std::function<void()>& comman
     }
     setControlsEnabled(false);
     command();
-    ::SetWindowTextW(window_, toWide(model_.windowTitle()).c_str());
     windowSystem_.showRequestedPointer();
     refreshFromModel(Dir1Listing::IfMoved);
     setControlsEnabled(true);
@@ -391,6 +394,11 @@ void MainWindow::showRunningState()
 {
     list1_.refresh();
     dlist_.refresh();
+    const std::wstring title = toWide(model_.windowTitle());
+    if (title != shownTitle_) {
+        shownTitle_ = title;
+        ::SetWindowTextW(window_, title.c_str());
+    }
 }
 
 void MainWindow::refreshFromModel(Dir1Listing listing)
@@ -466,25 +474,23 @@ void MainWindow::showList1Menu(LPARAM position)
         }
     }
     const LRESULT row = ::SendMessageW(list, LB_GETCURSEL, 0, 0);
-    const bool namesDirectory = row >= 0 && model_.listedDirectory(static_cast<std::size_t>(row));
-    const bool idle = !model_.commandRunning();
+    const std::optional<std::size_t> line = row >= 0 ? std::optional{static_cast<std::size_t>(row)} : std::nullopt;
+    const std::vector<mezumain::List1MenuItem> items = model_.List1Menu(line);
     const HMENU menu = ::CreatePopupMenu();
-    ::AppendMenuW(menu, MF_STRING | (namesDirectory && idle ? 0 : MF_GRAYED), MEZU_ID_SURVEY_LINE,
-                  L"このディレクトリを調査");
-    ::AppendMenuW(menu, MF_STRING | (idle ? 0 : MF_GRAYED), MEZU_ID_COMPARE, L"前回の報告と比較...");
-    ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
-    ::AppendMenuW(menu,
-                  MF_STRING | (model_.sizeMode() == SizeMode::Allocated ? MF_CHECKED : 0) | (idle ? 0 : MF_GRAYED),
-                  MEZU_ID_ALLOCATED, L"実割当で計算");
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        const mezumain::List1MenuItem& item = items[i];
+        if (item.separatorBefore) {
+            ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
+        }
+        ::AppendMenuW(menu, MF_STRING | (item.enabled ? 0 : MF_GRAYED) | (item.checked ? MF_CHECKED : 0),
+                      MEZU_ID_LIST1_MENU + i, toWide(item.caption).c_str());
+    }
     const int chosen = static_cast<int>(
         ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, window_, nullptr));
     ::DestroyMenu(menu);
-    if (chosen == MEZU_ID_SURVEY_LINE) {
-        surveySelectedLine();
-    } else if (chosen == MEZU_ID_COMPARE) {
-        runCommand(list, [this] { model_.compareWithEarlierReport(); });
-    } else if (chosen == MEZU_ID_ALLOCATED) {
-        model_.setSizeMode(model_.sizeMode() == SizeMode::Allocated ? SizeMode::Clusters : SizeMode::Allocated);
+    if (chosen >= MEZU_ID_LIST1_MENU && static_cast<std::size_t>(chosen - MEZU_ID_LIST1_MENU) < items.size()) {
+        const mezumain::List1Action action = items[static_cast<std::size_t>(chosen - MEZU_ID_LIST1_MENU)].action;
+        runCommand(list, [this, action, line] { model_.List1Chosen(action, line); });
     }
 }
 

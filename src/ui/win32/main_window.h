@@ -75,6 +75,7 @@ private:
     HBRUSH dlistBrush_ = nullptr;
     HWND focusBeforeDeactivation_ = nullptr;
     bool closing_ = false;
+    std::wstring shownTitle_;
     std::string shownDir1_;
 
     LineListBox dlist_;
