@@ -6,8 +6,8 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-translations-l10n libcups2-dev fonts-ipafont-mincho
-    fonts-ipafont-gothic)
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-translations-l10n libcups2-dev libmount-dev
+    fonts-ipafont-mincho fonts-ipafont-gothic)
 build_tests=""
 [ -f build/CMakeCache.txt ] || build_tests=OFF
 for option in "$@"; do

@@ -1,6 +1,6 @@
 // The drive table: which host directory is the root of each drive letter. By default C: is the
-// file system mounted at "/" and D: to Z: the other mounted disk and network file systems in
-// order of mount point; tests and --drive replace it with explicit roots.
+// file system mounted at "/" and D: to Z: the other mounted file systems that hold user files,
+// in order of mount point; tests and --drive replace it with explicit roots.
 #pragma once
 
 #include <functional>
@@ -42,8 +42,13 @@ private:
 // Whether a host path is a directory (following links).
 bool isDirectoryOnHost(const std::string& path);
 
-// The default table built from the text of /proc/self/mountinfo; a mount whose mount point
-// `isDirectory` rejects (a file mount) gets no letter.
+// The default table built from the text of /proc/self/mountinfo (see mount_table.h for which
+// mounts hold user files). One letter per file system: a mount covered by a later one, a
+// second mount of a file system and a bind mount of a directory of a file system that has a
+// letter get none; a file system mounted only in parts gets a letter at each bind mount that
+// shows a directory no other letter shows, in part or whole. A mount point below a hidden name
+// (an AppImage's, openSUSE's /.snapshots), or one that `isDirectory` rejects (a file mount),
+// gets no letter.
 DriveTable driveTableFromMountInfo(std::string_view mountInfo,
                                    const std::function<bool(const std::string&)>& isDirectory);
 // A table of explicit roots, each made absolute and free of links. Fails, naming the root and
@@ -52,10 +57,5 @@ std::variant<DriveTable, std::string> driveTableFromRoots(const std::vector<Driv
 
 // The default table of this machine.
 DriveTable defaultDriveTable();
-
-// The text of this process's /proc/self/mountinfo; empty when it cannot be read.
-std::string thisMachinesMountInfo();
-// The mount points the text of /proc/self/mountinfo names, as host paths.
-std::vector<std::string> mountPointsFromMountInfo(std::string_view mountInfo);
 
 }  // namespace mezu::posix
