@@ -116,6 +116,30 @@ TEST(DriveTableTest, LettersEndAtZ)
     EXPECT_EQ(drivesOf(driveTableFromMountInfo("", [](const std::string&) { return true; })), (Drives{{'C', "/"}}));
 }
 
+TEST(DriveTableTest, RunLettersTakeAThenBThenTheFirstFreeLetter)
+{
+    DriveTable table{{{'C', "/"}, {'D', "/srv"}}};
+    const std::string* rootOfC = table.root('C');
+    struct Step {
+        std::string root;
+        std::optional<char> letter;
+    };
+    const Step steps[] = {
+        {"/dev/shm", 'A'}, {"/dev/shm/", 'A'}, {"/run", 'B'}, {"/srv", 'D'}, {"/mnt/x", 'E'}, {"/mnt/y", 'F'},
+    };
+    for (const Step& step : steps) {
+        EXPECT_EQ(table.addRunLetter(step.root), step.letter) << step.root;
+    }
+    EXPECT_EQ(*table.root('a'), "/dev/shm");
+    EXPECT_EQ(table.locate("/mnt/x/in")->letter, 'E');
+    EXPECT_EQ(table.root('C'), rootOfC) << "a root stays where it was";
+    for (char letter = 'G'; letter <= 'Z'; ++letter) {
+        ASSERT_TRUE(table.addRunLetter(std::string{"/full/"} + letter));
+    }
+    EXPECT_EQ(table.addRunLetter("/one/more"), std::nullopt);
+    EXPECT_EQ(table.mappings().size(), 26u);
+}
+
 TEST(DriveTableTest, LocatesAPathOnTheDriveWithTheLongestRoot)
 {
     const DriveTable table{{{'C', "/"}, {'D', "/srv/data/"}, {'E', "/srv/data2"}}};

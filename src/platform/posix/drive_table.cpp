@@ -15,10 +15,17 @@ namespace {
 
 constexpr char kFirstDrive = 'C';
 constexpr char kLastDrive = 'Z';
+// The order letters are given for the run in: those no all-drives command visits first.
+constexpr std::string_view kRunLetterOrder = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
 char upper(char c)
 {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool isLetter(char upperCase)
+{
+    return upperCase >= 'A' && upperCase <= 'Z';
 }
 
 std::vector<std::string> splitComponents(std::string_view path)
@@ -46,6 +53,14 @@ bool holds(const std::string& outer, const std::string& inner)
 bool isHiddenPath(std::string_view path)
 {
     return (!path.empty() && path.front() == '.') || path.find("/.") != std::string_view::npos;
+}
+
+std::string withoutTrailingSlashes(std::string root)
+{
+    while (root.size() > 1 && root.back() == '/') {
+        root.pop_back();
+    }
+    return root;
 }
 
 }  // namespace
@@ -118,27 +133,53 @@ DriveTable driveTableFromMountInfo(std::string_view mountInfo,
     return DriveTable{mappings};
 }
 
-DriveTable::DriveTable(std::vector<DriveMapping> mappings) : mappings_(std::move(mappings))
+DriveTable::DriveTable(const std::vector<DriveMapping>& mappings)
 {
-    for (DriveMapping& mapping : mappings_) {
-        mapping.letter = upper(mapping.letter);
-        while (mapping.root.size() > 1 && mapping.root.back() == '/') {
-            mapping.root.pop_back();
+    for (const DriveMapping& mapping : mappings) {
+        if (const char letter = upper(mapping.letter); isLetter(letter)) {
+            Slot& slot = slots_[static_cast<std::size_t>(letter - 'A')];
+            slot.root = withoutTrailingSlashes(mapping.root);
+            slot.given.store(true, std::memory_order_release);
         }
     }
-    std::sort(mappings_.begin(), mappings_.end(),
-              [](const DriveMapping& a, const DriveMapping& b) { return a.letter < b.letter; });
+}
+
+DriveTable::DriveTable(const DriveTable& other)
+{
+    *this = other;
+}
+
+DriveTable& DriveTable::operator=(const DriveTable& other)
+{
+    if (this != &other) {
+        for (std::size_t i = 0; i < kLetters; ++i) {
+            const bool given = other.slots_[i].given.load(std::memory_order_acquire);
+            slots_[i].root = given ? other.slots_[i].root : std::string{};
+            slots_[i].given.store(given, std::memory_order_release);
+        }
+    }
+    return *this;
+}
+
+std::vector<DriveMapping> DriveTable::mappings() const
+{
+    std::vector<DriveMapping> given;
+    for (std::size_t i = 0; i < kLetters; ++i) {
+        if (slots_[i].given.load(std::memory_order_acquire)) {
+            given.push_back({static_cast<char>('A' + i), slots_[i].root});
+        }
+    }
+    return given;
 }
 
 const std::string* DriveTable::root(char letter) const
 {
     const char drive = upper(letter);
-    for (const DriveMapping& mapping : mappings_) {
-        if (mapping.letter == drive) {
-            return &mapping.root;
-        }
+    if (!isLetter(drive)) {
+        return nullptr;
     }
-    return nullptr;
+    const Slot& slot = slots_[static_cast<std::size_t>(drive - 'A')];
+    return slot.given.load(std::memory_order_acquire) ? &slot.root : nullptr;
 }
 
 std::optional<DriveLocation> DriveTable::locate(std::string_view hostPath) const
@@ -146,7 +187,7 @@ std::optional<DriveLocation> DriveTable::locate(std::string_view hostPath) const
     const std::vector<std::string> pathComponents = splitComponents(hostPath);
     std::optional<DriveLocation> best;
     std::size_t bestDepth = 0;
-    for (const DriveMapping& mapping : mappings_) {
+    for (const DriveMapping& mapping : mappings()) {
         const std::vector<std::string> rootComponents = splitComponents(mapping.root);
         const bool isPrefix =
             rootComponents.size() <= pathComponents.size() &&
@@ -159,6 +200,26 @@ std::optional<DriveLocation> DriveTable::locate(std::string_view hostPath) const
         }
     }
     return best;
+}
+
+std::optional<char> DriveTable::addRunLetter(const std::string& root)
+{
+    const std::lock_guard<std::mutex> lock{adding_};
+    const std::string normalised = withoutTrailingSlashes(root);
+    for (const DriveMapping& mapping : mappings()) {
+        if (mapping.root == normalised) {
+            return mapping.letter;
+        }
+    }
+    for (const char letter : kRunLetterOrder) {
+        Slot& slot = slots_[static_cast<std::size_t>(letter - 'A')];
+        if (!slot.given.load(std::memory_order_acquire)) {
+            slot.root = normalised;
+            slot.given.store(true, std::memory_order_release);
+            return letter;
+        }
+    }
+    return std::nullopt;
 }
 
 std::variant<DriveTable, std::string> driveTableFromRoots(const std::vector<DriveMapping>& roots)
@@ -180,7 +241,7 @@ std::variant<DriveTable, std::string> driveTableFromRoots(const std::vector<Driv
     for (auto& [letter, root] : byLetter) {
         mappings.push_back({letter, std::move(root)});
     }
-    return DriveTable{std::move(mappings)};
+    return DriveTable{mappings};
 }
 
 DriveTable defaultDriveTable()
