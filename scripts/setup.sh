@@ -14,7 +14,7 @@ for option in "$@"; do
     case "$option" in
     --tests)
         packages+=(libgtest-dev util-linux findutils coreutils cups poppler-utils python3 ncdu time
-            dpkg-dev groff-base bash-completion desktop-file-utils)
+            dpkg-dev groff-base bash-completion desktop-file-utils btrfs-progs e2fsprogs)
         build_tests=ON
         ;;
     --bench) packages+=(python3 ncdu time coreutils) ;;
