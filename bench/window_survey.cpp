@@ -12,6 +12,7 @@
 #include <clocale>
 #include <cstdio>
 #include <cstring>
+#include <memory>
 #include <string>
 
 #include "platform/posix/drive_table.h"
@@ -33,7 +34,8 @@ int main(int argc, char** argv)
         return 2;
     }
     const char* const path = argv[argc - 1];
-    const mezu::posix::DriveTable drives = mezu::posix::defaultDriveTable();
+    // Shared with the drive query, which so knows a letter the directory is given for the run.
+    const auto drives = std::make_shared<mezu::posix::DriveTable>(mezu::posix::defaultDriveTable());
     mezu::posix::PosixFileSystem fileSystem{drives};
     const mezu::ResolvedDirectory directory = fileSystem.resolveDirectory(path);
     std::string startIn = directory.drivePath;

@@ -6,15 +6,15 @@
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
-packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-translations-l10n libcups2-dev fonts-ipafont-mincho
-    fonts-ipafont-gothic)
+packages=(cmake ninja-build g++ pkg-config qt6-base-dev qt6-translations-l10n libcups2-dev libmount-dev
+    fonts-ipafont-mincho fonts-ipafont-gothic)
 build_tests=""
 [ -f build/CMakeCache.txt ] || build_tests=OFF
 for option in "$@"; do
     case "$option" in
     --tests)
         packages+=(libgtest-dev util-linux findutils coreutils cups poppler-utils python3 ncdu time
-            dpkg-dev groff-base bash-completion desktop-file-utils)
+            dpkg-dev groff-base bash-completion desktop-file-utils btrfs-progs e2fsprogs)
         build_tests=ON
         ;;
     --bench) packages+=(python3 ncdu time coreutils) ;;

@@ -4,6 +4,7 @@
 #include <QPushButton>
 
 #include <clocale>
+#include <memory>
 
 #include "platform/posix/atomic_file_writer.h"
 #include "platform/posix/drive_table.h"
@@ -30,7 +31,8 @@ int main(int argc, char** argv)
     mezu::installQtTranslations(application, QLocale::system());
     const std::string decimalSeparator = std::localeconv()->decimal_point;
 
-    const mezu::posix::DriveTable drives = mezu::posix::defaultDriveTable();
+    // One table for both, so that a letter given for the run shows its drive's figures too.
+    const auto drives = std::make_shared<mezu::posix::DriveTable>(mezu::posix::defaultDriveTable());
     mezu::posix::PosixFileSystem fileSystem{drives};
     mezu::posix::PosixDriveQuery driveQuery{drives};
     mezu::posix::PosixClock clock;

@@ -1,5 +1,7 @@
 #include "app/posix_report_platform.h"
 
+#include <memory>
+
 #include "platform/posix/atomic_file_writer.h"
 #include "platform/posix/drive_table.h"
 #include "platform/posix/iconv_encoder.h"
@@ -27,10 +29,12 @@ std::variant<ReportPlatform, std::string> makePosixReportPlatform(const Platform
         }
         table = std::move(std::get<posix::DriveTable>(made));
     }
+    // One table for both, so that a letter given for the run heads the report too.
+    const auto shared = std::make_shared<posix::DriveTable>(std::move(table));
     ReportPlatform platform;
     platform.fileSystem = std::make_unique<posix::PosixFileSystem>(
-        table, options.readerThreads == 0 ? posix::defaultReaderThreads() : options.readerThreads);
-    platform.driveQuery = std::make_unique<posix::PosixDriveQuery>(table);
+        shared, options.readerThreads == 0 ? posix::defaultReaderThreads() : options.readerThreads);
+    platform.driveQuery = std::make_unique<posix::PosixDriveQuery>(shared);
     platform.clock = std::make_unique<posix::PosixClock>();
     platform.encoder = std::make_unique<posix::IconvShiftJisEncoder>();
     platform.fileWriter = std::make_unique<posix::AtomicFileWriter>();

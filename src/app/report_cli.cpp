@@ -481,7 +481,9 @@ const PlatformHelp kPosixHelp = {
     "DIR is a path of this system or a drive path such as C:\\home. Hidden entries (names\n"
     "beginning with \".\"), symbolic links, special files and other file systems mounted\n"
     "below DIR are not counted.\n",
-    "                 Without it, C: is / and D: onwards the other mounted file systems.\n",
+    "                 Without it, C: is / and D: onwards the other mounted file systems\n"
+    "                 of user files. A DIR on a file system without a letter is\n"
+    "                 surveyed under one given to it for the run (A:, then B:, ...).\n",
     "                 printing it: a file is replaced whole, a link followed, a\n"
     "                 device or FIFO written to; a file no one may write is refused\n",
     "  --threads N    read directories with up to N threads (default: two per core;\n"

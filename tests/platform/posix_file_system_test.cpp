@@ -5,11 +5,14 @@
 #include <dirent.h>
 #include <limits.h>
 #include <sys/stat.h>
+#include <sys/statvfs.h>
 #include <unistd.h>
 
 #include <gtest/gtest.h>
 
 #include <fstream>
+
+#include "platform/posix/posix_drive_query.h"
 
 #include "engine/mezucom.h"
 #include "fakes.h"
@@ -261,9 +264,102 @@ TEST_F(PosixFileSystemTest, ResolvesUserPathsToDrivePaths)
     EXPECT_EQ(fs.resolveDirectory("c:\\sub\\inner\\").drivePath, "C:\\sub\\inner");
     EXPECT_EQ(fs.resolveDirectory(tree.path("sub/file")).error, "Not a directory");
     EXPECT_EQ(fs.resolveDirectory(tree.path("missing")).error, "No such file or directory");
-    EXPECT_EQ(fs.resolveDirectory("/").error, "not on any drive");
+    EXPECT_EQ(fs.resolveDirectory("/").drivePath, "A:\\") << "on no drive: a letter for the run";
     EXPECT_EQ(fs.resolveDirectory("Q:\\").error, "there is no drive Q:");
     EXPECT_FALSE(fs.resolveDirectory("C:\\sub\\..\\..").error.empty());
+}
+
+// A directory a/b in a fresh directory of /dev/shm, a file system of its own below /dev.
+class OtherFileSystemTree {
+public:
+    OtherFileSystemTree()
+    {
+        struct stat dev {};
+        struct stat shm {};
+        std::string pattern = "/dev/shm/mezu-test-XXXXXX";
+        if (::stat("/dev", &dev) == 0 && ::stat("/dev/shm", &shm) == 0 && dev.st_dev != shm.st_dev &&
+            ::mkdtemp(pattern.data()) != nullptr) {
+            name_ = pattern.substr(pattern.rfind('/') + 1);
+            made_ = ::mkdir((pattern + "/a").c_str(), 0755) == 0 && ::mkdir((pattern + "/a/b").c_str(), 0755) == 0;
+        }
+    }
+    ~OtherFileSystemTree()
+    {
+        for (const char* inner : {"/a/b", "/a", ""}) {
+            ::rmdir((path() + inner).c_str());
+        }
+    }
+    OtherFileSystemTree(const OtherFileSystemTree&) = delete;
+    OtherFileSystemTree& operator=(const OtherFileSystemTree&) = delete;
+
+    bool made() const { return made_; }
+    const std::string& name() const { return name_; }
+    std::string path() const { return "/dev/shm/" + name_; }
+
+private:
+    std::string name_;
+    bool made_ = false;
+};
+
+TEST_F(PosixFileSystemTest, ADirectoryOnAnotherFileSystemThanItsDriveGetsALetterForTheRun)
+{
+    OtherFileSystemTree other;
+    if (!other.made()) {
+        GTEST_SKIP() << "/dev/shm is not a file system of its own below /dev here";
+    }
+    const auto table = std::make_shared<posix::DriveTable>(posix::DriveTable{{{'C', "/dev"}}});
+    posix::PosixFileSystem fs{table};
+    posix::PosixDriveQuery query{table};
+    struct Case {
+        std::string asked;
+        std::string drivePath;
+    };
+    const Case cases[] = {
+        {other.path() + "/a/b", "A:\\" + other.name() + "\\a\\b"},
+        {"C:\\shm\\" + other.name(), "A:\\" + other.name()},
+        {"/dev/shm", "A:\\"},
+        {"/dev", "C:\\"},
+    };
+    for (const Case& c : cases) {
+        const ResolvedDirectory resolved = fs.resolveDirectory(c.asked);
+        EXPECT_EQ(resolved.drivePath, c.drivePath) << c.asked << ": " << resolved.error;
+    }
+    EXPECT_EQ(fs.drives(), (std::vector<char>{'A', 'C'}));
+    EXPECT_EQ(fs.hostPath("A:\\"), "/dev/shm");
+    // The drive query knows the letter, and answers with its own file system's figures.
+    struct statvfs shm {};
+    struct statvfs dev {};
+    ASSERT_EQ(::statvfs("/dev/shm", &shm), 0);
+    ASSERT_EQ(::statvfs("/dev", &dev), 0);
+    ASSERT_NE(shm.f_blocks, dev.f_blocks);
+    EXPECT_EQ(query.getDiskFreeSpace("A:\\").value_or(DiskFreeSpace{}).totalClusters, shm.f_blocks);
+    EXPECT_EQ(query.getDiskFreeSpace("C:\\").value_or(DiskFreeSpace{}).totalClusters, dev.f_blocks);
+
+    // With every letter taken there is none to give.
+    std::vector<posix::DriveMapping> everyLetter;
+    for (char letter = 'A'; letter <= 'Z'; ++letter) {
+        everyLetter.push_back({letter, tree.root()});
+    }
+    posix::PosixFileSystem full{posix::DriveTable{everyLetter}};
+    EXPECT_EQ(full.resolveDirectory(other.path()).error,
+              "on a file system without a drive letter (/dev/shm), and every letter from A: to Z: is taken");
+}
+
+TEST_F(PosixFileSystemTest, StartsInAWorkingDirectoryOnAnotherFileSystemThanItsDrive)
+{
+    OtherFileSystemTree other;
+    if (!other.made()) {
+        GTEST_SKIP() << "/dev/shm is not a file system of its own below /dev here";
+    }
+    char saved[PATH_MAX];
+    ASSERT_NE(::getcwd(saved, sizeof saved), nullptr);
+    ASSERT_EQ(::chdir((other.path() + "/a").c_str()), 0);
+    posix::PosixFileSystem started{posix::DriveTable{{{'C', "/dev"}}}};
+    ASSERT_EQ(::chdir(saved), 0);
+
+    EXPECT_EQ(started.currentDrive(), 'A');
+    EXPECT_EQ(started.currentDirectory('A'), "A:\\" + other.name() + "\\a");
+    EXPECT_EQ(started.drives(), (std::vector<char>{'A', 'C'})) << "the drive list shows it";
 }
 
 }  // namespace

@@ -3,26 +3,29 @@
 #include <stdlib.h>
 #include <sys/stat.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <cstring>
 #include <map>
 
-#include <algorithm>
-#include <array>
-#include <fstream>
-#include <functional>
-#include <set>
-#include <sstream>
+#include "platform/posix/mount_table.h"
 
 namespace mezu::posix {
 namespace {
 
 constexpr char kFirstDrive = 'C';
 constexpr char kLastDrive = 'Z';
+// The order letters are given for the run in: those no all-drives command visits first.
+constexpr std::string_view kRunLetterOrder = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
 
 char upper(char c)
 {
     return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+}
+
+bool isLetter(char upperCase)
+{
+    return upperCase >= 'A' && upperCase <= 'Z';
 }
 
 std::vector<std::string> splitComponents(std::string_view path)
@@ -39,64 +42,25 @@ std::vector<std::string> splitComponents(std::string_view path)
     return components;
 }
 
-// Mount points escape space, tab, newline and backslash as three octal digits.
-std::string unescapeMountField(std::string_view field)
+// Whether a directory is `outer` or lies below it (both absolute and normalised).
+bool holds(const std::string& outer, const std::string& inner)
 {
-    std::string text;
-    for (std::size_t i = 0; i < field.size(); ++i) {
-        if (field[i] == '\\' && i + 3 < field.size() &&
-            std::all_of(field.begin() + static_cast<std::ptrdiff_t>(i) + 1,
-                        field.begin() + static_cast<std::ptrdiff_t>(i) + 4,
-                        [](char c) { return c >= '0' && c <= '7'; })) {
-            text += static_cast<char>((field[i + 1] - '0') * 64 + (field[i + 2] - '0') * 8 +
-                                      (field[i + 3] - '0'));
-            i += 3;
-        } else {
-            text += field[i];
-        }
-    }
-    return text;
+    return outer == "/" || inner == outer ||
+           (inner.size() > outer.size() && inner.compare(0, outer.size(), outer) == 0 && inner[outer.size()] == '/');
 }
 
-bool isNetworkFileSystem(const std::string& type)
+// Whether a path passes through a name the walk never shows (one beginning with ".").
+bool isHiddenPath(std::string_view path)
 {
-    static const std::set<std::string> kNetworkTypes = {
-        "nfs", "nfs4", "cifs", "smb3", "smbfs", "ceph", "glusterfs", "fuse.sshfs",
-        "fuse.glusterfs", "afs", "9p"};
-    return kNetworkTypes.count(type) != 0;
+    return (!path.empty() && path.front() == '.') || path.find("/.") != std::string_view::npos;
 }
 
-struct MountEntry {
-    std::string device;  // major:minor
-    std::string root;    // the part of the file system mounted here ("/" unless a bind mount)
-    std::string mountPoint;
-    std::string type;
-    std::string source;
-};
-
-std::vector<MountEntry> parseMountInfo(std::string_view text)
+std::string withoutTrailingSlashes(std::string root)
 {
-    std::vector<MountEntry> entries;
-    std::istringstream lines{std::string{text}};
-    for (std::string line; std::getline(lines, line);) {
-        std::istringstream fields{line};
-        std::vector<std::string> words;
-        for (std::string word; fields >> word;) {
-            words.push_back(word);
-        }
-        const auto separator = std::find(words.begin(), words.end(), "-");
-        if (words.size() < 5 || separator == words.end() || words.end() - separator < 3) {
-            continue;
-        }
-        MountEntry entry;
-        entry.device = words[2];
-        entry.root = unescapeMountField(words[3]);
-        entry.mountPoint = unescapeMountField(words[4]);
-        entry.type = *(separator + 1);
-        entry.source = unescapeMountField(*(separator + 2));
-        entries.push_back(std::move(entry));
+    while (root.size() > 1 && root.back() == '/') {
+        root.pop_back();
     }
-    return entries;
+    return root;
 }
 
 }  // namespace
@@ -110,76 +74,112 @@ bool isDirectoryOnHost(const std::string& path)
 DriveTable driveTableFromMountInfo(std::string_view mountInfo,
                                    const std::function<bool(const std::string&)>& isDirectory)
 {
-    const std::vector<MountEntry> entries = parseMountInfo(mountInfo);
+    const std::vector<MountedFileSystem> mounts = mountsFromMountInfo(mountInfo).value_or(std::vector<MountedFileSystem>{});
     // Mount order is the order of the lines: a later mount on the same point, or on a directory
     // above it, covers an earlier one, whose files can no longer be reached by any path.
-    auto covered = [&entries](std::size_t index) {
-        const std::string& point = entries[index].mountPoint;
-        for (std::size_t later = index + 1; later < entries.size(); ++later) {
-            const std::string& above = entries[later].mountPoint;
-            if (above == point ||
-                (above != "/" && point.size() > above.size() && point.compare(0, above.size(), above) == 0 &&
-                 point[above.size()] == '/')) {
+    auto covered = [&mounts](std::size_t index) {
+        const std::string& point = mounts[index].mountPoint;
+        for (std::size_t later = index + 1; later < mounts.size(); ++later) {
+            const std::string& above = mounts[later].mountPoint;
+            if (above == point || (above != "/" && holds(above, point))) {
                 return true;
             }
         }
         return false;
     };
-    std::set<std::string> devicesTaken;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        if (entries[i].mountPoint == "/" && !covered(i)) {
-            devicesTaken.insert(entries[i].device);
+    // The directories of each file system that a drive shows: a mount gets a letter only when
+    // it shows none of them again, in part or whole, so that no file is on two drives.
+    std::map<std::string, std::vector<std::string>> shown;
+    const auto showsAgain = [&shown](const MountedFileSystem& mount) {
+        for (const std::string& directory : shown[mount.fileSystem]) {
+            if (holds(directory, mount.shownDirectory) || holds(mount.shownDirectory, directory)) {
+                return true;
+            }
         }
-    }
-    std::vector<const MountEntry*> candidates;
-    for (std::size_t i = 0; i < entries.size(); ++i) {
-        const MountEntry& entry = entries[i];
-        const bool diskOrNetwork =
-            (!entry.source.empty() && entry.source.front() == '/') || isNetworkFileSystem(entry.type);
-        if (entry.mountPoint == "/" || entry.root != "/" || !diskOrNetwork || covered(i) ||
-            !isDirectory(entry.mountPoint)) {
+        return false;
+    };
+    std::vector<const MountedFileSystem*> candidates;
+    for (std::size_t i = 0; i < mounts.size(); ++i) {
+        const MountedFileSystem& mount = mounts[i];
+        if (covered(i)) {
             continue;
         }
-        candidates.push_back(&entry);
+        if (mount.mountPoint == "/") {
+            shown[mount.fileSystem].push_back(mount.shownDirectory);
+        } else if (mount.holdsUserFiles && !isHiddenPath(mount.mountPoint) && isDirectory(mount.mountPoint)) {
+            candidates.push_back(&mount);
+        }
     }
-    std::sort(candidates.begin(), candidates.end(),
-              [](const MountEntry* a, const MountEntry* b) { return a->mountPoint < b->mountPoint; });
-
-    std::vector<DriveMapping> mappings{{kFirstDrive, "/"}};
+    // A file system mounted from its root takes its letter there, wherever a bind mount of a
+    // directory of it is.
+    std::sort(candidates.begin(), candidates.end(), [](const MountedFileSystem* a, const MountedFileSystem* b) {
+        return a->fromItsRoot != b->fromItsRoot ? a->fromItsRoot : a->mountPoint < b->mountPoint;
+    });
+    std::vector<DriveMapping> mappings;
+    for (const MountedFileSystem* mount : candidates) {
+        if (!showsAgain(*mount)) {
+            shown[mount->fileSystem].push_back(mount->shownDirectory);
+            mappings.push_back({'\0', mount->mountPoint});
+        }
+    }
+    std::sort(mappings.begin(), mappings.end(),
+              [](const DriveMapping& a, const DriveMapping& b) { return a.root < b.root; });
+    mappings.resize(std::min<std::size_t>(mappings.size(), kLastDrive - kFirstDrive));
     char next = kFirstDrive + 1;
-    for (const MountEntry* entry : candidates) {
-        if (next > kLastDrive) {
-            break;
-        }
-        if (!devicesTaken.insert(entry->device).second) {
-            continue;
-        }
-        mappings.push_back({next++, entry->mountPoint});
+    for (DriveMapping& mapping : mappings) {
+        mapping.letter = next++;
     }
-    return DriveTable{std::move(mappings)};
+    mappings.insert(mappings.begin(), {kFirstDrive, "/"});
+    return DriveTable{mappings};
 }
 
-DriveTable::DriveTable(std::vector<DriveMapping> mappings) : mappings_(std::move(mappings))
+DriveTable::DriveTable(const std::vector<DriveMapping>& mappings)
 {
-    for (DriveMapping& mapping : mappings_) {
-        mapping.letter = upper(mapping.letter);
-        while (mapping.root.size() > 1 && mapping.root.back() == '/') {
-            mapping.root.pop_back();
+    for (const DriveMapping& mapping : mappings) {
+        if (const char letter = upper(mapping.letter); isLetter(letter)) {
+            Slot& slot = slots_[static_cast<std::size_t>(letter - 'A')];
+            slot.root = withoutTrailingSlashes(mapping.root);
+            slot.given.store(true, std::memory_order_release);
         }
     }
-    std::sort(mappings_.begin(), mappings_.end(),
-              [](const DriveMapping& a, const DriveMapping& b) { return a.letter < b.letter; });
+}
+
+DriveTable::DriveTable(const DriveTable& other)
+{
+    *this = other;
+}
+
+DriveTable& DriveTable::operator=(const DriveTable& other)
+{
+    if (this != &other) {
+        for (std::size_t i = 0; i < kLetters; ++i) {
+            const bool given = other.slots_[i].given.load(std::memory_order_acquire);
+            slots_[i].root = given ? other.slots_[i].root : std::string{};
+            slots_[i].given.store(given, std::memory_order_release);
+        }
+    }
+    return *this;
+}
+
+std::vector<DriveMapping> DriveTable::mappings() const
+{
+    std::vector<DriveMapping> given;
+    for (std::size_t i = 0; i < kLetters; ++i) {
+        if (slots_[i].given.load(std::memory_order_acquire)) {
+            given.push_back({static_cast<char>('A' + i), slots_[i].root});
+        }
+    }
+    return given;
 }
 
 const std::string* DriveTable::root(char letter) const
 {
     const char drive = upper(letter);
-    for (const DriveMapping& mapping : mappings_) {
-        if (mapping.letter == drive) {
-            return &mapping.root;
-        }
+    if (!isLetter(drive)) {
+        return nullptr;
     }
-    return nullptr;
+    const Slot& slot = slots_[static_cast<std::size_t>(drive - 'A')];
+    return slot.given.load(std::memory_order_acquire) ? &slot.root : nullptr;
 }
 
 std::optional<DriveLocation> DriveTable::locate(std::string_view hostPath) const
@@ -187,7 +187,7 @@ std::optional<DriveLocation> DriveTable::locate(std::string_view hostPath) const
     const std::vector<std::string> pathComponents = splitComponents(hostPath);
     std::optional<DriveLocation> best;
     std::size_t bestDepth = 0;
-    for (const DriveMapping& mapping : mappings_) {
+    for (const DriveMapping& mapping : mappings()) {
         const std::vector<std::string> rootComponents = splitComponents(mapping.root);
         const bool isPrefix =
             rootComponents.size() <= pathComponents.size() &&
@@ -200,6 +200,26 @@ std::optional<DriveLocation> DriveTable::locate(std::string_view hostPath) const
         }
     }
     return best;
+}
+
+std::optional<char> DriveTable::addRunLetter(const std::string& root)
+{
+    const std::lock_guard<std::mutex> lock{adding_};
+    const std::string normalised = withoutTrailingSlashes(root);
+    for (const DriveMapping& mapping : mappings()) {
+        if (mapping.root == normalised) {
+            return mapping.letter;
+        }
+    }
+    for (const char letter : kRunLetterOrder) {
+        Slot& slot = slots_[static_cast<std::size_t>(letter - 'A')];
+        if (!slot.given.load(std::memory_order_acquire)) {
+            slot.root = normalised;
+            slot.given.store(true, std::memory_order_release);
+            return letter;
+        }
+    }
+    return std::nullopt;
 }
 
 std::variant<DriveTable, std::string> driveTableFromRoots(const std::vector<DriveMapping>& roots)
@@ -221,29 +241,12 @@ std::variant<DriveTable, std::string> driveTableFromRoots(const std::vector<Driv
     for (auto& [letter, root] : byLetter) {
         mappings.push_back({letter, std::move(root)});
     }
-    return DriveTable{std::move(mappings)};
+    return DriveTable{mappings};
 }
 
 DriveTable defaultDriveTable()
 {
     return driveTableFromMountInfo(thisMachinesMountInfo(), isDirectoryOnHost);
-}
-
-std::string thisMachinesMountInfo()
-{
-    std::ifstream file{"/proc/self/mountinfo"};
-    std::ostringstream text;
-    text << file.rdbuf();
-    return text.str();
-}
-
-std::vector<std::string> mountPointsFromMountInfo(std::string_view mountInfo)
-{
-    std::vector<std::string> mountPoints;
-    for (MountEntry& entry : parseMountInfo(mountInfo)) {
-        mountPoints.push_back(std::move(entry.mountPoint));
-    }
-    return mountPoints;
 }
 
 }  // namespace mezu::posix

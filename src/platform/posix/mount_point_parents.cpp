@@ -6,7 +6,7 @@
 #include <algorithm>
 #include <cerrno>
 
-#include "platform/posix/drive_table.h"
+#include "platform/posix/mount_table.h"
 
 namespace mezu::posix {
 
@@ -33,8 +33,15 @@ MountPointParents MountPointParents::of(const std::vector<std::string>& mountPoi
 
 MountPointParents MountPointParents::ofThisMachine()
 {
-    const std::string mountInfo = thisMachinesMountInfo();
-    return mountInfo.empty() ? MountPointParents{} : of(mountPointsFromMountInfo(mountInfo));
+    const std::optional<std::vector<MountedFileSystem>> mounts = mountsFromMountInfo(thisMachinesMountInfo());
+    if (!mounts) {
+        return {};
+    }
+    std::vector<std::string> mountPoints;
+    for (const MountedFileSystem& mount : *mounts) {
+        mountPoints.push_back(mount.mountPoint);
+    }
+    return of(mountPoints);
 }
 
 bool MountPointParents::mayHoldMountPoint(std::uint64_t device, std::uint64_t inode) const

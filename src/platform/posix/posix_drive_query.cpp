@@ -60,7 +60,7 @@ std::optional<DiskFreeSpace> PosixDriveQuery::getDiskFreeSpace(const std::string
     if (root.size() < 2 || root[1] != ':') {
         return std::nullopt;
     }
-    const std::string* hostRoot = table_.root(root[0]);
+    const std::string* hostRoot = table_->root(root[0]);
     if (hostRoot == nullptr) {
         return std::nullopt;
     }

@@ -1,8 +1,10 @@
 // The drive query on POSIX: statvfs of the drive's root. Bytes per sector is the device's
 // logical block size where sysfs tells it (512 otherwise); a cluster is the file system's
-// fragment size; the free figure is what an unprivileged user may still use.
+// fragment size; the free figure is what an unprivileged user may still use. The drive table
+// is the file system's own, so a letter it gives for the run is known here too.
 #pragma once
 
+#include <memory>
 #include <utility>
 
 #include "platform/drive_query.h"
@@ -12,12 +14,16 @@ namespace mezu::posix {
 
 class PosixDriveQuery final : public DriveQuery {
 public:
-    explicit PosixDriveQuery(DriveTable table) : table_(std::move(table)) {}
+    explicit PosixDriveQuery(std::shared_ptr<const DriveTable> table)
+        : table_(table ? std::move(table) : std::make_shared<const DriveTable>())
+    {
+    }
+    explicit PosixDriveQuery(DriveTable table) : table_(std::make_shared<const DriveTable>(std::move(table))) {}
 
     std::optional<DiskFreeSpace> getDiskFreeSpace(const std::string& root) override;
 
 private:
-    DriveTable table_;
+    std::shared_ptr<const DriveTable> table_;  // never null
 };
 
 // The four figures for a fragment size and a device sector size: sectors per cluster is

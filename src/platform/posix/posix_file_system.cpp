@@ -15,6 +15,7 @@
 #include <memory>
 #include <thread>
 
+#include "platform/posix/file_system_top.h"
 #include "platform/posix/physical_path.h"
 #include "platform/posix/posix_attributes.h"
 
@@ -176,26 +177,21 @@ unsigned defaultReaderThreads()
     return kPerCore * std::max(1u, std::thread::hardware_concurrency());
 }
 
-PosixFileSystem::PosixFileSystem(DriveTable table, unsigned readerThreads)
-    : table_(std::move(table)), readerThreads_(readerThreads)
+PosixFileSystem::PosixFileSystem(std::shared_ptr<DriveTable> table, unsigned readerThreads)
+    : table_(table ? std::move(table) : std::make_shared<DriveTable>()), readerThreads_(readerThreads)
 {
-    if (table_.mappings().empty()) {
+    if (table_->mappings().empty()) {
         return;
     }
-    currentDrive_ = table_.mappings().front().letter;
+    currentDrive_ = table_->mappings().front().letter;
     std::vector<std::string> startComponents;
-    struct stat workingStatus {};
+    const UniqueFd working{::open(".", kDirectoryOpenFlags)};
     if (const std::string workingDirectory = physicalDirectoryPath(".");
-        !workingDirectory.empty() && ::stat(".", &workingStatus) == 0) {
-        std::optional<DriveLocation> location = table_.locate(workingDirectory);
-        // On a file system that has no letter of its own, the drive's root is opened instead:
-        // the window could not survey the working directory with the right cluster size.
-        if (location && !otherFileSystemError(workingStatus, location->letter).empty()) {
-            location->components.clear();
-        }
-        if (location) {
-            currentDrive_ = location->letter;
-            startComponents = std::move(location->components);
+        !workingDirectory.empty() && working.valid() && table_->locate(workingDirectory)) {
+        std::variant<DriveLocation, std::string> location = locateOnItsFileSystem(workingDirectory, working.get());
+        if (DriveLocation* found = std::get_if<DriveLocation>(&location)) {
+            currentDrive_ = found->letter;
+            startComponents = std::move(found->components);
         }
     }
     currentDirectories_[currentDrive_] = formatDrivePath(currentDrive_, startComponents);
@@ -205,7 +201,7 @@ PosixFileSystem::PosixFileSystem(DriveTable table, unsigned readerThreads)
 std::vector<char> PosixFileSystem::drives() const
 {
     std::vector<char> letters;
-    for (const DriveMapping& mapping : table_.mappings()) {
+    for (const DriveMapping& mapping : table_->mappings()) {
         letters.push_back(mapping.letter);
     }
     return letters;
@@ -214,7 +210,7 @@ std::vector<char> PosixFileSystem::drives() const
 std::optional<std::string> PosixFileSystem::currentDirectory(char letter) const
 {
     const char drive = upper(letter);
-    if (table_.root(drive) == nullptr) {
+    if (table_->root(drive) == nullptr) {
         return std::nullopt;
     }
     if (drive == currentDrive_ && currentPathStale_) {
@@ -245,7 +241,7 @@ bool PosixFileSystem::openCurrentDrive()
 bool PosixFileSystem::changeDrive(char letter)
 {
     const char drive = upper(letter);
-    if (table_.root(drive) == nullptr) {
+    if (table_->root(drive) == nullptr) {
         return false;
     }
     if (listings_) {
@@ -278,10 +274,10 @@ bool PosixFileSystem::changeDirectory(const std::string& drivePath)
 {
     // The walk gives paths in the form listings are kept under; only others are parsed.
     if (listings_ && isCanonicalDrivePath(drivePath)) {
-        return table_.root(drivePath[0]) != nullptr && changeToListed(drivePath[0], drivePath);
+        return table_->root(drivePath[0]) != nullptr && changeToListed(drivePath[0], drivePath);
     }
     const std::optional<HostPath> path = parseDrivePath(drivePath);
-    if (!path || table_.root(path->letter) == nullptr) {
+    if (!path || table_->root(path->letter) == nullptr) {
         lastError_ = std::strerror(ENOENT);
         return false;
     }
@@ -594,58 +590,64 @@ ResolvedDirectory PosixFileSystem::resolveDirectory(const std::string& userPath)
 {
     const bool drivePath = userPath.size() >= 2 && userPath[1] == ':' &&
                            std::isalpha(static_cast<unsigned char>(userPath[0]));
+    std::string host;
+    UniqueFd directory;
     if (drivePath) {
         const std::optional<HostPath> path = parseDrivePath(userPath);
         if (!path) {
             return {{}, "not a valid drive path"};
         }
-        if (table_.root(path->letter) == nullptr) {
+        if (table_->root(path->letter) == nullptr) {
             return {{}, std::string{"there is no drive "} + path->letter + ":"};
         }
-        const UniqueFd directory = openSparingly(*path);
-        struct stat status {};
-        if (!directory.valid() || ::fstat(directory.get(), &status) != 0) {
+        directory = openSparingly(*path);
+        if (!directory.valid()) {
             return {{}, std::strerror(errno)};
         }
-        if (std::string error = otherFileSystemError(status, path->letter); !error.empty()) {
-            return {{}, std::move(error)};
+        host = hostPath(formatDrivePath(path->letter, path->components)).value_or("");
+    } else {
+        host = physicalDirectoryPath(userPath);
+        if (host.empty()) {
+            return {{}, std::strerror(errno)};
         }
-        return {formatDrivePath(path->letter, path->components), {}};
+        // The path as given: the resolved one may be longer than the system takes.
+        directory = UniqueFd{::open(userPath.c_str(), kDirectoryOpenFlags)};
+        if (!directory.valid()) {
+            return {{}, std::strerror(errno)};
+        }
     }
-
-    const std::string hostPath = physicalDirectoryPath(userPath);
-    if (hostPath.empty()) {
-        return {{}, std::strerror(errno)};
+    std::variant<DriveLocation, std::string> location = locateOnItsFileSystem(host, directory.get());
+    if (std::string* error = std::get_if<std::string>(&location)) {
+        return {{}, std::move(*error)};
     }
-    struct stat status {};
-    // The path as given: the resolved one may be longer than the system takes.
-    if (::stat(userPath.c_str(), &status) != 0) {
-        return {{}, std::strerror(errno)};
-    }
-    if (!S_ISDIR(status.st_mode)) {
-        return {{}, std::strerror(ENOTDIR)};
-    }
-    const std::optional<DriveLocation> location = table_.locate(hostPath);
-    if (!location) {
-        return {{}, "not on any drive"};
-    }
-    if (std::string error = otherFileSystemError(status, location->letter); !error.empty()) {
-        return {{}, std::move(error)};
-    }
-    return {formatDrivePath(location->letter, location->components), {}};
+    const DriveLocation& found = std::get<DriveLocation>(location);
+    return {formatDrivePath(found.letter, found.components), {}};
 }
 
-std::string PosixFileSystem::otherFileSystemError(const struct stat& directory, char letter) const
+std::variant<DriveLocation, std::string> PosixFileSystem::locateOnItsFileSystem(const std::string& hostPath,
+                                                                                 int directory)
 {
     // The walk never leaves the file system it starts on, and it rounds with the cluster size of
-    // the drive's file system: a directory on another one would be rounded wrongly.
-    const std::string* root = table_.root(letter);
-    struct stat rootStatus {};
-    if (root == nullptr || ::stat(root->c_str(), &rootStatus) != 0 || rootStatus.st_dev == directory.st_dev) {
-        return {};
+    // the drive's file system: a directory on another one needs a drive of its own.
+    struct stat status {};
+    if (::fstat(directory, &status) != 0) {
+        return std::string{std::strerror(errno)};
     }
-    return std::string{"on another file system than drive "} + letter + ": (" + *root +
-           "), one without a drive letter; name it as a drive with --drive";
+    if (std::optional<DriveLocation> location = table_->locate(hostPath)) {
+        struct stat rootStatus {};
+        const std::string* root = table_->root(location->letter);
+        if (::stat(root->c_str(), &rootStatus) == 0 && rootStatus.st_dev == status.st_dev) {
+            return std::move(*location);
+        }
+    }
+    const std::string top = fileSystemTop(hostPath, directory);
+    const std::optional<char> letter = table_->addRunLetter(top);
+    if (!letter) {
+        return std::string{"on a file system without a drive letter ("} + top +
+               "), and every letter from A: to Z: is taken";
+    }
+    const std::optional<DriveLocation> onTop = DriveTable{{{*letter, top}}}.locate(hostPath);
+    return onTop ? *onTop : DriveLocation{*letter, {}};
 }
 
 std::optional<PosixFileSystem::HostPath> PosixFileSystem::parseDrivePath(
@@ -673,7 +675,7 @@ std::optional<PosixFileSystem::HostPath> PosixFileSystem::parseDrivePath(
 std::optional<std::string> PosixFileSystem::hostPath(const std::string& drivePath) const
 {
     const std::optional<HostPath> path = parseDrivePath(drivePath);
-    const std::string* root = path ? table_.root(path->letter) : nullptr;
+    const std::string* root = path ? table_->root(path->letter) : nullptr;
     if (root == nullptr) {
         return std::nullopt;
     }
@@ -703,7 +705,7 @@ std::string PosixFileSystem::formatDrivePath(char letter,
 
 UniqueFd PosixFileSystem::openDirectory(const HostPath& path) const
 {
-    const std::string* root = table_.root(path.letter);
+    const std::string* root = table_->root(path.letter);
     if (root == nullptr) {
         errno = ENOENT;
         return UniqueFd{};

@@ -18,6 +18,8 @@
 #include <memory>
 #include <optional>
 #include <string>
+#include <utility>
+#include <variant>
 #include <vector>
 
 #include "platform/file_system.h"
@@ -36,11 +38,17 @@ unsigned defaultReaderThreads();
 class PosixFileSystem final : public FileSystem {
 public:
     // Starts on the drive holding the process's working directory, with that directory
-    // current; on the first drive's root when no drive holds it. Roots should be absolute
-    // paths without symbolic links, as realpath gives them. `readerThreads` threads read a
-    // command's directories; 1 reads them one at a time as the walk reaches them (the choice
-    // for spinning disks), 0 does not keep them at all.
-    explicit PosixFileSystem(DriveTable table, unsigned readerThreads = defaultReaderThreads());
+    // current; on the first drive's root when no drive holds it. A working directory on a
+    // drive's path but on another file system than its root is given a letter for the run.
+    // Roots should be absolute paths without symbolic links, as realpath gives them.
+    // `readerThreads` threads read a command's directories; 1 reads them one at a time as the
+    // walk reaches them (the choice for spinning disks), 0 does not keep them at all. The table
+    // is shared with the process's drive query, which so knows every letter given for the run.
+    explicit PosixFileSystem(std::shared_ptr<DriveTable> table, unsigned readerThreads = defaultReaderThreads());
+    explicit PosixFileSystem(DriveTable table, unsigned readerThreads = defaultReaderThreads())
+        : PosixFileSystem(std::make_shared<DriveTable>(std::move(table)), readerThreads)
+    {
+    }
 
     std::vector<char> drives() const override;
     char currentDrive() const override { return currentDrive_; }
@@ -73,9 +81,11 @@ private:
     };
 
     std::optional<HostPath> parseDrivePath(const std::string& drivePath) const;
-    // Why a directory with this status cannot be surveyed as part of the drive: it lies on
-    // another file system than the drive's root. Empty when it can.
-    std::string otherFileSystemError(const struct stat& directory, char letter) const;
+    // Where a directory (its physical host path and an open descriptor of it) is surveyed: on
+    // the drive whose root is its path's longest prefix when that root is on the directory's
+    // file system, else under a letter given for the run to the top of its own file system, so
+    // that it is rounded with its own cluster size. The reason when no letter is left for it.
+    std::variant<DriveLocation, std::string> locateOnItsFileSystem(const std::string& hostPath, int directory);
     std::string formatDrivePath(char letter, const std::vector<std::string>& components) const;
     // Opens a directory of a drive from its root; an invalid descriptor on failure, with errno.
     UniqueFd openDirectory(const HostPath& path) const;
@@ -110,7 +120,7 @@ private:
     template <typename FromListing, typename FromStatus>
     std::optional<std::uint64_t> entryFigure(const std::string& name, FromListing fromListing, FromStatus fromStatus);
 
-    DriveTable table_;
+    std::shared_ptr<DriveTable> table_;  // never null
     unsigned readerThreads_;
     std::map<char, std::string> currentDirectories_;  // drive paths, one per drive that has one
     char currentDrive_ = '\0';
