@@ -85,10 +85,11 @@ public:
 };
 
 // Keeps "files" in memory, in a map that may outlive the writer; can be made to fail like a
-// full disk.
+// full disk. What goes to standard output is added to the file kStandardOutput.
 class MemoryFileWriter final : public ReportFileWriter {
 public:
     using Files = std::map<std::string, std::string>;
+    static constexpr const char* kStandardOutput = "<standard output>";
 
     explicit MemoryFileWriter(std::shared_ptr<Files> files = std::make_shared<Files>()) : files(std::move(files)) {}
 
@@ -99,6 +100,15 @@ public:
             return false;
         }
         (*files)[path] = bytes;
+        return true;
+    }
+    bool writeStandardOutput(const std::string& bytes, std::string& error) override
+    {
+        if (failing) {
+            error = "No space left on device";
+            return false;
+        }
+        (*files)[kStandardOutput] += bytes;
         return true;
     }
 
