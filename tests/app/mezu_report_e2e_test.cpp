@@ -659,4 +659,84 @@ TEST(MezuReportEndToEnd, AReportPastTheFileSizeLimitIsAFailedSave)
     EXPECT_EQ(left, std::vector<std::string>{"MEZU.TXT"});
 }
 
+// However little memory there is, a run either prints the whole report (the very one it prints
+// with plenty) or says "out of memory" and nothing else: never part of a report as if whole,
+// never an abort. The limits swept begin at the smallest address space the program starts in.
+TEST(MezuReportEndToEnd, OutOfMemoryEndsWithOneLineNeverAPartialReport)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer reserves more address space than any limit would leave";
+#endif
+    constexpr rlim_t kMebibyte = 1 << 20;
+    constexpr rlim_t kStep = kMebibyte;
+    constexpr rlim_t kMost = 512 * kMebibyte;  // for the start
+    constexpr rlim_t kSwept = 48 * kMebibyte;  // past where every thread's stack fits
+    mezu::test::TempTree tree;
+    for (int i = 0; i < 60; ++i) {
+        for (int j = 0; j < 20; ++j) {
+            tree.dir("data/d" + std::to_string(i) + "/e" + std::to_string(j));
+            tree.file("data/d" + std::to_string(i) + "/e" + std::to_string(j) + "/f", 1);
+        }
+    }
+    const auto within = [](rlim_t bytes) {
+        return [bytes] {
+            const rlimit limit{bytes, bytes};
+            return ::setrlimit(RLIMIT_AS, &limit) == 0;
+        };
+    };
+    rlim_t low = kMebibyte;
+    rlim_t high = kMost;
+    while (high - low > kMebibyte / 4) {
+        const rlim_t middle = low + (high - low) / 2;
+        (runReport({"--version"}, ".", within(middle)).status == 0 ? high : low) = middle;
+    }
+    const std::vector<std::string> survey{"--drive", "C=" + tree.root(), "survey", tree.path("data")};
+    const auto withThreads = [&](const char* threads) {
+        std::vector<std::string> args{"--threads", threads};
+        args.insert(args.end(), survey.begin(), survey.end());
+        return args;
+    };
+    const Outcome plenty = runReport(withThreads("1"));
+    ASSERT_EQ(plenty.status, 0) << plenty.err;
+    const auto expected = resultBytes(plenty.out);
+    ASSERT_EQ(expected.size(), 61u);
+
+    const std::string saved = tree.path("MEZU.TXT");
+    int outOfMemory = 0;
+    int whole = 0;
+    for (rlim_t limit = high; limit <= high + kSwept; limit += kStep) {
+        std::ofstream{saved} << "precious";
+        for (const std::vector<std::string>& args :
+             {withThreads("1"), withThreads("4"), [&] {
+                  std::vector<std::string> toFile{"-o", saved};
+                  toFile.insert(toFile.end(), survey.begin(), survey.end());
+                  return toFile;
+              }()}) {
+            const Outcome run = runReport(args, ".", within(limit));
+            const std::string where = "ulimit -v " + std::to_string(limit / 1024) + ": " + quoted(args);
+            if (run.status == 0) {
+                ++whole;
+                EXPECT_EQ(run.err, "") << where;
+                std::string report = args[0] == "-o" ? fileContents(saved) : run.out;
+                std::erase(report, '\r');
+                EXPECT_EQ(resultBytes(report), expected) << where;
+                continue;
+            }
+            ++outOfMemory;
+            EXPECT_EQ(run.status, 1) << where;
+            EXPECT_EQ(run.err, "mezu-report: out of memory\n") << where;
+            EXPECT_EQ(run.out, "") << where;
+            EXPECT_EQ(fileContents(saved), "precious") << where;
+        }
+    }
+    EXPECT_GT(whole, 0) << "no run had enough memory";
+    EXPECT_GT(outOfMemory, 0) << "every run had enough memory";
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator{tree.root()}) {
+        left.push_back(entry.path().filename());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"MEZU.TXT", "data"})) << "no temporary file is left behind";
+}
+
 }  // namespace
