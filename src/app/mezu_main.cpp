@@ -4,6 +4,8 @@
 #include <QPushButton>
 
 #include <clocale>
+#include <iostream>
+#include <new>
 
 #include "platform/posix/atomic_file_writer.h"
 #include "platform/posix/drive_table.h"
@@ -22,7 +24,7 @@
 #include "ui/qt/qt_window_system.h"
 
 int main(int argc, char** argv)
-{
+try {
     mezu::posix::keepLargeBlocksInTheHeap();
     QApplication application{argc, argv};
     QApplication::setApplicationName(QStringLiteral("mezu"));
@@ -52,4 +54,9 @@ int main(int argc, char** argv)
     view.show();
     view.Command1()->setFocus();
     return QApplication::exec();
+} catch (const std::bad_alloc&) {
+    // A command that runs out of memory shows a box itself and the window goes on; this is for
+    // what is left, such as the start.
+    std::cerr << "mezu: out of memory\n";
+    return 1;
 }

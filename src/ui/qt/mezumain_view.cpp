@@ -27,6 +27,13 @@ constexpr int kReportFontPoints = 9;
 constexpr int kWindowFontPoints = 9;
 constexpr int kDriveRole = Qt::UserRole;
 
+// Saving and printing only read the report on screen.
+ReportEffect reportEffectOf(void (mezumain::*handler)())
+{
+    return handler == &mezumain::Command4_Click || handler == &mezumain::Command5_Click ? ReportEffect::Reads
+                                                                                          : ReportEffect::Replaces;
+}
+
 
 QPushButton* button(QWidget* parent, const QString& caption, const QRect& geometry)
 {
@@ -192,7 +199,9 @@ QListView* MezuMainView::lineListView(QWidget* parent, const QRect& geometry, Li
 void MezuMainView::connectCommand(QPushButton* button, void (mezumain::*handler)())
 {
     connect(button, &QPushButton::clicked, this,
-            [this, button, handler] { runCommand(button, [this, handler] { (model_.*handler)(); }); });
+            [this, button, handler] {
+                runCommand(button, reportEffectOf(handler), [this, handler] { (model_.*handler)(); });
+            });
 }
 
 void MezuMainView::buildList1Actions()
@@ -201,7 +210,7 @@ void MezuMainView::buildList1Actions()
     connect(list1_, &QListView::activated, this, &MezuMainView::surveyListedDirectory);
     auto* up = new QShortcut{QKeySequence{Qt::Key_Backspace}, list1_, nullptr, nullptr, Qt::WidgetShortcut};
     connect(up, &QShortcut::activated, this,
-            [this] { runCommand(list1_, [this] { model_.surveyParentDirectory(); }); });
+            [this] { runCommand(list1_, ReportEffect::Replaces, [this] { model_.surveyParentDirectory(); }); });
     list1_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list1_, &QListView::customContextMenuRequested, this, &MezuMainView::showList1Menu);
 }
@@ -212,7 +221,7 @@ void MezuMainView::surveyListedDirectory(const QModelIndex& index)
         return;
     }
     const auto row = static_cast<std::size_t>(index.row());
-    runCommand(list1_, [this, row] { model_.surveyListedDirectory(row); });
+    runCommand(list1_, ReportEffect::Replaces, [this, row] { model_.surveyListedDirectory(row); });
 }
 
 void MezuMainView::showList1Menu(const QPoint& position)
@@ -235,7 +244,7 @@ void MezuMainView::showList1Menu(const QPoint& position)
     if (chosen == survey) {
         surveyListedDirectory(index);
     } else if (chosen == compare) {
-        runCommand(list1_, [this] { model_.compareWithEarlierReport(); });
+        runCommand(list1_, ReportEffect::Replaces, [this] { model_.compareWithEarlierReport(); });
     } else if (chosen == allocated) {
         model_.setSizeMode(allocated->isChecked() ? SizeMode::Allocated : SizeMode::Clusters);
     }
@@ -286,18 +295,21 @@ void MezuMainView::showRunningState()
     dlistModel_->refresh();
 }
 
-void MezuMainView::runCommand(QWidget* focusAfter, const std::function<void()>& command)
+void MezuMainView::runCommand(QWidget* focusAfter, ReportEffect effect, const std::function<void()>& command)
 {
     if (model_.commandRunning()) {
         return;
     }
     setControlsEnabled(false);
+    std::vector<double> sharesBefore = list1Model_->shares();
     list1Model_->setShares({});
-    command();
-    setWindowTitle(QString::fromStdString(model_.windowTitle()));
+    const bool completed = runWithinMemory(model_, windowSystem_, effect, command);
+    if (completed) {
+        setWindowTitle(QString::fromStdString(model_.windowTitle()));
+    }
     windowSystem_.showRequestedPointer();
     refreshFromModel(Dir1Listing::IfMoved);
-    list1Model_->setShares(model_.List1Shares());
+    list1Model_->setShares(completed ? model_.List1Shares() : std::move(sharesBefore));
     setControlsEnabled(true);
     // Disabling the button moved the focus away; it comes back so that Space repeats the
     // command and Tab goes on from it.

@@ -1,0 +1,50 @@
+#include "ui/out_of_memory.h"
+
+#include <new>
+#include <optional>
+
+namespace mezu {
+namespace {
+
+// The lines of a report, as the output commands send it out.
+struct ReportLines {
+    LineList List1;
+    LineList List2;
+    LineList List3;
+};
+
+}  // namespace
+
+bool runWithinMemory(mezumain& window, WindowSystem& windowSystem, ReportEffect effect,
+                     const std::function<void()>& command)
+{
+    WindowLists& lists = window.lists();
+    std::optional<ReportLines> before;
+    try {
+        if (effect == ReportEffect::Replaces) {
+            before = ReportLines{lists.List1, lists.List2, lists.List3};
+        }
+        command();
+        return true;
+    } catch (const std::bad_alloc&) {
+        // The memory of what the command had built so far is given back by moving the old
+        // report in: nothing is allocated here.
+        if (before) {
+            lists.List1 = std::move(before->List1);
+            lists.List2 = std::move(before->List2);
+            lists.List3 = std::move(before->List3);
+        }
+    }
+    try {
+        // A command that queried every drive may have stopped before the selected one was
+        // queried again: a survey that follows would round with another drive's clusters.
+        window.module().drvinfo(window.selection().Dir1);
+        windowSystem.setMousePointer(MousePointer::Default);
+        windowSystem.messageBox(std::string{kOutOfMemoryMessage});
+    } catch (const std::bad_alloc&) {
+        // Still no memory even for the box: the report on screen is the old one all the same.
+    }
+    return false;
+}
+
+}  // namespace mezu
