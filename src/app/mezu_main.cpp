@@ -5,6 +5,8 @@
 
 #include <clocale>
 #include <memory>
+#include <iostream>
+#include <new>
 
 #include "platform/posix/atomic_file_writer.h"
 #include "platform/posix/drive_table.h"
@@ -23,7 +25,7 @@
 #include "ui/qt/qt_window_system.h"
 
 int main(int argc, char** argv)
-{
+try {
     mezu::posix::keepLargeBlocksInTheHeap();
     QApplication application{argc, argv};
     QApplication::setApplicationName(QStringLiteral("mezu"));
@@ -54,4 +56,9 @@ int main(int argc, char** argv)
     view.show();
     view.Command1()->setFocus();
     return QApplication::exec();
+} catch (const std::bad_alloc&) {
+    // A command that runs out of memory shows a box itself and the window goes on; this is for
+    // what is left, such as the start.
+    std::cerr << "mezu: out of memory\n";
+    return 1;
 }

@@ -1,14 +1,22 @@
 // Entry point of mezu-report: sets up the POSIX platform and the standard streams.
 #include <clocale>
 #include <iostream>
+#include <new>
+#include <string_view>
 
 #include "app/report_cli.h"
 #include "app/posix_report_platform.h"
 #include "platform/posix/heap_tuning.h"
 #include "platform/posix/terminal.h"
 
+namespace {
+
+constexpr std::string_view kOutOfMemory = "mezu-report: out of memory\n";
+
+}  // namespace
+
 int main(int argc, char** argv)
-{
+try {
     mezu::posix::keepLargeBlocksInTheHeap();
     // Nothing here writes through C's stdio: the streams need not wait on it, and standard
     // output then buffers a long report instead of handing every piece of a line over alone.
@@ -23,4 +31,11 @@ int main(int argc, char** argv)
                                               std::cerr, mezu::posix::standardErrorIsTerminal(),
                                               decimalSeparator};
     return mezu::runMezuReport(args, environment);
+} catch (const std::bad_alloc&) {
+    // The report is written only once it is whole; whatever standard output still holds is
+    // dropped, never flushed as if it were the report. The standard error stream writes
+    // through the buffer it was given at start-up.
+    std::cout.setstate(std::ios::badbit);
+    std::cerr << kOutOfMemory << std::flush;
+    return mezu::kExitFailure;
 }

@@ -20,6 +20,7 @@ namespace mezu {
 namespace {
 
 constexpr std::string_view kProgramName = "mezu-report";
+constexpr std::string_view kStandardOutputName = "-";  // as FILE of -o
 
 constexpr std::string_view kUsageCommands =
     "Usage: mezu-report [--drive X=DIR]... [-o FILE] survey [DIR]\n"
@@ -299,11 +300,17 @@ int deliverReport(const WindowLists& lists, const std::optional<std::string>& ex
                   ReportPlatform& platform, const ReportEnvironment& environment)
 {
     if (options.outputFile) {
+        // "-o -" saves to standard output: the same bytes as a file, where the stream stands.
+        const bool toStandardOutput = *options.outputFile == kStandardOutputName;
         std::string error;
-        const bool saved = exported ? platform.fileWriter->replaceFile(*options.outputFile, *exported, error)
-                                    : saveReport(lists, *options.outputFile, *platform.encoder, *platform.fileWriter, error);
-        if (!saved) {
-            environment.err << kProgramName << ": " << *options.outputFile << ": " << error << '\n';
+        const auto save = [&](const std::string& bytes) {
+            return toStandardOutput ? platform.fileWriter->writeStandardOutput(bytes, error)
+                                    : platform.fileWriter->replaceFile(*options.outputFile, bytes, error);
+        };
+        if (!(exported ? save(*exported) : save(reportFileBytes(lists, *platform.encoder)))) {
+            environment.err << kProgramName << ": "
+                            << (toStandardOutput ? std::string_view{"standard output"} : *options.outputFile) << ": "
+                            << error << '\n';
             return kExitFailure;
         }
         return kExitSuccess;
@@ -485,7 +492,10 @@ const PlatformHelp kPosixHelp = {
     "                 of user files. A DIR on a file system without a letter is\n"
     "                 surveyed under one given to it for the run (A:, then B:, ...).\n",
     "                 printing it: a file is replaced whole, a link followed, a\n"
-    "                 device or FIFO written to; a file no one may write is refused\n",
+    "                 device or FIFO written to; a file no one may write is refused.\n"
+    "                 FILE - is standard output; it and the other descriptors the\n"
+    "                 program was given (/dev/stdout, /dev/fd/N) are written where\n"
+    "                 they stand, never truncated\n",
     "  --threads N    read directories with up to N threads (default: two per core;\n"
     "                 one per core while reads do not wait for the disk); 1 suits\n"
     "                 spinning disks, where reading in parallel is slower\n",

@@ -4,6 +4,8 @@
 #include <commctrl.h>
 #include <objbase.h>
 
+#include <new>
+
 #include "platform/win32/user_locale.h"
 #include "platform/win32/win32_clock.h"
 #include "platform/win32/win32_drive_query.h"
@@ -18,7 +20,7 @@
 #include "ui/win32/win32_window_system.h"
 
 int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
-{
+try {
     // An empty removable drive must fail the query, not ask the user to insert a disk.
     ::SetErrorMode(SEM_FAILCRITICALERRORS);
     // The shell's icons and the file dialogs want COM on the window's thread.
@@ -55,4 +57,9 @@ int WINAPI wWinMain(HINSTANCE instance, HINSTANCE, PWSTR, int showCommand)
         ::CoUninitialize();
     }
     return status;
+} catch (const std::bad_alloc&) {
+    // A command that runs out of memory shows this itself and the window goes on; this is for
+    // what is left, such as the start.
+    ::MessageBoxW(nullptr, L"メモリが足りません", L"mezu", MB_OK);
+    return 1;
 }

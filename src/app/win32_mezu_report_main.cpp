@@ -3,6 +3,7 @@
 #include <windows.h>
 #include <shellapi.h>
 
+#include <new>
 #include <ostream>
 
 #include "app/report_cli.h"
@@ -39,9 +40,16 @@ int main()
     mezu::win32::ConsoleStreamBuf errBuffer{mezu::win32::StandardStream::Error};
     std::ostream out{&outBuffer};
     std::ostream err{&errBuffer};
-    const mezu::ReportEnvironment environment{mezu::makeWin32ReportPlatform, out, err, errBuffer.isConsole(),
-                                              mezu::win32::userDecimalSeparator(), mezu::kWin32Help};
-    const int status = mezu::runMezuReport(utf8Arguments(), environment);
+    int status = mezu::kExitFailure;
+    try {
+        const mezu::ReportEnvironment environment{mezu::makeWin32ReportPlatform, out, err, errBuffer.isConsole(),
+                                                  mezu::win32::userDecimalSeparator(), mezu::kWin32Help};
+        status = mezu::runMezuReport(utf8Arguments(), environment);
+    } catch (const std::bad_alloc&) {
+        // The report is written only once it is whole: none of it has gone out. What the
+        // command built is freed by now, so the line finds the little memory it needs.
+        err << "mezu-report: out of memory\n";
+    }
     out.flush();
     err.flush();
     return status;

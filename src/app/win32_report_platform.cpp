@@ -15,7 +15,8 @@ const PlatformHelp kWin32Help = {
     "below DIR are not entered.\n",
     "                 Without it, the drives are the system's own, C: to Z:.\n",
     "                 printing it: a file is replaced whole, a link followed, a\n"
-    "                 device (NUL, CON) written to; a read-only file is refused\n",
+    "                 device (NUL, CON) written to; a read-only file is refused.\n"
+    "                 FILE - is standard output, written where it stands\n",
     "  --threads N    accepted for scripts made for Linux; changes nothing here, where each\n"
     "                 folder is read in large batches by the walk itself\n",
 };

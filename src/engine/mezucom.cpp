@@ -61,6 +61,17 @@ void mezucom::forgetMeasurements()
     forgetKeptTrees();
 }
 
+void mezucom::restoreFindings(std::vector<TreeMeasurement> measurements, std::vector<SkippedDirectory> skipped)
+{
+    forgetMeasurements();
+    forgetSkipped();
+    measurements_ = std::move(measurements);
+    skipped_ = std::move(skipped);
+    for (const SkippedDirectory& directory : skipped_) {
+        skippedPaths_.insert(directory.path);
+    }
+}
+
 void mezucom::forgetKeptTrees()
 {
     keptBase_.clear();

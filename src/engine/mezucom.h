@@ -117,6 +117,9 @@ public:
     const std::vector<TreeMeasurement>& measurements() const { return measurements_; }
     const std::map<char, DriveFigures>& queriedDrives() const { return queriedDrives_; }
     void forgetMeasurements();
+    // Puts back measurements and unreadable directories taken earlier (a report that a failed
+    // command must not replace); the figures the last walk kept are forgotten.
+    void restoreFindings(std::vector<TreeMeasurement> measurements, std::vector<SkippedDirectory> skipped);
 
     // How later measurements count each file; SizeMode::Clusters until set.
     SizeMode sizeMode() const { return sizeMode_; }

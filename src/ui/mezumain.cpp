@@ -121,6 +121,24 @@ void mezumain::showUnreadableDirectories()
     services_.windowSystem.messageBox(text);
 }
 
+mezumain::ShownReport mezumain::shownReport() const
+{
+    return {lists_.List1, lists_.List2, lists_.List3, module_.measurements(), module_.skippedDirectories(),
+            lastReport_, reportSizeMode_, surveyedDirectory_, reportStopped_};
+}
+
+void mezumain::showReport(ShownReport report)
+{
+    lists_.List1 = std::move(report.List1);
+    lists_.List2 = std::move(report.List2);
+    lists_.List3 = std::move(report.List3);
+    module_.restoreFindings(std::move(report.measurements), std::move(report.unreadable));
+    lastReport_ = report.report;
+    reportSizeMode_ = report.sizeMode;
+    surveyedDirectory_ = std::move(report.surveyedDirectory);
+    reportStopped_ = report.stopped;
+}
+
 void mezumain::stopCommand()
 {
     if (commandRunning_) {

@@ -165,6 +165,27 @@ public:
         bool separatorBefore = false;
     };
     std::vector<List1MenuItem> List1Menu(std::optional<std::size_t> line) const;
+    // Whether the item makes a report of its own in place of the one shown.
+    static bool replacesReport(List1Action action)
+    {
+        return action == List1Action::SurveyLine || action == List1Action::Compare;
+    }
+
+    // The report on screen with all that its lines stand for, to put back when a command
+    // that would replace it fails part-way (memory ran out).
+    struct ShownReport {
+        LineList List1;
+        LineList List2;
+        LineList List3;
+        std::vector<TreeMeasurement> measurements;
+        std::vector<SkippedDirectory> unreadable;
+        Report report = Report::None;
+        SizeMode sizeMode = SizeMode::Clusters;
+        std::string surveyedDirectory;
+        bool stopped = false;
+    };
+    ShownReport shownReport() const;
+    void showReport(ShownReport report);
     // Does what the item does; a view runs it as it runs a command.
     void List1Chosen(List1Action action, std::optional<std::size_t> line);
 

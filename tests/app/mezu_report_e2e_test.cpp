@@ -578,6 +578,34 @@ std::string fileContents(const std::string& path)
     return text.str();
 }
 
+// The lines of a saved report (CR LF) without what two runs may differ in: the time of day and
+// the drive's free space.
+std::vector<std::string> steadyLines(const std::string& saved)
+{
+    constexpr std::size_t kDateLine = 4;
+    constexpr std::size_t kSpaceLine = 6;
+    std::vector<std::string> lines;
+    for (std::size_t start = 0; start < saved.size();) {
+        const std::size_t end = std::min(saved.find("\r\n", start), saved.size());
+        lines.push_back(saved.substr(start, end - start));
+        start = end + 2;
+    }
+    if (lines.size() > kSpaceLine) {
+        lines[kDateLine].clear();
+        lines[kSpaceLine].clear();
+    }
+    return lines;
+}
+
+std::string quoted(const std::vector<std::string>& words)
+{
+    std::string command;
+    for (const std::string& word : words) {
+        command += (command.empty() ? "'" : " '") + word + "'";
+    }
+    return command;
+}
+
 // -o writes through what the name stands for: standard output (a file or a pipe), a device;
 // a write-protected file is refused and kept.
 TEST(MezuReportEndToEnd, SavingToSpecialAndProtectedFiles)
@@ -596,31 +624,15 @@ TEST(MezuReportEndToEnd, SavingToSpecialAndProtectedFiles)
     const std::string report = fileContents(tree.path("reference.txt"));
     ASSERT_NE(report.find("\r\n"), std::string::npos);
 
-    // Two runs may differ in the time of day and the drive's free space, nothing else.
-    const auto steady = [](std::string saved) {
-        constexpr std::size_t kDateLine = 4;
-        constexpr std::size_t kSpaceLine = 6;
-        std::vector<std::string> lines;
-        for (std::size_t start = 0; start < saved.size();) {
-            const std::size_t end = std::min(saved.find("\r\n", start), saved.size());
-            lines.push_back(saved.substr(start, end - start));
-            start = end + 2;
-        }
-        if (lines.size() > kSpaceLine) {
-            lines[kDateLine].clear();
-            lines[kSpaceLine].clear();
-        }
-        return lines;
-    };
+    const auto steady = steadyLines;
     const Outcome toStdoutFile = runReport(savingTo("/dev/stdout"));
     EXPECT_EQ(toStdoutFile.status, 0) << toStdoutFile.err;
     EXPECT_EQ(steady(toStdoutFile.out), steady(report)) << "standard output redirected to a file";
 
-    std::string command = std::string{"'"} + MEZU_REPORT_BINARY + "'";
-    for (const std::string& arg : savingTo("/dev/stdout")) {
-        command += " '" + arg + "'";
-    }
-    FILE* pipe = ::popen(command.c_str(), "r");
+    std::vector<std::string> command{MEZU_REPORT_BINARY};
+    const std::vector<std::string> toStandardOutput = savingTo("/dev/stdout");
+    command.insert(command.end(), toStandardOutput.begin(), toStandardOutput.end());
+    FILE* pipe = ::popen(quoted(command).c_str(), "r");
     ASSERT_NE(pipe, nullptr);
     const std::string piped = readAll(::fileno(pipe));
     EXPECT_EQ(::pclose(pipe), 0);
@@ -640,6 +652,169 @@ TEST(MezuReportEndToEnd, SavingToSpecialAndProtectedFiles)
     EXPECT_EQ(refused.status, 1);
     EXPECT_EQ(refused.err, "mezu-report: " + kept + ": Permission denied\n");
     EXPECT_EQ(fileContents(kept), "precious");
+}
+
+// A name of one of mezu-report's own descriptors is written through it, where the shell left
+// it: what the shell writes before and after stays around the report, in order.
+TEST(MezuReportEndToEnd, SavingToStandardOutputKeepsWhatTheShellWroteAroundIt)
+{
+    mezu::test::TempTree tree;
+    tree.dir("data/sub");
+    tree.file("data/sub/f", 5000);
+    const std::vector<std::string> survey{"--drive", "C=" + tree.root(), "survey", tree.path("data")};
+    ASSERT_EQ(runReport([&] {
+                  std::vector<std::string> args{"-o", tree.path("reference.txt")};
+                  args.insert(args.end(), survey.begin(), survey.end());
+                  return args;
+              }()).status,
+              0);
+    const std::vector<std::string> report = steadyLines(fileContents(tree.path("reference.txt")));
+    const auto saving = [&](const std::string& target) {
+        std::vector<std::string> words{MEZU_REPORT_BINARY, "-o", target};
+        words.insert(words.end(), survey.begin(), survey.end());
+        return quoted(words);
+    };
+    struct Case {
+        const char* name;
+        std::string script;  // leaves its result in the file log
+        std::string before;  // what the log holds before the report
+        std::string after;   // and after it
+    };
+    const std::string lines = "line 1\nline 2\nline 3\n";
+    const std::vector<Case> cases{
+        {"appending", "for i in 1 2 3; do echo \"line $i\"; done > log; " + saving("/dev/stdout") + " >> log", lines, ""},
+        {"between two echoes", "{ echo H; " + saving("/dev/stdout") + "; echo F; } > log", "H\n", "F\n"},
+        {"- as the file", "{ echo H; " + saving("-") + "; echo F; } > log", "H\n", "F\n"},
+        {"standard error", "{ echo H >&2; " + saving("/dev/stderr") + "; echo F >&2; } 2> log", "H\n", "F\n"},
+        {"another descriptor", "echo H > log; " + saving("/proc/self/fd/3") + " 3>> log; echo F >> log", "H\n", "F\n"},
+        {"a pipe", saving("-") + " | cat > log", "", ""},
+    };
+    for (const Case& c : cases) {
+        const std::string script = "cd '" + tree.root() + "' && " + c.script;
+        const int status = std::system(script.c_str());
+        EXPECT_TRUE(WIFEXITED(status) && WEXITSTATUS(status) == 0) << c.name << ": status " << status;
+        const std::string log = fileContents(tree.path("log"));
+        ASSERT_GE(log.size(), c.before.size() + c.after.size()) << c.name;
+        EXPECT_EQ(log.substr(0, c.before.size()), c.before) << c.name;
+        EXPECT_EQ(log.substr(log.size() - c.after.size()), c.after) << c.name;
+        EXPECT_EQ(steadyLines(log.substr(c.before.size(), log.size() - c.before.size() - c.after.size())), report)
+            << c.name;
+    }
+
+    // Far above what the survey itself keeps open.
+    const Outcome closed = runReport({"-o", "/dev/fd/250", "survey", tree.path("data")});
+    EXPECT_EQ(closed.status, 1);
+    EXPECT_EQ(closed.err, "mezu-report: /dev/fd/250: descriptor 250 is not open\n");
+}
+
+// Past the file size limit (ulimit -f) the save fails like any write, leaving the old file and
+// no temporary one, instead of the signal ending the program.
+TEST(MezuReportEndToEnd, AReportPastTheFileSizeLimitIsAFailedSave)
+{
+    constexpr rlim_t kLimit = 8192;
+    mezu::test::TempTree tree;
+    for (int i = 0; i < 300; ++i) {
+        tree.dir("data/directory-" + std::to_string(i));
+    }
+    tree.dir("out");
+    const std::string kept = tree.path("out/MEZU.TXT");
+    std::ofstream{kept} << "precious";
+    const auto limited = [] {
+        const rlimit limit{kLimit, kLimit};
+        return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
+    };
+    for (const std::string& target : {kept, tree.path("out/NEW.TXT"), std::string{"/dev/stdout"}}) {
+        const Outcome run = runReport({"-o", target, "--drive", "C=" + tree.root(), "survey", tree.path("data")}, ".",
+                                      limited);
+        EXPECT_EQ(run.status, 1) << target;
+        EXPECT_EQ(run.err, "mezu-report: " + target + ": File too large\n");
+    }
+    EXPECT_EQ(fileContents(kept), "precious");
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator{tree.path("out")}) {
+        left.push_back(entry.path().filename());
+    }
+    EXPECT_EQ(left, std::vector<std::string>{"MEZU.TXT"});
+}
+
+// However little memory there is, a run either prints the whole report (the very one it prints
+// with plenty) or says "out of memory" and nothing else: never part of a report as if whole,
+// never an abort. The limits swept begin at the smallest address space the program starts in.
+TEST(MezuReportEndToEnd, OutOfMemoryEndsWithOneLineNeverAPartialReport)
+{
+#if defined(__SANITIZE_ADDRESS__) || defined(__SANITIZE_THREAD__)
+    GTEST_SKIP() << "a sanitizer reserves more address space than any limit would leave";
+#endif
+    constexpr rlim_t kMebibyte = 1 << 20;
+    constexpr rlim_t kStep = kMebibyte;
+    constexpr rlim_t kMost = 512 * kMebibyte;  // for the start
+    constexpr rlim_t kSwept = 48 * kMebibyte;  // past where every thread's stack fits
+    mezu::test::TempTree tree;
+    for (int i = 0; i < 60; ++i) {
+        for (int j = 0; j < 20; ++j) {
+            tree.dir("data/d" + std::to_string(i) + "/e" + std::to_string(j));
+            tree.file("data/d" + std::to_string(i) + "/e" + std::to_string(j) + "/f", 1);
+        }
+    }
+    const auto within = [](rlim_t bytes) {
+        return [bytes] {
+            const rlimit limit{bytes, bytes};
+            return ::setrlimit(RLIMIT_AS, &limit) == 0;
+        };
+    };
+    rlim_t low = kMebibyte;
+    rlim_t high = kMost;
+    while (high - low > kMebibyte / 4) {
+        const rlim_t middle = low + (high - low) / 2;
+        (runReport({"--version"}, ".", within(middle)).status == 0 ? high : low) = middle;
+    }
+    const std::vector<std::string> survey{"--drive", "C=" + tree.root(), "survey", tree.path("data")};
+    const auto withThreads = [&](const char* threads) {
+        std::vector<std::string> args{"--threads", threads};
+        args.insert(args.end(), survey.begin(), survey.end());
+        return args;
+    };
+    const Outcome plenty = runReport(withThreads("1"));
+    ASSERT_EQ(plenty.status, 0) << plenty.err;
+    const auto expected = resultBytes(plenty.out);
+    ASSERT_EQ(expected.size(), 61u);
+
+    const std::string saved = tree.path("MEZU.TXT");
+    int outOfMemory = 0;
+    int whole = 0;
+    for (rlim_t limit = high; limit <= high + kSwept; limit += kStep) {
+        std::ofstream{saved} << "precious";
+        for (const std::vector<std::string>& args :
+             {withThreads("1"), withThreads("4"), [&] {
+                  std::vector<std::string> toFile{"-o", saved};
+                  toFile.insert(toFile.end(), survey.begin(), survey.end());
+                  return toFile;
+              }()}) {
+            const Outcome run = runReport(args, ".", within(limit));
+            const std::string where = "ulimit -v " + std::to_string(limit / 1024) + ": " + quoted(args);
+            if (run.status == 0) {
+                ++whole;
+                EXPECT_EQ(run.err, "") << where;
+                std::string report = args[0] == "-o" ? fileContents(saved) : run.out;
+                std::erase(report, '\r');
+                EXPECT_EQ(resultBytes(report), expected) << where;
+                continue;
+            }
+            ++outOfMemory;
+            EXPECT_EQ(run.status, 1) << where;
+            EXPECT_EQ(run.err, "mezu-report: out of memory\n") << where;
+            EXPECT_EQ(run.out, "") << where;
+            EXPECT_EQ(fileContents(saved), "precious") << where;
+        }
+    }
+    EXPECT_GT(whole, 0) << "no run had enough memory";
+    EXPECT_GT(outOfMemory, 0) << "every run had enough memory";
+    std::vector<std::string> left;
+    for (const auto& entry : std::filesystem::directory_iterator{tree.root()}) {
+        left.push_back(entry.path().filename());
+    }
+    std::sort(left.begin(), left.end());
+    EXPECT_EQ(left, (std::vector<std::string>{"MEZU.TXT", "data"})) << "no temporary file is left behind";
 }
 
 }  // namespace

@@ -298,11 +298,20 @@ TEST_F(ReportCliTest, OutputOptionSavesTheReportInsteadOfPrintingIt)
     EXPECT_EQ(savedFiles->at("/reports/a.txt"), expected);
     EXPECT_EQ(run({"survey", "--output=b.txt", "C:\\DATA"}).status, kExitSuccess);
     EXPECT_EQ(savedFiles->count("b.txt"), 1u);
+    // "-" is standard output, which gets the bytes of the saved file.
+    for (const Lines& toStandardOutput :
+         {Lines{"-o", "-", "survey", "C:\\DATA"}, Lines{"--output=-", "survey", "C:\\DATA"}}) {
+        savedFiles->clear();
+        EXPECT_EQ(run(toStandardOutput).status, kExitSuccess);
+        EXPECT_EQ(savedFiles->count("-"), 0u);
+        EXPECT_EQ(savedFiles->at(test::MemoryFileWriter::kStandardOutput), expected);
+    }
 
     failWrites = true;
     const Run failed = run({"survey", "-o", "/reports/a.txt", "C:\\DATA"});
     EXPECT_EQ(failed.status, kExitFailure);
     EXPECT_EQ(failed.err, "mezu-report: /reports/a.txt: No space left on device\n");
+    EXPECT_EQ(run({"-o", "-", "survey", "C:\\DATA"}).err, "mezu-report: standard output: No space left on device\n");
 }
 
 TEST_F(ReportCliTest, OutputThatCannotBeWrittenFails)

@@ -2,9 +2,9 @@
 # Runs mezu-report.exe under Wine on a generated tree, which Wine shows below drive Z: (the
 # Linux root), and checks its figures: against an independent computation with find and awk
 # rounded to the cluster size Wine reports for Z:, and against the Linux mezu-report on the same
-# tree when the two see the same cluster size. Also checks the saved Shift_JIS report, the
-# UTF-8 command-line arguments, --drive, the progress on a console, the help, and that a Unix
-# symbolic link to a directory (a reparse point to Windows) is not entered.
+# tree when the two see the same cluster size. Also checks the saved Shift_JIS report (also
+# with -o -), the UTF-8 command-line arguments, --drive, the progress on a console, the help,
+# and that a Unix symbolic link to a directory (a reparse point to Windows) is not entered.
 # Usage: win32_wine_e2e.sh PATH-TO-mezu-report.exe [PATH-TO-LINUX-mezu-report]
 set -euo pipefail
 export LC_ALL=C.UTF-8 WINEDEBUG=-all
@@ -91,6 +91,20 @@ if diff <(printf '%s\n' "$out" | iconv -f UTF-8 -t CP932 | sed 's/$/\r/' | sed '
     pass "saved report is the printed one in Shift_JIS with CR LF"
 else
     fail "saved report"; cat "$work/diff"
+fi
+
+# -o - writes the saved file's bytes to standard output where the shell left it.
+checks=$((checks + 1))
+{
+    echo H
+    wine "$exe" -o - survey "$(windowsPath "$gen")" </dev/null
+    echo F
+} >"$work/around.txt"
+if [ "$(head -n 1 "$work/around.txt")" = H ] && [ "$(tail -n 1 "$work/around.txt")" = F ] &&
+    diff <(sed '1d;$d' "$work/around.txt" | sed '5d;7d') <(sed '5d;7d' "$work/MEZU.TXT") >"$work/diff"; then
+    pass "-o - writes the saved report to standard output, between what came before and after"
+else
+    fail "-o -"; cat "$work/diff"
 fi
 
 # A read-only report file is refused and kept.

@@ -6,6 +6,7 @@
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <sys/wait.h>
+#include <pthread.h>
 #include <unistd.h>
 
 #include <csignal>
@@ -88,12 +89,16 @@ struct SharedTree {
     test::TempTree tree;
 };
 
-std::string saveAndReport(const std::string& path, const std::string& bytes)
+std::string saveAndReport(const std::string& path, const std::string& bytes,
+                          AtomicFileWriter::Temporary temporary = AtomicFileWriter::Temporary::UnnamedWherePossible)
 {
-    AtomicFileWriter writer;
+    AtomicFileWriter writer{temporary};
     std::string error;
     return writer.replaceFile(path, bytes, error) ? std::string{} : error;
 }
+
+constexpr AtomicFileWriter::Temporary kTemporaries[] = {AtomicFileWriter::Temporary::UnnamedWherePossible,
+                                                        AtomicFileWriter::Temporary::Named};
 
 TEST(ShiftJisEncoderTest, FullWidthTakesTwoBytesAndHalfWidthKatakanaOne)
 {
@@ -177,34 +182,40 @@ TEST(AtomicFileWriterTest, CreatesAndReplacesWholeFiles)
 
 TEST(AtomicFileWriterTest, AFailedWriteLeavesTheOldFileAndNoLitter)
 {
-    test::TempTree tree;
-    AtomicFileWriter writer;
-    std::string error;
-    tree.dir("sub");
-    const std::string kept = tree.path("sub/KEPT.TXT");
-    ASSERT_TRUE(writer.replaceFile(kept, "precious\r\n", error));
+    for (const AtomicFileWriter::Temporary temporary : kTemporaries) {
+        test::TempTree tree;
+        AtomicFileWriter writer{temporary};
+        std::string error;
+        tree.dir("sub");
+        const std::string kept = tree.path("sub/KEPT.TXT");
+        ASSERT_TRUE(writer.replaceFile(kept, "precious\r\n", error));
 
-    EXPECT_FALSE(writer.replaceFile(tree.path("missing/dir/MEZU.TXT"), "x", error));
-    EXPECT_EQ(error, "No such file or directory");
-    EXPECT_FALSE(writer.replaceFile(tree.path("sub"), "x", error));
-    EXPECT_EQ(error, "Is a directory");
+        EXPECT_FALSE(writer.replaceFile(tree.path("missing/dir/MEZU.TXT"), "x", error));
+        EXPECT_EQ(error, "No such file or directory");
+        EXPECT_FALSE(writer.replaceFile(tree.path("sub"), "x", error));
+        EXPECT_EQ(error, "Is a directory");
 
-    // A disk that fills up part-way: the process may not write files past 64 KiB.
-    struct rlimit saved {};
-    ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
-    struct rlimit small = saved;
-    small.rlim_cur = 64 * 1024;
-    const auto previousHandler = std::signal(SIGXFSZ, SIG_IGN);
-    ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
-    const bool replaced = writer.replaceFile(kept, std::string(200 * 1024, 'x'), error);
-    ::setrlimit(RLIMIT_FSIZE, &saved);
-    std::signal(SIGXFSZ, previousHandler);
+        // A disk that fills up part-way: the process may not write files past 64 KiB. The
+        // signal the kernel sends for it, which would end the process, is the writer's to keep
+        // off: the write is to fail and be reported.
+        struct rlimit saved {};
+        ASSERT_EQ(::getrlimit(RLIMIT_FSIZE, &saved), 0);
+        struct rlimit small = saved;
+        small.rlim_cur = 64 * 1024;
+        ASSERT_EQ(std::signal(SIGXFSZ, SIG_DFL), SIG_DFL);
+        ASSERT_EQ(::setrlimit(RLIMIT_FSIZE, &small), 0);
+        const bool replaced = writer.replaceFile(kept, std::string(200 * 1024, 'x'), error);
+        const bool created = writer.replaceFile(tree.path("sub/NEW.TXT"), std::string(200 * 1024, 'x'), error);
+        ::setrlimit(RLIMIT_FSIZE, &saved);
 
-    EXPECT_FALSE(replaced);
-    EXPECT_EQ(error, "File too large");
-    EXPECT_EQ(contents(kept), "precious\r\n");
-    EXPECT_EQ(entryNames(tree.path("sub")), std::vector<std::string>{"KEPT.TXT"})
-        << "no temporary file is left behind";
+        EXPECT_FALSE(replaced);
+        EXPECT_FALSE(created);
+        EXPECT_EQ(error, "File too large");
+        EXPECT_EQ(std::signal(SIGXFSZ, SIG_DFL), SIG_DFL) << "the signal is back to its default after the save";
+        EXPECT_EQ(contents(kept), "precious\r\n");
+        EXPECT_EQ(entryNames(tree.path("sub")), std::vector<std::string>{"KEPT.TXT"})
+            << "no temporary file is left behind";
+    }
 }
 
 TEST(AtomicFileWriterTest, ASymbolicLinkIsFollowedAndStaysALink)
@@ -264,6 +275,53 @@ TEST(AtomicFileWriterTest, DevicesAreWrittenInPlaceAndTheirErrorsReported)
         EXPECT_TRUE(S_ISCHR(status.st_mode)) << c.name << " is still the device";
         EXPECT_EQ(entryNames(tree.root()), std::vector<std::string>{c.name});
     }
+}
+
+// The names of one of the process's own descriptors: written through it, at its position or
+// at the end for one that appends, so that what came before and comes after stays in order.
+TEST(AtomicFileWriterTest, OwnDescriptorsAreWrittenWhereTheyStandNeverTruncated)
+{
+    const std::vector<std::pair<const char*, std::function<std::string(int)>>> names{
+        {"/dev/fd", [](int fd) { return "/dev/fd/" + std::to_string(fd); }},
+        {"/proc/self/fd", [](int fd) { return "/proc/self/fd/" + std::to_string(fd); }},
+        {"/proc/PID/fd", [](int fd) { return "/proc/" + std::to_string(::getpid()) + "/fd/" + std::to_string(fd); }},
+        {"/proc/thread-self/fd", [](int fd) { return "/proc/thread-self/fd/" + std::to_string(fd); }},
+    };
+    const std::string head = "HEAD\n";
+    const std::string tail(1000, 't');
+    for (const auto& [kind, name] : names) {
+        for (const bool appending : {false, true}) {
+            test::TempTree tree;
+            const std::string log = tree.path("log.txt");
+            std::ofstream{log} << head << tail;
+            const int fd = ::open(log.c_str(), O_WRONLY | (appending ? O_APPEND : 0));
+            ASSERT_GE(fd, 0);
+            ASSERT_EQ(::lseek(fd, static_cast<off_t>(head.size()), SEEK_SET), static_cast<off_t>(head.size()));
+            tree.symlink(name(fd), "link.txt");
+            const std::string where = std::string{kind} + (appending ? ", appending" : "");
+            EXPECT_EQ(saveAndReport(name(fd), "report\r\n"), "") << where;
+            EXPECT_EQ(saveAndReport(tree.path("link.txt"), "linked\r\n"), "") << where << ", through a link";
+            ASSERT_EQ(::write(fd, "F", 1), 1);
+            ::close(fd);
+            const std::string reports = "report\r\nlinked\r\nF";
+            EXPECT_EQ(contents(log), appending ? head + tail + reports : head + reports + tail.substr(reports.size()))
+                << where;
+            EXPECT_EQ(entryNames(tree.root()), (std::vector<std::string>{"link.txt", "log.txt"})) << where;
+        }
+    }
+
+    int pipeEnds[2];
+    ASSERT_EQ(::pipe(pipeEnds), 0);
+    EXPECT_EQ(saveAndReport("/dev/fd/" + std::to_string(pipeEnds[1]), "piped\r\n"), "");
+    EXPECT_EQ(saveAndReport("/dev/fd/" + std::to_string(pipeEnds[0]), "x"),
+              "descriptor " + std::to_string(pipeEnds[0]) + " is not open for writing");
+    ::close(pipeEnds[1]);
+    char received[64] = {};
+    EXPECT_EQ(std::string(received, static_cast<std::size_t>(std::max<ssize_t>(0, ::read(pipeEnds[0], received, sizeof received)))),
+              "piped\r\n");
+    ::close(pipeEnds[0]);
+    EXPECT_EQ(saveAndReport("/dev/fd/" + std::to_string(pipeEnds[1]), "x"),
+              "descriptor " + std::to_string(pipeEnds[1]) + " is not open");
 }
 
 TEST(AtomicFileWriterTest, AFifoIsWrittenInPlace)
@@ -350,32 +408,79 @@ TEST(AtomicFileWriterTest, AReplacedFileKeepsItsOwner)
     EXPECT_EQ(status.st_mode & 07777, 0640u);
 }
 
-// The child is sent the signal by the kernel the moment a file appears in the folder, that is,
-// while the report is being written to its temporary file.
-TEST(AtomicFileWriterTest, AnInterruptedSaveLeavesTheTargetAndNoTemporaryFile)
+constexpr int kNoNotification = 2;
+
+// Saves a report over `file` in a child that the kernel sends `signal` at the first `event` in
+// the file's folder (DN_CREATE: a name appears; DN_MODIFY: a file there is written), and
+// returns the child's wait status.
+int saveMeetingSignal(const std::string& file, AtomicFileWriter::Temporary temporary, unsigned long event, int signal)
 {
-    constexpr int kNoNotification = 2;
-    for (const int signal : {SIGINT, SIGTERM, SIGHUP}) {
-        test::TempTree tree;
-        const std::string file = tree.path("MEZU.TXT");
-        std::ofstream{file} << "precious";
-        const pid_t child = ::fork();
-        if (child == 0) {
-            const int folder = ::open(tree.root().c_str(), O_RDONLY | O_DIRECTORY);
-            if (folder < 0 || ::fcntl(folder, F_SETSIG, signal) != 0 || ::fcntl(folder, F_NOTIFY, DN_CREATE) != 0) {
-                ::_exit(kNoNotification);
-            }
-            ::_exit(saveAndReport(file, std::string(1 << 20, 'x')).empty() ? 0 : 1);
+    const pid_t child = ::fork();
+    if (child == 0) {
+        const struct rlimit noCore {0, 0};
+        ::setrlimit(RLIMIT_CORE, &noCore);
+        const int folder = ::open(file.substr(0, file.rfind('/')).c_str(), O_RDONLY | O_DIRECTORY);
+        if (folder < 0 || ::fcntl(folder, F_SETSIG, signal) != 0 || ::fcntl(folder, F_NOTIFY, event) != 0) {
+            ::_exit(kNoNotification);
         }
-        int status = 0;
-        ASSERT_EQ(::waitpid(child, &status, 0), child);
+        ::_exit(saveAndReport(file, std::string(1 << 20, 'x'), temporary).empty() ? 0 : 1);
+    }
+    int status = 0;
+    ::waitpid(child, &status, 0);
+    return status;
+}
+
+// Every signal that ends the process by default, while the report is being written to its
+// temporary file and as that file is given a name, whichever kind of temporary file it is.
+TEST(AtomicFileWriterTest, ASignalDuringASaveLeavesTheTargetAndNoTemporaryFile)
+{
+    const std::vector<int> signals{SIGINT,  SIGTERM, SIGHUP,  SIGQUIT, SIGPIPE,   SIGALRM, SIGUSR1, SIGUSR2, SIGABRT,
+                                   SIGXCPU, SIGVTALRM, SIGPROF, SIGIO, SIGPWR, SIGSYS, SIGRTMIN, SIGRTMAX};
+    for (const AtomicFileWriter::Temporary temporary : kTemporaries) {
+        for (const unsigned long event : {DN_CREATE, DN_MODIFY}) {
+            for (const int signal : signals) {
+                test::TempTree tree;
+                const std::string file = tree.path("MEZU.TXT");
+                std::ofstream{file} << "precious";
+                const int status = saveMeetingSignal(file, temporary, event, signal);
+                if (WIFEXITED(status) && WEXITSTATUS(status) == kNoNotification) {
+                    GTEST_SKIP() << "folder notification (F_NOTIFY) is not available here";
+                }
+                const std::string where = std::string{strsignal(signal)} + (event == DN_CREATE ? ", at a name" : ", writing") +
+                                          (temporary == AtomicFileWriter::Temporary::Named ? ", named" : ", unnamed");
+                EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal)
+                    << where << ": the signal still ends the process; status " << status;
+                EXPECT_EQ(contents(file), "precious") << where;
+                EXPECT_EQ(entryNames(tree.root()), std::vector<std::string>{"MEZU.TXT"}) << where;
+            }
+        }
+    }
+}
+
+// No handler runs for SIGKILL: the report is written to a file without a name, which the
+// kernel removes with the process.
+TEST(AtomicFileWriterTest, EvenSigkillWhileWritingLeavesNoTemporaryFile)
+{
+    for (const bool existing : {true, false}) {
+        test::TempTree tree;
+        if (const int unnamed = ::open(tree.root().c_str(), O_TMPFILE | O_WRONLY, 0600); unnamed >= 0) {
+            ::close(unnamed);
+        } else {
+            GTEST_SKIP() << "the file system of " << tree.root() << " has no files without a name";
+        }
+        const std::string file = tree.path("MEZU.TXT");
+        if (existing) {
+            std::ofstream{file} << "precious";
+        }
+        const int status = saveMeetingSignal(file, AtomicFileWriter::Temporary::UnnamedWherePossible, DN_MODIFY, SIGKILL);
         if (WIFEXITED(status) && WEXITSTATUS(status) == kNoNotification) {
             GTEST_SKIP() << "folder notification (F_NOTIFY) is not available here";
         }
-        EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal)
-            << strsignal(signal) << " still ends the process; status " << status;
-        EXPECT_EQ(contents(file), "precious");
-        EXPECT_EQ(entryNames(tree.root()), std::vector<std::string>{"MEZU.TXT"}) << strsignal(signal);
+        ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "status " << status;
+        EXPECT_EQ(entryNames(tree.root()), existing ? std::vector<std::string>{"MEZU.TXT"} : std::vector<std::string>{});
+        if (existing) {
+            EXPECT_EQ(contents(file), "precious");
+        }
     }
 }
 
@@ -400,6 +505,14 @@ TEST(AtomicFileWriterTest, ASaveLeavesTheSignalHandlersAsItFoundThem)
     EXPECT_EQ(saved, "");
     EXPECT_EQ(afterInt.sa_handler, countSignal);
     EXPECT_EQ(afterTerm.sa_handler, SIG_IGN);
+    for (const int signal : {SIGQUIT, SIGUSR1, SIGXFSZ, SIGRTMIN}) {
+        struct sigaction after {};
+        ::sigaction(signal, nullptr, &after);
+        EXPECT_EQ(after.sa_handler, SIG_DFL) << strsignal(signal);
+    }
+    sigset_t blocked;
+    ::pthread_sigmask(SIG_SETMASK, nullptr, &blocked);
+    EXPECT_EQ(::sigismember(&blocked, SIGINT), 0) << "no signal is held back after the save";
 }
 
 TEST(AtomicFileWriterTest, NamesUpToTheLongestAFolderAllowsAreSaved)

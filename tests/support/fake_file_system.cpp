@@ -239,6 +239,9 @@ std::unique_ptr<DirectoryEnumeration> FakeFileSystem::startEnumeration(std::stri
         return nullptr;
     }
     ++enumerationsStarted_;
+    if (onEnumeration) {
+        onEnumeration();
+    }
     return std::make_unique<FakeEnumeration>(directory->children, mask, directory->missedEntries);
 }
 

@@ -3,6 +3,7 @@
 // can be made to fail or be removed while a walk runs.
 #pragma once
 
+#include <functional>
 #include <map>
 #include <memory>
 #include <optional>
@@ -67,6 +68,9 @@ public:
         ++commandsFinished_;
         inCommand_ = false;
     }
+
+    // Called as each enumeration starts; a test makes it throw, as an allocation would.
+    std::function<void()> onEnumeration;
 
     int enumerationsStarted() const { return enumerationsStarted_; }
     int commandsStarted() const { return commandsStarted_; }

@@ -1,11 +1,12 @@
 // Small test doubles of the platform: a drive query with set figures, a fixed clock and a
-// window system that records what the logic asked of it.
+// window system that records what the logic asked of it. Some can be made to run out of memory.
 #pragma once
 
 #include <functional>
 #include <deque>
 #include <map>
 #include <memory>
+#include <new>
 #include <optional>
 #include <string>
 #include <vector>
@@ -38,6 +39,9 @@ public:
     std::optional<DiskFreeSpace> getDiskFreeSpace(const std::string& root) override
     {
         queried.push_back(root);
+        if (outOfMemoryAt != '\0' && driveLetterOf(root) == outOfMemoryAt) {
+            throw std::bad_alloc{};
+        }
         const auto found = drives_.find(driveLetterOf(root));
         if (root.size() < 2 || root[1] != ':' || found == drives_.end()) {
             return std::nullopt;
@@ -46,6 +50,7 @@ public:
     }
 
     std::vector<std::string> queried;
+    char outOfMemoryAt = '\0';  // the query of this drive finds no memory left
 
 private:
     std::map<char, DiskFreeSpace> drives_;
@@ -94,15 +99,19 @@ public:
 };
 
 // Keeps "files" in memory, in a map that may outlive the writer; can be made to fail like a
-// full disk.
+// full disk. What goes to standard output is added to the file kStandardOutput.
 class MemoryFileWriter final : public ReportFileWriter {
 public:
     using Files = std::map<std::string, std::string>;
+    static constexpr const char* kStandardOutput = "<standard output>";
 
     explicit MemoryFileWriter(std::shared_ptr<Files> files = std::make_shared<Files>()) : files(std::move(files)) {}
 
     bool replaceFile(const std::string& path, const std::string& bytes, std::string& error) override
     {
+        if (outOfMemory) {
+            throw std::bad_alloc{};
+        }
         if (failing) {
             error = "No space left on device";
             return false;
@@ -110,8 +119,18 @@ public:
         (*files)[path] = bytes;
         return true;
     }
+    bool writeStandardOutput(const std::string& bytes, std::string& error) override
+    {
+        if (failing) {
+            error = "No space left on device";
+            return false;
+        }
+        (*files)[kStandardOutput] += bytes;
+        return true;
+    }
 
     bool failing = false;
+    bool outOfMemory = false;  // a save finds no memory left
     std::shared_ptr<Files> files;
 };
 

@@ -5,6 +5,7 @@
 #include <algorithm>
 #include <cerrno>
 #include <chrono>
+#include <new>
 #include <system_error>
 
 #include "platform/posix/posix_attributes.h"
@@ -225,6 +226,9 @@ const DirectoryListing& ListingCache::listing(Slot& slot)
             read(*pending, owner, lock);
             continue;
         }
+        if (readerOutOfMemory_) {
+            throw std::bad_alloc{};
+        }
         ownerWaiting_ = true;
         listingReady_.wait(lock);
         ownerWaiting_ = false;
@@ -419,8 +423,11 @@ bool ListingCache::freeDescriptors(std::unique_lock<AdaptiveMutex>& lock)
     const bool readersWereReading = readingReaders_ > 0;
     readersParked_ = true;
     ownerWaiting_ = true;
-    listingReady_.wait(lock, [this] { return readingReaders_ == 0; });
+    listingReady_.wait(lock, [this] { return readingReaders_ == 0 || readerOutOfMemory_; });
     ownerWaiting_ = false;
+    if (readerOutOfMemory_) {
+        throw std::bad_alloc{};
+    }
     return heldBefore > 0 || readersWereReading;
 }
 
@@ -468,6 +475,20 @@ ListingCache::Slot** ListingCache::nameSubdirectories(Slot& slot, const Director
 }
 
 void ListingCache::readAhead(Worker& self)
+{
+    try {
+        readUntilStopped(self);
+    } catch (const std::bad_alloc&) {
+        // The directory this reader was reading is never published (nor counted out of
+        // readingReaders_): the owner fails its command once it waits for it or for the
+        // readers, as if it had run short of memory itself.
+        const std::lock_guard<AdaptiveMutex> lock{mutex_};
+        readerOutOfMemory_ = true;
+        listingReady_.notify_all();
+    }
+}
+
+void ListingCache::readUntilStopped(Worker& self)
 {
     std::unique_lock<AdaptiveMutex> lock{mutex_};
     for (;;) {

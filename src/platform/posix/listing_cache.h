@@ -23,7 +23,8 @@
 // asks for by drive path ("C:\", "C:\DATA\OLD", in the form the walk builds) are kept under
 // that path. All methods are called from one thread, the owner; the readers are internal. An
 // owner that needs a directory a reader is still reading reads ahead itself meanwhile rather
-// than sleep.
+// than sleep. A reader that runs out of memory makes the owner's next wait for it throw
+// std::bad_alloc, as if the owner had run out itself.
 #pragma once
 
 #include <sys/stat.h>
@@ -189,7 +190,9 @@ private:
     // The directory at `drivePath` through listings already read, below a directory kept under
     // its path; null when they do not lead there.
     Slot* reachThroughListings(std::string_view drivePath);
+    // A reader thread's life; one that runs out of memory stops and fails the owner's command.
     void readAhead(Worker& self);
+    void readUntilStopped(Worker& self);
     std::optional<EntryFigures> examineNow(Slot& parent, std::size_t index) const;
     bool mayRead(const Worker& self) const { return self.rank <= gate_.open(); }
     bool share(EntryExamination& examination) override;
@@ -222,6 +225,7 @@ private:
 
     std::size_t pendingCount_ = 0;  // entries in all workers' pending queues
     bool stopping_ = false;
+    bool readerOutOfMemory_ = false;  // a reader stopped for want of memory
     std::vector<std::thread> readers_;
 };
 

@@ -62,6 +62,22 @@ std::wstring writeTemporary(const std::wstring& target, const std::string& bytes
 
 }  // namespace
 
+bool Win32FileWriter::writeStandardOutput(const std::string& bytes, std::string& error)
+{
+    // The handle the program was given, written at its position: a file the shell opened for
+    // appending is added to, a console shows the bytes in its code page.
+    const HANDLE output = ::GetStdHandle(STD_OUTPUT_HANDLE);
+    if (output == INVALID_HANDLE_VALUE || output == nullptr) {
+        error = "standard output is not open";
+        return false;
+    }
+    if (!writeAll(output, bytes.data(), bytes.size())) {
+        error = systemErrorText(::GetLastError());
+        return false;
+    }
+    return true;
+}
+
 bool Win32FileWriter::replaceFile(const std::string& path, const std::string& bytes, std::string& error)
 {
     const std::wstring full = fullPath(toWide(path));

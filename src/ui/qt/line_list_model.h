@@ -29,6 +29,7 @@ public:
     // Each row's share of a whole, from 0 to 1, offered as kShareRole; rows without one (all,
     // when `shares` is empty) have none.
     void setShares(std::vector<double> shares);
+    const std::vector<double>& shares() const { return shares_; }
 
     static constexpr int kShareRole = Qt::UserRole + 1;
 

@@ -27,6 +27,13 @@ constexpr int kReportFontPoints = 9;
 constexpr int kWindowFontPoints = 9;
 constexpr int kDriveRole = Qt::UserRole;
 
+// Saving and printing only read the report on screen.
+ReportEffect reportEffectOf(void (mezumain::*handler)())
+{
+    return handler == &mezumain::Command4_Click || handler == &mezumain::Command5_Click ? ReportEffect::Reads
+                                                                                          : ReportEffect::Replaces;
+}
+
 
 QPushButton* button(QWidget* parent, const QString& caption, const QRect& geometry)
 {
@@ -192,7 +199,9 @@ QListView* MezuMainView::lineListView(QWidget* parent, const QRect& geometry, Li
 void MezuMainView::connectCommand(QPushButton* button, void (mezumain::*handler)())
 {
     connect(button, &QPushButton::clicked, this,
-            [this, button, handler] { runCommand(button, [this, handler] { (model_.*handler)(); }); });
+            [this, button, handler] {
+                runCommand(button, reportEffectOf(handler), [this, handler] { (model_.*handler)(); });
+            });
 }
 
 void MezuMainView::buildList1Actions()
@@ -201,7 +210,7 @@ void MezuMainView::buildList1Actions()
     connect(list1_, &QListView::activated, this, &MezuMainView::surveyListedDirectory);
     auto* up = new QShortcut{QKeySequence{Qt::Key_Backspace}, list1_, nullptr, nullptr, Qt::WidgetShortcut};
     connect(up, &QShortcut::activated, this,
-            [this] { runCommand(list1_, [this] { model_.surveyParentDirectory(); }); });
+            [this] { runCommand(list1_, ReportEffect::Replaces, [this] { model_.surveyParentDirectory(); }); });
     list1_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list1_, &QListView::customContextMenuRequested, this, &MezuMainView::showList1Menu);
     // Esc stops a running command; the controls are disabled then, so the window listens.
@@ -215,7 +224,7 @@ void MezuMainView::surveyListedDirectory(const QModelIndex& index)
         return;
     }
     const auto row = static_cast<std::size_t>(index.row());
-    runCommand(list1_, [this, row] { model_.surveyListedDirectory(row); });
+    runCommand(list1_, ReportEffect::Replaces, [this, row] { model_.surveyListedDirectory(row); });
 }
 
 void MezuMainView::showList1Menu(const QPoint& position)
@@ -242,7 +251,8 @@ void MezuMainView::showList1Menu(const QPoint& position)
     QAction* chosen = menu.exec(list1_->viewport()->mapToGlobal(position));
     for (const auto& [action, what] : actions) {
         if (action == chosen) {
-            runCommand(list1_, [this, what = what, line] { model_.List1Chosen(what, line); });
+            runCommand(list1_, mezumain::replacesReport(what) ? ReportEffect::Replaces : ReportEffect::Reads,
+                       [this, what = what, line] { model_.List1Chosen(what, line); });
         }
     }
 }
@@ -296,14 +306,14 @@ void MezuMainView::showRunningState()
     }
 }
 
-void MezuMainView::runCommand(QWidget* focusAfter, const std::function<void()>& command)
+void MezuMainView::runCommand(QWidget* focusAfter, ReportEffect effect, const std::function<void()>& command)
 {
     if (model_.commandRunning()) {
         return;
     }
     setControlsEnabled(false);
     list1Model_->setShares({});
-    command();
+    runWithinMemory(model_, windowSystem_, effect, command);
     windowSystem_.showRequestedPointer();
     refreshFromModel(Dir1Listing::IfMoved);
     list1Model_->setShares(model_.List1Shares());

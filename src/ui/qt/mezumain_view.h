@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "ui/mezumain.h"
+#include "ui/out_of_memory.h"
 #include "ui/qt/qt_window_system.h"
 
 class QComboBox;
@@ -56,8 +57,9 @@ private:
     QListView* lineListView(QWidget* parent, const QRect& geometry, LineListModel* model);
     void connectCommand(QPushButton* button, void (mezumain::*handler)());
     // Runs a command with the controls disabled, then shows its outcome and gives the focus
-    // back to `focusAfter`.
-    void runCommand(QWidget* focusAfter, const std::function<void()>& command);
+    // back to `focusAfter`. Out of memory, the command shows a box and the report before it
+    // stays, with its title and share bars.
+    void runCommand(QWidget* focusAfter, ReportEffect effect, const std::function<void()>& command);
     void buildList1Actions();
     void surveyListedDirectory(const QModelIndex& index);
     void showList1Menu(const QPoint& position);

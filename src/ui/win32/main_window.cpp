@@ -28,11 +28,14 @@ constexpr int kDriveLines = 2;
 struct CommandButton {
     int id;
     void (mezumain::*handler)();
+    ReportEffect effect;
 };
 constexpr CommandButton kCommandButtons[] = {
-    {MEZU_ID_COMMAND1, &mezumain::Command1_Click}, {MEZU_ID_COMMAND2, &mezumain::Command2_Click},
-    {MEZU_ID_COMMAND3, &mezumain::Command3_Click}, {MEZU_ID_COMMAND4, &mezumain::Command4_Click},
-    {MEZU_ID_COMMAND5, &mezumain::Command5_Click},
+    {MEZU_ID_COMMAND1, &mezumain::Command1_Click, ReportEffect::Replaces},
+    {MEZU_ID_COMMAND2, &mezumain::Command2_Click, ReportEffect::Replaces},
+    {MEZU_ID_COMMAND3, &mezumain::Command3_Click, ReportEffect::Replaces},
+    {MEZU_ID_COMMAND4, &mezumain::Command4_Click, ReportEffect::Reads},
+    {MEZU_ID_COMMAND5, &mezumain::Command5_Click, ReportEffect::Reads},
 };
 
 struct HelpItem {
@@ -236,7 +239,7 @@ LRESULT CALLBACK MainWindow::list1Procedure(HWND list, UINT message, WPARAM wPar
     // Backspace in the result list goes back up to the parent directory's survey.
     if (message == WM_KEYDOWN && wParam == VK_BACK) {
         auto* window = reinterpret_cast<MainWindow*>(self);
-        window->runCommand(list, [window] { window->model_.surveyParentDirectory(); });
+        window->runCommand(list, ReportEffect::Replaces, [window] { window->model_.surveyParentDirectory(); });
         return 0;
     }
     return ::DefSubclassProc(list, message, wParam, lParam);
@@ -311,7 +314,8 @@ void MainWindow::onCommand(int id, int notification)
 {
     for (const CommandButton& button : kCommandButtons) {
         if (id == button.id && notification == BN_CLICKED) {
-            runCommand(::GetDlgItem(window_, id), [this, handler = button.handler] { (model_.*handler)(); });
+            runCommand(::GetDlgItem(window_, id), button.effect,
+                       [this, handler = button.handler] { (model_.*handler)(); });
             return;
         }
     }
@@ -364,13 +368,13 @@ void MainWindow::onEnter()
     }
 }
 
-void MainWindow::runCommand(HWND focusAfter, const std::function<void()>& command)
+void MainWindow::runCommand(HWND focusAfter, ReportEffect effect, const std::function<void()>& command)
 {
     if (model_.commandRunning() || closing_) {
         return;
     }
     setControlsEnabled(false);
-    command();
+    runWithinMemory(model_, windowSystem_, effect, command);
     windowSystem_.showRequestedPointer();
     refreshFromModel(Dir1Listing::IfMoved);
     setControlsEnabled(true);
@@ -449,7 +453,8 @@ void MainWindow::surveySelectedLine()
     if (row < 0 || !model_.listedDirectory(static_cast<std::size_t>(row))) {
         return;
     }
-    runCommand(list, [this, row] { model_.surveyListedDirectory(static_cast<std::size_t>(row)); });
+    runCommand(list, ReportEffect::Replaces,
+               [this, row] { model_.surveyListedDirectory(static_cast<std::size_t>(row)); });
 }
 
 void MainWindow::showList1Menu(LPARAM position)
@@ -490,7 +495,8 @@ void MainWindow::showList1Menu(LPARAM position)
     ::DestroyMenu(menu);
     if (chosen >= MEZU_ID_LIST1_MENU && static_cast<std::size_t>(chosen - MEZU_ID_LIST1_MENU) < items.size()) {
         const mezumain::List1Action action = items[static_cast<std::size_t>(chosen - MEZU_ID_LIST1_MENU)].action;
-        runCommand(list, [this, action, line] { model_.List1Chosen(action, line); });
+        runCommand(list, mezumain::replacesReport(action) ? ReportEffect::Replaces : ReportEffect::Reads,
+                   [this, action, line] { model_.List1Chosen(action, line); });
     }
 }
 

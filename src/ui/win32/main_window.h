@@ -12,6 +12,7 @@
 #include <string>
 
 #include "ui/mezumain.h"
+#include "ui/out_of_memory.h"
 #include "ui/win32/directory_box.h"
 #include "ui/win32/drive_box.h"
 #include "ui/win32/line_list_box.h"
@@ -55,8 +56,9 @@ private:
     void applyDpi(int dpi);
     void onCommand(int id, int notification);
     // Runs a command with the controls disabled, then shows its outcome and gives the focus
-    // back to `focusAfter`.
-    void runCommand(HWND focusAfter, const std::function<void()>& command);
+    // back to `focusAfter`. Out of memory, the command shows a box and the report before it
+    // stays, with its title.
+    void runCommand(HWND focusAfter, ReportEffect effect, const std::function<void()>& command);
     void setControlsEnabled(bool enabled);
     void showRunningState();
     void onDriveChosen();

@@ -128,6 +128,7 @@ private slots:
     void resultLinesDrillDownAndBackUpWithShareBars();
     void comparingWithASavedReportShowsTheChanges();
     void allocatedItemTogglesTheSizeModeWithACheckMark();
+    void aCommandShortOfMemoryShowsABoxAndKeepsTheReport();
 };
 
 void MezuMainViewTest::startsWithTheWorkingDirectoryAndItsDrive()
@@ -689,4 +690,39 @@ void MezuMainViewTest::comparingWithASavedReportShowsTheChanges()
 }
 
 QTEST_MAIN(MezuMainViewTest)
+void MezuMainViewTest::aCommandShortOfMemoryShowsABoxAndKeepsTheReport()
+{
+    Fixture f;
+    QTest::mouseClick(f.view->Command1(), Qt::LeftButton);
+    const QStringList before = shownLines(f.view->List1());
+    const auto firstShare = [&] { return f.view->List1()->model()->index(0, 0).data(LineListModel::kShareRole); };
+    const QVariant share = firstShare();
+    QVERIFY(share.isValid());
+    const QString title = f.view->windowTitle();
+
+    f.fs.onEnumeration = [&] {
+        if (f.fs.inCommand()) {
+            throw std::bad_alloc{};
+        }
+    };
+    QString shown;
+    QTimer::singleShot(0, [&] {
+        if (auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget())) {
+            shown = box->text();
+            box->accept();
+        }
+    });
+    QTest::mouseClick(f.view->Command1(), Qt::LeftButton);
+    QCOMPARE(shown, QStringLiteral("メモリが足りません"));
+    QCOMPARE(shownLines(f.view->List1()), before);
+    QCOMPARE(firstShare(), share);
+    QCOMPARE(f.view->windowTitle(), title);
+    QVERIFY(f.view->Command1()->isEnabled());
+    QCOMPARE(f.view->focusWidget(), f.view->Command1());
+
+    f.fs.onEnumeration = nullptr;
+    QTest::mouseClick(f.view->Command1(), Qt::LeftButton);
+    QCOMPARE(shownLines(f.view->List1()), before);
+}
+
 #include "mezumain_view_test.moc"
