@@ -33,7 +33,7 @@ std::variant<ReportPlatform, std::string> makePosixReportPlatform(const Platform
     const auto shared = std::make_shared<posix::DriveTable>(std::move(table));
     ReportPlatform platform;
     platform.fileSystem = std::make_unique<posix::PosixFileSystem>(
-        shared, options.readerThreads == 0 ? posix::defaultReaderThreads() : options.readerThreads);
+        shared, options.readerThreads);
     platform.driveQuery = std::make_unique<posix::PosixDriveQuery>(shared);
     platform.clock = std::make_unique<posix::PosixClock>();
     platform.encoder = std::make_unique<posix::IconvShiftJisEncoder>();

@@ -7,6 +7,7 @@
 #include "driveinfo/drive_lines.h"
 #include "engine/result_line.h"
 #include "model/path_text.h"
+#include "platform/tree_walk.h"
 
 namespace mezu {
 namespace {
@@ -101,95 +102,98 @@ bool mezucom::isSubdirectory(const std::string& name, const DirectoryEnumeration
 
 void mezucom::treelist(const std::string& path)
 {
-    treelist(path, {});
-}
-
-void mezucom::treelist(const std::string& path, const SubtreeWalked& subtreeWalked)
-{
     lists_.wklist1.clear();
-    treewalk(lists_.wklist1.add(path), subtreeWalked);
+    treewalk(lists_.wklist1.add(path));
 }
 
 void mezucom::treewalk(std::size_t entry)
 {
-    treewalk(entry, {});
+    walkBelow(entry, Summing::Off, SubdirectoryLines::Kept);
+    // The walk ends where it began, as a walk that comes back up each time does.
+    makeCurrent(lists_.wklist1.line(entry));
 }
 
-void mezucom::treewalk(std::size_t entry, const SubtreeWalked& subtreeWalked)
+void mezucom::walkBelow(std::size_t entry, Summing summing, SubdirectoryLines lines)
 {
     DirectoryList& list = lists_.wklist1;
-    // One open enumeration per level of the descent, so that a directory's walk goes on where
-    // it stopped after each subdirectory. The levels live on the heap: a tree thousands of
-    // levels deep must not exhaust the call stack. The walk moves one level at a time and
-    // builds a full path only to name a directory it could not read.
+    const std::unique_ptr<TreeWalk> walk = fileSystem_.walkTree(list.line(entry));
+    // One level for each directory on the way down from `entry`; the walk moves one level at a
+    // time and builds a full path only to name a directory it could not read.
     struct Level {
+        TreeWalk::Directory* directory;
+        const TreeWalk::Listing* listing;
         std::size_t entry;
-        std::unique_ptr<DirectoryEnumeration> enumeration;
-        std::string name;  // the entry being handled; empty once the directory is exhausted
-        bool current = true;  // false once the walk could not come back to it
+        std::size_t next = 0;  // the entry of the listing handled next
     };
-    auto open = [&](std::size_t current) {
-        Level level{current, fileSystem_.startEnumeration(kEveryName, kWalkMask), {}, true};
-        if (level.enumeration) {
-            level.name = level.enumeration->next();
-        } else {
-            skip(list.line(current));
-        }
-        return level;
-    };
-    auto advance = [this](Level& level) {
-        level.name = level.enumeration->next();
-        windowSystem_.yield();
-    };
-
-    if (!makeCurrent(list.line(entry))) {
-        skip(list.line(entry));
-        return;
-    }
     std::vector<Level> levels;
-    levels.push_back(open(entry));
+    std::size_t keptTree = 0;  // of the immediate subdirectory the levels below the first lie in
+    const auto enter = [&](TreeWalk::Directory& directory, std::size_t at) {
+        const TreeWalk::Listing& listing = walk->listing(directory);
+        if (!listing.readable) {
+            skip(list.line(at), listing.error);
+            walk->done(directory);
+            return;
+        }
+        if (summing == Summing::On) {
+            ++directoriesCounted_;
+            if (!levels.empty()) {
+                ++keptTrees_[keptTree].directories;
+            }
+        }
+        levels.push_back({&directory, &listing, at});
+    };
     ++directoriesWalked_;
+    enter(walk->top(), entry);
     while (!levels.empty() && !stopRequested_) {
         Level& level = levels.back();
-        if (level.name.empty()) {
-            if (level.enumeration) {
-                if (std::string reason = missedEntries(*level.enumeration); !reason.empty()) {
-                    skip(list.line(level.entry), std::move(reason));
-                }
+        const std::span<const WalkEntry> entries = level.listing->entries;
+        if (level.next == entries.size()) {
+            if (!level.listing->error.empty()) {
+                skip(list.line(level.entry), level.listing->error);
             }
-            const std::size_t finished = level.entry;
-            const bool finishedIsCurrent = level.current;
+            walk->done(*level.directory);
             levels.pop_back();
-            if (levels.empty()) {
-                break;
+            if (levels.size() == 1 && summing == Summing::On && lines == SubdirectoryLines::Shown) {
+                showKeptTree(keptTrees_[keptTree]);
             }
-            const bool startIsCurrent = subtreeWalked && levels.size() == 1 && subtreeWalked(finished, finishedIsCurrent);
-            // Attribute reads are relative to the current directory, so the parent must be
-            // current again before its walk goes on; if it has gone, its walk ends here.
-            Level& parent = levels.back();
-            if (startIsCurrent || fileSystem_.changeToParent() || makeCurrent(list.line(parent.entry))) {
-                advance(parent);
-            } else {
-                skip(list.line(parent.entry));
-                parent.name.clear();
-                parent.enumeration.reset();
-                parent.current = false;
-            }
+            // Also after each directory: a chain of empty ones lists no entries to yield after.
+            windowSystem_.yield();
             continue;
         }
-        if (isSubdirectory(level.name, *level.enumeration)) {
-            const std::size_t child = list.addChild(level.entry, level.name);
-            ++directoriesWalked_;
-            if (fileSystem_.changeToSubdirectory(level.name)) {
-                levels.push_back(open(child));
+        const std::size_t index = level.next++;
+        const WalkEntry& item = entries[index];
+        if (isDirectory(item.figures.attributes)) {
+            TreeWalk::Directory& child = walk->subdirectory(*level.directory, index);
+            // A mount made during the walk is seen only when its directory is opened.
+            if (const TreeWalk::Listing& listing = walk->listing(child); listing.otherFileSystem || listing.gone) {
+                walk->done(child);
             } else {
-                skip(list.line(child));
-                advance(level);
+                const std::size_t at = list.addChild(level.entry, item.name);
+                ++directoriesWalked_;
+                if (levels.size() == 1 && summing == Summing::On) {
+                    keptTree = keepTree(item.name);
+                }
+                enter(child, at);
             }
-            continue;
+        } else if (summing == Summing::On && passesMask(item.figures.attributes, kFilesOnlyMask)) {
+            const ByteTotal allocation = fileAllocation(item.figures);
+            totalbytes_ += allocation;
+            ++filesCounted_;
+            if (levels.size() > 1) {
+                KeptTree& tree = keptTrees_[keptTree];
+                tree.bytes += allocation;
+                ++tree.files;
+            }
         }
-        advance(level);
+        windowSystem_.yield();
     }
+}
+
+std::size_t mezucom::keepTree(std::string_view name)
+{
+    keptTrees_.push_back({static_cast<std::uint32_t>(keptNames_.size()), static_cast<std::uint32_t>(name.size())});
+    keptNames_ += name;
+    return keptTrees_.size() - 1;
 }
 
 void mezucom::sublist(const std::string& path)
@@ -226,6 +230,11 @@ void mezucom::dirsize(const std::string& path)
     addCurrentFiles([&path] { return path; });
 }
 
+ByteTotal mezucom::fileAllocation(const EntryFigures& figures) const
+{
+    return sizeMode_ == SizeMode::Allocated ? ByteTotal{figures.allocated} : clusterAllocation(figures.length, clustersize_);
+}
+
 std::optional<ByteTotal> mezucom::fileAllocation(const std::string& name, const DirectoryEnumeration& enumeration)
 {
     const std::optional<EntryFigures> figures = enumeration.lastFigures();
@@ -259,88 +268,15 @@ void mezucom::addCurrentFiles(const PathOf& pathOf)
     }
 }
 
-bool mezucom::moveTo(std::size_t target, std::size_t from)
+void mezucom::showKeptTree(KeptTree& tree)
 {
-    if (target == from) {
-        return true;
+    if (tree.shown) {
+        return;
     }
-    const DirectoryList& list = lists_.wklist1;
-    const std::size_t parent = list.parent(target);
-    // In walk order the parent of an entry is the entry before it or one of that one's
-    // ancestors, so this climbs as far as the walk did, and no further.
-    std::size_t climb = 0;
-    std::size_t at = from;
-    while (at != DirectoryList::kNoParent && at != parent) {
-        at = list.parent(at);
-        ++climb;
-    }
-    if (parent != DirectoryList::kNoParent && at == parent) {
-        bool moved = true;
-        for (; climb > 0 && moved; --climb) {
-            moved = fileSystem_.changeToParent();
-        }
-        if (moved && fileSystem_.changeToSubdirectory(std::string{list.name(target)})) {
-            return true;
-        }
-    }
-    return makeCurrent(list.line(target));
-}
-
-bool mezucom::climbTo(std::size_t ancestor, std::size_t from)
-{
-    const DirectoryList& list = lists_.wklist1;
-    bool moved = from != DirectoryList::kNoParent;
-    for (std::size_t at = from; moved && at != ancestor; at = list.parent(at)) {
-        moved = at != DirectoryList::kNoParent && fileSystem_.changeToParent();
-    }
-    return moved || makeCurrent(list.line(ancestor));
-}
-
-void mezucom::addListedFiles(std::size_t& next, std::size_t& current, std::vector<std::size_t>& keptTreeOf)
-{
-    const DirectoryList& list = lists_.wklist1;
-    for (; next < list.count() && !stopRequested_; ++next) {
-        const std::size_t i = next;
-        const ByteTotal bytesBefore = totalbytes_;
-        const std::uint64_t filesBefore = filesCounted_;
-        const std::uint64_t directoriesBefore = directoriesCounted_;
-        if (moveTo(i, current)) {
-            current = i;
-            addCurrentFiles([this, i] { return lists_.wklist1.line(i); });
-        } else {
-            current = DirectoryList::kNoParent;
-            skip(list.line(i));
-        }
-        if (i > 0) {
-            const std::size_t parent = list.parent(i);
-            keptTreeOf.resize(list.count());
-            if (parent == 0) {
-                keptTreeOf[i] = keptTrees_.size();
-                const std::string_view name = list.name(i);
-                keptTrees_.push_back({static_cast<std::uint32_t>(keptNames_.size()), static_cast<std::uint32_t>(name.size())});
-                keptNames_ += name;
-            } else {
-                keptTreeOf[i] = keptTreeOf[parent];
-            }
-            KeptTree& tree = keptTrees_[keptTreeOf[i]];
-            tree.bytes += totalbytes_ - bytesBefore;
-            tree.files += filesCounted_ - filesBefore;
-            tree.directories += directoriesCounted_ - directoriesBefore;
-        }
-        windowSystem_.yield();
-    }
-}
-
-void mezucom::showKeptTrees()
-{
-    for (KeptTree& tree : keptTrees_) {
-        if (!tree.shown) {
-            tree.shown = true;
-            const std::string_view name = std::string_view{keptNames_}.substr(tree.nameOffset, tree.nameLength);
-            record(keptBase_ + std::string{name}, tree.bytes, tree.files, tree.directories);
-            windowSystem_.setMousePointer(MousePointer::Busy);
-        }
-    }
+    tree.shown = true;
+    const std::string_view name = std::string_view{keptNames_}.substr(tree.nameOffset, tree.nameLength);
+    record(keptBase_ + std::string{name}, tree.bytes, tree.files, tree.directories);
+    windowSystem_.setMousePointer(MousePointer::Busy);
 }
 
 void mezucom::measure(const std::string& path, SubdirectoryLines lines)
@@ -355,26 +291,9 @@ void mezucom::measure(const std::string& path, SubdirectoryLines lines)
     // first: its place is kept until its figures are known.
     const std::size_t treeSlot = measurements_.size();
     measurements_.push_back({path, 0, 0, 0, false});
-    constexpr std::size_t start = 0;
-    // For each entry below the first, the kept tree of the immediate subdirectory it lies in;
-    // in walk order a parent comes before its subdirectories.
-    std::vector<std::size_t> keptTreeOf;
-    std::size_t next = start;
-    std::size_t current = DirectoryList::kNoParent;  // the entry that is current, if known
-    // The files of `path` first, then each immediate subtree's as soon as it is listed: the
-    // directories are read in the walk's order either way.
-    treelist(path, [&](std::size_t subdirectory, bool subdirectoryIsCurrent) {
-        current = subdirectoryIsCurrent ? subdirectory : DirectoryList::kNoParent;
-        addListedFiles(next, current, keptTreeOf);
-        if (lines == SubdirectoryLines::Shown && !stopRequested_) {
-            showKeptTrees();
-        }
-        const bool startIsCurrent = climbTo(start, current);
-        current = startIsCurrent ? start : DirectoryList::kNoParent;
-        return startIsCurrent;
-    });
-    // What the walk listed without descending (a subdirectory it could not enter).
-    addListedFiles(next, current, keptTreeOf);
+    lists_.wklist1.clear();
+    // Each directory's files are added up as the walk lists the directory, in the walk's order.
+    walkBelow(lists_.wklist1.add(path), Summing::On, lines);
     if (stopRequested_) {
         // Only the trees measured whole keep their figures; their lines stay where shown.
         keptTrees_.clear();
@@ -382,15 +301,13 @@ void mezucom::measure(const std::string& path, SubdirectoryLines lines)
         return;
     }
     if (lines == SubdirectoryLines::Shown) {
-        showKeptTrees();
+        for (KeptTree& tree : keptTrees_) {
+            showKeptTree(tree);
+        }
     }
-    // The walk ends in the last directory it measured, as a walk that measures each directory
-    // in turn does.
-    const std::size_t last = lists_.wklist1.count() - 1;
-    if (current != last && moveTo(last, current)) {
-        current = last;
-    }
-    keptWalkEnd_ = current != DirectoryList::kNoParent ? lists_.wklist1.line(current) : std::string{};
+    // The walk ends in the last directory it measured, as one that makes each current does.
+    keptWalkEnd_ = lists_.wklist1.line(lists_.wklist1.count() - 1);
+    makeCurrent(keptWalkEnd_);
     record(path, totalbytes_, filesCounted_, directoriesCounted_, treeSlot);
 }
 

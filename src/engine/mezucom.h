@@ -60,27 +60,19 @@ public:
     // before the directories below it. Hidden and system directories are left out, with all
     // below them.
     void treelist(const std::string& path);
-    // The same, calling `subtreeWalked` as treewalk does.
-    using SubtreeWalked = std::function<bool(std::size_t subdirectory, bool subdirectoryIsCurrent)>;
-    void treelist(const std::string& path, const SubtreeWalked& subtreeWalked);
     // Appends to wklist1 every directory below its entry `entry`, in the order of treelist.
     void treewalk(std::size_t entry);
-    // The same, calling `subtreeWalked` with the entry of each immediate subdirectory of `entry`
-    // as soon as everything below it is listed, and whether that subdirectory is current (the
-    // walk could come back to it); it returns whether it left `entry` current (the walk makes
-    // it current itself otherwise).
-    void treewalk(std::size_t entry, const SubtreeWalked& subtreeWalked);
     // Fills wkList2 with the full paths of the immediate subdirectories of `path`.
     void sublist(const std::string& path);
     // Adds the allocation of the ordinary files directly in `path` to totalbytes.
     void dirsize(const std::string& path);
     // Measures `path` and everything below it and appends its result line to List1, with the
     // busy pointer shown while it runs. It keeps what it found below each immediate
-    // subdirectory of `path`, for measureFromLastWalk. The files of each immediate subtree are
-    // added up as soon as the walk has listed it, so with SubdirectoryLines::Shown the line of
-    // each immediate subdirectory is appended then, before the whole tree's line, and a long
-    // survey shows its lines as it goes. A measurement that is stopped appends no line for a
-    // tree it did not finish.
+    // subdirectory of `path`, for measureFromLastWalk. One walk lists the tree and adds up each
+    // directory's files as it lists it, so with SubdirectoryLines::Shown the line of each
+    // immediate subdirectory is appended as soon as its tree is done, before the whole tree's
+    // line, and a long survey shows its lines as it goes. A measurement that is stopped
+    // appends no line for a tree it did not finish.
     enum class SubdirectoryLines { Kept, Shown };
     void measure(const std::string& path, SubdirectoryLines lines = SubdirectoryLines::Kept);
     // Does what measure(path) would do for `path`, an immediate subdirectory of the tree the
@@ -147,23 +139,18 @@ private:
     // be read.
     template <typename PathOf>
     void addCurrentFiles(const PathOf& pathOf);
-    // Makes entry `target` of wklist1 current, from entry `from` if that is current (else
-    // DirectoryList::kNoParent): up to the parent, then down, or by its full path.
-    bool moveTo(std::size_t target, std::size_t from);
-    // Makes `ancestor`, an entry that `from` (current) lies below, current by climbing.
-    bool climbTo(std::size_t ancestor, std::size_t from);
-    // Adds the files of the entries of wklist1 from `next` to the last one, keeping each
-    // immediate subdirectory's share; `current` is the entry that is current, if known.
-    void addListedFiles(std::size_t& next, std::size_t& current, std::vector<std::size_t>& keptTreeOf);
-    // Appends the lines of the kept trees that have none yet.
-    void showKeptTrees();
+    // Appends to wklist1 every directory below its entry `entry`, in the walk's order; with
+    // Summing::On adds up their files as each is listed and keeps what each immediate
+    // subdirectory holds, showing its line when its tree is done if `lines` says so.
+    enum class Summing { Off, On };
+    void walkBelow(std::size_t entry, Summing summing, SubdirectoryLines lines);
+    // Starts keeping the tree of the immediate subdirectory `name`; its index in keptTrees_.
+    std::size_t keepTree(std::string_view name);
+    // Bytes a file with these figures counts in the size mode.
+    ByteTotal fileAllocation(const EntryFigures& figures) const;
     void forgetKeptTrees();
     // Appends the result line and the measurement of a tree with these figures; into the
     // measurement `slot` kept for it, when given.
-    void record(const std::string& path, ByteTotal bytes, std::uint64_t files, std::uint64_t directories,
-                std::optional<std::size_t> slot = std::nullopt);
-
-    // What the last measure found below one of the immediate subdirectories of its tree.
     struct KeptTree {
         std::uint32_t nameOffset = 0;  // of its name in keptNames_
         std::uint32_t nameLength = 0;
@@ -172,6 +159,14 @@ private:
         std::uint64_t directories = 0;
         bool shown = false;  // its line is in List1
     };
+    // Appends the line and the measurement of a kept tree, unless it has one already.
+    void showKeptTree(KeptTree& tree);
+
+    void record(const std::string& path, ByteTotal bytes, std::uint64_t files, std::uint64_t directories,
+                std::optional<std::size_t> slot = std::nullopt);
+
+    // What the last measure found below one of the immediate subdirectories of its tree.
+
 
     WindowLists& lists_;
     FileSystem& fileSystem_;

@@ -3,6 +3,7 @@
 #include <algorithm>
 
 #include "model/path_text.h"
+#include "platform/enumerating_tree_walk.h"
 
 namespace mezu {
 
@@ -10,6 +11,11 @@ bool FileSystem::changeToSubdirectory(const std::string& name)
 {
     const std::optional<std::string> current = currentDirectory(currentDrive());
     return current && !name.empty() && changeDirectory(childPath(*current, name));
+}
+
+std::unique_ptr<TreeWalk> FileSystem::walkTree(const std::string& drivePath)
+{
+    return std::make_unique<EnumeratingTreeWalk>(*this, drivePath);
 }
 
 bool FileSystem::changeToParent()

@@ -14,6 +14,8 @@
 
 namespace mezu {
 
+class TreeWalk;
+
 // The pattern that selects every name; the only one the engine uses.
 inline constexpr std::string_view kEveryName = "*.*";
 
@@ -89,6 +91,10 @@ public:
     // Why the last failed changeDrive, changeDirectory or startEnumeration failed, as the system
     // words it ("Permission denied").
     virtual std::string lastError() const = 0;
+
+    // A walk of the tree below an absolute drive path (see tree_walk.h). By default through this
+    // file system's own enumerations, one directory at a time; a backend may read ahead.
+    virtual std::unique_ptr<TreeWalk> walkTree(const std::string& drivePath);
 
     // The names of the subdirectories of an absolute drive path that are neither hidden nor
     // system, for a directory view; in the order the directory lists them. Empty when the

@@ -1,10 +1,10 @@
-// The reader gate: narrow while reads come from memory, open to every reader while several of
-// the latest reads waited for the disk, narrow again after a run of quick reads.
-#include "platform/posix/reader_gate.h"
+// The reader gate: as many threads as cores while reads come from memory, twice as many each time
+// several reads wait, up to the most, and back to the cores after a run of quick reads.
+#include "platform/reader_gate.h"
 
 #include <gtest/gtest.h>
 
-namespace mezu::posix {
+namespace mezu {
 namespace {
 
 using std::chrono::microseconds;
@@ -13,38 +13,43 @@ using std::chrono::milliseconds;
 constexpr microseconds kSlow = milliseconds{2};
 constexpr microseconds kQuick = microseconds{20};
 
-TEST(ReaderGateTest, OpensOnSeveralSlowReadsAndNarrowsAfterARunOfQuickOnes)
+TEST(ReaderGateTest, WidensStepByStepWhileReadsWaitAndNarrowsAfterARunOfQuickOnes)
 {
-    ReaderGate gate{7, 1};
-    EXPECT_EQ(gate.open(), 1u);
+    ReaderGate gate{64, 2};
+    EXPECT_EQ(gate.open(), 2u);
     // A thread kept waiting for a core now and then is no disk.
-    for (int i = 1; i < ReaderGate::kSlowReadsToOpen; ++i) {
+    for (int i = 0; i < 10; ++i) {
         EXPECT_FALSE(gate.noteRead(kSlow, 3));
         EXPECT_FALSE(gate.noteRead(kQuick, 3));
     }
-    EXPECT_EQ(gate.open(), 1u);
-    EXPECT_TRUE(gate.noteRead(kSlow, 3)) << "the readers waiting must be woken";
-    EXPECT_EQ(gate.open(), 7u);
-    EXPECT_FALSE(gate.noteRead(kSlow, 3)) << "already open";
-    for (int i = 1; i < ReaderGate::kRecentReads; ++i) {
+    EXPECT_EQ(gate.open(), 2u);
+    std::vector<unsigned> widths;
+    for (int i = 0; i < 6 * ReaderGate::kSlowReadsToWiden; ++i) {
+        if (gate.noteRead(kSlow, 3)) {
+            widths.push_back(gate.open());
+        }
+    }
+    EXPECT_EQ(widths, (std::vector<unsigned>{4, 8, 16, 32, 64})) << "the readers waiting are woken each time";
+    for (int i = 1; i < ReaderGate::kQuickReadsToNarrow; ++i) {
         gate.noteRead(kQuick, 3);
     }
-    EXPECT_EQ(gate.open(), 7u) << "a slow read is still among the latest";
+    EXPECT_EQ(gate.open(), 64u);
     gate.noteRead(kQuick, 3);
-    EXPECT_EQ(gate.open(), 1u);
+    EXPECT_EQ(gate.open(), 2u);
 }
 
-TEST(ReaderGateTest, LargeDirectoriesMayTakeLongerAndTheNarrowGateKeepsOneReader)
+TEST(ReaderGateTest, LargeDirectoriesMayTakeLongerAndTheCoresAreWithinTheMost)
 {
     ReaderGate gate{3, 2};
-    for (int i = 0; i < ReaderGate::kRecentReads; ++i) {
-        gate.noteRead(ReaderGate::kDiskWait + ReaderGate::kWaitPerEntry * 1000, 1000);
+    for (int i = 0; i < 100; ++i) {
+        gate.noteRead(ReaderGate::kWait + ReaderGate::kWaitPerEntry * 1000, 1000);
     }
     EXPECT_EQ(gate.open(), 2u);
     EXPECT_EQ((ReaderGate{3, 0}.open()), 1u);
     EXPECT_EQ((ReaderGate{3, 9}.open()), 3u);
-    EXPECT_GE(busyReaderThreads(), 1u);
+    EXPECT_EQ((ReaderGate{1, 2}.most()), 1u) << "one thread: the walker alone";
+    EXPECT_GE(coresOfThisMachine(), 1u);
 }
 
 }  // namespace
-}  // namespace mezu::posix
+}  // namespace mezu

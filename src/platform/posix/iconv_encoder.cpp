@@ -4,6 +4,7 @@
 
 #include <algorithm>
 #include <cerrno>
+#include <new>
 
 namespace mezu::posix {
 namespace {
@@ -25,12 +26,35 @@ std::size_t sequenceLength(unsigned char lead)
 
 }  // namespace
 
+IconvShiftJisEncoder::IconvShiftJisEncoder()
+    : toCodePage_(::iconv_open(kCodePage, kSourceEncoding)), fromCodePage_(::iconv_open(kSourceEncoding, kCodePage))
+{
+}
+
+IconvShiftJisEncoder::~IconvShiftJisEncoder()
+{
+    for (const iconv_t converter : {toCodePage_, fromCodePage_}) {
+        if (converter != kNoConverter) {
+            ::iconv_close(converter);
+        }
+    }
+}
+
+iconv_t IconvShiftJisEncoder::converter(iconv_t& kept, const char* to, const char* from) const
+{
+    if (kept == kNoConverter) {
+        kept = ::iconv_open(to, from);
+        if (kept == kNoConverter) {
+            throw std::bad_alloc{};
+        }
+    }
+    return kept;
+}
+
 std::string IconvShiftJisEncoder::encode(std::string_view utf8) const
 {
-    const iconv_t converter = ::iconv_open(kCodePage, kSourceEncoding);
-    if (converter == kNoConverter) {
-        return std::string(utf8.size(), kReplacement);
-    }
+    const iconv_t converter = this->converter(toCodePage_, kCodePage, kSourceEncoding);
+    ::iconv(converter, nullptr, nullptr, nullptr, nullptr);
     std::string encoded;
     std::string buffer(utf8.size() * 2 + 16, '\0');
     char* in = const_cast<char*>(utf8.data());
@@ -63,16 +87,13 @@ std::string IconvShiftJisEncoder::encode(std::string_view utf8) const
         inLeft -= skip;
         ::iconv(converter, nullptr, nullptr, nullptr, nullptr);
     }
-    ::iconv_close(converter);
     return encoded;
 }
 
 std::optional<std::string> IconvShiftJisEncoder::decode(std::string_view codePageText) const
 {
-    const iconv_t converter = ::iconv_open(kSourceEncoding, kCodePage);
-    if (converter == kNoConverter) {
-        return std::nullopt;
-    }
+    const iconv_t converter = this->converter(fromCodePage_, kSourceEncoding, kCodePage);
+    ::iconv(converter, nullptr, nullptr, nullptr, nullptr);
     // Every Shift_JIS character becomes at most three UTF-8 bytes.
     constexpr std::size_t kGrowth = 3;
     std::string text(codePageText.size() * kGrowth + 16, '\0');
@@ -82,7 +103,6 @@ std::optional<std::string> IconvShiftJisEncoder::decode(std::string_view codePag
     std::size_t outLeft = text.size();
     const bool converted = ::iconv(converter, &in, &inLeft, &out, &outLeft) != kConversionFailed &&
                            ::iconv(converter, nullptr, nullptr, &out, &outLeft) != kConversionFailed;
-    ::iconv_close(converter);
     if (!converted) {
         return std::nullopt;
     }

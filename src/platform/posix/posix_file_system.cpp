@@ -18,6 +18,8 @@
 #include "platform/posix/file_system_top.h"
 #include "platform/posix/physical_path.h"
 #include "platform/posix/posix_attributes.h"
+#include "platform/posix/posix_tree_walk.h"
+#include "platform/posix/rotational_disk.h"
 
 namespace mezu::posix {
 namespace {
@@ -94,88 +96,8 @@ private:
     std::optional<dev_t> device_;
 };
 
-// Enumerates a directory's listing kept by the current command; holds on to the command's
-// listings, so it stays valid if it outlives the command. A subdirectory whose figures were
-// left to its own read is read when the enumeration reaches it and the mask lets a directory
-// through (so the walk reads it no sooner than it would enter it).
-class ListingEnumeration final : public DirectoryEnumeration {
-public:
-    ListingEnumeration(std::shared_ptr<ListingCache> listings, ListingCache::Slot& slot,
-                       const DirectoryListing& listing, FileAttributes mask, std::size_t& lastEntry)
-        : listings_(std::move(listings)), slot_(slot), listing_(listing), mask_(mask), lastEntry_(lastEntry)
-    {
-    }
-
-    std::string next() override
-    {
-        while (position_ < listing_.count) {
-            const std::size_t index = position_++;
-            if (!passesMask(listing_.attributes(index), mask_)) {
-                continue;
-            }
-            std::optional<EntryFigures> figures = listings_->entryFigures(slot_, index);
-            if (figures && passesMask(figures->attributes, mask_)) {
-                lastEntry_ = index;
-                lastFigures_ = figures;
-                return std::string{listing_.name(index)};
-            }
-        }
-        return {};
-    }
-
-    std::string error() const override
-    {
-        const int error = listing_.error != 0 ? listing_.error : listings_->lateError(slot_);
-        return error != 0 ? std::strerror(error) : std::string{};
-    }
-
-    std::optional<EntryFigures> lastFigures() const override { return lastFigures_; }
-
-private:
-    std::shared_ptr<ListingCache> listings_;
-    ListingCache::Slot& slot_;
-    const DirectoryListing& listing_;
-    FileAttributes mask_;
-    std::size_t& lastEntry_;
-    std::size_t position_ = 0;
-    std::optional<EntryFigures> lastFigures_;  // of the entry next() returned last
-};
-
-// Whether a drive path is already in the form the walk builds and listings are kept under:
-// "X:\" or "X:\a\b" with an upper-case letter, no empty, "." or ".." names, no trailing "\".
-bool isCanonicalDrivePath(const std::string& path)
-{
-    if (path.size() < 3 || path[0] < 'A' || path[0] > 'Z' || path[1] != ':' || path[2] != '\\') {
-        return false;
-    }
-    std::size_t start = 3;
-    while (start < path.size()) {
-        std::size_t end = path.find('\\', start);
-        if (end == std::string::npos) {
-            end = path.size();
-        }
-        const std::size_t length = end - start;
-        if (length == 0 || (path[start] == '.' && (length == 1 || (length == 2 && path[start + 1] == '.')))) {
-            return false;
-        }
-        if (end == path.size()) {
-            break;
-        }
-        start = end + 1;
-        if (start == path.size()) {
-            return false;
-        }
-    }
-    return true;
-}
-
 }  // namespace
 
-unsigned defaultReaderThreads()
-{
-    constexpr unsigned kPerCore = 2;
-    return kPerCore * std::max(1u, std::thread::hardware_concurrency());
-}
 
 PosixFileSystem::PosixFileSystem(std::shared_ptr<DriveTable> table, unsigned readerThreads)
     : table_(table ? std::move(table) : std::make_shared<DriveTable>()), readerThreads_(readerThreads)
@@ -213,9 +135,6 @@ std::optional<std::string> PosixFileSystem::currentDirectory(char letter) const
     if (table_->root(drive) == nullptr) {
         return std::nullopt;
     }
-    if (drive == currentDrive_ && currentPathStale_) {
-        return listings_->path(*currentSlot_);
-    }
     const auto found = currentDirectories_.find(drive);
     return found == currentDirectories_.end() ? formatDrivePath(drive, {}) : found->second;
 }
@@ -244,21 +163,6 @@ bool PosixFileSystem::changeDrive(char letter)
     if (table_->root(drive) == nullptr) {
         return false;
     }
-    if (listings_) {
-        // The drive's current directory is read only when it is used.
-        if (drive == currentDrive_) {
-            return true;
-        }
-        if (!openSparingly(HostPath{drive, {}}).valid()) {
-            lastError_ = std::strerror(errno);
-            return false;
-        }
-        settleCurrentPath();
-        currentDrive_ = drive;
-        currentSlot_ = nullptr;
-        currentListing_ = nullptr;
-        return true;
-    }
     if (drive == currentDrive_ && !chain_.empty()) {
         return true;
     }
@@ -272,19 +176,12 @@ bool PosixFileSystem::changeDrive(char letter)
 
 bool PosixFileSystem::changeDirectory(const std::string& drivePath)
 {
-    // The walk gives paths in the form listings are kept under; only others are parsed.
-    if (listings_ && isCanonicalDrivePath(drivePath)) {
-        return table_->root(drivePath[0]) != nullptr && changeToListed(drivePath[0], drivePath);
-    }
     const std::optional<HostPath> path = parseDrivePath(drivePath);
     if (!path || table_->root(path->letter) == nullptr) {
         lastError_ = std::strerror(ENOENT);
         return false;
     }
     std::string canonical = formatDrivePath(path->letter, path->components);
-    if (listings_) {
-        return changeToListed(path->letter, canonical);
-    }
     if (path->letter != currentDrive_ || chain_.empty()) {
         if (!openSparingly(*path).valid()) {
             lastError_ = std::strerror(errno);
@@ -298,83 +195,7 @@ bool PosixFileSystem::changeDirectory(const std::string& drivePath)
     return true;
 }
 
-bool PosixFileSystem::changeToListed(char letter, const std::string& canonicalPath)
-{
-    ListingCache::Slot& slot = listings_->directory(canonicalPath);
-    const DirectoryListing& listing = listings_->listing(slot);
-    if (!listing.opened) {
-        lastError_ = std::strerror(listing.error);
-        return false;
-    }
-    if (letter == currentDrive_) {
-        makeCurrent(slot, listing, false);
-    }
-    currentDirectories_[letter] = canonicalPath;
-    return true;
-}
-
-void PosixFileSystem::makeCurrent(ListingCache::Slot& slot, const DirectoryListing& listing, bool pathStale)
-{
-    currentSlot_ = &slot;
-    currentListing_ = &listing;
-    currentPathStale_ = pathStale;
-}
-
-void PosixFileSystem::settleCurrentPath()
-{
-    if (currentPathStale_ && currentSlot_ != nullptr) {
-        currentDirectories_[currentDrive_] = listings_->path(*currentSlot_);
-    }
-    currentPathStale_ = false;
-}
-
-bool PosixFileSystem::useCurrentListing()
-{
-    if (currentListing_ != nullptr) {
-        return true;
-    }
-    std::string& directory = currentDirectories_[currentDrive_];
-    const std::string root = formatDrivePath(currentDrive_, {});
-    for (const std::string& candidate : {directory.empty() ? root : directory, root}) {
-        ListingCache::Slot& slot = listings_->directory(candidate);
-        const DirectoryListing& listing = listings_->listing(slot);
-        if (listing.opened) {
-            directory = candidate;
-            makeCurrent(slot, listing, false);
-            return true;
-        }
-        lastError_ = std::strerror(listing.error);
-    }
-    return false;
-}
-
 bool PosixFileSystem::changeToSubdirectory(const std::string& name)
-{
-    if (!listings_) {
-        return openSubdirectory(name);
-    }
-    if (!useCurrentListing()) {
-        return false;
-    }
-    const std::optional<std::size_t> index = currentEntry(name);
-    ListingCache::Slot* slot = index ? listings_->child(*currentSlot_, *index) : nullptr;
-    if (slot == nullptr) {
-        // Not a directory the walk enters (hidden, system, or not there): by its path.
-        return FileSystem::changeToSubdirectory(name);
-    }
-    const DirectoryListing& listing = listings_->listing(*slot);
-    if (listings_->isOtherFileSystem(*slot)) {
-        return FileSystem::changeToSubdirectory(name);
-    }
-    if (!listing.opened) {
-        lastError_ = std::strerror(listing.error);
-        return false;
-    }
-    makeCurrent(*slot, listing, true);
-    return true;
-}
-
-bool PosixFileSystem::openSubdirectory(const std::string& name)
 {
     const std::string hostName = toHostName(name);
     if (chain_.empty() || hostName.empty() || hostName == "." || hostName == ".." ||
@@ -394,22 +215,6 @@ bool PosixFileSystem::openSubdirectory(const std::string& name)
         directory += '\\';
     }
     directory += name;
-    return true;
-}
-
-bool PosixFileSystem::changeToParent()
-{
-    if (!listings_) {
-        return FileSystem::changeToParent();
-    }
-    if (!useCurrentListing()) {
-        return false;
-    }
-    ListingCache::Slot* parent = listings_->parent(*currentSlot_);
-    if (parent == nullptr) {
-        return FileSystem::changeToParent();
-    }
-    makeCurrent(*parent, listings_->listing(*parent), true);
     return true;
 }
 
@@ -455,17 +260,6 @@ std::unique_ptr<DirectoryEnumeration> PosixFileSystem::startEnumeration(std::str
     if (pattern != kEveryName && pattern != "*") {
         return nullptr;
     }
-    if (listings_) {
-        if (!useCurrentListing()) {
-            return nullptr;
-        }
-        if (!currentListing_->readable) {
-            lastError_ = std::strerror(currentListing_->error);
-            return nullptr;
-        }
-        return std::make_unique<ListingEnumeration>(listings_, *currentSlot_, *currentListing_, mask,
-                                                    listings_->hint(*currentSlot_));
-    }
     if (chain_.empty()) {
         lastError_ = std::strerror(ENOENT);
         return nullptr;
@@ -480,32 +274,8 @@ std::unique_ptr<DirectoryEnumeration> PosixFileSystem::startEnumeration(std::str
     return std::make_unique<PosixEnumeration>(directory, mask, currentDevice());
 }
 
-std::optional<std::size_t> PosixFileSystem::currentEntry(const std::string& name)
-{
-    if (!useCurrentListing()) {
-        return std::nullopt;
-    }
-    std::size_t& hint = listings_->hint(*currentSlot_);
-    const std::size_t index = currentListing_->find(name, hint);
-    if (index == DirectoryListing::kNotFound) {
-        return std::nullopt;
-    }
-    hint = index;
-    return index;
-}
-
-std::optional<EntryFigures> PosixFileSystem::listedFigures(const std::string& name)
-{
-    const std::optional<std::size_t> index = currentEntry(name);
-    return index ? listings_->entryFigures(*currentSlot_, *index) : std::nullopt;
-}
-
 std::optional<FileAttributes> PosixFileSystem::attributes(const std::string& name)
 {
-    if (listings_) {
-        const std::optional<EntryFigures> figures = listedFigures(name);
-        return figures ? std::optional{figures->attributes} : std::nullopt;
-    }
     if (chain_.empty() || name.empty()) {
         return std::nullopt;
     }
@@ -517,14 +287,9 @@ std::optional<FileAttributes> PosixFileSystem::attributes(const std::string& nam
     return attributesFromStatus(hostName.c_str(), status, currentDevice());
 }
 
-template <typename FromListing, typename FromStatus>
-std::optional<std::uint64_t> PosixFileSystem::entryFigure(const std::string& name, FromListing fromListing,
-                                                          FromStatus fromStatus)
+template <typename FromStatus>
+std::optional<std::uint64_t> PosixFileSystem::entryFigure(const std::string& name, FromStatus fromStatus)
 {
-    if (listings_) {
-        const std::optional<EntryFigures> figures = listedFigures(name);
-        return figures ? std::optional{fromListing(*figures)} : std::nullopt;
-    }
     if (chain_.empty() || name.empty()) {
         return std::nullopt;
     }
@@ -538,52 +303,62 @@ std::optional<std::uint64_t> PosixFileSystem::entryFigure(const std::string& nam
 std::optional<std::uint64_t> PosixFileSystem::fileLength(const std::string& name)
 {
     return entryFigure(
-        name, [](const EntryFigures& figures) { return figures.length; },
-        [](const struct stat& status) {
+        name, [](const struct stat& status) {
             return status.st_size < 0 ? std::nullopt : std::optional{static_cast<std::uint64_t>(status.st_size)};
         });
 }
 
 std::optional<std::uint64_t> PosixFileSystem::allocatedBytes(const std::string& name)
 {
-    return entryFigure(
-        name, [](const EntryFigures& figures) { return figures.allocated; },
-        [](const struct stat& status) { return allocatedBytesOf(status); });
+    return entryFigure(name, [](const struct stat& status) { return allocatedBytesOf(status); });
 }
 
-void PosixFileSystem::commandStarted()
+std::unique_ptr<TreeWalk> PosixFileSystem::walkTree(const std::string& drivePath)
 {
-    if (readerThreads_ == 0) {
-        return;
+    const std::optional<HostPath> path = parseDrivePath(drivePath);
+    if (!path || table_->root(path->letter) == nullptr) {
+        return FileSystem::walkTree(drivePath);
     }
-    // The command reads through its listings alone: the descriptors of the current directory's
-    // chain are left to it, and the chain is opened again when the command ends.
+    // The walk has the descriptors to itself: those of the current directory's chain are
+    // closed meanwhile, and opened again when it ends.
     chain_.clear();
-    listings_ = std::make_shared<ListingCache>(
-        readerThreads_ - 1,
-        [this](const std::string& drivePath) {
-            const std::optional<HostPath> path = parseDrivePath(drivePath);
-            if (!path) {
-                errno = ENOENT;
-            }
-            return path ? openDirectory(*path) : UniqueFd{};
-        },
-        ListingCache::kMostHeldParents, MountPointParents::ofThisMachine());
-    currentSlot_ = nullptr;
-    currentListing_ = nullptr;
-    currentPathStale_ = false;
+    currentDevice_.reset();
+    ScheduledTreeWalk::Options options;
+    options.cores = coresOfThisMachine();
+    options.mostThreads = readerThreads_ != 0 ? readerThreads_ : threadsFor(*path);
+    const auto opener = [this](const std::string& drivePath) {
+        const std::optional<HostPath> path = parseDrivePath(drivePath);
+        if (!path) {
+            errno = ENOENT;
+            return UniqueFd{};
+        }
+        return openDirectory(*path);
+    };
+    return std::make_unique<PosixTreeWalk>(formatDrivePath(path->letter, path->components), opener,
+                                           mountPointParents(), options, [this] { openCurrentDrive(); });
 }
 
-void PosixFileSystem::commandFinished()
+unsigned PosixFileSystem::threadsFor(const HostPath& path)
 {
-    if (!listings_) {
-        return;
+    // Reading in parallel makes a spinning disk seek: it is read one directory at a time.
+    const UniqueFd top = openDirectory(path);
+    struct stat status {};
+    if (top.valid() && ::fstat(top.get(), &status) == 0 && isOnRotationalDisk(status.st_dev)) {
+        return 1;
     }
-    settleCurrentPath();
-    listings_.reset();
-    currentSlot_ = nullptr;
-    currentListing_ = nullptr;
-    openCurrentDrive();
+    return kMostReadingThreads;
+}
+
+const MountPointParents& PosixFileSystem::mountPointParents()
+{
+    // The mounts are read again for a walk that starts a while after the last: a survey of
+    // every drive makes many walks in a row.
+    const auto now = std::chrono::steady_clock::now();
+    if (!mountPointParents_ || now - mountPointParentsRead_ > kMountsFresh) {
+        mountPointParents_ = MountPointParents::ofThisMachine();
+        mountPointParentsRead_ = now;
+    }
+    return *mountPointParents_;
 }
 
 ResolvedDirectory PosixFileSystem::resolveDirectory(const std::string& userPath)

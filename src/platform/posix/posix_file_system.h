@@ -6,14 +6,15 @@
 // Attributes come from lstat and never follow a link (see posix_attributes.h). A "\" in a
 // host name appears as "/" in drive paths and names, so every name round-trips exactly.
 //
-// While a command runs (commandStarted to commandFinished), each directory is read once, with
-// every entry's lstat, and kept for the rest of the command; reader threads read ahead of the
-// walk. Outside commands every call goes to the disk.
+// A walk of a tree (walkTree) reads its directories ahead of the walker on several threads,
+// each directory once, relative to its parent's descriptor (see posix_tree_walk.h); every other
+// call goes to the disk when it is made.
 #pragma once
 
 #include <sys/stat.h>
 #include <sys/types.h>
 
+#include <chrono>
 #include <map>
 #include <memory>
 #include <optional>
@@ -23,17 +24,16 @@
 #include <vector>
 
 #include "platform/file_system.h"
-#include "platform/posix/directory_listing.h"
 #include "platform/posix/drive_table.h"
-#include "platform/posix/listing_cache.h"
+#include "platform/posix/mount_point_parents.h"
 #include "platform/posix/unique_fd.h"
 
 namespace mezu::posix {
 
-// Threads that read directories during a command: two per core, so that while some wait for
-// the disk the others keep the cores busy; on a cold cache they read faster than one per core.
-// While reads come from memory only one per core reads (see reader_gate.h).
-unsigned defaultReaderThreads();
+// The most threads that read a walk's directories at once when the user sets no number: as
+// many as keep enough reads in flight for a slow disk or a share with a long round trip. While
+// reads come from memory only one per core reads (see reader_gate.h).
+inline constexpr unsigned kMostReadingThreads = 64;
 
 class PosixFileSystem final : public FileSystem {
 public:
@@ -41,11 +41,13 @@ public:
     // current; on the first drive's root when no drive holds it. A working directory on a
     // drive's path but on another file system than its root is given a letter for the run.
     // Roots should be absolute paths without symbolic links, as realpath gives them.
-    // `readerThreads` threads read a command's directories; 1 reads them one at a time as the
-    // walk reaches them (the choice for spinning disks), 0 does not keep them at all. The table
-    // is shared with the process's drive query, which so knows every letter given for the run.
-    explicit PosixFileSystem(std::shared_ptr<DriveTable> table, unsigned readerThreads = defaultReaderThreads());
-    explicit PosixFileSystem(DriveTable table, unsigned readerThreads = defaultReaderThreads())
+    // At most `readerThreads` threads, the walker included, read a walk's directories at once;
+    // 1 reads them one at a time as the walk reaches them; 0 chooses: one at a time on a
+    // spinning disk, where parallel reads seek, else up to kMostReadingThreads as the reads
+    // show they wait. The table is shared with the process's drive query, which so knows every
+    // letter given for the run.
+    explicit PosixFileSystem(std::shared_ptr<DriveTable> table, unsigned readerThreads = 0);
+    explicit PosixFileSystem(DriveTable table, unsigned readerThreads = 0)
         : PosixFileSystem(std::make_shared<DriveTable>(std::move(table)), readerThreads)
     {
     }
@@ -62,10 +64,8 @@ public:
     std::optional<std::uint64_t> fileLength(const std::string& name) override;
     std::optional<std::uint64_t> allocatedBytes(const std::string& name) override;
     bool changeToSubdirectory(const std::string& name) override;
-    bool changeToParent() override;
     std::vector<std::string> subdirectoryNames(const std::string& drivePath) override;
-    void commandStarted() override;
-    void commandFinished() override;
+    std::unique_ptr<TreeWalk> walkTree(const std::string& drivePath) override;
     std::string lastError() const override { return lastError_; }
     ResolvedDirectory resolveDirectory(const std::string& userPath) override;
     std::optional<std::string> hostPath(const std::string& drivePath) const override;
@@ -96,29 +96,17 @@ private:
     // the current directory. Changes nothing on failure.
     bool moveCurrentTo(const std::vector<std::string>& components);
     bool openCurrentDrive();
-    // While a command keeps listings: makes a directory given in canonical form current on
-    // its drive. Changes nothing when it cannot be opened.
-    bool changeToListed(char letter, const std::string& canonicalPath);
-    // While a command keeps listings: the current directory of the current drive. Its drive
-    // path is built only when asked for (`pathStale`), so that moving through a deep tree does
-    // not build every path on the way.
-    void makeCurrent(ListingCache::Slot& slot, const DirectoryListing& listing, bool pathStale);
-    void settleCurrentPath();
-    // Reads the current directory's listing if no call has yet; false when it cannot be opened.
-    bool useCurrentListing();
+    // How many threads may read a walk of `path` when the user did not say.
+    unsigned threadsFor(const HostPath& path);
+    const MountPointParents& mountPointParents();
     // Closes the descriptors of the levels from `from` on, but the last (the current directory).
     void releaseMiddleDescriptors(std::size_t from);
-    // Outside commands: opens a subdirectory of the current directory relative to it.
-    bool openSubdirectory(const std::string& name);
     int currentFd() const;
     std::optional<dev_t> currentDevice();
-    std::optional<std::size_t> currentEntry(const std::string& name);
-    // While a command keeps listings: the figures of an entry of the current directory.
-    std::optional<EntryFigures> listedFigures(const std::string& name);
-    // A figure of an entry of the current directory: from the command's listing while one
-    // runs, else from a fresh lstat; nullopt when the entry cannot be read.
-    template <typename FromListing, typename FromStatus>
-    std::optional<std::uint64_t> entryFigure(const std::string& name, FromListing fromListing, FromStatus fromStatus);
+    // A figure of an entry of the current directory from a fresh lstat; nullopt when the entry
+    // cannot be read.
+    template <typename FromStatus>
+    std::optional<std::uint64_t> entryFigure(const std::string& name, FromStatus fromStatus);
 
     std::shared_ptr<DriveTable> table_;  // never null
     unsigned readerThreads_;
@@ -127,10 +115,10 @@ private:
     std::vector<Level> chain_;  // the current directory of the current drive, root first
     std::optional<dev_t> currentDevice_;
 
-    std::shared_ptr<ListingCache> listings_;  // while a command runs
-    ListingCache::Slot* currentSlot_ = nullptr;         // kept by listings_; null until used
-    const DirectoryListing* currentListing_ = nullptr;  // its listing
-    bool currentPathStale_ = false;  // currentDirectories_ lags behind currentSlot_
+    // Read again for a walk once they are older than this.
+    static constexpr std::chrono::seconds kMountsFresh{2};
+    std::optional<MountPointParents> mountPointParents_;
+    std::chrono::steady_clock::time_point mountPointParentsRead_;
     std::string lastError_;
 };
 

@@ -1,5 +1,5 @@
 // Examining a large directory's entries in chunks from several threads at once.
-#include "platform/posix/directory_listing.h"
+#include "platform/posix/directory_reader.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>
@@ -22,9 +22,9 @@ TEST(EntryExaminationTest, EveryChunkIsExaminedOnceWhateverThreadTakesIt)
     constexpr int kFiles = 1500;  // several chunks
     test::TempTree tree;
     std::string names;
-    std::vector<posix::DirectoryListing::Entry> entries;
+    std::vector<posix::ReadEntry> entries;
     const auto add = [&](const std::string& name) {
-        posix::DirectoryListing::Entry entry;
+        posix::ReadEntry entry;
         entry.nameOffset = static_cast<std::uint32_t>(names.size());
         entry.nameLength = static_cast<std::uint16_t>(name.size());
         names += name;
@@ -55,7 +55,7 @@ TEST(EntryExaminationTest, EveryChunkIsExaminedOnceWhateverThreadTakesIt)
     }
 
     int examined = 0;
-    for (const posix::DirectoryListing::Entry& entry : entries) {
+    for (const posix::ReadEntry& entry : entries) {
         if (entry.nameLength == 0) {
             continue;
         }

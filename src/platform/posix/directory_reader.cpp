@@ -1,4 +1,4 @@
-#include "platform/posix/directory_listing.h"
+#include "platform/posix/directory_reader.h"
 
 #include <dirent.h>
 #include <fcntl.h>
@@ -15,62 +15,32 @@ namespace {
 
 constexpr char kDriveNameSeparator = '/';
 constexpr char kHostNameBackslash = '\\';
-
-static_assert((kAttrReadOnly | kAttrHidden | kAttrSystem | kAttrDirectory | kAttrArchive) <
-                  DirectoryListing::kNotExamined,
-              "attributes are stored in 16 bits, below the mark of an entry not examined");
+constexpr FileAttributes kNotWalked = kAttrHidden | kAttrSystem;
 
 bool isDotOrDotDot(const char* name)
 {
     return name[0] == '.' && (name[1] == '\0' || (name[1] == '.' && name[2] == '\0'));
 }
 
-// The stored attributes of an entry left unexamined, from its name and type; 0 for one to examine.
-std::uint16_t unexamined(const dirent64& entry, DirectoryReader::Examine examine)
+// Whether the entry is left unexamined, and then its attributes from its name and type.
+bool leftUnexamined(const dirent64& entry, DirectoryReader::Examine examine, FileAttributes& attributes)
 {
     using Examine = DirectoryReader::Examine;
     if (examine == Examine::EveryEntry || entry.d_type == DT_UNKNOWN) {
-        return 0;
+        return false;
     }
     const bool hidden = entry.d_name[0] == '.';
     if (!hidden && (examine != Examine::AllButHiddenAndSubdirectories || entry.d_type != DT_DIR)) {
-        return 0;
+        return false;
     }
     const FileAttributes type = entry.d_type == DT_DIR ? kAttrDirectory : entry.d_type == DT_REG ? kAttrNormal : kAttrSystem;
-    return static_cast<std::uint16_t>(DirectoryListing::kNotExamined | type | (hidden ? kAttrHidden : kAttrNormal));
+    attributes = type | (hidden ? kAttrHidden : kAttrNormal);
+    return true;
 }
 
 }  // namespace
 
-std::size_t DirectoryListing::find(std::string_view driveName, std::size_t hint) const
-{
-    // From the hint on, wrapping round: a walk asks for the entries in the order they are listed.
-    const std::size_t start = hint < count ? hint : 0;
-    for (std::size_t i = start; i < count; ++i) {
-        if (name(i) == driveName) {
-            return i;
-        }
-    }
-    for (std::size_t i = 0; i < start; ++i) {
-        if (name(i) == driveName) {
-            return i;
-        }
-    }
-    return kNotFound;
-}
-
-DirectoryReader::DirectoryReader() : buffer_(std::make_unique_for_overwrite<char[]>(kBufferBytes)) {}
-
-const DirectoryListing* DirectoryReader::failed(bool opened, int error)
-{
-    DirectoryListing* listing = arena_.create<DirectoryListing>();
-    listing->opened = opened;
-    listing->error = error;
-    return listing;
-}
-
-EntryExamination::EntryExamination(int fd, std::uint64_t device, const char* names,
-                                   std::vector<DirectoryListing::Entry>& entries)
+EntryExamination::EntryExamination(int fd, std::uint64_t device, const char* names, std::vector<ReadEntry>& entries)
     : fd_(fd), device_(device), names_(names), entries_(entries)
 {
 }
@@ -84,8 +54,8 @@ void EntryExamination::takePart()
         }
         const std::size_t end = std::min(begin + kChunk, entries_.size());
         for (std::size_t i = begin; i < end; ++i) {
-            DirectoryListing::Entry& entry = entries_[i];
-            if ((entry.attributes & DirectoryListing::kNotExamined) != 0) {
+            ReadEntry& entry = entries_[i];
+            if (entry.examined) {
                 continue;
             }
             const char* name = names_ + entry.nameOffset;
@@ -101,23 +71,18 @@ void EntryExamination::takePart()
                 continue;
             }
             const EntryFigures figures = figuresFromStatus(name, status, static_cast<dev_t>(device_));
-            entry.attributes = static_cast<std::uint16_t>(figures.attributes);
+            entry.examined = true;
+            entry.attributes = figures.attributes;
             entry.length = figures.length;
             entry.allocated = figures.allocated;
         }
     }
 }
 
-const DirectoryListing* DirectoryReader::read(int fd, std::optional<std::uint64_t> device,
-                                              ExaminationHelpers* helpers, Examine examine)
+DirectoryReader::DirectoryReader() : buffer_(std::make_unique_for_overwrite<char[]>(kBufferBytes)) {}
+
+DirectoryReader::Result DirectoryReader::read(int fd, std::uint64_t device, TaskSharing* helpers, Examine examine)
 {
-    if (!device) {
-        struct stat directory {};
-        if (::fstat(fd, &directory) != 0) {
-            return failed(true, errno);
-        }
-        device = directory.st_dev;
-    }
     entries_.clear();
     names_.clear();
     int error = 0;
@@ -133,32 +98,51 @@ const DirectoryListing* DirectoryReader::read(int fd, std::optional<std::uint64_
             if (isDotOrDotDot(entry->d_name)) {
                 continue;
             }
-            DirectoryListing::Entry item;
+            ReadEntry item;
             item.nameOffset = static_cast<std::uint32_t>(names_.size());
             item.nameLength = static_cast<std::uint16_t>(std::strlen(entry->d_name));
-            item.attributes = unexamined(*entry, examine);
-            names_.append(entry->d_name, item.nameLength + 1U);
-            entries_.push_back(item);
+            FileAttributes attributes = kAttrNormal;
+            if (leftUnexamined(*entry, examine, attributes)) {
+                item.examined = true;
+                item.attributes = attributes;
+            }
+            // Hidden and special entries the walk never uses need not be kept at all.
+            if (!(item.examined && (attributes & kNotWalked) != 0)) {
+                names_.append(entry->d_name, item.nameLength + 1U);
+                entries_.push_back(item);
+            }
         }
     }
 
-    EntryExamination examination{fd, *device, names_.data(), entries_};
+    EntryExamination examination{fd, device, names_.data(), entries_};
     const bool shared = helpers != nullptr && entries_.size() >= kShareFrom && helpers->share(examination);
     examination.takePart();
     if (shared) {
         helpers->unshare(examination);
     }
-    std::erase_if(entries_, [](const DirectoryListing::Entry& entry) { return entry.nameLength == 0; });
 
-    for (char& c : names_) {
-        if (c == kHostNameBackslash) {
-            c = kDriveNameSeparator;
+    const auto used = [](const ReadEntry& entry) { return entry.nameLength != 0 && (entry.attributes & kNotWalked) == 0; };
+    std::size_t count = 0;
+    std::size_t nameBytes = 0;
+    for (const ReadEntry& entry : entries_) {
+        if (used(entry)) {
+            ++count;
+            nameBytes += entry.nameLength;
         }
     }
-    return arena_.create<DirectoryListing>(true, true, *device, entries_.size(),
-                                           arena_.copy(entries_.data(), entries_.size()),
-                                           arena_.copy(names_.data(), names_.size()),
-                                           error != 0 ? error : examination.error());
+    Result result{packEntries(count, nameBytes), count, error != 0 ? error : examination.error()};
+    char* names = result.packed.names;
+    WalkEntry* out = result.packed.entries;
+    for (const ReadEntry& entry : entries_) {
+        if (!used(entry)) {
+            continue;
+        }
+        char* name = std::copy_n(names_.data() + entry.nameOffset, entry.nameLength, names) - entry.nameLength;
+        std::replace(name, name + entry.nameLength, kHostNameBackslash, kDriveNameSeparator);
+        new (out++) WalkEntry{std::string_view{name, entry.nameLength}, {entry.attributes, entry.length, entry.allocated}};
+        names += entry.nameLength;
+    }
+    return result;
 }
 
 }  // namespace mezu::posix

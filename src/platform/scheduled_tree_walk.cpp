@@ -1,0 +1,387 @@
+#include "platform/scheduled_tree_walk.h"
+
+#include <algorithm>
+#include <chrono>
+#include <new>
+#include <system_error>
+
+namespace mezu {
+namespace {
+
+constexpr char kSeparator = '\\';
+
+}  // namespace
+
+PackedEntries packEntries(std::size_t count, std::size_t nameBytes)
+{
+    PackedEntries packed;
+    packed.bytes = count * sizeof(WalkEntry) + nameBytes;
+    packed.memory = std::make_unique_for_overwrite<char[]>(std::max<std::size_t>(packed.bytes, 1));
+    packed.entries = reinterpret_cast<WalkEntry*>(packed.memory.get());
+    packed.names = packed.memory.get() + count * sizeof(WalkEntry);
+    return packed;
+}
+
+ScheduledTreeWalk::ScheduledTreeWalk(DirectorySource& source, std::string drivePath, Options options)
+    : source_(source),
+      readAheadBytes_(options.readAheadBytes),
+      readersMayExist_(options.mostThreads > 1),
+      gate_(options.mostThreads, options.cores)
+{
+    auto top = std::make_unique<Node>();
+    top->name = std::move(drivePath);
+    top_ = top.release();
+    const MutexLock lock{mutex_};
+    link(top_);
+}
+
+ScheduledTreeWalk::~ScheduledTreeWalk()
+{
+    std::vector<std::thread> readers;
+    {
+        const MutexLock lock{mutex_};
+        stopping_ = true;
+        readers = std::move(readers_);
+    }
+    workAvailable_.notify_all();
+    for (std::thread& reader : readers) {
+        reader.join();
+    }
+    const MutexLock lock{mutex_};
+    while (nodes_ != nullptr) {
+        Node* node = nodes_;
+        nodes_ = node->next;
+        delete node;
+    }
+}
+
+void ScheduledTreeWalk::link(Node* node)
+{
+    node->next = nodes_;
+    if (nodes_ != nullptr) {
+        nodes_->previous = node;
+    }
+    nodes_ = node;
+}
+
+std::string ScheduledTreeWalk::pathOf(const Node& node) const
+{
+    // Names never change once a node is made, and a node outlives its children.
+    std::vector<const std::string*> names;
+    for (const Node* at = &node; at != nullptr; at = at->parent) {
+        names.push_back(&at->name);
+    }
+    std::string path;
+    for (auto name = names.rbegin(); name != names.rend(); ++name) {
+        if (!path.empty() && path.back() != kSeparator) {
+            path += kSeparator;
+        }
+        path += **name;
+    }
+    return path;
+}
+
+const TreeWalk::Listing& ScheduledTreeWalk::listing(Directory& directory)
+{
+    Node& node = static_cast<Node&>(directory);
+    if (node.state.load(std::memory_order_acquire) == State::Ready) {
+        return node.listing;
+    }
+    MutexLock lock{mutex_};
+    for (;;) {
+        if (outOfMemory_) {
+            throw std::bad_alloc{};
+        }
+        const State state = node.state.load(std::memory_order_relaxed);
+        if (state == State::Ready) {
+            break;
+        }
+        if (state == State::Named) {
+            node.state.store(State::Reading, std::memory_order_relaxed);
+            read(node, lock);
+            continue;
+        }
+        // Another thread reads it: better read ahead than sleep.
+        if (Node* other = claimNext()) {
+            read(*other, lock);
+            continue;
+        }
+        walkerWaiting_ = true;
+        lock.wait(listingReady_);
+        walkerWaiting_ = false;
+    }
+    dropStale();
+    return node.listing;
+}
+
+TreeWalk::Directory& ScheduledTreeWalk::subdirectory(Directory& parent, std::size_t index)
+{
+    Node& node = static_cast<Node&>(parent);
+    // The walker asks in the listing's order: the search goes on where the last one stopped.
+    const auto& children = node.children;
+    const auto isEntry = [index](const std::pair<std::size_t, Node*>& child) { return child.first == index; };
+    const auto from = children.begin() + static_cast<std::ptrdiff_t>(std::min(node.nextChild, children.size()));
+    auto found = std::find_if(from, children.end(), isEntry);
+    if (found == children.end()) {
+        found = std::find_if(children.begin(), from, isEntry);
+        if (found == from) {
+            throw std::out_of_range("tree walk: entry " + std::to_string(index) + " is no subdirectory");
+        }
+    }
+    node.nextChild = static_cast<std::size_t>(found - children.begin()) + 1;
+    found->second->taken = true;
+    return *found->second;
+}
+
+void ScheduledTreeWalk::done(Directory& directory)
+{
+    Node& node = static_cast<Node&>(directory);
+    const MutexLock lock{mutex_};
+    const bool budgetWasSpent = bytesAhead_ >= readAheadBytes_;
+    finish(node);
+    dropStale();
+    if (budgetWasSpent && bytesAhead_ < readAheadBytes_ && !pending_.empty()) {
+        workAvailable_.notify_all();
+    }
+}
+
+void ScheduledTreeWalk::finish(Node& node)
+{
+    // Marked finished only after its children: freeing one must not free it under this loop.
+    if (node.state.load(std::memory_order_relaxed) == State::Ready) {
+        bytesAhead_ -= node.bytes;
+        node.bytes = 0;
+        node.listing = {};
+        node.memory.reset();
+        // Subdirectories the walker did not take are no part of the walk any more, nor is
+        // what was read of them.
+        for (const auto& [index, child] : node.children) {
+            if (child != nullptr && !child->taken && !child->finished) {
+                finish(*child);
+            }
+        }
+    }
+    node.finished = true;
+    freeIfUnused(&node);
+}
+
+void ScheduledTreeWalk::freeIfUnused(Node* node)
+{
+    while (node != nullptr && node->finished && !node->queued && node->liveChildren == 0 &&
+           node->state.load(std::memory_order_relaxed) != State::Reading && node != top_) {
+        Node* parent = node->parent;
+        (node->previous != nullptr ? node->previous->next : nodes_) = node->next;
+        if (node->next != nullptr) {
+            node->next->previous = node->previous;
+        }
+        if (parent != nullptr) {
+            parent->children[node->place].second = nullptr;
+            --parent->liveChildren;
+        }
+        delete node;
+        node = parent;
+    }
+}
+
+ScheduledTreeWalk::Node* ScheduledTreeWalk::claimNext()
+{
+    if (bytesAhead_ >= readAheadBytes_) {
+        return nullptr;
+    }
+    while (!pending_.empty()) {
+        Node* node = pending_.back();
+        pending_.pop_back();
+        node->queued = false;
+        if (node->state.load(std::memory_order_relaxed) == State::Named && !node->finished) {
+            node->state.store(State::Reading, std::memory_order_relaxed);
+            return node;
+        }
+        freeIfUnused(node);
+    }
+    return nullptr;
+}
+
+void ScheduledTreeWalk::dropStale()
+{
+    while (!pending_.empty()) {
+        Node* node = pending_.back();
+        if (node->state.load(std::memory_order_relaxed) == State::Named && !node->finished) {
+            return;
+        }
+        pending_.pop_back();
+        node->queued = false;
+        freeIfUnused(node);
+    }
+}
+
+void ScheduledTreeWalk::read(Node& node, MutexLock& lock)
+{
+    std::shared_ptr<DirectorySource::Opened> parentOpened = std::move(node.parentOpened);
+    const DirectorySource::Request request{parentOpened.get(), node.parent != nullptr ? node.name : std::string_view{},
+                                           [this, &node] { return pathOf(node); }};
+    lock.unlock();
+    DirectorySource::Read read;
+    std::vector<std::pair<std::size_t, Node*>> children;
+    bool failed = false;
+    const auto started = std::chrono::steady_clock::now();
+    try {
+        read = source_.read(request, *this);
+        // The subdirectories are made outside the lock; they are linked in under it.
+        const std::span<const WalkEntry> entries = read.listing.entries;
+        for (std::size_t i = 0; i < entries.size(); ++i) {
+            if (isDirectory(entries[i].figures.attributes)) {
+                auto child = std::make_unique<Node>();
+                child->parent = &node;
+                child->place = children.size();
+                child->name = entries[i].name;
+                child->parentOpened = read.opened;
+                children.emplace_back(i, child.release());
+            }
+        }
+        read.bytes += children.size() * sizeof(Node);
+    } catch (const std::bad_alloc&) {
+        failed = true;
+        for (const auto& [index, child] : children) {
+            delete child;
+        }
+        children.clear();
+    }
+    const auto took = std::chrono::steady_clock::now() - started;
+    // The parent's descriptor may close here, outside the lock, when this was its last child.
+    parentOpened.reset();
+    read.opened.reset();
+    lock.lock();
+    if (gate_.noteRead(took, read.listing.entries.size())) {
+        startReaders();
+        workAvailable_.notify_all();
+    }
+    if (failed) {
+        // The node stays Reading: the walk is over, and the walker's next call says so.
+        outOfMemory_ = true;
+        listingReady_.notify_all();
+        workAvailable_.notify_all();
+        return;
+    }
+    if (node.finished) {
+        // Left while it was read: nothing of it is kept.
+        for (const auto& [index, child] : children) {
+            delete child;
+        }
+        node.state.store(State::Ready, std::memory_order_relaxed);
+        freeIfUnused(&node);
+        return;
+    }
+    for (const auto& [index, child] : children) {
+        link(child);
+    }
+    node.liveChildren += static_cast<int>(children.size());
+    // Last to first on the stack, so that the first is read first, as the walker wants it.
+    if (readersMayExist_) {
+        for (auto child = children.rbegin(); child != children.rend(); ++child) {
+            child->second->queued = true;
+            pending_.push_back(child->second);
+        }
+    }
+    node.children = std::move(children);
+    node.listing = std::move(read.listing);
+    node.memory = std::move(read.memory);
+    node.bytes = read.bytes;
+    bytesAhead_ += node.bytes;
+    node.state.store(State::Ready, std::memory_order_release);
+    if (walkerWaiting_) {
+        listingReady_.notify_one();
+    }
+    if (!node.children.empty() && readersMayExist_) {
+        startReaders();
+        workAvailable_.notify_all();
+    }
+}
+
+void ScheduledTreeWalk::startReaders()
+{
+    // Readers ranked 1 to open() - 1 may read; each is started the first time it may.
+    while (readers_.size() + 1 < gate_.open() && !stopping_) {
+        const auto rank = static_cast<unsigned>(readers_.size() + 1);
+        try {
+            readers_.emplace_back([this, rank] { readAhead(rank); });
+        } catch (const std::system_error&) {
+            return;  // the system will not start another thread: the walk reads with those it has
+        }
+    }
+}
+
+void ScheduledTreeWalk::readAhead(unsigned rank)
+{
+    MutexLock lock{mutex_};
+    std::uint64_t helped = 0;  // the serial of the last task this thread helped with
+    while (!stopping_) {
+        const bool admitted = rank < gate_.open() && !outOfMemory_;
+        if (admitted && shared_ != nullptr && sharedSerial_ != helped) {
+            SharedTask* task = shared_;
+            helped = sharedSerial_;
+            ++sharedUsers_;
+            lock.unlock();
+            try {
+                task->takePart();
+            } catch (const std::bad_alloc&) {
+                // The task's owner finishes what is left.
+            }
+            lock.lock();
+            if (--sharedUsers_ == 0) {
+                taskLeft_.notify_all();
+            }
+            continue;
+        }
+        if (admitted) {
+            if (Node* node = claimNext()) {
+                try {
+                    read(*node, lock);
+                } catch (const std::bad_alloc&) {
+                    outOfMemory_ = true;
+                    listingReady_.notify_all();
+                }
+                continue;
+            }
+        }
+        lock.wait(workAvailable_);
+    }
+}
+
+bool ScheduledTreeWalk::share(SharedTask& task)
+{
+    {
+        const MutexLock lock{mutex_};
+        if (shared_ != nullptr || readers_.empty()) {
+            return false;
+        }
+        shared_ = &task;
+        ++sharedSerial_;
+    }
+    workAvailable_.notify_all();
+    return true;
+}
+
+void ScheduledTreeWalk::unshare(SharedTask& task)
+{
+    MutexLock lock{mutex_};
+    if (shared_ == &task) {
+        shared_ = nullptr;
+    }
+    while (sharedUsers_ > 0) {
+        lock.wait(taskLeft_);
+    }
+}
+
+std::size_t ScheduledTreeWalk::bytesAhead()
+{
+    const MutexLock lock{mutex_};
+    return bytesAhead_;
+}
+
+std::size_t ScheduledTreeWalk::readersStarted()
+{
+    const MutexLock lock{mutex_};
+    return readers_.size();
+}
+
+}  // namespace mezu

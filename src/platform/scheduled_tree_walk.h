@@ -1,0 +1,124 @@
+// A tree walk whose directories are read ahead of the walker by a pool of threads, through a
+// backend's DirectorySource, on every platform alike.
+//
+// Order: a directory's subdirectories wait on one stack, the first on top, so that the threads
+// read ahead in the order the walker will ask (depth first), and what they read is soon taken.
+// Memory: what is read ahead and not yet done is counted; past `readAheadBytes` the readers wait
+// until the walker catches up, so the memory a walk takes follows the walk (the directories it
+// is in, and what lies just ahead of it), not the size of the tree. A directory the walker is
+// done with is freed at once. Threads: as many read at once as the ReaderGate lets in: the cores
+// while reads come from memory, up to `mostThreads` while they wait; reader threads are started
+// only when the gate first lets them in. The walker reads what it needs itself when no thread
+// has, and reads ahead itself rather than sleep while another thread reads what it waits for.
+//
+// Out of memory in any thread ends the walk: the walker's next call throws std::bad_alloc.
+#pragma once
+
+#include <atomic>
+#include <condition_variable>
+#include <cstddef>
+#include <cstdint>
+#include <memory>
+#include <string>
+#include <thread>
+#include <utility>
+#include <vector>
+
+#include "platform/directory_source.h"
+#include "platform/reader_gate.h"
+#include "platform/thread_safety.h"
+#include "platform/tree_walk.h"
+
+namespace mezu {
+
+class ScheduledTreeWalk final : public TreeWalk, private TaskSharing {
+public:
+    static constexpr std::size_t kReadAheadBytes = std::size_t{8} << 20;
+
+    struct Options {
+        unsigned mostThreads = 1;  // reading at once, the walker included; 1: as the walker asks
+        unsigned cores = 1;        // threads that keep the cores busy
+        std::size_t readAheadBytes = kReadAheadBytes;
+    };
+
+    // Borrows `source` for the walk's life; starts with nothing read.
+    ScheduledTreeWalk(DirectorySource& source, std::string drivePath, Options options);
+    ~ScheduledTreeWalk() override;
+    ScheduledTreeWalk(const ScheduledTreeWalk&) = delete;
+    ScheduledTreeWalk& operator=(const ScheduledTreeWalk&) = delete;
+
+    Directory& top() override { return *top_; }
+    const Listing& listing(Directory& directory) override MEZU_EXCLUDES(mutex_);
+    Directory& subdirectory(Directory& parent, std::size_t index) override;
+    void done(Directory& directory) override MEZU_EXCLUDES(mutex_);
+
+    // For tests: the bytes of listings read and not yet done, and the reader threads started.
+    std::size_t bytesAhead() MEZU_EXCLUDES(mutex_);
+    std::size_t readersStarted() MEZU_EXCLUDES(mutex_);
+
+private:
+    enum class State : unsigned char { Named, Reading, Ready };
+
+    // A directory of the walk. `state` goes Named, Reading, Ready; the thread that reads it
+    // sets `listing`, `memory`, `bytes` and `children` before it stores Ready (release), and
+    // they do not change until the walker is done with it. The fields marked so are the
+    // walk's mutex's; the others are set once, when the node is made.
+    struct Node : Directory {
+        Node* parent = nullptr;  // null for the top
+        std::size_t place = 0;   // of this node in its parent's `children`, which forget it when it goes
+        std::string name;        // the drive name; the drive path for the top
+        std::atomic<State> state{State::Named};
+        Listing listing;
+        std::unique_ptr<char[]> memory;
+        std::size_t bytes = 0;
+        std::vector<std::pair<std::size_t, Node*>> children;  // entry index and subdirectory, null once freed
+        std::shared_ptr<DirectorySource::Opened> parentOpened;  // until it is read
+        std::size_t nextChild = 0;  // the walker's: where subdirectory() looks first
+        bool taken = false;         // the walker's: it asked for this one
+        bool finished = false;      // mutex: done, or left with a parent that was done
+        bool queued = false;        // mutex: on the stack of directories to read
+        int liveChildren = 0;       // mutex: children not freed yet, which name their parents
+        Node* previous = nullptr;   // mutex: every node, for freeing what is left at the end
+        Node* next = nullptr;
+    };
+
+    bool share(SharedTask& task) override MEZU_EXCLUDES(mutex_);
+    void unshare(SharedTask& task) override MEZU_EXCLUDES(mutex_);
+
+    // Reads `node`, which this thread has claimed (Reading), and publishes what it read.
+    void read(Node& node, MutexLock& lock) MEZU_REQUIRES(mutex_);
+    // The next directory to read ahead, claimed; null when none is waiting or the read-ahead
+    // budget is spent.
+    Node* claimNext() MEZU_REQUIRES(mutex_);
+    // Drops from the top of the stack what no longer waits to be read.
+    void dropStale() MEZU_REQUIRES(mutex_);
+    void finish(Node& node) MEZU_REQUIRES(mutex_);
+    void freeIfUnused(Node* node) MEZU_REQUIRES(mutex_);
+    void link(Node* node) MEZU_REQUIRES(mutex_);
+    void startReaders() MEZU_REQUIRES(mutex_);
+    void readAhead(unsigned rank) MEZU_EXCLUDES(mutex_);
+    std::string pathOf(const Node& node) const;
+
+    DirectorySource& source_;
+    const std::size_t readAheadBytes_;
+    const bool readersMayExist_;
+    Node* top_ = nullptr;
+
+    Mutex mutex_;
+    std::condition_variable workAvailable_;  // readers: something to read or help with, or the end
+    std::condition_variable listingReady_;   // the walker: a listing it waits for is ready
+    std::condition_variable taskLeft_;       // unshare: no helper works on the task any more
+    ReaderGate gate_ MEZU_GUARDED_BY(mutex_);
+    std::vector<Node*> pending_ MEZU_GUARDED_BY(mutex_);  // to read ahead, the next on top
+    std::size_t bytesAhead_ MEZU_GUARDED_BY(mutex_) = 0;
+    Node* nodes_ MEZU_GUARDED_BY(mutex_) = nullptr;  // the first of every node
+    SharedTask* shared_ MEZU_GUARDED_BY(mutex_) = nullptr;
+    std::uint64_t sharedSerial_ MEZU_GUARDED_BY(mutex_) = 0;  // counts the tasks shared
+    int sharedUsers_ MEZU_GUARDED_BY(mutex_) = 0;
+    bool walkerWaiting_ MEZU_GUARDED_BY(mutex_) = false;
+    bool stopping_ MEZU_GUARDED_BY(mutex_) = false;
+    bool outOfMemory_ MEZU_GUARDED_BY(mutex_) = false;
+    std::vector<std::thread> readers_ MEZU_GUARDED_BY(mutex_);
+};
+
+}  // namespace mezu
