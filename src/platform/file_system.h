@@ -101,12 +101,6 @@ public:
     // directory cannot be read. The current directories are left as they are.
     virtual std::vector<std::string> subdirectoryNames(const std::string& drivePath) = 0;
 
-    // A command (a survey or a report) starts, or has ended. In between, a backend may keep
-    // what it read of each directory and answer later reads of it from memory, so that one
-    // command reads the disk once; after the end, every read sees the disk afresh.
-    virtual void commandStarted() {}
-    virtual void commandFinished() {}
-
     // The path on the host system that an absolute drive path stands for, for output that
     // scripts read; nullopt for a path of no drive, or where drives are no host directories.
     virtual std::optional<std::string> hostPath(const std::string& drivePath) const

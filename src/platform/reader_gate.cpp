@@ -5,8 +5,8 @@
 
 namespace mezu {
 
-ReaderGate::ReaderGate(unsigned most, unsigned cores)
-    : most_(std::max(most, 1U)), cores_(std::clamp(cores, 1U, most_)), open_(cores_)
+ReaderGate::ReaderGate(unsigned most, unsigned cores, Disk disk)
+    : most_(std::max(most, 1U)), cores_(std::clamp(cores, 1U, most_)), disk_(disk), open_(cores_)
 {
 }
 
@@ -21,6 +21,12 @@ bool ReaderGate::noteRead(std::chrono::nanoseconds took, std::size_t entries)
         return false;
     }
     quickReads_ = 0;
+    if (disk_ == Disk::Spinning) {
+        if (++slowReads_ >= kSlowReadsToWiden) {
+            open_ = 1;
+        }
+        return false;
+    }
     if (++slowReads_ < kSlowReadsToWiden || open_ == most_) {
         return false;
     }

@@ -5,7 +5,9 @@
 // are cores, doubles that each time several reads since it last widened waited, up to the most
 // allowed, and narrows to the cores again after a run of reads that did not wait. One slow read
 // alone proves nothing: a thread the system keeps waiting for a core is slow as well. It judges
-// by what the reads show, not by the name of the file system.
+// by what the reads show, not by the name of the file system. On a spinning disk, where reads in
+// parallel make the head seek, the gate does the opposite: the cores read while reads come from
+// memory, one thread while they wait for the disk.
 #pragma once
 
 #include <chrono>
@@ -25,9 +27,11 @@ public:
     static constexpr int kSlowReadsToWiden = 4;
     static constexpr int kQuickReadsToNarrow = 64;
 
+    enum class Disk { Any, Spinning };
+
     // At most `most` threads read at once, the walker included; `cores` of them (at least one,
     // at most `most`) keep the cores busy. The gate starts at the cores.
-    ReaderGate(unsigned most, unsigned cores);
+    ReaderGate(unsigned most, unsigned cores, Disk disk = Disk::Any);
 
     // How many threads may read now: the walker and readers ranked 1 to open() - 1.
     unsigned open() const { return open_; }
@@ -39,6 +43,7 @@ public:
 private:
     unsigned most_;
     unsigned cores_;
+    Disk disk_;
     unsigned open_;
     int slowReads_ = 0;   // since the gate last changed
     int quickReads_ = 0;  // in a row

@@ -26,7 +26,7 @@ ScheduledTreeWalk::ScheduledTreeWalk(DirectorySource& source, std::string driveP
     : source_(source),
       readAheadBytes_(options.readAheadBytes),
       readersMayExist_(options.mostThreads > 1),
-      gate_(options.mostThreads, options.cores)
+      gate_(options.mostThreads, options.cores, options.disk)
 {
     auto top = std::make_unique<Node>();
     top->name = std::move(drivePath);

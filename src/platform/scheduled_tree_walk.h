@@ -39,6 +39,7 @@ public:
         unsigned mostThreads = 1;  // reading at once, the walker included; 1: as the walker asks
         unsigned cores = 1;        // threads that keep the cores busy
         std::size_t readAheadBytes = kReadAheadBytes;
+        ReaderGate::Disk disk = ReaderGate::Disk::Any;
     };
 
     // Borrows `source` for the walk's life; starts with nothing read.

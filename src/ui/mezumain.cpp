@@ -25,16 +25,16 @@ constexpr std::string_view kCompareAmbiguous = "次の名前は報告の上で�
 
 }  // namespace
 
-// Marks a command as running for its lifetime, and tells the file system where the command
-// begins and ends; `entered()` is false when another command already runs. A command that
+// Marks a command as running for its lifetime; `entered()` is false when another command
+// already runs. A command that
 // makes a new report starts it from nothing; one that outputs the report (print, save) leaves
 // what the report measured, which its lines stand for.
 class mezumain::CommandScope {
 public:
     enum class Kind { NewReport, Output };
 
-    CommandScope(bool& running, bool closing, FileSystem& fileSystem, mezucom& module, Kind kind = Kind::NewReport)
-        : running_(running), fileSystem_(fileSystem), entered_(!running)
+    CommandScope(bool& running, bool closing, mezucom& module, Kind kind = Kind::NewReport)
+        : running_(running), entered_(!running)
     {
         if (entered_) {
             running_ = true;
@@ -46,13 +46,11 @@ public:
             if (!closing) {
                 module.resumeAfterStop();
             }
-            fileSystem_.commandStarted();
         }
     }
     ~CommandScope()
     {
         if (entered_) {
-            fileSystem_.commandFinished();
             running_ = false;
         }
     }
@@ -63,7 +61,6 @@ public:
 
 private:
     bool& running_;
-    FileSystem& fileSystem_;
     bool entered_;
 };
 
@@ -244,7 +241,7 @@ bool mezumain::setDir1Path(const std::string& path)
 
 void mezumain::Command1_Click()
 {
-    const CommandScope scope{commandRunning_, closing_, services_.fileSystem, module_};
+    const CommandScope scope{commandRunning_, closing_, module_};
     if (!scope.entered() || module_.stopRequested()) {
         return;
     }
@@ -258,7 +255,7 @@ void mezumain::Command1_Click()
 
 void mezumain::Command2_Click()
 {
-    const CommandScope scope{commandRunning_, closing_, services_.fileSystem, module_};
+    const CommandScope scope{commandRunning_, closing_, module_};
     if (!scope.entered() || module_.stopRequested()) {
         return;
     }
@@ -271,7 +268,7 @@ void mezumain::Command2_Click()
 
 void mezumain::Command3_Click()
 {
-    const CommandScope scope{commandRunning_, closing_, services_.fileSystem, module_};
+    const CommandScope scope{commandRunning_, closing_, module_};
     if (!scope.entered()) {
         return;
     }
@@ -288,7 +285,7 @@ void mezumain::requerySelectedDrive()
 
 void mezumain::Command4_Click()
 {
-    const CommandScope scope{commandRunning_, closing_, services_.fileSystem, module_, CommandScope::Kind::Output};
+    const CommandScope scope{commandRunning_, closing_, module_, CommandScope::Kind::Output};
     if (!scope.entered() || services_.printer == nullptr) {
         return;
     }
@@ -299,7 +296,7 @@ void mezumain::Command4_Click()
 
 void mezumain::Command5_Click()
 {
-    const CommandScope scope{commandRunning_, closing_, services_.fileSystem, module_, CommandScope::Kind::Output};
+    const CommandScope scope{commandRunning_, closing_, module_, CommandScope::Kind::Output};
     if (!scope.entered() || services_.saveDialog == nullptr || services_.encoder == nullptr ||
         services_.fileWriter == nullptr) {
         return;

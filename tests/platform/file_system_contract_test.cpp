@@ -1,15 +1,16 @@
-// One table of contract tests run against every FileSystem: the POSIX backend on a real
-// temporary tree, reading the disk directly and inside a command (from listings read once,
-// with and without reader threads), the Win32 backend in the Windows build, and the in-memory
-// fake that the engine tests rely on.
+// One table of contract tests run against every FileSystem and its tree walk: the POSIX backend
+// on a real temporary tree (its walks read by the walker alone, or with reader threads), the
+// Win32 backend in the Windows build, and the in-memory fake that the engine tests rely on.
 #include <gtest/gtest.h>
 
 #include <algorithm>
 #include <functional>
+#include <map>
 #include <ostream>
 #include <set>
 
 #include "fake_file_system.h"
+#include "platform/tree_walk.h"
 #ifdef _WIN32
 #include <windows.h>
 
@@ -61,13 +62,13 @@ class Harness {
 public:
     virtual ~Harness() = default;
     virtual FileSystem& fileSystem() = 0;
+    // Removes a directory of the tree and all below it.
+    virtual void remove(const std::string& relative) = 0;
 };
 
 #ifndef _WIN32
 class PosixHarness final : public Harness {
 public:
-    // With `readerThreads` 0 every call reads the disk; otherwise the harness runs the whole
-    // test inside one command.
     explicit PosixHarness(unsigned readerThreads)
     {
         for (const Entry& entry : kTree) {
@@ -80,25 +81,13 @@ public:
         }
         fileSystem_ = std::make_unique<posix::PosixFileSystem>(
             posix::DriveTable{{{'C', tree_.root()}, {'D', tree_.path("sub")}}}, readerThreads);
-        inCommand_ = readerThreads > 0;
-        if (inCommand_) {
-            fileSystem_->commandStarted();
-        }
     }
-    ~PosixHarness() override
-    {
-        if (inCommand_) {
-            fileSystem_->commandFinished();
-        }
-    }
-    PosixHarness(const PosixHarness&) = delete;
-    PosixHarness& operator=(const PosixHarness&) = delete;
     FileSystem& fileSystem() override { return *fileSystem_; }
+    void remove(const std::string& relative) override { tree_.remove(relative); }
 
 private:
     test::TempTree tree_;
     std::unique_ptr<posix::PosixFileSystem> fileSystem_;
-    bool inCommand_ = false;
 };
 #else
 // Hidden entries get the hidden attribute as Windows keeps it. A Windows program cannot make
@@ -127,6 +116,7 @@ public:
             {{'C', win32::toWide(tree_.root())}, {'D', win32::toWide(tree_.path("sub"))}}});
     }
     FileSystem& fileSystem() override { return *fileSystem_; }
+    void remove(const std::string& relative) override { tree_.remove(relative); }
 
 private:
     test::Win32TempTree tree_;
@@ -151,6 +141,7 @@ public:
         fake_.addDirectory("D:\\deeper");
     }
     FileSystem& fileSystem() override { return fake_; }
+    void remove(const std::string& relative) override { fake_.remove(toDrivePath(relative)); }
 
 private:
     test::FakeFileSystem fake_{{'C', 'D'}};
@@ -188,6 +179,8 @@ protected:
         }
         return names;
     }
+
+    void remove(const std::string& relative) { harness_->remove(relative); }
 
 private:
     std::unique_ptr<Harness> harness_;
@@ -327,6 +320,71 @@ TEST_P(FileSystemContractTest, MovesOneLevelAtATimeAsByFullPaths)
     EXPECT_EQ(fs().fileLength("f4095"), 4095u);
 }
 
+// The figures of a walk's listing, by name.
+std::map<std::string, EntryFigures> walked(const TreeWalk::Listing& listing)
+{
+    std::map<std::string, EntryFigures> entries;
+    for (const WalkEntry& entry : listing.entries) {
+        entries[std::string{entry.name}] = entry.figures;
+    }
+    return entries;
+}
+
+TEST_P(FileSystemContractTest, AWalkListsFilesAndWalkedDirectoriesWithTheirFigures)
+{
+    const std::unique_ptr<TreeWalk> walk = fs().walkTree("C:\\");
+    const TreeWalk::Listing& top = walk->listing(walk->top());
+    ASSERT_TRUE(top.opened && top.readable);
+    EXPECT_EQ(top.error, "");
+    const std::map<std::string, EntryFigures> entries = walked(top);
+    std::set<std::string> names;
+    for (const auto& [name, figures] : entries) {
+        names.insert(name);
+        ASSERT_TRUE(fs().changeDirectory("C:\\"));
+        EXPECT_EQ(figures.attributes & (kAttrDirectory | kAttrHidden | kAttrSystem),
+                  fs().attributes(name).value_or(0) & (kAttrDirectory | kAttrHidden | kAttrSystem))
+            << name;
+        if (!isDirectory(figures.attributes)) {
+            EXPECT_EQ(figures.length, fs().fileLength(name)) << name;
+            EXPECT_EQ(figures.allocated, fs().allocatedBytes(name)) << name;
+        }
+    }
+    EXPECT_EQ(names, (std::set<std::string>{"sub", "f0", "f4096", "f4097", "f2g", "日本語.txt"}))
+        << "no hidden entry, no link";
+    const auto index = static_cast<std::size_t>(
+        std::find_if(top.entries.begin(), top.entries.end(), [](const WalkEntry& e) { return e.name == "sub"; }) -
+        top.entries.begin());
+    TreeWalk::Directory& sub = walk->subdirectory(walk->top(), index);
+    const TreeWalk::Listing& below = walk->listing(sub);
+    EXPECT_EQ(walked(below).size(), 2u);
+    EXPECT_EQ(walked(below).at("f4095").length, 4095u);
+    EXPECT_TRUE(isDirectory(walked(below).at("deeper").attributes));
+    walk->done(sub);
+    walk->done(walk->top());
+
+    for (const char* unusable : {"C:\\missing", "C:\\f0", "C:\\linkdir"}) {
+        const std::unique_ptr<TreeWalk> refused = fs().walkTree(unusable);
+        const TreeWalk::Listing& listing = refused->listing(refused->top());
+        EXPECT_FALSE(listing.readable) << unusable;
+        EXPECT_TRUE(listing.entries.empty()) << unusable;
+        EXPECT_NE(listing.error, "") << unusable;
+    }
+}
+
+TEST_P(FileSystemContractTest, ASubdirectoryGoneSinceItsParentWasReadIsNoPartOfTheWalk)
+{
+    const std::unique_ptr<TreeWalk> walk = fs().walkTree("C:\\sub");
+    const TreeWalk::Listing& top = walk->listing(walk->top());
+    ASSERT_EQ(walked(top).count("deeper"), 1u);
+    const auto index = static_cast<std::size_t>(
+        std::find_if(top.entries.begin(), top.entries.end(), [](const WalkEntry& e) { return e.name == "deeper"; }) -
+        top.entries.begin());
+    remove("sub/deeper");
+    const TreeWalk::Listing& deeper = walk->listing(walk->subdirectory(walk->top(), index));
+    // A reader thread may have read it before it went: then it is as it was.
+    EXPECT_TRUE(deeper.gone || (deeper.readable && deeper.entries.empty())) << deeper.error;
+}
+
 std::vector<Backend> backends()
 {
     return {
@@ -334,8 +392,8 @@ std::vector<Backend> backends()
         Backend{"Win32", [] { return std::unique_ptr<Harness>(new Win32Harness); }},
 #else
         Backend{"Posix", [] { return std::unique_ptr<Harness>(new PosixHarness{0}); }},
-        Backend{"PosixInCommand", [] { return std::unique_ptr<Harness>(new PosixHarness{1}); }},
-        Backend{"PosixInCommandWithReaders", [] { return std::unique_ptr<Harness>(new PosixHarness{3}); }},
+        Backend{"PosixWalkerAlone", [] { return std::unique_ptr<Harness>(new PosixHarness{1}); }},
+        Backend{"PosixWithReaders", [] { return std::unique_ptr<Harness>(new PosixHarness{3}); }},
 #endif
         Backend{"Fake", [] { return std::unique_ptr<Harness>(new FakeHarness); }},
     };

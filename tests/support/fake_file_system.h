@@ -11,6 +11,7 @@
 #include <vector>
 
 #include "platform/file_system.h"
+#include "platform/tree_walk.h"
 
 namespace mezu::test {
 
@@ -58,24 +59,17 @@ public:
     std::vector<std::string> subdirectoryNames(const std::string& drivePath) override;
     std::string lastError() const override { return lastError_; }
     ResolvedDirectory resolveDirectory(const std::string& userPath) override;
-    void commandStarted() override
+    std::unique_ptr<TreeWalk> walkTree(const std::string& drivePath) override
     {
-        ++commandsStarted_;
-        inCommand_ = true;
-    }
-    void commandFinished() override
-    {
-        ++commandsFinished_;
-        inCommand_ = false;
+        ++walksStarted_;
+        return FileSystem::walkTree(drivePath);
     }
 
     // Called as each enumeration starts; a test makes it throw, as an allocation would.
     std::function<void()> onEnumeration;
 
     int enumerationsStarted() const { return enumerationsStarted_; }
-    int commandsStarted() const { return commandsStarted_; }
-    int commandsFinished() const { return commandsFinished_; }
-    bool inCommand() const { return inCommand_; }
+    int walksStarted() const { return walksStarted_; }
 
 private:
     // Sets lastError_ when a path cannot be opened.
@@ -89,9 +83,7 @@ private:
     std::map<char, bool> unavailable_;
     char currentDrive_;
     int enumerationsStarted_ = 0;
-    int commandsStarted_ = 0;
-    int commandsFinished_ = 0;
-    bool inCommand_ = false;
+    int walksStarted_ = 0;
     mutable std::string lastError_;
 };
 

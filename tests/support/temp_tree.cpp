@@ -75,6 +75,18 @@ TempTree::~TempTree()
     ::rmdir(root_.c_str());
 }
 
+void TempTree::remove(const std::string& relative)
+{
+    const int fd = ::open(path(relative).c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
+    if (fd >= 0) {
+        removeContents(fd);
+        ::close(fd);
+        ::rmdir(path(relative).c_str());
+    } else {
+        ::unlink(path(relative).c_str());
+    }
+}
+
 void TempTree::dir(const std::string& relative)
 {
     std::string partial;

@@ -22,6 +22,8 @@ public:
     // A file of exactly `length` bytes; its content is a hole, so large files cost no space.
     void file(const std::string& relative, std::uint64_t length);
     void symlink(const std::string& target, const std::string& relative);
+    // Removes an entry and everything below it.
+    void remove(const std::string& relative);
     // Returns false when the system refuses to make a FIFO here.
     bool fifo(const std::string& relative);
     // Creates `levels` nested directories named `name` below `relative` (which must exist),

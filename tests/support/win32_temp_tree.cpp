@@ -78,6 +78,11 @@ std::string Win32TempTree::path(const std::string& relative) const
     return path;
 }
 
+void Win32TempTree::remove(const std::string& relative)
+{
+    removeTree(extendedPath(toWide(path(relative))));
+}
+
 void Win32TempTree::dir(const std::string& relative)
 {
     check(::CreateDirectoryW(extendedPath(toWide(path(relative))).c_str(), nullptr), "CreateDirectoryW " + relative);

@@ -20,6 +20,8 @@ public:
     std::string path(const std::string& relative) const;
 
     void dir(const std::string& relative);
+    // Removes an entry and everything below it.
+    void remove(const std::string& relative);
     // A file of exactly `length` bytes, sparse where the file system allows, so large files
     // cost no space.
     void file(const std::string& relative, std::uint64_t length);

@@ -319,13 +319,15 @@ std::unique_ptr<TreeWalk> PosixFileSystem::walkTree(const std::string& drivePath
     if (!path || table_->root(path->letter) == nullptr) {
         return FileSystem::walkTree(drivePath);
     }
-    // The walk has the descriptors to itself: those of the current directory's chain are
-    // closed meanwhile, and opened again when it ends.
-    chain_.clear();
-    currentDevice_.reset();
+    // The descriptors the current directory's chain keeps only for speed are left to the walk.
+    releaseMiddleDescriptors(1);
     ScheduledTreeWalk::Options options;
     options.cores = coresOfThisMachine();
-    options.mostThreads = readerThreads_ != 0 ? readerThreads_ : threadsFor(*path);
+    options.mostThreads = readerThreads_ != 0 ? readerThreads_ : kMostReadingThreads;
+    if (readerThreads_ == 0 && isOnSpinningDisk(*path)) {
+        options.mostThreads = options.cores;
+        options.disk = ReaderGate::Disk::Spinning;
+    }
     const auto opener = [this](const std::string& drivePath) {
         const std::optional<HostPath> path = parseDrivePath(drivePath);
         if (!path) {
@@ -335,18 +337,14 @@ std::unique_ptr<TreeWalk> PosixFileSystem::walkTree(const std::string& drivePath
         return openDirectory(*path);
     };
     return std::make_unique<PosixTreeWalk>(formatDrivePath(path->letter, path->components), opener,
-                                           mountPointParents(), options, [this] { openCurrentDrive(); });
+                                           mountPointParents(), options);
 }
 
-unsigned PosixFileSystem::threadsFor(const HostPath& path)
+bool PosixFileSystem::isOnSpinningDisk(const HostPath& path) const
 {
-    // Reading in parallel makes a spinning disk seek: it is read one directory at a time.
     const UniqueFd top = openDirectory(path);
     struct stat status {};
-    if (top.valid() && ::fstat(top.get(), &status) == 0 && isOnRotationalDisk(status.st_dev)) {
-        return 1;
-    }
-    return kMostReadingThreads;
+    return top.valid() && ::fstat(top.get(), &status) == 0 && isOnRotationalDisk(status.st_dev);
 }
 
 const MountPointParents& PosixFileSystem::mountPointParents()

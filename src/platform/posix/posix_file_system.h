@@ -42,9 +42,9 @@ public:
     // drive's path but on another file system than its root is given a letter for the run.
     // Roots should be absolute paths without symbolic links, as realpath gives them.
     // At most `readerThreads` threads, the walker included, read a walk's directories at once;
-    // 1 reads them one at a time as the walk reaches them; 0 chooses: one at a time on a
-    // spinning disk, where parallel reads seek, else up to kMostReadingThreads as the reads
-    // show they wait. The table is shared with the process's drive query, which so knows every
+    // 1 reads them one at a time as the walk reaches them; 0 chooses: up to kMostReadingThreads
+    // as the reads show they wait, but on a spinning disk, where parallel reads seek, one at a
+    // time while they wait (see reader_gate.h). The table is shared with the process's drive query, which so knows every
     // letter given for the run.
     explicit PosixFileSystem(std::shared_ptr<DriveTable> table, unsigned readerThreads = 0);
     explicit PosixFileSystem(DriveTable table, unsigned readerThreads = 0)
@@ -96,8 +96,8 @@ private:
     // the current directory. Changes nothing on failure.
     bool moveCurrentTo(const std::vector<std::string>& components);
     bool openCurrentDrive();
-    // How many threads may read a walk of `path` when the user did not say.
-    unsigned threadsFor(const HostPath& path);
+    // Whether `path` lies on a spinning disk, which reading in parallel makes seek.
+    bool isOnSpinningDisk(const HostPath& path) const;
     const MountPointParents& mountPointParents();
     // Closes the descriptors of the levels from `from` on, but the last (the current directory).
     void releaseMiddleDescriptors(std::size_t from);

@@ -3,21 +3,11 @@
 namespace mezu::posix {
 
 PosixTreeWalk::PosixTreeWalk(std::string drivePath, PosixDirectorySource::PathOpener openByPath,
-                             const MountPointParents& mountPointParents, ScheduledTreeWalk::Options options,
-                             std::function<void()> ended)
+                             const MountPointParents& mountPointParents, ScheduledTreeWalk::Options options)
     : budget_(DescriptorBudget::ofThisProcess()),
       source_(std::move(openByPath), mountPointParents, budget_),
-      ended_(std::move(ended))
+      walk_(source_, std::move(drivePath), options)
 {
-    walk_.emplace(source_, std::move(drivePath), options);
-}
-
-PosixTreeWalk::~PosixTreeWalk()
-{
-    walk_.reset();
-    if (ended_) {
-        ended_();
-    }
 }
 
 }  // namespace mezu::posix

@@ -3,7 +3,6 @@
 #pragma once
 
 #include <functional>
-#include <optional>
 #include <string>
 
 #include "platform/posix/descriptor_budget.h"
@@ -14,27 +13,22 @@ namespace mezu::posix {
 
 class PosixTreeWalk final : public TreeWalk {
 public:
-    // `ended` runs once the walk's threads and descriptors are gone.
+    // Counts the descriptors this process may still open when it starts.
     PosixTreeWalk(std::string drivePath, PosixDirectorySource::PathOpener openByPath,
-                  const MountPointParents& mountPointParents, ScheduledTreeWalk::Options options,
-                  std::function<void()> ended);
-    ~PosixTreeWalk() override;
-    PosixTreeWalk(const PosixTreeWalk&) = delete;
-    PosixTreeWalk& operator=(const PosixTreeWalk&) = delete;
+                  const MountPointParents& mountPointParents, ScheduledTreeWalk::Options options);
 
-    Directory& top() override { return walk_->top(); }
-    const Listing& listing(Directory& directory) override { return walk_->listing(directory); }
+    Directory& top() override { return walk_.top(); }
+    const Listing& listing(Directory& directory) override { return walk_.listing(directory); }
     Directory& subdirectory(Directory& parent, std::size_t index) override
     {
-        return walk_->subdirectory(parent, index);
+        return walk_.subdirectory(parent, index);
     }
-    void done(Directory& directory) override { walk_->done(directory); }
+    void done(Directory& directory) override { walk_.done(directory); }
 
 private:
     DescriptorBudget budget_;
     PosixDirectorySource source_;
-    std::optional<ScheduledTreeWalk> walk_;
-    std::function<void()> ended_;
+    ScheduledTreeWalk walk_;  // goes first: its threads use the source
 };
 
 }  // namespace mezu::posix

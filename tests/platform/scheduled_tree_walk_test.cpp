@@ -1,0 +1,167 @@
+// The read scheduler over a synthetic source: every directory read once and in full, what is
+// read ahead kept within its budget, threads started only as the reads show they wait, and
+// memory running out in any thread ending the walk.
+#include "platform/scheduled_tree_walk.h"
+
+#include <gtest/gtest.h>
+
+#include <atomic>
+#include <chrono>
+#include <cstring>
+#include <map>
+#include <mutex>
+#include <thread>
+
+namespace mezu {
+namespace {
+
+// A tree of `fanout` subdirectories down to `depth` levels, each directory with `files` files
+// of one byte; reads may be made to take a while, or to run out of memory at a path.
+class SyntheticSource final : public DirectorySource {
+public:
+    SyntheticSource(int fanout, int depth, int files) : fanout_(fanout), depth_(depth), files_(files) {}
+
+    Read read(const Request& request, TaskSharing&) override
+    {
+        const std::string path = request.path();
+        {
+            const std::lock_guard lock{mutex_};
+            ++reads_[path];
+        }
+        if (path == outOfMemoryAt) {
+            throw std::bad_alloc{};
+        }
+        std::this_thread::sleep_for(delay);
+        const int level = static_cast<int>(std::count(path.begin(), path.end(), '\\')) - 1;
+        const int subdirectories = level < depth_ ? fanout_ : 0;
+        const std::size_t count = static_cast<std::size_t>(subdirectories + files_);
+        PackedEntries packed = packEntries(count, count * kNameLength);
+        for (std::size_t i = 0; i < count; ++i) {
+            char* name = packed.names + i * kNameLength;
+            const std::string text = (i < static_cast<std::size_t>(subdirectories) ? "d" : "f") + std::to_string(10000 + i).substr(1);
+            std::memcpy(name, text.data(), kNameLength);
+            const bool directory = i < static_cast<std::size_t>(subdirectories);
+            new (packed.entries + i) WalkEntry{{name, kNameLength}, {directory ? kAttrDirectory : kAttrNormal, 1, 1}};
+        }
+        Read read;
+        read.listing.opened = read.listing.readable = true;
+        read.listing.entries = {packed.entries, count};
+        read.memory = std::move(packed.memory);
+        read.bytes = packed.bytes;
+        return read;
+    }
+
+    std::map<std::string, int> reads()
+    {
+        const std::lock_guard lock{mutex_};
+        return reads_;
+    }
+
+    std::chrono::microseconds delay{0};
+    std::string outOfMemoryAt;
+
+private:
+    static constexpr std::size_t kNameLength = 5;
+    int fanout_;
+    int depth_;
+    int files_;
+    std::mutex mutex_;
+    std::map<std::string, int> reads_;
+};
+
+struct WalkFigures {
+    std::size_t directories = 0;
+    std::size_t files = 0;
+    std::size_t mostAhead = 0;  // the most bytes read ahead seen
+};
+
+// Walks depth first, as the engine does, handing each directory back when it is done.
+WalkFigures walkAll(ScheduledTreeWalk& walk)
+{
+    WalkFigures figures;
+    struct Level {
+        TreeWalk::Directory* directory;
+        std::size_t next;
+    };
+    std::vector<Level> levels{{&walk.top(), 0}};
+    ++figures.directories;
+    while (!levels.empty()) {
+        Level& level = levels.back();
+        const TreeWalk::Listing& listing = walk.listing(*level.directory);
+        figures.mostAhead = std::max(figures.mostAhead, walk.bytesAhead());
+        if (level.next == listing.entries.size()) {
+            walk.done(*level.directory);
+            levels.pop_back();
+            continue;
+        }
+        const std::size_t index = level.next++;
+        if (isDirectory(listing.entries[index].figures.attributes)) {
+            ++figures.directories;
+            levels.push_back({&walk.subdirectory(*level.directory, index), 0});
+        } else {
+            ++figures.files;
+        }
+    }
+    return figures;
+}
+
+TEST(ScheduledTreeWalkTest, ReadsEachDirectoryOnceWithAnyNumberOfThreads)
+{
+    for (const unsigned threads : {1U, 2U, 8U}) {
+        SyntheticSource source{4, 4, 3};  // 341 directories
+        ScheduledTreeWalk walk{source, "C:\\t", {threads, 2}};
+        const WalkFigures figures = walkAll(walk);
+        EXPECT_EQ(figures.directories, 341u) << threads;
+        EXPECT_EQ(figures.files, 341u * 3) << threads;
+        const auto reads = source.reads();
+        EXPECT_EQ(reads.size(), 341u) << threads;
+        EXPECT_TRUE(std::all_of(reads.begin(), reads.end(), [](const auto& read) { return read.second == 1; }))
+            << threads;
+        EXPECT_EQ(walk.bytesAhead(), 0u) << "every directory handed back";
+    }
+}
+
+TEST(ScheduledTreeWalkTest, WhatIsReadAheadStaysWithinItsBudget)
+{
+    SyntheticSource source{8, 3, 40};  // 585 directories of about 1.5 KiB each
+    constexpr std::size_t kBudget = 16 * 1024;
+    ScheduledTreeWalk walk{source, "C:\\t", {4, 4, kBudget}};
+    const WalkFigures figures = walkAll(walk);
+    EXPECT_EQ(figures.directories, 585u);
+    // Past the budget no thread starts a read; the ones under way may each add a listing, and
+    // the walker's own reads are never held back.
+    EXPECT_LE(figures.mostAhead, kBudget + 8 * 2048);
+}
+
+TEST(ScheduledTreeWalkTest, ThreadsAreStartedOnlyWhileReadsWait)
+{
+    SyntheticSource quick{4, 3, 2};
+    ScheduledTreeWalk fromMemory{quick, "C:\\t", {64, 2}};
+    walkAll(fromMemory);
+    EXPECT_LE(fromMemory.readersStarted(), 1u) << "the cores suffice";
+
+    SyntheticSource slow{4, 3, 2};
+    slow.delay = std::chrono::milliseconds{2};
+    ScheduledTreeWalk waiting{slow, "C:\\t", {64, 2}};
+    walkAll(waiting);
+    EXPECT_GE(waiting.readersStarted(), 7u) << "reads in flight grow while each waits";
+}
+
+TEST(ScheduledTreeWalkTest, MemoryRunningOutInAnyThreadEndsTheWalk)
+{
+    for (const unsigned threads : {1U, 4U}) {
+        SyntheticSource source{3, 3, 1};
+        source.outOfMemoryAt = "C:\\t\\d0001\\d0002";
+        ScheduledTreeWalk walk{source, "C:\\t", {threads, threads}};
+        EXPECT_THROW(walkAll(walk), std::bad_alloc) << threads;
+    }
+    // Left in the middle, a walk ends cleanly with its readers still reading ahead.
+    SyntheticSource source{6, 4, 1};
+    source.delay = std::chrono::microseconds{300};
+    ScheduledTreeWalk walk{source, "C:\\t", {16, 2}};
+    walk.listing(walk.top());
+    walk.listing(walk.subdirectory(walk.top(), 0));
+}
+
+}  // namespace
+}  // namespace mezu
