@@ -3,7 +3,7 @@
 # UndefinedBehaviorSanitizer, and again with ThreadSanitizer, and runs their suites under them:
 # every suite of the first build (the window is left out; the benchmark and the cross-check
 # with find(1) only repeat what those suites walk), and the suites of the reader threads (the
-# listing cache and the file system) under the second. Any report fails the run.
+# read scheduler, the descriptor budget and the file system's walks) under the second. Any report fails the run.
 # Usage: scripts/sanitizers.sh   (after scripts/setup.sh --tests)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -25,9 +25,9 @@ build build-asan "-fsanitize=address,undefined -fno-sanitize=vptr -fno-sanitize-
 ASAN_OPTIONS=detect_leaks=1:abort_on_error=1 UBSAN_OPTIONS=print_stacktrace=1:halt_on_error=1 \
     ctest --test-dir build-asan --output-on-failure --timeout 900 -j 2 -E 'mezu_bench_smoke|mezu_report_crosscheck'
 
-build build-tsan "-fsanitize=thread" mezu_platform_tests
+build build-tsan "-fsanitize=thread" mezu_platform_tests mezu_core_tests
 # ThreadSanitizer's shadow memory does not fit beside a heap placed with the full address
 # randomisation of newer kernels; its own re-exec without randomisation is what setarch gives.
 TSAN_OPTIONS=halt_on_error=1:second_deadlock_stack=1 \
     setarch "$(uname -m)" -R ctest --test-dir build-tsan --output-on-failure --timeout 900 -j 2 \
-    -R 'ListingCache|PosixFileSystem|FileSystemContract|DirectoryListing'
+    -R 'ScheduledTreeWalk|PosixFileSystem|FileSystemContract|EntryExamination|MezucomTest'

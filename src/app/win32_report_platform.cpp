@@ -17,8 +17,8 @@ const PlatformHelp kWin32Help = {
     "                 printing it: a file is replaced whole, a link followed, a\n"
     "                 device (NUL, CON) written to; a read-only file is refused.\n"
     "                 FILE - is standard output, written where it stands\n",
-    "  --threads N    accepted for scripts made for Linux; changes nothing here, where each\n"
-    "                 folder is read in large batches by the walk itself\n",
+    "  --threads N    read folders with up to N threads (default: as many as the reads show\n"
+    "                 they wait for, up to 64; one per core while they do not)\n",
 };
 
 std::variant<ReportPlatform, std::string> makeWin32ReportPlatform(const PlatformOptions& options)
@@ -35,10 +35,8 @@ std::variant<ReportPlatform, std::string> makeWin32ReportPlatform(const Platform
         }
         roots = std::move(std::get<win32::DriveRoots>(made));
     }
-    // The enumeration reads each directory in large batches on the walk's own thread: there are
-    // no reader threads to set, so --threads changes nothing here.
     ReportPlatform platform;
-    platform.fileSystem = std::make_unique<win32::Win32FileSystem>(roots);
+    platform.fileSystem = std::make_unique<win32::Win32FileSystem>(roots, options.readerThreads);
     platform.driveQuery = std::make_unique<win32::Win32DriveQuery>(roots);
     platform.clock = std::make_unique<win32::Win32Clock>();
     platform.encoder = std::make_unique<win32::Win32ShiftJisEncoder>();

@@ -3,6 +3,7 @@
 #include <windows.h>
 
 #include "platform/win32/wide_text.h"
+#include "platform/win32/win32_tree_walk.h"
 
 namespace mezu::win32 {
 namespace {
@@ -163,7 +164,8 @@ std::unique_ptr<Win32Enumeration> enumerate(const std::wstring& systemDirectory,
 
 }  // namespace
 
-Win32FileSystem::Win32FileSystem(DriveRoots roots) : roots_(std::move(roots))
+Win32FileSystem::Win32FileSystem(DriveRoots roots, unsigned readerThreads)
+    : roots_(std::move(roots)), readerThreads_(readerThreads)
 {
     const std::vector<char> letters = drives();
     if (letters.empty()) {
@@ -400,6 +402,18 @@ ResolvedDirectory Win32FileSystem::resolveDirectory(const std::string& userPath)
         }
     }
     return {std::move(*canonical), {}};
+}
+
+std::unique_ptr<TreeWalk> Win32FileSystem::walkTree(const std::string& drivePath)
+{
+    const std::optional<std::string> canonical = canonicalDrivePath(drivePath);
+    if (!canonical || !driveExists((*canonical)[0])) {
+        return FileSystem::walkTree(drivePath);
+    }
+    ScheduledTreeWalk::Options options;
+    options.cores = coresOfThisMachine();
+    options.mostThreads = readerThreads_ != 0 ? readerThreads_ : kMostReadingThreads;
+    return std::make_unique<Win32TreeWalk>(roots_, *canonical, options);
 }
 
 }  // namespace mezu::win32

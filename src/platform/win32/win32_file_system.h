@@ -36,8 +36,10 @@ struct FoundEntry {
 class Win32FileSystem final : public FileSystem {
 public:
     // Starts on the drive of the process's working directory with that directory current; on
-    // the first drive's root when the working directory is not on a drive.
-    explicit Win32FileSystem(DriveRoots roots = DriveRoots::systemDrives());
+    // the first drive's root when the working directory is not on a drive. At most
+    // `readerThreads` threads, the walker included, read a walk's directories at once; 0: as
+    // many as the reads show they wait for, up to kMostReadingThreads (see reader_gate.h).
+    explicit Win32FileSystem(DriveRoots roots = DriveRoots::systemDrives(), unsigned readerThreads = 0);
 
     std::vector<char> drives() const override;
     char currentDrive() const override { return currentDrive_; }
@@ -53,6 +55,9 @@ public:
     std::vector<std::string> subdirectoryNames(const std::string& drivePath) override;
     std::string lastError() const override { return lastError_; }
     ResolvedDirectory resolveDirectory(const std::string& userPath) override;
+    std::unique_ptr<TreeWalk> walkTree(const std::string& drivePath) override;
+
+    static constexpr unsigned kMostReadingThreads = 64;
 
 private:
     bool driveExists(char letter) const;
@@ -63,6 +68,7 @@ private:
     bool failed();
 
     DriveRoots roots_;
+    unsigned readerThreads_;
     std::map<char, std::string> currentDirectories_;  // drive paths, one per drive that has one
     char currentDrive_ = '\0';
     std::shared_ptr<FoundEntry> lastFound_ = std::make_shared<FoundEntry>();
