@@ -13,8 +13,9 @@ import subprocess
 import sys
 import time
 
-import heavy
-from measure import MIB, Contender, Target, count_entries, print_targets, run_quietly
+sys.dont_write_bytecode = True  # no __pycache__ in the sources for heavy.py and measure.py
+import heavy  # noqa: E402
+from measure import MIB, Contender, Target, count_entries, print_targets, run_quietly  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 MIB = 1024 * 1024

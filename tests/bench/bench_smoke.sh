@@ -38,7 +38,7 @@ echo "ok - heavy cases without their tools are named as not measured"
 
 # The Windows case holds the reports of one tree seen under two drive paths as the same, and
 # a file more in a subdirectory as a difference.
-python3 - "$bench" "$bin/mezu-report" "$work/nested" <<'PYTHON'
+python3 -B - "$bench" "$bin/mezu-report" "$work/nested" <<'PYTHON'
 import os, subprocess, sys
 sys.path.insert(0, sys.argv[1])
 from heavy import report_lines
