@@ -1,16 +1,21 @@
 #!/usr/bin/env python3
 """Times mezu against du, ncdu and (when given) the bare walker limit on generated trees, warm
-cache, and prints the table.
+cache, and prints the table; --share, --cold, --big and --windows (or --all) run the heavy cases
+of heavy.py instead (with --warm, as well).
 
 Every command runs --runs times, in turns, so that a slow moment of the machine falls on all
-of them alike; the table shows medians, the ratio to du, and the peak memory of one run
-measured by /usr/bin/time -v."""
+of them alike; the tables show medians, the ratio to du or to limit, and peak memory measured
+by /usr/bin/time."""
 import argparse
 import os
-import statistics
+import signal
 import subprocess
 import sys
 import time
+
+sys.dont_write_bytecode = True  # no __pycache__ in the sources for heavy.py and measure.py
+import heavy  # noqa: E402
+from measure import MIB, Contender, Target, count_entries, print_targets, run_quietly  # noqa: E402
 
 HERE = os.path.dirname(os.path.abspath(__file__))
 MIB = 1024 * 1024
@@ -49,56 +54,6 @@ def build_chain(root, name, levels):
     open(done, "w").close()
 
 
-def count_entries(root):
-    """Every entry below root, as the survey sees them: links are not followed."""
-    count = 0
-    pending = [root]
-    while pending:
-        with os.scandir(pending.pop()) as entries:
-            for entry in entries:
-                count += 1
-                if entry.is_dir(follow_symlinks=False):
-                    pending.append(entry.path)
-    return count
-
-
-def run_quietly(command, env=None, keep_output=False):
-    """Output goes to /dev/null unless kept, so that no program waits on a pipe."""
-    result = subprocess.run(command, stdout=subprocess.PIPE if keep_output else subprocess.DEVNULL,
-                            stderr=subprocess.DEVNULL, env=env, check=True)
-    return result.stdout
-
-
-def peak_memory_bytes(command, env=None):
-    result = subprocess.run(["/usr/bin/time", "-v"] + command, stdout=subprocess.DEVNULL,
-                            stderr=subprocess.PIPE, env=env, check=True, text=True)
-    for line in result.stderr.splitlines():
-        if "Maximum resident set size" in line:
-            return int(line.split(":")[1]) * 1024
-    raise RuntimeError("no peak memory from /usr/bin/time")
-
-
-class Contender:
-    def __init__(self, name, command, env=None, reports_own_time=False):
-        self.name = name
-        self.command = command
-        self.env = env
-        self.reports_own_time = reports_own_time  # prints the seconds its survey took
-        self.times = []
-        self.peak = None
-
-    def run(self):
-        start = time.perf_counter()
-        output = run_quietly(self.command, self.env, keep_output=self.reports_own_time)
-        elapsed = time.perf_counter() - start
-        if self.reports_own_time:
-            elapsed = float(output.split()[0])
-        self.times.append(elapsed)
-
-    def median(self):
-        return statistics.median(self.times)
-
-
 def bench_tree(label, root, bin_dir, runs, with_window, with_others=True, entries=None, limit=None):
     if entries is None:
         entries = count_entries(root)
@@ -128,21 +83,21 @@ def bench_tree(label, root, bin_dir, runs, with_window, with_others=True, entrie
             contender.run()
     for contender in contenders:
         if not contender.reports_own_time:
-            contender.peak = peak_memory_bytes(contender.command, contender.env)
+            contender.measure_peak()
 
     du = next(c for c in contenders if c.name.startswith("du "))
     print(f"\n{label}: {root}, {entries} entries, median of {runs} runs, warm cache")
     limit_column = f" {'to limit':>8}" if yardstick else ""
     print(f"  {'command':<32} {'median s':>9} {'to du':>7}{limit_column} {'peak MiB':>9}")
     for contender in contenders:
-        peak = f"{contender.peak / MIB:9.1f}" if contender.peak is not None else f"{'-':>9}"
+        peak = f"{contender.peak() / MIB:9.1f}" if contender.peak() is not None else f"{'-':>9}"
         to_limit = f" {contender.median() / yardstick.median():8.2f}" if yardstick else ""
         print(f"  {contender.name:<32} {contender.median():9.3f} {contender.median() / du.median():7.2f}"
               f"{to_limit} {peak}")
     budget = 16 * MIB + 100 * entries
     results = {
         "ratio": mezu.median() / du.median(),
-        "memory": mezu.peak,
+        "memory": mezu.peak(),
         "budget": budget,
     }
     if window is not None:
@@ -164,24 +119,8 @@ def bench_opening(root, subdirectories, bin_dir, runs):
     return opening.median()
 
 
-def verdict(met):
-    return "met" if met else "NOT MET"
-
-
-def main():
-    parser = argparse.ArgumentParser(description=__doc__)
-    parser.add_argument("--bin", required=True, help="the directory holding mezu-report")
-    parser.add_argument("--work", default="/tmp/mezu-bench", help="where the trees are built")
-    parser.add_argument("--files", type=int, default=200000)
-    parser.add_argument("--dirs", type=int, default=20000)
-    parser.add_argument("--wide-dirs", type=int, default=20000)
-    parser.add_argument("--open-dirs", type=int, default=200000)
-    parser.add_argument("--chain-levels", type=int, default=20000)
-    parser.add_argument("--long-chain-levels", type=int, default=1500)
-    parser.add_argument("--runs", type=int, default=9)
-    parser.add_argument("--limit", help="the bare walker limit, compared with when given")
-    args = parser.parse_args()
-
+def warm_cases(args):
+    """The trees of bench/make_tree.py and the chains, warm cache: their tables and targets."""
     with_window = os.path.exists(os.path.join(args.bin, "mezu-window-bench"))
     nested = os.path.join(args.work, "nested")
     wide = os.path.join(args.work, "wide")
@@ -196,7 +135,6 @@ def main():
     build_chain(chain, "d", args.chain_levels)
     build_chain(long_chain, "n" * 255, args.long_chain_levels)
 
-    print(f"mezu benchmark, {os.cpu_count()} cores, {time.strftime('%Y-%m-%d')}")
     deep = bench_tree(f"Nested tree ({args.files} files in {args.dirs} directories)", nested,
                       args.bin, args.runs, with_window, limit=args.limit)
     flat = bench_tree(f"Wide directory ({args.wide_dirs} subdirectories of 3 files)", wide, args.bin,
@@ -208,26 +146,85 @@ def main():
     longest = bench_tree(f"Chain of {args.long_chain_levels} directories with 255-byte names", long_chain,
                          args.bin, args.runs, False, with_others=False, entries=args.long_chain_levels + 2)
 
-    print(f"\nTargets{'':<38}{'measured':>9} {'target':>9}")
-    rows = [
-        ("nested tree: mezu-report / du", deep["ratio"], 0.75, ""),
-        ("wide directory: mezu-report / du", flat["ratio"], 1.0, ""),
+    targets = [
+        Target("nested tree: mezu-report / du", deep["ratio"], 0.75),
+        Target("wide directory: mezu-report / du", flat["ratio"], 1.0),
     ]
     for label, result in (("nested tree", deep), ("wide directory", flat)):
         if "limit" in result:
-            rows.append((f"{label}: mezu-report / limit -t 2", result["limit"], 1.15, ""))
-        rows.append((f"{label}: peak memory", result["memory"] / MIB, result["budget"] / MIB, " MiB"))
+            targets.append(Target(f"{label}: mezu-report / limit -t 2", result["limit"], 1.15))
+        targets.append(Target(f"{label}: peak memory", result["memory"] / MIB, result["budget"] / MIB, " MiB"))
         if "window" in result:
-            rows.append((f"{label}: window / mezu-report", result["window"], 1.3, ""))
+            targets.append(Target(f"{label}: window / mezu-report", result["window"], 1.3))
     if opening is not None:
-        rows.append((f"window: open {args.open_dirs} subdirectories", opening, 1.0, " s"))
-    rows += [
-        ("directory chain: mezu-report / du", deepest["ratio"], 2.0, ""),
-        ("directory chain: peak memory", deepest["memory"] / MIB, 64, " MiB"),
-        ("chain of long names: peak memory", longest["memory"] / MIB, 64, " MiB"),
+        targets.append(Target(f"window: open {args.open_dirs} subdirectories", opening, 1.0, " s"))
+    targets += [
+        Target("directory chain: mezu-report / du", deepest["ratio"], 2.0),
+        Target("directory chain: peak memory", deepest["memory"] / MIB, 64, " MiB"),
+        Target("chain of long names: peak memory", longest["memory"] / MIB, 64, " MiB"),
     ]
-    for label, measured, target, unit in rows:
-        print(f"  {label:<43}{measured:9.2f} {target:9.2f}{unit}  {verdict(measured <= target)}")
+    return targets
+
+
+def leave_on_signal(number, _frame):
+    """SIGTERM and SIGHUP end the run as an error does, so that the share is unmounted."""
+    print(f"bench.py: stopped by signal {number}", file=sys.stderr)
+    sys.exit(128 + number)
+
+
+def main():
+    parser = argparse.ArgumentParser(description=__doc__)
+    parser.add_argument("--bin", required=True, help="the directory holding mezu-report")
+    parser.add_argument("--work", default="/tmp/mezu-bench", help="where the trees are built")
+    parser.add_argument("--files", type=int, default=200000)
+    parser.add_argument("--dirs", type=int, default=20000)
+    parser.add_argument("--wide-dirs", type=int, default=20000)
+    parser.add_argument("--open-dirs", type=int, default=200000)
+    parser.add_argument("--chain-levels", type=int, default=20000)
+    parser.add_argument("--long-chain-levels", type=int, default=1500)
+    parser.add_argument("--runs", type=int, default=9)
+    parser.add_argument("--limit", help="the bare walker limit, compared with when given")
+    heavy_cases = parser.add_argument_group("heavy cases (without any, the warm cases run)")
+    heavy_cases.add_argument("--share", action="store_true", help="the share with a 1 ms round trip, cold (root)")
+    heavy_cases.add_argument("--cold", action="store_true", help="452,420 files, page cache dropped (root)")
+    heavy_cases.add_argument("--big", action="store_true",
+                             help="1,398,100 files: peak memory warm, and the page cache dropped (root)")
+    heavy_cases.add_argument("--windows", action="store_true", help="the Windows build under Wine on the share (root)")
+    heavy_cases.add_argument("--all", action="store_true", help="every heavy case and the warm cases")
+    heavy_cases.add_argument("--warm", action="store_true", help="the warm cases as well as the heavy ones chosen")
+    heavy_cases.add_argument("--make-big-tree", help="the tree builder make_big_tree (needed by every heavy case)")
+    heavy_cases.add_argument("--slow-share", help="slow_share.py, which serves the share")
+    heavy_cases.add_argument("--share-mount", help="an empty directory to mount the share on "
+                             "(default: share-mount in --work)")
+    heavy_cases.add_argument("--windows-exe", help="mezu-report.exe of the Windows build")
+    args = parser.parse_args()
+    if args.runs < 1:
+        parser.error("--runs must be at least 1")
+    for case in ("share", "cold", "big", "windows", "warm"):
+        setattr(args, case, getattr(args, case) or args.all)
+    with_heavy = args.share or args.cold or args.big or args.windows
+    signal.signal(signal.SIGTERM, leave_on_signal)
+    signal.signal(signal.SIGHUP, leave_on_signal)
+
+    print(f"mezu benchmark, {os.cpu_count()} cores, {time.strftime('%Y-%m-%d')}")
+    targets = warm_cases(args) if args.warm or not with_heavy else []
+    if with_heavy:
+        targets += heavy_targets(args)
+    print_targets(targets)
+
+
+def heavy_targets(args):
+    tools = heavy.Tools(args)
+    is_root = os.geteuid() == 0
+    targets = []
+    if args.share or args.windows:
+        mount_point = args.share_mount or os.path.join(args.work, "share-mount")
+        targets += heavy.bench_share(tools, args.work, mount_point, args.runs, is_root, args.share, args.windows)
+    if args.cold:
+        targets += heavy.bench_cold(tools, args.work, args.runs, is_root)
+    if args.big:
+        targets += heavy.bench_big(tools, args.work, args.runs, is_root)
+    return targets
 
 
 if __name__ == "__main__":

@@ -2,7 +2,8 @@
 # Installs the Debian packages mezu needs (only those missing) and builds it in build/.
 # Usage: scripts/setup.sh [--tests] [--bench]
 #   --tests  also builds the test suites (a build that has them keeps them)
-#   --bench  also installs what bench/run.sh compares mezu with
+#   --bench  also installs what bench/run.sh compares mezu with, and the share of its heavy
+#            cases (sshfs, openssh-sftp-server); Wine only comes with bench/run.sh --windows
 set -euo pipefail
 cd "$(dirname "$0")/.."
 
@@ -17,7 +18,7 @@ for option in "$@"; do
             dpkg-dev groff-base bash-completion desktop-file-utils btrfs-progs e2fsprogs)
         build_tests=ON
         ;;
-    --bench) packages+=(python3 ncdu time coreutils) ;;
+    --bench) packages+=(python3 ncdu gdu time coreutils sshfs openssh-sftp-server) ;;
     *)
         echo "setup.sh: unknown option $option" >&2
         exit 2
