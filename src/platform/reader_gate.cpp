@@ -1,6 +1,7 @@
 #include "platform/reader_gate.h"
 
 #include <algorithm>
+#include <bit>
 #include <thread>
 
 namespace mezu {
@@ -13,25 +14,28 @@ ReaderGate::ReaderGate(unsigned most, unsigned cores, Disk disk)
 bool ReaderGate::noteRead(std::chrono::nanoseconds took, std::size_t entries)
 {
     const std::chrono::nanoseconds quick = kWait + kWaitPerEntry * static_cast<std::chrono::microseconds::rep>(entries);
-    if (took <= quick) {
-        slowReads_ = 0;
-        if (++quickReads_ >= kQuickReadsToNarrow) {
-            open_ = cores_;
-        }
+    const bool slow = took > quick;
+    recentSlowReads_ = (recentSlowReads_ << 1) | (slow ? 1U : 0U);
+    ++readsAtWidth_;
+    quickReads_ = slow ? 0 : quickReads_ + 1;
+    if (quickReads_ >= kQuickReadsToNarrow && open_ != cores_) {
+        open_ = cores_;
+        readsAtWidth_ = 0;
         return false;
     }
-    quickReads_ = 0;
+    if (!slow || std::popcount(recentSlowReads_) < kSlowReadsToWiden) {
+        return false;
+    }
     if (disk_ == Disk::Spinning) {
-        if (++slowReads_ >= kSlowReadsToWiden) {
-            open_ = 1;
-        }
+        open_ = 1;
+        readsAtWidth_ = 0;
         return false;
     }
-    if (++slowReads_ < kSlowReadsToWiden || open_ == most_) {
+    if (open_ == most_ || readsAtWidth_ < kReadsBetweenWidenings) {
         return false;
     }
-    slowReads_ = 0;
     open_ = std::min(most_, open_ * 2);
+    readsAtWidth_ = 0;
     return true;
 }
 

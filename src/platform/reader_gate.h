@@ -22,10 +22,13 @@ public:
     // a small directory takes some ten microseconds, an entry's lstat one or two.
     static constexpr std::chrono::microseconds kWait{200};
     static constexpr std::chrono::microseconds kWaitPerEntry{10};
-    // This many slow reads since the gate last changed widen it; kQuickReadsToNarrow quick
-    // ones in a row narrow it again.
+    // This many slow reads among the latest kRecentReads widen it, once kReadsBetweenWidenings
+    // reads have been made at its width; kQuickReadsToNarrow quick ones in a row narrow it to
+    // the cores again.
+    static constexpr int kRecentReads = 64;
     static constexpr int kSlowReadsToWiden = 4;
-    static constexpr int kQuickReadsToNarrow = 64;
+    static constexpr int kReadsBetweenWidenings = 16;
+    static constexpr int kQuickReadsToNarrow = 1 << 30;
 
     enum class Disk { Any, Spinning };
 
@@ -36,6 +39,7 @@ public:
     // How many threads may read now: the walker and readers ranked 1 to open() - 1.
     unsigned open() const { return open_; }
     unsigned most() const { return most_; }
+    unsigned cores() const { return cores_; }
     // Notes a directory read (opening included) that took `took` and listed `entries`. True
     // when the gate widened, so that waiting readers should look again.
     bool noteRead(std::chrono::nanoseconds took, std::size_t entries);
@@ -45,8 +49,9 @@ private:
     unsigned cores_;
     Disk disk_;
     unsigned open_;
-    int slowReads_ = 0;   // since the gate last changed
-    int quickReads_ = 0;  // in a row
+    std::uint64_t recentSlowReads_ = 0;  // a bit for each of the latest reads, set when it was slow
+    int readsAtWidth_ = 0;               // since the gate last changed
+    int quickReads_ = 0;                 // in a row
 };
 
 // The cores of this machine, at least one.

@@ -4,6 +4,8 @@
 #include <chrono>
 #include <new>
 #include <system_error>
+#include <cstdio>
+#include <cstdlib>
 
 namespace mezu {
 namespace {
@@ -40,6 +42,7 @@ ScheduledTreeWalk::~ScheduledTreeWalk()
     std::vector<std::thread> readers;
     {
         const MutexLock lock{mutex_};
+        if (std::getenv("MEZU_DEBUG_WALK")) std::fprintf(stderr, "DEBUG readers %zu open %u widened %d\n", readers_.size(), gate_.open(), debugWidened_);
         stopping_ = true;
         readers = std::move(readers_);
     }
@@ -98,11 +101,16 @@ const TreeWalk::Listing& ScheduledTreeWalk::listing(Directory& directory)
         }
         if (state == State::Named) {
             node.state.store(State::Reading, std::memory_order_relaxed);
+            if (node.queued) {
+                --waiting_;
+            }
             read(node, lock);
             continue;
         }
-        // Another thread reads it: better read ahead than sleep.
-        if (Node* other = claimNext()) {
+        // Another thread reads it: better read ahead than sleep while the reads come from
+        // memory; while they wait for the device, the readers are enough, and the walker must
+        // not be stuck in a slow read when what it waits for arrives.
+        if (Node* other = gate_.open() <= gate_.cores() ? claimNext() : nullptr) {
             read(*other, lock);
             continue;
         }
@@ -110,7 +118,6 @@ const TreeWalk::Listing& ScheduledTreeWalk::listing(Directory& directory)
         lock.wait(listingReady_);
         walkerWaiting_ = false;
     }
-    dropStale();
     return node.listing;
 }
 
@@ -139,9 +146,8 @@ void ScheduledTreeWalk::done(Directory& directory)
     const MutexLock lock{mutex_};
     const bool budgetWasSpent = bytesAhead_ >= readAheadBytes_;
     finish(node);
-    dropStale();
-    if (budgetWasSpent && bytesAhead_ < readAheadBytes_ && !pending_.empty()) {
-        workAvailable_.notify_all();
+    if (budgetWasSpent && bytesAhead_ < readAheadBytes_) {
+        wakeReaders(waiting_);
     }
 }
 
@@ -185,32 +191,42 @@ void ScheduledTreeWalk::freeIfUnused(Node* node)
 
 ScheduledTreeWalk::Node* ScheduledTreeWalk::claimNext()
 {
-    if (bytesAhead_ >= readAheadBytes_) {
+    if (bytesAhead_ >= readAheadBytes_ || waiting_ == 0) {
         return nullptr;
     }
-    while (!pending_.empty()) {
-        Node* node = pending_.back();
-        pending_.pop_back();
-        node->queued = false;
-        if (node->state.load(std::memory_order_relaxed) == State::Named && !node->finished) {
+    for (auto at = pending_.begin(); at != pending_.end();) {
+        Node* node = *at;
+        if (node->finished && node->state.load(std::memory_order_relaxed) == State::Named) {
+            // Left with a parent that was done: no part of the walk any more.
+            at = pending_.erase(at);
+            node->queued = false;
+            --waiting_;
+            freeIfUnused(node);
+            continue;
+        }
+        if (node->state.load(std::memory_order_relaxed) == State::Named) {
             node->state.store(State::Reading, std::memory_order_relaxed);
+            --waiting_;
             return node;
         }
-        freeIfUnused(node);
+        ++at;
     }
     return nullptr;
 }
 
-void ScheduledTreeWalk::dropStale()
+void ScheduledTreeWalk::dequeue(Node& node, const std::vector<std::pair<std::size_t, Node*>>& children)
 {
-    while (!pending_.empty()) {
-        Node* node = pending_.back();
-        if (node->state.load(std::memory_order_relaxed) == State::Named && !node->finished) {
-            return;
+    const auto place = node.queued ? std::next(node.queuedAt) : pending_.begin();
+    if (readersMayExist_) {
+        for (const auto& [index, child] : children) {
+            child->queuedAt = pending_.insert(place, child);
+            child->queued = true;
+            ++waiting_;
         }
-        pending_.pop_back();
-        node->queued = false;
-        freeIfUnused(node);
+    }
+    if (node.queued) {
+        pending_.erase(node.queuedAt);
+        node.queued = false;
     }
 }
 
@@ -252,6 +268,7 @@ void ScheduledTreeWalk::read(Node& node, MutexLock& lock)
     read.opened.reset();
     lock.lock();
     if (gate_.noteRead(took, read.listing.entries.size())) {
+        ++debugWidened_;
         startReaders();
         workAvailable_.notify_all();
     }
@@ -267,6 +284,7 @@ void ScheduledTreeWalk::read(Node& node, MutexLock& lock)
         for (const auto& [index, child] : children) {
             delete child;
         }
+        dequeue(node, {});
         node.state.store(State::Ready, std::memory_order_relaxed);
         freeIfUnused(&node);
         return;
@@ -275,13 +293,7 @@ void ScheduledTreeWalk::read(Node& node, MutexLock& lock)
         link(child);
     }
     node.liveChildren += static_cast<int>(children.size());
-    // Last to first on the stack, so that the first is read first, as the walker wants it.
-    if (readersMayExist_) {
-        for (auto child = children.rbegin(); child != children.rend(); ++child) {
-            child->second->queued = true;
-            pending_.push_back(child->second);
-        }
-    }
+    dequeue(node, children);
     node.children = std::move(children);
     node.listing = std::move(read.listing);
     node.memory = std::move(read.memory);
@@ -293,7 +305,16 @@ void ScheduledTreeWalk::read(Node& node, MutexLock& lock)
     }
     if (!node.children.empty() && readersMayExist_) {
         startReaders();
-        workAvailable_.notify_all();
+        wakeReaders(node.children.size());
+    }
+}
+
+void ScheduledTreeWalk::wakeReaders(std::size_t directories)
+{
+    // As many as there is work for: waking all of them for each directory would only have them
+    // take turns at the lock.
+    for (std::size_t woken = 0; woken < directories && woken < static_cast<std::size_t>(idleReaders_); ++woken) {
+        workAvailable_.notify_one();
     }
 }
 
@@ -343,7 +364,9 @@ void ScheduledTreeWalk::readAhead(unsigned rank)
                 continue;
             }
         }
+        ++idleReaders_;
         lock.wait(workAvailable_);
+        --idleReaders_;
     }
 }
 

@@ -1,8 +1,10 @@
 // A tree walk whose directories are read ahead of the walker by a pool of threads, through a
 // backend's DirectorySource, on every platform alike.
 //
-// Order: a directory's subdirectories wait on one stack, the first on top, so that the threads
-// read ahead in the order the walker will ask (depth first), and what they read is soon taken.
+// Order: the directories to read wait in one list in the order the walker will ask for them
+// (depth first): when a directory has been read its subdirectories take its place in the list.
+// The threads take the first that no thread reads yet, so that what they read ahead is what the
+// walker will ask for next, and soon taken.
 // Memory: what is read ahead and not yet done is counted; past `readAheadBytes` the readers wait
 // until the walker catches up, so the memory a walk takes follows the walk (the directories it
 // is in, and what lies just ahead of it), not the size of the tree. A directory the walker is
@@ -18,6 +20,7 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
+#include <list>
 #include <memory>
 #include <string>
 #include <thread>
@@ -77,7 +80,8 @@ private:
         std::size_t nextChild = 0;  // the walker's: where subdirectory() looks first
         bool taken = false;         // the walker's: it asked for this one
         bool finished = false;      // mutex: done, or left with a parent that was done
-        bool queued = false;        // mutex: on the stack of directories to read
+        bool queued = false;        // mutex: in the list of directories to read, at `queuedAt`
+        std::list<Node*>::iterator queuedAt;  // mutex
         int liveChildren = 0;       // mutex: children not freed yet, which name their parents
         Node* previous = nullptr;   // mutex: every node, for freeing what is left at the end
         Node* next = nullptr;
@@ -91,12 +95,14 @@ private:
     // The next directory to read ahead, claimed; null when none is waiting or the read-ahead
     // budget is spent.
     Node* claimNext() MEZU_REQUIRES(mutex_);
-    // Drops from the top of the stack what no longer waits to be read.
-    void dropStale() MEZU_REQUIRES(mutex_);
+    // Takes `node` out of the list of directories to read, its subdirectories `children` (if
+    // any) in its place.
+    void dequeue(Node& node, const std::vector<std::pair<std::size_t, Node*>>& children) MEZU_REQUIRES(mutex_);
     void finish(Node& node) MEZU_REQUIRES(mutex_);
     void freeIfUnused(Node* node) MEZU_REQUIRES(mutex_);
     void link(Node* node) MEZU_REQUIRES(mutex_);
     void startReaders() MEZU_REQUIRES(mutex_);
+    void wakeReaders(std::size_t directories) MEZU_REQUIRES(mutex_);
     void readAhead(unsigned rank) MEZU_EXCLUDES(mutex_);
     std::string pathOf(const Node& node) const;
 
@@ -110,16 +116,21 @@ private:
     std::condition_variable listingReady_;   // the walker: a listing it waits for is ready
     std::condition_variable taskLeft_;       // unshare: no helper works on the task any more
     ReaderGate gate_ MEZU_GUARDED_BY(mutex_);
-    std::vector<Node*> pending_ MEZU_GUARDED_BY(mutex_);  // to read ahead, the next on top
+    // To read, in the order the walker will ask; one being read stays until its subdirectories
+    // take its place.
+    std::list<Node*> pending_ MEZU_GUARDED_BY(mutex_);
+    std::size_t waiting_ MEZU_GUARDED_BY(mutex_) = 0;  // of them not being read
     std::size_t bytesAhead_ MEZU_GUARDED_BY(mutex_) = 0;
     Node* nodes_ MEZU_GUARDED_BY(mutex_) = nullptr;  // the first of every node
     SharedTask* shared_ MEZU_GUARDED_BY(mutex_) = nullptr;
     std::uint64_t sharedSerial_ MEZU_GUARDED_BY(mutex_) = 0;  // counts the tasks shared
     int sharedUsers_ MEZU_GUARDED_BY(mutex_) = 0;
+    int idleReaders_ MEZU_GUARDED_BY(mutex_) = 0;
     bool walkerWaiting_ MEZU_GUARDED_BY(mutex_) = false;
     bool stopping_ MEZU_GUARDED_BY(mutex_) = false;
     bool outOfMemory_ MEZU_GUARDED_BY(mutex_) = false;
     std::vector<std::thread> readers_ MEZU_GUARDED_BY(mutex_);
+    int debugWidened_ MEZU_GUARDED_BY(mutex_) = 0;
 };
 
 }  // namespace mezu
