@@ -9,6 +9,7 @@
 #include <functional>
 
 #include "ui/mezumain.h"
+#include "ui/qt/drive_combo_box.h"
 #include "ui/qt/qt_window_system.h"
 
 class QComboBox;
@@ -63,6 +64,8 @@ private:
     void showList1Menu(const QPoint& position);
     void setControlsEnabled(bool enabled);
     void showRunningState();
+    // Drive1 shows the drives anew, with the selected one chosen.
+    void fillDrive1(const std::vector<mezumain::Drive1Item>& items);
     void onDriveChosen(int index);
     void onDirectoryOpened(const QModelIndex& index);
     void refreshSelection(Dir1Listing listing);
@@ -78,7 +81,7 @@ private:
 
     PathLabel* label1_ = nullptr;
     QListView* dlist_ = nullptr;
-    QComboBox* drive1_ = nullptr;
+    DriveComboBox* drive1_ = nullptr;
     QListView* dir1_ = nullptr;
     QPushButton* command1_ = nullptr;
     QPushButton* command2_ = nullptr;

@@ -21,6 +21,7 @@
 #include "fakes.h"
 #include "ui/mezumain.h"
 #include "ui/qt/mezumain_view.h"
+#include "ui/qt/directory_view_model.h"
 #include "ui/qt/line_list_model.h"
 #include "ui/qt/path_label.h"
 #include "survey/report_header.h"
@@ -138,9 +139,17 @@ void MezuMainViewTest::startsWithTheWorkingDirectoryAndItsDrive()
     QCOMPARE(shownLines(f.view->dlist()), modelLines(f.window.lists().dlist));
     QCOMPARE(rowCount(f.view->dlist()), 2);
     QCOMPARE(f.view->Drive1()->currentText(), QStringLiteral("c:"));
-    QCOMPARE(shownLines(f.view->Dir1()),
-             (QStringList{"C:\\", "  WORK", "    BIG", "    SMALL"}));
+    QCOMPARE(shownLines(f.view->Dir1()), (QStringList{"C:\\", "WORK", "BIG", "SMALL"}));
+    QList<int> depths;
+    for (int row = 0; row < rowCount(f.view->Dir1()); ++row) {
+        depths << f.view->Dir1()->model()->index(row, 0).data(DirectoryViewModel::kDepthRole).toInt();
+    }
+    QCOMPARE(depths, (QList<int>{0, 1, 2, 2}));
     QCOMPARE(f.view->focusWidget(), f.view->Command1());
+
+    f.view->Dir1()->setFocus();
+    QTest::keyClicks(f.view->Dir1(), QStringLiteral("sm"));  // type-ahead finds the name
+    QCOMPARE(f.view->Dir1()->currentIndex().row(), 3);
 }
 
 void MezuMainViewTest::controlsStandWhereTheLayoutPutsThem()
@@ -192,7 +201,15 @@ void MezuMainViewTest::pickingADriveShowsItsDirectoryAndFigures()
     QCOMPARE(f.view->Label1()->text(), QStringLiteral("D:\\"));
     QCOMPARE(shownLines(f.view->dlist()).value(0), QStringLiteral("D drive: Total = 2047 MB, Free = 1000 MB"));
 
+    QString message;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box != nullptr);
+        message = box->text();
+        box->accept();
+    });
     QTest::keyClick(drive1, Qt::Key_Down);  // E: has no medium
+    QCOMPARE(message, QStringLiteral("ドライブ e: が見つかりません"));
     QCOMPARE(drive1->currentText(), QStringLiteral("d:"));
     QCOMPARE(f.view->Label1()->text(), QStringLiteral("D:\\"));
     QCOMPARE(rowCount(f.view->dlist()), 2);
@@ -203,7 +220,7 @@ void MezuMainViewTest::openingASubdirectoryChangesOnlyTheLabel()
     Fixture f;
     const QStringList dlist = shownLines(f.view->dlist());
     QListView* dir1 = f.view->Dir1();
-    const int big = static_cast<int>(shownLines(dir1).indexOf(QStringLiteral("    BIG")));
+    const int big = static_cast<int>(shownLines(dir1).indexOf(QStringLiteral("BIG")));
     QVERIFY(big >= 0);
     const QRect itemRect = dir1->visualRect(dir1->model()->index(big, 0));
     // A double click as the window system delivers it: press, release, then the double click.
@@ -211,7 +228,7 @@ void MezuMainViewTest::openingASubdirectoryChangesOnlyTheLabel()
     QTest::mouseDClick(dir1->viewport(), Qt::LeftButton, {}, itemRect.center());
     QCOMPARE(f.view->Label1()->text(), QStringLiteral("C:\\WORK\\BIG"));
     QCOMPARE(shownLines(f.view->dlist()), dlist);
-    QCOMPARE(shownLines(dir1), (QStringList{"C:\\", "  WORK", "    BIG"}));
+    QCOMPARE(shownLines(dir1), (QStringList{"C:\\", "WORK", "BIG"}));
 
     dir1->setCurrentIndex(dir1->model()->index(1, 0));
     QTest::keyClick(dir1, Qt::Key_Return);
@@ -553,9 +570,9 @@ void MezuMainViewTest::controlCharactersInNamesShowAsQuestionMarks()
 {
     Fixture f;
     f.fs.addDirectory("C:\\WORK\\tab\there\nline");
-    QVERIFY(shownLines(f.view->Dir1()).contains(QStringLiteral("    BIG")));
+    QVERIFY(shownLines(f.view->Dir1()).contains(QStringLiteral("BIG")));
     f.view->refreshFromModel();
-    QVERIFY(shownLines(f.view->Dir1()).contains(QStringLiteral("    tab?here?line")));
+    QVERIFY(shownLines(f.view->Dir1()).contains(QStringLiteral("tab?here?line")));
     QVERIFY(f.window.openDirectory("C:\\WORK\\tab\there\nline"));
     f.view->refreshFromModel();
     QCOMPARE(f.view->Label1()->text(), QStringLiteral("C:\\WORK\\tab?here?line"));
