@@ -68,6 +68,13 @@ QFont reportFont()
     font.setWeight(QFont::Normal);
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
+    // IPAMincho asks in its size table (gasp) to be drawn hinted and unsmoothed from 9 to 16
+    // pixels, as Windows and Wine draw it; Qt smooths it all the same, and smoothed its full
+    // stop, which sits lower than the digits, reads as a comma whatever the hinting (full
+    // hinting also loses the foot of "B"). Unsmoothed, the stop is a dot on the digits' line.
+    if (QFontInfo{font}.family().startsWith(QStringLiteral("IPA"))) {
+        font.setStyleStrategy(QFont::NoAntialias);
+    }
     return font;
 }
 

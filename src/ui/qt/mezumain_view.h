@@ -92,7 +92,7 @@ private:
 };
 
 // The fixed-pitch Mincho face of the result list: "ＭＳ 明朝" 9 point, or a Mincho that is
-// installed (IPAMincho) where it is missing.
+// installed (IPAMincho, unsmoothed as the font asks at this size) where it is missing.
 QFont reportFont();
 
 // The window's own face: the Japanese Gothic of the system's windows at 9 point ("MS UI Gothic"
