@@ -2,6 +2,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -22,6 +25,7 @@
 #include "ui/mezumain.h"
 #include "ui/qt/mezumain_view.h"
 #include "ui/qt/directory_view_model.h"
+#include "ui/qt/file_dialog_columns.h"
 #include "ui/qt/line_list_model.h"
 #include "ui/qt/path_label.h"
 #include "survey/report_header.h"
@@ -118,6 +122,7 @@ private slots:
     void saveButtonAsksForANameAndWritesShiftJis();
     void theAllFilesFilterOffersEveryFileAndKeepsTheName();
     void standardDialogsSpeakJapanese();
+    void fileDialogsShowTheirColumnsWhole();
     void closingDuringASurveyStopsIt();
     void listViewsShowExactlyTheirLinesAfterAnyChange();
     void pickingADriveWithTheSameGeometryShowsItsOwnFigures();
@@ -456,12 +461,37 @@ void MezuMainViewTest::standardDialogsSpeakJapanese()
     QMessageBox box;
     box.setStandardButtons(QMessageBox::Cancel);
     const QString cancel = box.button(QMessageBox::Cancel)->text();
-    QCoreApplication::removeTranslator(translator);
+    // The type column of the file dialogs.
+    const QString folder = QFileIconProvider{}.type(QFileInfo{QDir::tempPath()});
     delete translator;
+    QCOMPARE(QFileIconProvider{}.type(QFileInfo{QDir::tempPath()}), QStringLiteral("Folder"));
 
-    for (const QString& text : {save, cancel}) {
+    for (const QString& text : {save, cancel, folder}) {
         QVERIFY2(std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x3000; }),
                  qPrintable(text));
+    }
+}
+
+void MezuMainViewTest::fileDialogsShowTheirColumnsWhole()
+{
+    test::TempTree directory;
+    directory.dir("sub");
+    directory.file("report of last year.txt", 123456);
+    QFileDialog dialog{nullptr, {}, QString::fromStdString(directory.root())};
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    QAbstractItemView* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    QVERIFY(details != nullptr);
+    QHeaderView* header = static_cast<QTreeView*>(details)->header();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    for (int column = 0; column < header->count(); ++column) {
+        header->resizeSection(column, 10);  // as saved by a program of a narrower face
+    }
+    fitFileDialogColumns(dialog);
+    dialog.show();
+    QTRY_COMPARE(details->model()->rowCount(details->rootIndex()), 2);
+    for (int column = 0; column < header->count(); ++column) {
+        QTRY_VERIFY2(header->sectionSize(column) >= details->sizeHintForColumn(column),
+                     qPrintable(details->model()->headerData(column, Qt::Horizontal).toString()));
     }
 }
 
