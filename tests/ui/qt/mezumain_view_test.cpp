@@ -220,6 +220,13 @@ void MezuMainViewTest::pickingADriveShowsItsDirectoryAndFigures()
     QTest::keyClick(drive1, Qt::Key_Down);  // E: has no medium
     QCOMPARE(message, QStringLiteral("ドライブ e: が見つかりません"));
     QCOMPARE(drive1->currentText(), QStringLiteral("d:"));
+
+    f.fs.addDrive('A');  // a letter given for the run
+    f.fs.setHostRoot('A', "/dev/shm");
+    drive1->showPopup();
+    QCOMPARE(drive1->itemText(0), QStringLiteral("a: [/dev/shm]"));
+    QCOMPARE(drive1->currentText(), QStringLiteral("d:"));
+    drive1->hidePopup();
     QCOMPARE(f.view->Label1()->text(), QStringLiteral("D:\\"));
     QCOMPARE(rowCount(f.view->dlist()), 2);
 }
