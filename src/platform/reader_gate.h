@@ -28,7 +28,7 @@ public:
     static constexpr int kRecentReads = 64;
     static constexpr int kSlowReadsToWiden = 4;
     static constexpr int kReadsBetweenWidenings = 16;
-    static constexpr int kQuickReadsToNarrow = 1 << 30;
+    static constexpr int kQuickReadsToNarrow = 4096;
 
     enum class Disk { Any, Spinning };
 

@@ -4,8 +4,6 @@
 #include <chrono>
 #include <new>
 #include <system_error>
-#include <cstdio>
-#include <cstdlib>
 
 namespace mezu {
 namespace {
@@ -42,7 +40,6 @@ ScheduledTreeWalk::~ScheduledTreeWalk()
     std::vector<std::thread> readers;
     {
         const MutexLock lock{mutex_};
-        if (std::getenv("MEZU_DEBUG_WALK")) std::fprintf(stderr, "DEBUG readers %zu open %u widened %d\n", readers_.size(), gate_.open(), debugWidened_);
         stopping_ = true;
         readers = std::move(readers_);
     }
@@ -268,7 +265,6 @@ void ScheduledTreeWalk::read(Node& node, MutexLock& lock)
     read.opened.reset();
     lock.lock();
     if (gate_.noteRead(took, read.listing.entries.size())) {
-        ++debugWidened_;
         startReaders();
         workAvailable_.notify_all();
     }

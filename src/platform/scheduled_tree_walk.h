@@ -130,7 +130,6 @@ private:
     bool stopping_ MEZU_GUARDED_BY(mutex_) = false;
     bool outOfMemory_ MEZU_GUARDED_BY(mutex_) = false;
     std::vector<std::thread> readers_ MEZU_GUARDED_BY(mutex_);
-    int debugWidened_ MEZU_GUARDED_BY(mutex_) = 0;
 };
 
 }  // namespace mezu

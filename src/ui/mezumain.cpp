@@ -1,6 +1,7 @@
 #include "ui/mezumain.h"
 
 #include <algorithm>
+#include <cctype>
 
 #include "model/path_text.h"
 #include "model/text_order.h"
@@ -21,6 +22,8 @@ constexpr std::string_view kWindowTitle = "ディレクトリ容量調査ツー�
 constexpr std::string_view kCompareTitle = "前回の報告を開く";
 constexpr std::string_view kCompareReadError = "ファイル入力エラーです";
 constexpr std::string_view kCompareNotAReport = "ディレクトリ容量調査の報告ではありません";
+constexpr std::string_view kDriveGoneBefore = "ドライブ ";
+constexpr std::string_view kDriveGoneAfter = " が見つかりません";
 constexpr std::string_view kCompareAmbiguous = "次の名前は報告の上で複数のディレクトリを示しています（どれも比較に示します）：";
 
 }  // namespace
@@ -175,6 +178,47 @@ void mezumain::List1Chosen(List1Action action, std::optional<std::size_t> line)
     }
 }
 
+std::string driveCaption(char letter, std::string_view detail)
+{
+    std::string caption{static_cast<char>(std::tolower(static_cast<unsigned char>(letter))), ':'};
+    if (!detail.empty()) {
+        caption += " [" + displayPath(detail) + "]";
+    }
+    return caption;
+}
+
+std::vector<mezumain::Drive1Item> mezumain::Drive1Items() const
+{
+    std::vector<char> letters = services_.fileSystem.drives();
+    const char selected = selection_.Drive1;
+    if (selected != '\0' && std::find(letters.begin(), letters.end(), selected) == letters.end()) {
+        letters.insert(std::upper_bound(letters.begin(), letters.end(), selected), selected);
+    }
+    std::vector<Drive1Item> items;
+    items.reserve(letters.size());
+    for (const char letter : letters) {
+        std::optional<std::string> mountPoint = services_.fileSystem.hostPath(driveRoot(letter));
+        std::string caption = driveCaption(letter, mountPoint.value_or(""));
+        items.push_back({letter, std::move(mountPoint), std::move(caption)});
+    }
+    return items;
+}
+
+std::vector<mezumain::Drive1Item> mezumain::Drive1_DropDown()
+{
+    if (!commandRunning_ && openableDirectoryOfDrive(selection_.Drive1).empty()) {
+        showDriveGone(selection_.Drive1);
+    }
+    return Drive1Items();
+}
+
+void mezumain::showDriveGone(char drive)
+{
+    const std::string caption =
+        driveCaption(drive, services_.fileSystem.hostPath(driveRoot(drive)).value_or(""));
+    services_.windowSystem.messageBox(std::string{kDriveGoneBefore} + caption + std::string{kDriveGoneAfter});
+}
+
 void mezumain::Form_Load()
 {
     selection_.Label1 = selection_.Dir1;
@@ -188,6 +232,7 @@ bool mezumain::selectDrive(char letter)
     }
     const char drive = driveLetterOf(std::string{letter});
     if (openableDirectoryOfDrive(drive).empty()) {
+        showDriveGone(drive);
         return false;
     }
     selection_.Drive1 = drive;

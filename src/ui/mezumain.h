@@ -9,6 +9,7 @@
 
 #include <optional>
 #include <string>
+#include <string_view>
 #include <vector>
 
 #include "engine/mezucom.h"
@@ -55,8 +56,19 @@ public:
     const WindowLists& lists() const { return lists_; }
     const Selection& selection() const { return selection_; }
     mezucom& module() { return module_; }
-    // The drives Drive1 offers.
-    std::vector<char> drives() const { return services_.fileSystem.drives(); }
+    // One line of Drive1: the drive, the host directory it stands for where drives are host
+    // directories (nullopt on Windows), and its caption, "d: [/boot]" or "d:".
+    struct Drive1Item {
+        char letter;
+        std::optional<std::string> mountPoint;
+        std::string caption;
+    };
+    // The drives Drive1 offers, asked for afresh, so that a letter given for the run shows once
+    // it exists. The selected drive stays listed when it has gone, so the selection can stay.
+    std::vector<Drive1Item> Drive1Items() const;
+    // Drive1's list opens: its lines, as Drive1Items; a selected drive that has gone (its root
+    // no longer opens) is said so in a message, and stays selected.
+    std::vector<Drive1Item> Drive1_DropDown();
     bool commandRunning() const { return commandRunning_; }
 
     // The window's title: the tool's name, then what the user must know of the report on
@@ -76,7 +88,8 @@ public:
 
     // The user picks a drive in Drive1: Dir1 opens that drive's current directory (its root if
     // that has gone) and Drive1_Change runs. Returns false, leaving the selection and dlist on
-    // the previous drive, when the drive cannot be opened or a command is running.
+    // the previous drive, when a command is running or the drive cannot be opened; the latter
+    // is said in a message ("ドライブ d: [/media/usb] が見つかりません").
     bool selectDrive(char letter);
     // The user opens a directory in Dir1 (a full drive path). Returns false, changing nothing,
     // when it does not exist or a command is running.
@@ -200,6 +213,8 @@ private:
     // After a command that queried every drive: dlist and the cluster size describe the
     // selected directory's drive again, so that a survey that follows rounds correctly.
     void requerySelectedDrive();
+    // Shows that the drive cannot be opened.
+    void showDriveGone(char drive);
     // The drive's current directory, or its root if that has gone; empty if neither opens.
     std::string openableDirectoryOfDrive(char drive);
     // Opens `directory` (on any drive, with that drive's figures) and surveys it.
@@ -217,5 +232,9 @@ private:
     bool reportStopped_ = false;
     std::string surveyedDirectory_;  // the directory of the last directory survey
 };
+
+// A drive as drive lists show it: its lower-case letter, a colon and, when there is one, what
+// tells it apart (its mount point, or on Windows its volume label) in brackets: "d: [/boot]".
+std::string driveCaption(char letter, std::string_view detail);
 
 }  // namespace mezu

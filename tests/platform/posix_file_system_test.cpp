@@ -1,6 +1,7 @@
 // What only the POSIX backend has to get right: links, special files, mount points, names that
 // are not UTF-8 or hold a backslash, paths past PATH_MAX, and the working directory at start.
 #include "platform/posix/posix_file_system.h"
+#include "platform/posix/rotational_disk.h"
 
 #include <dirent.h>
 #include <limits.h>
@@ -356,6 +357,32 @@ TEST_F(PosixFileSystemTest, StartsInAWorkingDirectoryOnAnotherFileSystemThanItsD
     EXPECT_EQ(started.currentDrive(), 'A');
     EXPECT_EQ(started.currentDirectory('A'), "A:\\" + other.name() + "\\a");
     EXPECT_EQ(started.drives(), (std::vector<char>{'A', 'C'})) << "the drive list shows it";
+}
+
+}  // namespace
+}  // namespace mezu
+
+namespace mezu {
+namespace {
+
+TEST(RotationalDiskTest, OnlyADiskThatSpinsAndIsNoVirtualMachinesIsReadOneAtATime)
+{
+    const struct {
+        const char* path;
+        const char* rotational;
+        const char* model;
+        bool spinning;
+    } cases[] = {
+        {"/sys/devices/pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0/block/sda", "1", "WDC WD40EFRX-68N", true},
+        {"/sys/devices/pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0/block/sda", "0", "Samsung SSD 870", false},
+        {"/sys/devices/pci0000:00/0000:00:02.0/virtio1/block/vda", "1", "", false},
+        {"/sys/devices/pci0000:00/0000:00:10.0/host2/target2:0:0/2:0:0:0/block/sdb", "1", "QEMU HARDDISK", false},
+        {"/sys/devices/pci0000:00/0000:00:10.0/host2/target2:0:0/2:0:0:0/block/sdc", "1", "Virtual disk", false},
+        {"/sys/devices/virtual/block/loop0", "1", "", false},
+    };
+    for (const auto& [path, rotational, model, spinning] : cases) {
+        EXPECT_EQ(posix::isSpinningDisk(path, rotational, model), spinning) << path << " " << model;
+    }
 }
 
 }  // namespace

@@ -13,18 +13,17 @@ using std::chrono::milliseconds;
 constexpr microseconds kSlow = milliseconds{2};
 constexpr microseconds kQuick = microseconds{20};
 
-TEST(ReaderGateTest, WidensStepByStepWhileReadsWaitAndNarrowsAfterARunOfQuickOnes)
+TEST(ReaderGateTest, WidensStepByStepWhileReadsWaitAndNarrowsAfterALongRunOfQuickOnes)
 {
     ReaderGate gate{64, 2};
     EXPECT_EQ(gate.open(), 2u);
     // A thread kept waiting for a core now and then is no disk.
-    for (int i = 0; i < 10; ++i) {
-        EXPECT_FALSE(gate.noteRead(kSlow, 3));
-        EXPECT_FALSE(gate.noteRead(kQuick, 3));
+    for (int i = 0; i < 300; ++i) {
+        EXPECT_FALSE(gate.noteRead(i % 30 == 0 ? kSlow : kQuick, 3));
     }
     EXPECT_EQ(gate.open(), 2u);
     std::vector<unsigned> widths;
-    for (int i = 0; i < 6 * ReaderGate::kSlowReadsToWiden; ++i) {
+    for (int i = 0; i < 10 * ReaderGate::kReadsBetweenWidenings; ++i) {
         if (gate.noteRead(kSlow, 3)) {
             widths.push_back(gate.open());
         }
@@ -33,9 +32,19 @@ TEST(ReaderGateTest, WidensStepByStepWhileReadsWaitAndNarrowsAfterARunOfQuickOne
     for (int i = 1; i < ReaderGate::kQuickReadsToNarrow; ++i) {
         gate.noteRead(kQuick, 3);
     }
-    EXPECT_EQ(gate.open(), 64u);
+    EXPECT_EQ(gate.open(), 64u) << "a cold tree has its runs of quick reads";
     gate.noteRead(kQuick, 3);
     EXPECT_EQ(gate.open(), 2u);
+
+    ReaderGate spinning{2, 2, ReaderGate::Disk::Spinning};
+    for (int i = 0; i < ReaderGate::kSlowReadsToWiden; ++i) {
+        EXPECT_FALSE(spinning.noteRead(kSlow, 3));
+    }
+    EXPECT_EQ(spinning.open(), 1u) << "a spinning disk is read one directory at a time while it seeks";
+    for (int i = 0; i < ReaderGate::kQuickReadsToNarrow; ++i) {
+        spinning.noteRead(kQuick, 3);
+    }
+    EXPECT_EQ(spinning.open(), 2u) << "while it answers from memory, the cores read";
 }
 
 TEST(ReaderGateTest, LargeDirectoriesMayTakeLongerAndTheCoresAreWithinTheMost)

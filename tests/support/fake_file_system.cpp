@@ -63,11 +63,33 @@ private:
 FakeFileSystem::FakeFileSystem(std::vector<char> drives) : currentDrive_(drives.at(0))
 {
     for (char letter : drives) {
-        auto root = std::make_shared<Node>();
-        root->attributes = kAttrDirectory;
-        roots_[letter] = root;
-        currentDirectories_[letter] = driveRoot(letter);
+        addDrive(letter);
     }
+}
+
+void FakeFileSystem::addDrive(char letter)
+{
+    auto root = std::make_shared<Node>();
+    root->attributes = kAttrDirectory;
+    roots_[letter] = root;
+    currentDirectories_[letter] = driveRoot(letter);
+}
+
+std::optional<std::string> FakeFileSystem::hostPath(const std::string& drivePath) const
+{
+    const auto found = hostRoots_.find(driveLetterOf(drivePath));
+    if (found == hostRoots_.end() || drivePath.size() < 3) {
+        return std::nullopt;
+    }
+    std::string host = found->second;
+    const std::string below = drivePath.substr(3);
+    if (!below.empty() && host.back() != '/') {
+        host += '/';
+    }
+    for (const char c : below) {
+        host += c == kPathSeparator ? '/' : c;
+    }
+    return host;
 }
 
 FakeFileSystem::Node& FakeFileSystem::insert(const std::string& path, FileAttributes attributes,

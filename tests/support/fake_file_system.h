@@ -44,6 +44,12 @@ public:
     Node* find(const std::string& path);
     // Makes a drive's root unopenable, as a drive without a medium.
     void setDriveUnavailable(char letter) { unavailable_[letter] = true; }
+    // A drive that appears later, with an empty root (a letter given for the run).
+    void addDrive(char letter);
+    // A drive that has gone from the system (a removed disk): nothing of it opens any more.
+    void removeDrive(char letter) { roots_.erase(letter); }
+    // Makes the drive stand for a host directory, as on POSIX: hostPath maps its paths below it.
+    void setHostRoot(char letter, std::string hostRoot) { hostRoots_[letter] = std::move(hostRoot); }
 
     std::vector<char> drives() const override;
     char currentDrive() const override { return currentDrive_; }
@@ -59,6 +65,7 @@ public:
     std::vector<std::string> subdirectoryNames(const std::string& drivePath) override;
     std::string lastError() const override { return lastError_; }
     ResolvedDirectory resolveDirectory(const std::string& userPath) override;
+    std::optional<std::string> hostPath(const std::string& drivePath) const override;
     std::unique_ptr<TreeWalk> walkTree(const std::string& drivePath) override
     {
         ++walksStarted_;
@@ -81,6 +88,7 @@ private:
     std::map<char, std::shared_ptr<Node>> roots_;
     std::map<char, std::string> currentDirectories_;
     std::map<char, bool> unavailable_;
+    std::map<char, std::string> hostRoots_;
     char currentDrive_;
     int enumerationsStarted_ = 0;
     int walksStarted_ = 0;

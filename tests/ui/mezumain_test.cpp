@@ -51,7 +51,11 @@ TEST_F(MainWindowTest, StartsOnTheWorkingDirectoryWithItsDrive)
     EXPECT_EQ(window.selection().Label1, "C:\\HOME\\USER");
     EXPECT_EQ(window.lists().dlist.line(0), "C drive: Total = 255 MB, Free = 125 MB");
     EXPECT_EQ(window.module().clustersize(), 4096u);
-    EXPECT_EQ(window.drives(), (std::vector<char>{'C', 'D', 'E'}));
+    std::vector<char> listed;
+    for (const mezumain::Drive1Item& item : window.Drive1Items()) {
+        listed.push_back(item.letter);
+    }
+    EXPECT_EQ(listed, (std::vector<char>{'C', 'D', 'E'}));
 }
 
 TEST_F(MainWindowTest, PickingADriveOpensItsCurrentDirectory)
@@ -90,15 +94,46 @@ TEST_F(MainWindowTest, TitleCountsTheDirectoriesTheLastCommandCouldNotRead)
     EXPECT_EQ(window.windowTitle(), title) << "the next command clears it";
 }
 
-TEST_F(MainWindowTest, DriveThatCannotBeOpenedLeavesTheSelection)
+TEST_F(MainWindowTest, DriveThatCannotBeOpenedLeavesTheSelectionAndSaysSo)
 {
     loaded();
     fs.setDriveUnavailable('E');
+    fs.setHostRoot('E', "/media/usb");
     EXPECT_FALSE(window.selectDrive('E'));
     EXPECT_FALSE(window.selectDrive('Q'));
     EXPECT_EQ(window.selection().Drive1, 'C');
     EXPECT_EQ(window.selection().Label1, "C:\\HOME\\USER");
     EXPECT_EQ(window.lists().dlist.count(), 2u);
+    EXPECT_EQ(windowSystem.messages,
+              (std::vector<std::string>{"ドライブ e: [/media/usb] が見つかりません", "ドライブ q: が見つかりません"}));
+}
+
+TEST_F(MainWindowTest, Drive1ListsEachDriveWithItsMountPointAfreshWhenOpened)
+{
+    const auto captions = [this] {
+        std::vector<std::string> shown;
+        for (const mezumain::Drive1Item& item : window.Drive1_DropDown()) {
+            shown.push_back(item.caption);
+        }
+        return shown;
+    };
+    loaded();
+    fs.setHostRoot('C', "/");
+    fs.setHostRoot('D', "/media/usb");
+    EXPECT_EQ(captions(), (std::vector<std::string>{"c: [/]", "d: [/media/usb]", "e:"}))
+        << "a drive of no host directory (Windows) shows its letter alone";
+    fs.addDrive('A');
+    fs.setHostRoot('A', "/dev/shm\x01");
+    EXPECT_EQ(captions().front(), "a: [/dev/shm?]") << "a letter given for the run, its path shown safely";
+    EXPECT_TRUE(windowSystem.messages.empty());
+
+    ASSERT_TRUE(window.selectDrive('D'));
+    fs.removeDrive('D');
+    EXPECT_EQ(captions(), (std::vector<std::string>{"a: [/dev/shm?]", "c: [/]", "d: [/media/usb]", "e:"}))
+        << "the selected drive stays listed";
+    EXPECT_EQ(windowSystem.messages, (std::vector<std::string>{"ドライブ d: [/media/usb] が見つかりません"}));
+    EXPECT_EQ(window.selection().Drive1, 'D');
+    EXPECT_EQ(window.selection().Label1, "D:\\");
 }
 
 TEST_F(MainWindowTest, DriveWhoseQueryFailsShowsThePathAndNoFigures)

@@ -6,11 +6,6 @@
 #include "ui/qt/qt_text.h"
 
 namespace mezu {
-namespace {
-
-constexpr int kIndentSpacesPerLevel = 2;
-
-}  // namespace
 
 DirectoryViewModel::DirectoryViewModel(QIcon openIcon, QIcon closedIcon, QObject* parent)
     : QAbstractListModel(parent), openIcon_(std::move(openIcon)), closedIcon_(std::move(closedIcon))
@@ -42,11 +37,10 @@ QVariant DirectoryViewModel::data(const QModelIndex& index, int role) const
     }
     const DirectoryViewEntry& entry = entries_[static_cast<std::size_t>(index.row())];
     switch (role) {
-    case Qt::DisplayRole: {
-        const std::string label = displayPath(entry.label);
-        return QString(static_cast<qsizetype>(entry.depth * kIndentSpacesPerLevel), u' ') +
-               qtText(label);
-    }
+    case Qt::DisplayRole:
+        return qtText(displayPath(entry.label));
+    case kDepthRole:
+        return static_cast<int>(entry.depth);
     case Qt::DecorationRole:
         return entry.isOpen || index.row() < openRow_ ? openIcon_ : closedIcon_;
     default:

@@ -1,6 +1,7 @@
 // A Qt list model over the directory view's entries (the open directory's ancestors, then its
 // subdirectories), for the QListView Dir1: the entries are handed over in one step, so opening
-// a directory with hundreds of thousands of subdirectories costs no widget per line.
+// a directory with hundreds of thousands of subdirectories costs no widget per line. The text
+// is the name alone; the indent is the depth role's, for DirectoryViewDelegate.
 #pragma once
 
 #include <QAbstractListModel>
@@ -16,6 +17,9 @@ class DirectoryViewModel final : public QAbstractListModel {
 public:
     // The icons for the open directory's chain and for the subdirectories below it.
     DirectoryViewModel(QIcon openIcon, QIcon closedIcon, QObject* parent = nullptr);
+
+    // The entry's depth below the drive root (0 for the root), for the indent.
+    static constexpr int kDepthRole = Qt::UserRole;
 
     void setEntries(std::vector<DirectoryViewEntry> entries);
     const std::vector<DirectoryViewEntry>& entries() const { return entries_; }

@@ -13,7 +13,9 @@
 
 #include "model/path_text.h"
 #include "ui/qt/qt_text.h"
+#include "ui/qt/directory_view_delegate.h"
 #include "ui/qt/directory_view_model.h"
+#include "ui/qt/drive_combo_box.h"
 #include "ui/qt/line_list_model.h"
 #include "ui/qt/path_label.h"
 #include "ui/qt/share_bar_delegate.h"
@@ -73,6 +75,13 @@ QFont reportFont()
     font.setWeight(QFont::Normal);
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
+    // IPAMincho asks in its size table (gasp) to be drawn hinted and unsmoothed from 9 to 16
+    // pixels, as Windows and Wine draw it; Qt smooths it all the same, and smoothed its full
+    // stop, which sits lower than the digits, reads as a comma whatever the hinting (full
+    // hinting also loses the foot of "B"). Unsmoothed, the stop is a dot on the digits' line.
+    if (QFontInfo{font}.family().startsWith(QStringLiteral("IPA"))) {
+        font.setStyleStrategy(QFont::NoAntialias);
+    }
     return font;
 }
 
@@ -135,11 +144,10 @@ void MezuMainView::buildControls()
                                          dlist_->contentsRect().height() / kDriveLines);
     dlistModel_->setRowGeometry(dlist_->font(), drivelineHeight);
 
-    drive1_ = new QComboBox{client};
+    drive1_ = new DriveComboBox{client};
     drive1_->setGeometry(layout::pixels(layout::kDrive1));
-    for (char letter : model_.drives()) {
-        drive1_->addItem(QStringLiteral("%1:").arg(QChar{letter}.toLower()), QChar{letter});
-    }
+    fillDrive1(model_.Drive1Items());
+    drive1_->setBeforePopup([this] { fillDrive1(model_.Drive1_DropDown()); });
     connect(drive1_, &QComboBox::activated, this, &MezuMainView::onDriveChosen);
 
     dir1_ = new QListView{client};
@@ -150,6 +158,7 @@ void MezuMainView::buildControls()
     dir1Model_ = new DirectoryViewModel{dir1_->style()->standardIcon(QStyle::SP_DirOpenIcon),
                                         dir1_->style()->standardIcon(QStyle::SP_DirClosedIcon), this};
     dir1_->setModel(dir1Model_);
+    dir1_->setItemDelegate(new DirectoryViewDelegate{dir1_});
     connect(dir1_, &QListView::activated, this, &MezuMainView::onDirectoryOpened);
 
     command1_ = button(client, QStringLiteral("ディレクトリ容量調査"), layout::pixels(layout::kCommand1));
@@ -331,6 +340,18 @@ void MezuMainView::setControlsEnabled(bool enabled)
     for (QWidget* control : std::initializer_list<QWidget*>{command1_, command2_, command3_, command4_,
                                                             command5_, drive1_, dir1_}) {
         control->setEnabled(enabled);
+    }
+}
+
+void MezuMainView::fillDrive1(const std::vector<mezumain::Drive1Item>& items)
+{
+    drive1_->clear();
+    for (const mezumain::Drive1Item& item : items) {
+        drive1_->addItem(qtText(item.caption), QChar{item.letter});
+    }
+    const int selected = drive1_->findData(QChar{model_.selection().Drive1});
+    if (selected >= 0) {
+        drive1_->setCurrentIndex(selected);
     }
 }
 

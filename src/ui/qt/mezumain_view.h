@@ -10,6 +10,7 @@
 
 #include "ui/mezumain.h"
 #include "ui/out_of_memory.h"
+#include "ui/qt/drive_combo_box.h"
 #include "ui/qt/qt_window_system.h"
 
 class QComboBox;
@@ -65,6 +66,8 @@ private:
     void showList1Menu(const QPoint& position);
     void setControlsEnabled(bool enabled);
     void showRunningState();
+    // Drive1 shows the drives anew, with the selected one chosen.
+    void fillDrive1(const std::vector<mezumain::Drive1Item>& items);
     void onDriveChosen(int index);
     void onDirectoryOpened(const QModelIndex& index);
     void refreshSelection(Dir1Listing listing);
@@ -80,7 +83,7 @@ private:
 
     PathLabel* label1_ = nullptr;
     QListView* dlist_ = nullptr;
-    QComboBox* drive1_ = nullptr;
+    DriveComboBox* drive1_ = nullptr;
     QListView* dir1_ = nullptr;
     QPushButton* command1_ = nullptr;
     QPushButton* command2_ = nullptr;
@@ -91,7 +94,7 @@ private:
 };
 
 // The fixed-pitch Mincho face of the result list: "ＭＳ 明朝" 9 point, or a Mincho that is
-// installed (IPAMincho) where it is missing.
+// installed (IPAMincho, unsmoothed as the font asks at this size) where it is missing.
 QFont reportFont();
 
 // The window's own face: the Japanese Gothic of the system's windows at 9 point ("MS UI Gothic"

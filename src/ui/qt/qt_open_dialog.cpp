@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 
+#include "ui/qt/file_dialog_columns.h"
 #include "ui/qt/qt_text.h"
 #include "ui/qt/qt_save_dialog.h"
 
@@ -13,6 +14,7 @@ std::optional<std::string> QtOpenDialog::askFileToOpen(std::string_view title, s
     dialog.setAcceptMode(QFileDialog::AcceptOpen);
     dialog.setFileMode(QFileDialog::ExistingFile);
     dialog.setNameFilters(qtNameFilters(filter));
+    fitFileDialogColumns(dialog);
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;
     }

@@ -2,6 +2,7 @@
 
 #include <QFileDialog>
 
+#include "ui/qt/file_dialog_columns.h"
 #include "ui/qt/qt_text.h"
 
 namespace mezu {
@@ -46,6 +47,7 @@ std::optional<std::string> QtSaveDialog::askFileName(std::string_view filter, co
     dialog.setAcceptMode(QFileDialog::AcceptSave);
     dialog.setFileMode(QFileDialog::AnyFile);
     dialog.setNameFilters(qtNameFilters(filter));
+    fitFileDialogColumns(dialog);
     dialog.selectFile(qtText(presetName));
     if (dialog.exec() != QDialog::Accepted || dialog.selectedFiles().isEmpty()) {
         return std::nullopt;

@@ -9,7 +9,8 @@
 namespace mezu {
 
 // Installs on `application` the translator of Qt's texts for `locale` and returns it (owned by
-// the application); null when Qt brings no translation for that locale.
+// the application; deleting it removes every text it brought); null when Qt brings no
+// translation for that locale.
 QTranslator* installQtTranslations(QCoreApplication& application, const QLocale& locale);
 
 }  // namespace mezu

@@ -19,9 +19,6 @@ constexpr wchar_t kTitle[] = L"ディレクトリ容量調査ツール";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
 constexpr COLORREF kDriveListBackground = RGB(192, 192, 192);
-constexpr int kBaseDpi = 96;
-// How far Drive1's list drops below its field, at 96 dpi.
-constexpr int kDriveListDropAtBase = 200;
 constexpr UINT_PTR kList1SubclassId = 1;
 constexpr int kDriveLines = 2;
 
@@ -112,7 +109,8 @@ bool MainWindow::create(HINSTANCE instance)
     dlist_.bind(::GetDlgItem(window_, MEZU_ID_DLIST));
     list1_.bind(::GetDlgItem(window_, MEZU_ID_LIST1));
     label1_.bind(::GetDlgItem(window_, MEZU_ID_LABEL1), window_);
-    drive1_.bind(::GetDlgItem(window_, MEZU_ID_DRIVE1), model_.drives());
+    drive1_.bind(::GetDlgItem(window_, MEZU_ID_DRIVE1));
+    drive1_.setItems(model_.Drive1Items());
     dir1_.bind(::GetDlgItem(window_, MEZU_ID_DIR1));
     applyDpi(static_cast<int>(::GetDpiForWindow(window_)));
     ::SetWindowSubclass(::GetDlgItem(window_, MEZU_ID_LIST1), list1Procedure, kList1SubclassId,
@@ -166,10 +164,7 @@ void MainWindow::applyDpi(int dpi)
     for (const Placement& placement : kPlacements) {
         const HWND control = ::GetDlgItem(window_, placement.id);
         const layout::TwipsRect& at = placement.twips;
-        int height = pixels(at.height, dpi);
-        if (placement.id == MEZU_ID_DRIVE1) {
-            height += ::MulDiv(kDriveListDropAtBase, dpi, kBaseDpi);
-        }
+        const int height = pixels(at.height, dpi);
         ::MoveWindow(control, pixels(at.left, dpi), pixels(at.top, dpi), pixels(at.width, dpi), height, FALSE);
         const bool mincho = placement.id == MEZU_ID_LIST1 || placement.id == MEZU_ID_COMMAND5;
         ::SendMessageW(control, WM_SETFONT, reinterpret_cast<WPARAM>(mincho ? reportFont_ : windowFont_), FALSE);
@@ -185,6 +180,7 @@ void MainWindow::applyDpi(int dpi)
     dlist_.setFont(windowFont_);
     list1_.setFont(reportFont_);
     dir1_.setMetrics(windowFont_, dpi);
+    drive1_.setFieldHeight(pixels(layout::kDrive1.height, dpi));
 
     RECT frame{0, 0, pixels(layout::kClientArea.width, dpi), pixels(layout::kClientArea.height, dpi)};
     ::AdjustWindowRectExForDpi(&frame, kWindowStyle, TRUE, kWindowExStyle, static_cast<UINT>(dpi));
@@ -338,6 +334,9 @@ void MainWindow::onCommand(int id, int notification)
         // when the list closes.
         if ((notification == CBN_SELCHANGE && !drive1_.droppedDown()) || notification == CBN_CLOSEUP) {
             onDriveChosen();
+        } else if (notification == CBN_DROPDOWN) {
+            drive1_.setItems(model_.Drive1_DropDown());
+            drive1_.select(model_.selection().Drive1);
         }
         break;
     case MEZU_ID_DIR1:

@@ -2,6 +2,9 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QFileDialog>
+#include <QFileIconProvider>
+#include <QHeaderView>
+#include <QTreeView>
 #include <QLabel>
 #include <QLineEdit>
 #include <QListView>
@@ -21,6 +24,8 @@
 #include "fakes.h"
 #include "ui/mezumain.h"
 #include "ui/qt/mezumain_view.h"
+#include "ui/qt/directory_view_model.h"
+#include "ui/qt/file_dialog_columns.h"
 #include "ui/qt/line_list_model.h"
 #include "ui/qt/path_label.h"
 #include "survey/report_header.h"
@@ -117,6 +122,7 @@ private slots:
     void saveButtonAsksForANameAndWritesShiftJis();
     void theAllFilesFilterOffersEveryFileAndKeepsTheName();
     void standardDialogsSpeakJapanese();
+    void fileDialogsShowTheirColumnsWhole();
     void closingDuringASurveyStopsIt();
     void listViewsShowExactlyTheirLinesAfterAnyChange();
     void pickingADriveWithTheSameGeometryShowsItsOwnFigures();
@@ -139,9 +145,17 @@ void MezuMainViewTest::startsWithTheWorkingDirectoryAndItsDrive()
     QCOMPARE(shownLines(f.view->dlist()), modelLines(f.window.lists().dlist));
     QCOMPARE(rowCount(f.view->dlist()), 2);
     QCOMPARE(f.view->Drive1()->currentText(), QStringLiteral("c:"));
-    QCOMPARE(shownLines(f.view->Dir1()),
-             (QStringList{"C:\\", "  WORK", "    BIG", "    SMALL"}));
+    QCOMPARE(shownLines(f.view->Dir1()), (QStringList{"C:\\", "WORK", "BIG", "SMALL"}));
+    QList<int> depths;
+    for (int row = 0; row < rowCount(f.view->Dir1()); ++row) {
+        depths << f.view->Dir1()->model()->index(row, 0).data(DirectoryViewModel::kDepthRole).toInt();
+    }
+    QCOMPARE(depths, (QList<int>{0, 1, 2, 2}));
     QCOMPARE(f.view->focusWidget(), f.view->Command1());
+
+    f.view->Dir1()->setFocus();
+    QTest::keyClicks(f.view->Dir1(), QStringLiteral("sm"));  // type-ahead finds the name
+    QCOMPARE(f.view->Dir1()->currentIndex().row(), 3);
 }
 
 void MezuMainViewTest::controlsStandWhereTheLayoutPutsThem()
@@ -178,6 +192,10 @@ void MezuMainViewTest::controlsStandWhereTheLayoutPutsThem()
     QVERIFY2(QFontInfo(f.view->List1()->font()).family().contains(QStringLiteral("Mincho")),
              qPrintable(QFontInfo(f.view->List1()->font()).family()));
     QCOMPARE(f.view->Command5()->font(), f.view->List1()->font());
+    if (QFontInfo(f.view->List1()->font()).family().startsWith(QStringLiteral("IPA"))) {
+        // Smoothed at this size, its full stop reads as a comma.
+        QVERIFY(f.view->List1()->font().styleStrategy() & QFont::NoAntialias);
+    }
     QCOMPARE(f.view->Label1()->palette().color(QPalette::Window),
              f.view->palette().color(QPalette::Base));
     QVERIFY(!f.view->windowIcon().isNull());
@@ -193,8 +211,23 @@ void MezuMainViewTest::pickingADriveShowsItsDirectoryAndFigures()
     QCOMPARE(f.view->Label1()->text(), QStringLiteral("D:\\"));
     QCOMPARE(shownLines(f.view->dlist()).value(0), QStringLiteral("D drive: Total = 2047 MB, Free = 1000 MB"));
 
+    QString message;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        QVERIFY(box != nullptr);
+        message = box->text();
+        box->accept();
+    });
     QTest::keyClick(drive1, Qt::Key_Down);  // E: has no medium
+    QCOMPARE(message, QStringLiteral("ドライブ e: が見つかりません"));
     QCOMPARE(drive1->currentText(), QStringLiteral("d:"));
+
+    f.fs.addDrive('A');  // a letter given for the run
+    f.fs.setHostRoot('A', "/dev/shm");
+    drive1->showPopup();
+    QCOMPARE(drive1->itemText(0), QStringLiteral("a: [/dev/shm]"));
+    QCOMPARE(drive1->currentText(), QStringLiteral("d:"));
+    drive1->hidePopup();
     QCOMPARE(f.view->Label1()->text(), QStringLiteral("D:\\"));
     QCOMPARE(rowCount(f.view->dlist()), 2);
 }
@@ -204,7 +237,7 @@ void MezuMainViewTest::openingASubdirectoryChangesOnlyTheLabel()
     Fixture f;
     const QStringList dlist = shownLines(f.view->dlist());
     QListView* dir1 = f.view->Dir1();
-    const int big = static_cast<int>(shownLines(dir1).indexOf(QStringLiteral("    BIG")));
+    const int big = static_cast<int>(shownLines(dir1).indexOf(QStringLiteral("BIG")));
     QVERIFY(big >= 0);
     const QRect itemRect = dir1->visualRect(dir1->model()->index(big, 0));
     // A double click as the window system delivers it: press, release, then the double click.
@@ -212,7 +245,7 @@ void MezuMainViewTest::openingASubdirectoryChangesOnlyTheLabel()
     QTest::mouseDClick(dir1->viewport(), Qt::LeftButton, {}, itemRect.center());
     QCOMPARE(f.view->Label1()->text(), QStringLiteral("C:\\WORK\\BIG"));
     QCOMPARE(shownLines(f.view->dlist()), dlist);
-    QCOMPARE(shownLines(dir1), (QStringList{"C:\\", "  WORK", "    BIG"}));
+    QCOMPARE(shownLines(dir1), (QStringList{"C:\\", "WORK", "BIG"}));
 
     dir1->setCurrentIndex(dir1->model()->index(1, 0));
     QTest::keyClick(dir1, Qt::Key_Return);
@@ -436,12 +469,37 @@ void MezuMainViewTest::standardDialogsSpeakJapanese()
     QMessageBox box;
     box.setStandardButtons(QMessageBox::Cancel);
     const QString cancel = box.button(QMessageBox::Cancel)->text();
-    QCoreApplication::removeTranslator(translator);
+    // The type column of the file dialogs.
+    const QString folder = QFileIconProvider{}.type(QFileInfo{QDir::tempPath()});
     delete translator;
+    QCOMPARE(QFileIconProvider{}.type(QFileInfo{QDir::tempPath()}), QStringLiteral("Folder"));
 
-    for (const QString& text : {save, cancel}) {
+    for (const QString& text : {save, cancel, folder}) {
         QVERIFY2(std::any_of(text.begin(), text.end(), [](QChar c) { return c.unicode() >= 0x3000; }),
                  qPrintable(text));
+    }
+}
+
+void MezuMainViewTest::fileDialogsShowTheirColumnsWhole()
+{
+    test::TempTree directory;
+    directory.dir("sub");
+    directory.file("report of last year.txt", 123456);
+    QFileDialog dialog{nullptr, {}, QString::fromStdString(directory.root())};
+    dialog.setOption(QFileDialog::DontUseNativeDialog);
+    QAbstractItemView* details = dialog.findChild<QTreeView*>(QStringLiteral("treeView"));
+    QVERIFY(details != nullptr);
+    QHeaderView* header = static_cast<QTreeView*>(details)->header();
+    header->setSectionResizeMode(QHeaderView::Interactive);
+    for (int column = 0; column < header->count(); ++column) {
+        header->resizeSection(column, 10);  // as saved by a program of a narrower face
+    }
+    fitFileDialogColumns(dialog);
+    dialog.show();
+    QTRY_COMPARE(details->model()->rowCount(details->rootIndex()), 2);
+    for (int column = 0; column < header->count(); ++column) {
+        QTRY_VERIFY2(header->sectionSize(column) >= details->sizeHintForColumn(column),
+                     qPrintable(details->model()->headerData(column, Qt::Horizontal).toString()));
     }
 }
 
@@ -554,9 +612,9 @@ void MezuMainViewTest::controlCharactersInNamesShowAsQuestionMarks()
 {
     Fixture f;
     f.fs.addDirectory("C:\\WORK\\tab\there\nline");
-    QVERIFY(shownLines(f.view->Dir1()).contains(QStringLiteral("    BIG")));
+    QVERIFY(shownLines(f.view->Dir1()).contains(QStringLiteral("BIG")));
     f.view->refreshFromModel();
-    QVERIFY(shownLines(f.view->Dir1()).contains(QStringLiteral("    tab?here?line")));
+    QVERIFY(shownLines(f.view->Dir1()).contains(QStringLiteral("tab?here?line")));
     QVERIFY(f.window.openDirectory("C:\\WORK\\tab\there\nline"));
     f.view->refreshFromModel();
     QCOMPARE(f.view->Label1()->text(), QStringLiteral("C:\\WORK\\tab?here?line"));

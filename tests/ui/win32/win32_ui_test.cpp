@@ -1,9 +1,10 @@
 // The Win32 window layer's own logic: wrapping at any character, the path label's shortening, the dialogs' filter, the
-// drive lines, and a line list shown in a real list box (appends added, anything else shown
+// drive list, and a line list shown in a real list box (appends added, anything else shown
 // afresh, the scroll extent following the widest line).
 #include <gtest/gtest.h>
 
 #include <windows.h>
+#include <commctrl.h>
 
 #include "model/line_list.h"
 #include "platform/win32/wide_text.h"
@@ -93,10 +94,41 @@ TEST(Win32FileDialogsTest, FilterPartsEndInZerosAndTheListInTwo)
     EXPECT_EQ(dialogFilter("Text|*.txt"), std::wstring(L"Text\0*.txt\0", 11));
 }
 
-TEST(Win32DriveBoxTest, LinesShowTheLowerCaseLetterAndTheLabel)
+TEST(Win32DriveBoxTest, ShowsTheDrivesAnewAndKeepsTheirLetters)
 {
-    EXPECT_EQ(driveLine('C', L"SYSTEM"), L"c: [SYSTEM]");
-    EXPECT_EQ(driveLine('Z', L""), L"z:");
+    const INITCOMMONCONTROLSEX controls{sizeof controls, ICC_USEREX_CLASSES};
+    ::InitCommonControlsEx(&controls);
+    const HWND box = ::CreateWindowExW(0, WC_COMBOBOXEXW, L"", WS_POPUP | CBS_DROPDOWNLIST, 0, 0, 200, 200, nullptr,
+                                       nullptr, nullptr, nullptr);
+    ASSERT_NE(box, nullptr);
+    DriveBox drives;
+    drives.bind(box);
+    const auto shownTexts = [box] {
+        std::vector<std::wstring> texts;
+        for (int i = 0; i < static_cast<int>(::SendMessageW(box, CB_GETCOUNT, 0, 0)); ++i) {
+            wchar_t text[64] = {};
+            COMBOBOXEXITEMW item{};
+            item.mask = CBEIF_TEXT;
+            item.iItem = i;
+            item.pszText = text;
+            item.cchTextMax = 64;
+            ::SendMessageW(box, CBEM_GETITEMW, 0, reinterpret_cast<LPARAM>(&item));
+            texts.emplace_back(text);
+        }
+        return texts;
+    };
+    drives.setItems({{'C', "/", "c: [/]"}, {'Q', std::nullopt, "q:"}});
+    EXPECT_EQ(shownTexts(), (std::vector<std::wstring>{L"c: [/]", L"q:"})) << "a drive with no volume shows its letter";
+    drives.select('Q');
+    EXPECT_EQ(drives.selected(), 'Q');
+
+    drives.setItems({{'A', "/dev/shm", "a: [/dev/shm]"}, {'C', "/", "c: [/]"}});
+    EXPECT_EQ(shownTexts(), (std::vector<std::wstring>{L"a: [/dev/shm]", L"c: [/]"}));
+    drives.select('C');
+    EXPECT_EQ(drives.selected(), 'C');
+    drives.select('Q');
+    EXPECT_EQ(drives.selected(), 'C') << "a letter the list does not hold selects nothing";
+    ::DestroyWindow(box);
 }
 
 TEST(Win32LineListBoxTest, ShowsTheListAsItStands)
