@@ -31,7 +31,7 @@ bool ReaderGate::noteRead(std::chrono::nanoseconds took, std::size_t entries)
         readsAtWidth_ = 0;
         return false;
     }
-    if (open_ == most_ || readsAtWidth_ < kReadsBetweenWidenings) {
+    if (open_ == most_ || readsAtWidth_ < static_cast<int>(open_)) {
         return false;
     }
     open_ = std::min(most_, open_ * 2);

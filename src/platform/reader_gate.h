@@ -22,12 +22,11 @@ public:
     // a small directory takes some ten microseconds, an entry's lstat one or two.
     static constexpr std::chrono::microseconds kWait{200};
     static constexpr std::chrono::microseconds kWaitPerEntry{10};
-    // This many slow reads among the latest kRecentReads widen it, once kReadsBetweenWidenings
-    // reads have been made at its width; kQuickReadsToNarrow quick ones in a row narrow it to
-    // the cores again.
+    // This many slow reads among the latest kRecentReads widen it, once as many reads have
+    // been made at its width as it lets threads in (each had its turn); kQuickReadsToNarrow
+    // quick ones in a row narrow it to the cores again.
     static constexpr int kRecentReads = 64;
     static constexpr int kSlowReadsToWiden = 4;
-    static constexpr int kReadsBetweenWidenings = 16;
     static constexpr int kQuickReadsToNarrow = 4096;
 
     enum class Disk { Any, Spinning };
