@@ -199,6 +199,15 @@ std::size_t mezucom::keepTree(std::string_view name)
 void mezucom::sublist(const std::string& path)
 {
     lists_.wkList2.clear();
+    // Right after the measurement of the same directory, its walk has listed them already, in
+    // the order its enumeration gives them.
+    if (!keptWalkEnd_.empty() && keptBase_ == withTrailingSeparator(path)) {
+        for (const KeptTree& tree : keptTrees_) {
+            lists_.wkList2.add(keptBase_ + std::string{std::string_view{keptNames_}.substr(tree.nameOffset, tree.nameLength)});
+        }
+        makeCurrent(path);
+        return;
+    }
     if (!makeCurrent(path)) {
         skip(path);
         return;

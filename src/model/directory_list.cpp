@@ -12,10 +12,18 @@ void DirectoryList::clear()
     names_.clear();
 }
 
+void DirectoryList::append(std::uint32_t parent, std::string_view name)
+{
+    if (entries_.size() >= kNoEntry || name.size() >= kNoEntry) {
+        throw std::length_error("directory list: more directories than it can hold");
+    }
+    entries_.push_back({names_.size(), parent, static_cast<std::uint32_t>(name.size())});
+    names_ += name;
+}
+
 std::size_t DirectoryList::add(std::string_view path)
 {
-    entries_.push_back({kNoParent, names_.size(), path.size()});
-    names_ += path;
+    append(kNoEntry, path);
     return entries_.size() - 1;
 }
 
@@ -24,8 +32,7 @@ std::size_t DirectoryList::addChild(std::size_t parent, std::string_view name)
     if (parent >= entries_.size()) {
         throw std::out_of_range("directory list: no entry " + std::to_string(parent));
     }
-    entries_.push_back({parent, names_.size(), name.size()});
-    names_ += name;
+    append(static_cast<std::uint32_t>(parent), name);
     return entries_.size() - 1;
 }
 

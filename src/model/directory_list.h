@@ -1,9 +1,11 @@
 // The work list of a walk: a start path, then the directories below it, each kept as the entry
 // of its parent and its own name. A tree of any depth takes memory in proportion to its
-// directories, not to the length of their paths; a full path is built only when asked for.
+// directories (16 bytes each and its name), not to the length of their paths; a full path is
+// built only when asked for.
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string>
 #include <string_view>
 #include <vector>
@@ -22,7 +24,11 @@ public:
 
     std::size_t count() const { return entries_.size(); }
     // The entry whose subdirectory `index` is; kNoParent for one added by its full path.
-    std::size_t parent(std::size_t index) const { return entries_.at(index).parent; }
+    std::size_t parent(std::size_t index) const
+    {
+        const std::uint32_t parent = entries_.at(index).parent;
+        return parent == kNoEntry ? kNoParent : parent;
+    }
     // The name below its parent; the full path for an entry added by it.
     std::string_view name(std::size_t index) const;
     // The full path: the parent's, then "\" unless that ends with one, then the name. Throws
@@ -32,11 +38,13 @@ public:
     std::vector<std::string> lines() const;
 
 private:
+    static constexpr std::uint32_t kNoEntry = 0xFFFFFFFF;
     struct Entry {
-        std::size_t parent;
-        std::size_t offset;  // of the name in names_
-        std::size_t length;
+        std::uint64_t offset;  // of the name in names_
+        std::uint32_t parent;  // kNoEntry for one added by its full path
+        std::uint32_t length;
     };
+    void append(std::uint32_t parent, std::string_view name);
 
     std::vector<Entry> entries_;
     std::string names_;

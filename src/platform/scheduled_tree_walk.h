@@ -36,7 +36,8 @@ namespace mezu {
 
 class ScheduledTreeWalk final : public TreeWalk, private TaskSharing {
 public:
-    static constexpr std::size_t kReadAheadBytes = std::size_t{8} << 20;
+    // Some hundreds of directories: enough to keep 64 reads in flight.
+    static constexpr std::size_t kReadAheadBytes = std::size_t{1} << 20;
 
     struct Options {
         unsigned mostThreads = 1;  // reading at once, the walker included; 1: as the walker asks

@@ -79,7 +79,8 @@ public:
     Result read(int fd, std::uint64_t device, TaskSharing* helpers, Examine examine);
 
 private:
-    static constexpr std::size_t kBufferBytes = 32 * 1024;
+    // Small, as up to 64 reads may be in flight at once: a few names a call cost little.
+    static constexpr std::size_t kBufferBytes = 4 * 1024;
 
     std::unique_ptr<char[]> buffer_;
     std::vector<ReadEntry> entries_;

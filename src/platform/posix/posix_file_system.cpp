@@ -68,11 +68,16 @@ public:
     // Whether the name next() returned last is a directory.
     bool lastWasDirectory() const { return lastWasDirectory_; }
 
+    // What the lstat of the entry next() returned last found; none for a regular file, which
+    // needs no lstat to be told apart.
+    std::optional<EntryFigures> lastFigures() const override { return lastFigures_; }
+
 private:
     bool matches(const dirent& entry)
     {
         // Regular files need no lstat to be told apart; directories do, for the mount test.
         lastWasDirectory_ = false;
+        lastFigures_.reset();
         if (entry.d_type == DT_REG) {
             const FileAttributes attributes = entry.d_name[0] == '.' ? kAttrHidden : kAttrNormal;
             return passesMask(attributes, mask_);
@@ -84,12 +89,13 @@ private:
             }
             return false;
         }
-        const FileAttributes attributes = attributesFromStatus(entry.d_name, status, device_);
-        lastWasDirectory_ = isDirectory(attributes);
-        return passesMask(attributes, mask_);
+        lastFigures_ = figuresFromStatus(entry.d_name, status, device_);
+        lastWasDirectory_ = isDirectory(lastFigures_->attributes);
+        return passesMask(lastFigures_->attributes, mask_);
     }
 
     DIR* directory_;
+    std::optional<EntryFigures> lastFigures_;
     int error_ = 0;
     bool lastWasDirectory_ = false;
     FileAttributes mask_;
