@@ -41,7 +41,7 @@ public:
     };
 
     struct Request {
-        const Opened* parent = nullptr;  // what its parent's read kept; null for the top
+        const Opened* parent = nullptr;  // what its parent's read kept; null for the top, or if it kept none
         std::string_view name;           // its name in the parent's listing; empty for the top
         std::function<std::string()> path;  // its drive path, built only when asked
     };

@@ -123,14 +123,23 @@ TEST(ScheduledTreeWalkTest, ReadsEachDirectoryOnceWithAnyNumberOfThreads)
 
 TEST(ScheduledTreeWalkTest, WhatIsReadAheadStaysWithinItsBudget)
 {
-    SyntheticSource source{8, 3, 40};  // 585 directories of about 1.5 KiB each
-    constexpr std::size_t kBudget = 16 * 1024;
-    ScheduledTreeWalk walk{source, "C:\\t", {4, 4, kBudget}};
+    constexpr unsigned kThreads = 4;
+    SyntheticSource source{8, 3, 40};  // 585 directories of some KiB each
+    // What one directory with subdirectories costs, as the walk counts it: no listing costs more.
+    ScheduledTreeWalk one{source, "C:\\t", {1, 1}};
+    one.listing(one.top());
+    const std::size_t largestListing = one.bytesAhead();
+
+    SyntheticSource walked{8, 3, 40};
+    const std::size_t budget = 4 * largestListing;
+    ScheduledTreeWalk walk{walked, "C:\\t", {kThreads, kThreads, budget}};
     const WalkFigures figures = walkAll(walk);
     EXPECT_EQ(figures.directories, 585u);
-    // Past the budget no thread starts a read; the ones under way may each add a listing, and
-    // the walker's own reads are never held back.
-    EXPECT_LE(figures.mostAhead, kBudget + 8 * 2048);
+    // Past the budget no thread starts a read ahead, but each of those under way may add its
+    // listing, and the walker's own reads down the directories it goes into are never held back.
+    constexpr std::size_t kLevels = 4;
+    EXPECT_LE(figures.mostAhead, budget + (kThreads + kLevels) * largestListing);
+    EXPECT_LT(figures.mostAhead, 585 * largestListing / 4) << "the tree was not read ahead whole";
 }
 
 TEST(ScheduledTreeWalkTest, ThreadsAreStartedOnlyWhileReadsWait)

@@ -52,7 +52,8 @@ DirectorySource::Read Win32DirectorySource::read(const Request& request, TaskSha
                                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (directory == INVALID_HANDLE_VALUE) {
         const DWORD error = path.empty() ? ERROR_PATH_NOT_FOUND : ::GetLastError();
-        listing.gone = request.parent != nullptr && hasGone(error);
+        // Only a subdirectory can have gone since its parent listed it; the top was never seen.
+        listing.gone = !request.name.empty() && hasGone(error);
         listing.error = systemErrorText(error);
         return read;
     }
