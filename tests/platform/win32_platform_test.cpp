@@ -6,6 +6,7 @@
 #include <windows.h>
 
 #include <set>
+#include <sstream>
 
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_drive_query.h"
@@ -204,6 +205,39 @@ TEST(Win32FileSystemTest, ReparsePointDirectoriesAreNotEntered)
     EXPECT_TRUE(systemDrives.directoryExists(resolved.drivePath)) << resolved.drivePath;
 }
 
+// Wine shows each mount point of the host below its Z: drive as a reparse point that leads to
+// itself; Windows shows a volume mounted in a folder so when the volume has no letter.
+TEST(Win32FileSystemTest, AFileSystemMountedInAFolderIsSurveyedInPlace)
+{
+    std::vector<std::string> mountPoints;
+    if (const HANDLE mounts = ::CreateFileW(L"Z:\\proc\\self\\mounts", GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                            OPEN_EXISTING, 0, nullptr);
+        mounts != INVALID_HANDLE_VALUE) {
+        std::string text(1 << 16, '\0');
+        DWORD read = 0;
+        ::ReadFile(mounts, text.data(), static_cast<DWORD>(text.size()), &read, nullptr);
+        ::CloseHandle(mounts);
+        std::istringstream lines{text.substr(0, read)};
+        for (std::string source, point, rest; lines >> source >> point && std::getline(lines, rest);) {
+            std::replace(point.begin(), point.end(), '/', '\\');
+            const DWORD attributes = ::GetFileAttributesW(toWide("Z:" + point).c_str());
+            if (point.size() > 1 && point.find('\\', 1) == std::string::npos && attributes != INVALID_FILE_ATTRIBUTES &&
+                (attributes & FILE_ATTRIBUTE_DIRECTORY) != 0 && (attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+                mountPoints.push_back("Z:" + point);
+            }
+        }
+    }
+    if (mountPoints.empty()) {
+        GTEST_SKIP() << "no folder with a file system mounted in it is seen here (Wine shows the host's)";
+    }
+    win32::Win32FileSystem fileSystem;
+    for (const std::string& mountPoint : mountPoints) {
+        const ResolvedDirectory resolved = fileSystem.resolveDirectory(mountPoint);
+        EXPECT_EQ(resolved.drivePath, mountPoint) << resolved.error;
+        EXPECT_TRUE(fileSystem.changeDirectory(mountPoint)) << mountPoint;
+    }
+}
+
 TEST(Win32WideTextTest, EveryNameRoundTrips)
 {
     struct Case {
@@ -292,7 +326,7 @@ TEST(Win32ReportFileReaderTest, ReadsTheBytesOfAFileAndRefusesTheRest)
     tree.dir("sub");
     win32::Win32FileWriter writer;
     win32::Win32ReportFileReader reader;
-    for (const std::string bytes : {std::string{"\x93\xfa\x96\x7b\r\n\xff"}, std::string{}}) {
+    for (const std::string& bytes : {std::string{"\x93\xfa\x96\x7b\r\n\xff"}, std::string{}}) {
         std::string error;
         ASSERT_TRUE(writer.replaceFile(tree.path("REPORT.TXT"), bytes, error)) << error;
         EXPECT_EQ(reader.readReportBytes(tree.path("REPORT.TXT"), error), bytes);

@@ -71,11 +71,22 @@ std::uint64_t lengthOf(DWORD high, DWORD low)
     return (static_cast<std::uint64_t>(high) << 32) | low;
 }
 
-// Whether the system path names a directory the walk may enter.
+// Whether a reparse-point directory leads to itself: a file system mounted there (Wine shows
+// every mount point below a drive so), which may be surveyed in place, as a drive root is.
+bool isMountedInPlace(const std::wstring& path)
+{
+    const std::wstring target = finalPath(path);
+    return !target.empty() && ::CompareStringOrdinal(target.c_str(), -1, ordinaryPath(path).c_str(), -1, TRUE) == CSTR_EQUAL;
+}
+
+// Whether the system path names a directory that may be entered and walked from.
 bool isEnterableDirectory(const std::wstring& path)
 {
     const DWORD attributes = path.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(path.c_str());
-    return attributes != INVALID_FILE_ATTRIBUTES && isDirectory(fromSystemAttributes(attributes));
+    if (attributes == INVALID_FILE_ATTRIBUTES || (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
+        return false;
+    }
+    return (attributes & FILE_ATTRIBUTE_REPARSE_POINT) == 0 || isMountedInPlace(path);
 }
 
 bool isValidName(const std::string& name)
@@ -393,7 +404,7 @@ ResolvedDirectory Win32FileSystem::resolveDirectory(const std::string& userPath)
     if ((attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
         return {{}, "not a directory"};
     }
-    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    if ((attributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0 && !isMountedInPlace(system)) {
         // A junction or directory link named by the user is surveyed where it leads.
         const std::optional<std::string> located = roots_.locate(finalPath(system));
         canonical = located ? canonicalDrivePath(*located) : std::nullopt;
