@@ -496,9 +496,10 @@ const PlatformHelp kPosixHelp = {
     "                 FILE - is standard output; it and the other descriptors the\n"
     "                 program was given (/dev/stdout, /dev/fd/N) are written where\n"
     "                 they stand, never truncated\n",
-    "  --threads N    read directories with up to N threads (default: two per core;\n"
-    "                 one per core while reads do not wait for the disk); 1 suits\n"
-    "                 spinning disks, where reading in parallel is slower\n",
+    "  --threads N    read directories with up to N threads (default: as many as\n"
+    "                 the reads show they wait for, up to 64, one per core while\n"
+    "                 they do not; on a spinning disk one while they wait);\n"
+    "                 1 reads one directory at a time\n",
 };
 
 int runMezuReport(const std::vector<std::string>& args, const ReportEnvironment& environment)
