@@ -13,8 +13,8 @@ build() {
     local dir=$1 flags=$2
     shift 2
     # -O1 with line tables: quick to build, and the reports still name file and line.
-    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Sanitize -DMEZU_BUILD_WINDOW=OFF \
-        -DMEZU_BUILD_TESTS=ON -DCMAKE_CXX_FLAGS_SANITIZE="-O1 -g1" \
+    cmake -S . -B "$dir" -G Ninja -DCMAKE_BUILD_TYPE=Sanitize -DMEZU_BUILD_QT_WINDOW=OFF \
+        -DBUILD_TESTING=ON -DCMAKE_CXX_FLAGS_SANITIZE="-O1 -g1" \
         -DCMAKE_CXX_FLAGS="$flags -fno-omit-frame-pointer" >/dev/null
     cmake --build "$dir" ${1:+--target "$@"}
 }

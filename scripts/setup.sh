@@ -29,5 +29,5 @@ done
 scripts/install_packages.sh "${packages[@]}"
 
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
-    ${build_tests:+-DMEZU_BUILD_TESTS="$build_tests"} >/dev/null
+    ${build_tests:+-DBUILD_TESTING="$build_tests"} >/dev/null
 cmake --build build

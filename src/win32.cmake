@@ -15,7 +15,7 @@ add_library(mezu_win32 STATIC
   platform/win32/win32_report_file_reader.cpp
   platform/win32/win32_text_encoder.cpp
 )
-target_link_libraries(mezu_win32 PUBLIC mezu_core)
+target_link_libraries(mezu_win32 PUBLIC mezu_platform)
 target_compile_definitions(mezu_win32 PUBLIC WIN32_LEAN_AND_MEAN NOMINMAX _WIN32_WINNT=0x0A00)
 
 add_library(mezu_report_cli STATIC
@@ -43,7 +43,7 @@ add_library(mezu_win32_ui STATIC
   ui/win32/win32_window_system.cpp
   ui/win32/window_fonts.cpp
 )
-target_link_libraries(mezu_win32_ui PUBLIC mezu_core mezu_win32 comctl32 comdlg32 gdi32 shell32 ole32 winspool)
+target_link_libraries(mezu_win32_ui PUBLIC mezu_ui mezu_win32 comctl32 comdlg32 gdi32 shell32 ole32 winspool)
 # The W forms throughout, also for the macros (IDC_ARROW, MAKEINTRESOURCE) that pick by this.
 target_compile_definitions(mezu_win32_ui PUBLIC UNICODE _UNICODE)
 

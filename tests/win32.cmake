@@ -6,7 +6,7 @@ target_link_libraries(mezu_win32_test_support PUBLIC mezu_win32)
 
 mezu_test(mezu_win32_platform_tests
   platform/file_system_contract_test.cpp
-  platform/win32_platform_test.cpp
+  platform/win32/win32_platform_test.cpp
 )
 target_link_libraries(mezu_win32_platform_tests PRIVATE mezu_win32 mezu_win32_test_support)
 

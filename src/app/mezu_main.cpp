@@ -8,14 +8,14 @@
 #include <iostream>
 #include <new>
 
-#include "platform/posix/atomic_file_writer.h"
 #include "platform/posix/drive_table.h"
 #include "platform/posix/heap_tuning.h"
-#include "platform/posix/iconv_encoder.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_drive_query.h"
 #include "platform/posix/posix_file_system.h"
-#include "platform/posix/report_file_reader.h"
+#include "platform/posix/posix_file_writer.h"
+#include "platform/posix/posix_report_file_reader.h"
+#include "platform/posix/posix_text_encoder.h"
 #include "ui/mezumain.h"
 #include "ui/qt/mezumain_view.h"
 #include "ui/qt/qt_open_dialog.h"

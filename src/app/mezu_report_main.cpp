@@ -4,8 +4,8 @@
 #include <new>
 #include <string_view>
 
-#include "app/report_cli.h"
 #include "app/posix_report_platform.h"
+#include "app/report_cli.h"
 #include "platform/posix/heap_tuning.h"
 #include "platform/posix/terminal.h"
 

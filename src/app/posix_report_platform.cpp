@@ -2,13 +2,13 @@
 
 #include <memory>
 
-#include "platform/posix/atomic_file_writer.h"
 #include "platform/posix/drive_table.h"
-#include "platform/posix/iconv_encoder.h"
 #include "platform/posix/posix_clock.h"
 #include "platform/posix/posix_drive_query.h"
 #include "platform/posix/posix_file_system.h"
-#include "platform/posix/report_file_reader.h"
+#include "platform/posix/posix_file_writer.h"
+#include "platform/posix/posix_report_file_reader.h"
+#include "platform/posix/posix_text_encoder.h"
 
 namespace mezu {
 

@@ -5,9 +5,9 @@
 #include <chrono>
 #include <ostream>
 
+#include "engine/headless_window_system.h"
 #include "model/window_lists.h"
-#include "platform/headless_window_system.h"
-#include "platform/yield_throttle.h"
+#include "ui/yield_throttle.h"
 
 namespace mezu {
 

@@ -11,9 +11,9 @@
 #include "model/path_text.h"
 #include "output/report_export.h"
 #include "output/report_output.h"
+#include "report/report_header.h"
 #include "survey/report_compare.h"
 #include "survey/saved_report.h"
-#include "survey/report_header.h"
 #include "ui/mezumain.h"
 
 namespace mezu {

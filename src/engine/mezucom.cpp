@@ -4,10 +4,10 @@
 #include <utility>
 #include <vector>
 
-#include "driveinfo/drive_lines.h"
-#include "engine/result_line.h"
 #include "model/path_text.h"
 #include "platform/tree_walk.h"
+#include "report/drive_lines.h"
+#include "report/result_line.h"
 
 namespace mezu {
 namespace {

@@ -18,19 +18,15 @@
 #include <unordered_set>
 #include <vector>
 
-#include "driveinfo/drive_lines.h"
-#include "engine/byte_total.h"
+#include "engine/window_system.h"
+#include "model/byte_total.h"
+#include "model/size_mode.h"
 #include "model/window_lists.h"
 #include "platform/drive_query.h"
 #include "platform/file_system.h"
-#include "platform/window_system.h"
+#include "report/drive_lines.h"
 
 namespace mezu {
-
-// What a file counts in a measurement: its length in whole clusters of its drive, or the
-// bytes the file system reports as allocated to it (sparse, compressed and preallocated files
-// differ from the rounding).
-enum class SizeMode { Clusters, Allocated };
 
 // One tree a measurement added up: what it counted and how many of each.
 struct TreeMeasurement {

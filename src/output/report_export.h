@@ -10,11 +10,11 @@
 #include <string_view>
 #include <vector>
 
-#include "driveinfo/drive_lines.h"
-#include "engine/byte_total.h"
 #include "engine/mezucom.h"
+#include "model/byte_total.h"
 #include "platform/clock.h"
 #include "platform/file_system.h"
+#include "report/drive_lines.h"
 
 namespace mezu {
 

@@ -7,7 +7,7 @@
 #include <vector>
 
 #include "model/window_lists.h"
-#include "platform/printer.h"
+#include "output/printer.h"
 #include "platform/report_file_writer.h"
 #include "platform/text_encoder.h"
 

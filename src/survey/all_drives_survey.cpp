@@ -1,7 +1,7 @@
 #include "survey/all_drives_survey.h"
 
 #include "model/drive_letters.h"
-#include "survey/report_header.h"
+#include "report/report_header.h"
 #include "survey/sortcmd.h"
 
 namespace mezu {

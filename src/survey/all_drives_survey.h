@@ -6,9 +6,9 @@
 #include <string_view>
 
 #include "engine/mezucom.h"
+#include "engine/window_system.h"
 #include "model/window_lists.h"
 #include "platform/clock.h"
-#include "platform/window_system.h"
 
 namespace mezu {
 

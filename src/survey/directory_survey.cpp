@@ -1,6 +1,6 @@
 #include "survey/directory_survey.h"
 
-#include "survey/report_header.h"
+#include "report/report_header.h"
 #include "survey/sortcmd.h"
 
 namespace mezu {

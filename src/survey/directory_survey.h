@@ -5,9 +5,9 @@
 #include <string>
 
 #include "engine/mezucom.h"
+#include "engine/window_system.h"
 #include "model/window_lists.h"
 #include "platform/clock.h"
-#include "platform/window_system.h"
 
 namespace mezu {
 

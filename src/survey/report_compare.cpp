@@ -4,12 +4,12 @@
 #include <map>
 #include <optional>
 
-#include "engine/result_line.h"
 #include "model/number_text.h"
 #include "model/path_text.h"
 #include "model/text_order.h"
-#include "survey/report_header.h"
-#include "survey/result_line_fields.h"
+#include "report/report_header.h"
+#include "report/result_line.h"
+#include "report/result_line.h"
 
 namespace mezu {
 namespace {

@@ -6,9 +6,9 @@
 #include "model/path_text.h"
 #include "model/text_order.h"
 #include "model/utf8_text.h"
+#include "report/report_header.h"
+#include "report/result_line.h"
 #include "survey/all_drives_survey.h"
-#include "survey/report_header.h"
-#include "survey/result_line_fields.h"
 
 namespace mezu {
 namespace {

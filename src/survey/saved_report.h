@@ -7,7 +7,7 @@
 #include <string_view>
 #include <vector>
 
-#include "engine/byte_total.h"
+#include "model/byte_total.h"
 #include "platform/text_encoder.h"
 
 namespace mezu {

@@ -1,6 +1,6 @@
 #include "ui/help_texts.h"
 
-#include "survey/report_header.h"
+#include "report/report_header.h"
 
 namespace mezu {
 namespace {

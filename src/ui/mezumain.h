@@ -13,19 +13,19 @@
 #include <vector>
 
 #include "engine/mezucom.h"
-#include "ui/directory_view.h"
+#include "engine/window_system.h"
 #include "model/selection.h"
 #include "model/window_lists.h"
+#include "output/printer.h"
 #include "platform/clock.h"
 #include "platform/drive_query.h"
 #include "platform/file_system.h"
-#include "platform/open_dialog.h"
-#include "platform/printer.h"
 #include "platform/report_file_reader.h"
 #include "platform/report_file_writer.h"
-#include "platform/save_dialog.h"
 #include "platform/text_encoder.h"
-#include "platform/window_system.h"
+#include "ui/directory_view.h"
+#include "ui/open_dialog.h"
+#include "ui/save_dialog.h"
 
 namespace mezu {
 

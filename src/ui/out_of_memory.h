@@ -8,7 +8,7 @@
 #include <functional>
 #include <string_view>
 
-#include "platform/window_system.h"
+#include "engine/window_system.h"
 #include "ui/mezumain.h"
 
 namespace mezu {

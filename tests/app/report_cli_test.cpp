@@ -7,10 +7,10 @@
 #include <map>
 #include <sstream>
 
-#include "engine/result_line.h"
+#include "report/result_line.h"
 #include "fake_file_system.h"
 #include "fakes.h"
-#include "survey/report_header.h"
+#include "report/report_header.h"
 
 namespace mezu {
 namespace {

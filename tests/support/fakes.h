@@ -14,13 +14,13 @@
 #include "model/path_text.h"
 #include "platform/clock.h"
 #include "platform/drive_query.h"
-#include "platform/printer.h"
-#include "platform/open_dialog.h"
+#include "output/printer.h"
+#include "ui/open_dialog.h"
 #include "platform/report_file_reader.h"
 #include "platform/report_file_writer.h"
-#include "platform/save_dialog.h"
+#include "ui/save_dialog.h"
 #include "platform/text_encoder.h"
-#include "platform/window_system.h"
+#include "engine/window_system.h"
 
 namespace mezu::test {
 

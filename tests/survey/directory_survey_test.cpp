@@ -4,8 +4,8 @@
 
 #include "fake_file_system.h"
 #include "fakes.h"
-#include "engine/result_line.h"
-#include "survey/report_header.h"
+#include "report/result_line.h"
+#include "report/report_header.h"
 #include "ui/mezumain.h"
 
 namespace mezu {

@@ -2,7 +2,7 @@
 
 #include <gtest/gtest.h>
 
-#include "engine/result_line.h"
+#include "report/result_line.h"
 #include "fakes.h"
 
 namespace mezu {

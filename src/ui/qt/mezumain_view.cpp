@@ -12,12 +12,12 @@
 #include <QStyle>
 
 #include "model/path_text.h"
-#include "ui/qt/qt_text.h"
 #include "ui/qt/directory_view_delegate.h"
 #include "ui/qt/directory_view_model.h"
 #include "ui/qt/drive_combo_box.h"
 #include "ui/qt/line_list_model.h"
 #include "ui/qt/path_label.h"
+#include "ui/qt/qt_text.h"
 #include "ui/qt/share_bar_delegate.h"
 #include "ui/qt/window_layout.h"
 

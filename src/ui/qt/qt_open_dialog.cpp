@@ -3,8 +3,8 @@
 #include <QFileDialog>
 
 #include "ui/qt/file_dialog_columns.h"
-#include "ui/qt/qt_text.h"
 #include "ui/qt/qt_save_dialog.h"
+#include "ui/qt/qt_text.h"
 
 namespace mezu {
 

@@ -4,7 +4,7 @@
 #include <QPointer>
 #include <QWidget>
 
-#include "platform/open_dialog.h"
+#include "ui/open_dialog.h"
 
 namespace mezu {
 

@@ -6,8 +6,8 @@
 
 #include <vector>
 
-#include "ui/qt/qt_text.h"
 #include "ui/qt/mezumain_view.h"
+#include "ui/qt/qt_text.h"
 
 namespace mezu {
 namespace {

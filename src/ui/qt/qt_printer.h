@@ -8,7 +8,7 @@
 
 #include <memory>
 
-#include "platform/printer.h"
+#include "output/printer.h"
 #include "ui/qt/cups_destination.h"
 
 namespace mezu {

@@ -5,7 +5,7 @@
 #include <QStringList>
 #include <QWidget>
 
-#include "platform/save_dialog.h"
+#include "ui/save_dialog.h"
 
 namespace mezu {
 

@@ -6,7 +6,7 @@
 
 #include <windows.h>
 
-#include "platform/printer.h"
+#include "output/printer.h"
 
 namespace mezu::win32 {
 

@@ -8,9 +8,9 @@
 
 #include "model/path_text.h"
 #include "platform/win32/wide_text.h"
-#include "ui/window_layout.h"
 #include "ui/win32/control_ids.h"
 #include "ui/win32/window_fonts.h"
+#include "ui/window_layout.h"
 
 namespace mezu::win32 {
 namespace {

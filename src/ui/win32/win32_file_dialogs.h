@@ -8,8 +8,8 @@
 #include <string>
 #include <string_view>
 
-#include "platform/open_dialog.h"
-#include "platform/save_dialog.h"
+#include "ui/open_dialog.h"
+#include "ui/save_dialog.h"
 
 namespace mezu::win32 {
 

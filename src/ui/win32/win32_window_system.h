@@ -10,8 +10,8 @@
 #include <chrono>
 #include <functional>
 
-#include "platform/window_system.h"
-#include "platform/yield_throttle.h"
+#include "engine/window_system.h"
+#include "ui/yield_throttle.h"
 
 namespace mezu::win32 {
 

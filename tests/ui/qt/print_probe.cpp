@@ -12,7 +12,7 @@
 #include "fake_file_system.h"
 #include "fakes.h"
 #include "output/report_output.h"
-#include "platform/headless_window_system.h"
+#include "engine/headless_window_system.h"
 #include "ui/mezumain.h"
 #include "ui/qt/qt_printer.h"
 

@@ -6,8 +6,8 @@
 #include <string>
 #include <string_view>
 
-#include "engine/mezucom.h"
 #include "model/line_list.h"
+#include "model/size_mode.h"
 #include "platform/clock.h"
 
 namespace mezu {

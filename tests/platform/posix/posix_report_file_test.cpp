@@ -18,9 +18,9 @@
 #include <functional>
 #include <sstream>
 
-#include "platform/posix/atomic_file_writer.h"
-#include "platform/posix/iconv_encoder.h"
-#include "platform/posix/report_file_reader.h"
+#include "platform/posix/posix_file_writer.h"
+#include "platform/posix/posix_text_encoder.h"
+#include "platform/posix/posix_report_file_reader.h"
 #include "temp_tree.h"
 
 namespace mezu::posix {

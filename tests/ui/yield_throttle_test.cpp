@@ -1,6 +1,6 @@
 // The yield throttle on a fake clock: rare clock reads for fast yields, a hand-over on time
 // whatever the pace of the yields.
-#include "platform/yield_throttle.h"
+#include "ui/yield_throttle.h"
 
 #include <gtest/gtest.h>
 

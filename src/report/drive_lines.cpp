@@ -1,4 +1,4 @@
-#include "driveinfo/drive_lines.h"
+#include "report/drive_lines.h"
 
 #include "model/number_text.h"
 

@@ -1,4 +1,4 @@
-#include "platform/posix/report_file_reader.h"
+#include "platform/posix/posix_report_file_reader.h"
 
 #include <fcntl.h>
 #include <sys/stat.h>

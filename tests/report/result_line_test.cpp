@@ -1,4 +1,4 @@
-#include "engine/result_line.h"
+#include "report/result_line.h"
 
 #include <gtest/gtest.h>
 

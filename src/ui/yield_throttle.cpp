@@ -1,4 +1,4 @@
-#include "platform/yield_throttle.h"
+#include "ui/yield_throttle.h"
 
 #include <utility>
 

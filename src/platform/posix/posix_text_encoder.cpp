@@ -1,4 +1,4 @@
-#include "platform/posix/iconv_encoder.h"
+#include "platform/posix/posix_text_encoder.h"
 
 #include <iconv.h>
 

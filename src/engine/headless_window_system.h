@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "platform/window_system.h"
+#include "engine/window_system.h"
 
 namespace mezu {
 

@@ -1,5 +1,5 @@
 // The all-drives information report, run from the window on drive tables of fakes.
-#include "driveinfo/drive_report.h"
+#include "survey/drive_report.h"
 
 #include <gtest/gtest.h>
 

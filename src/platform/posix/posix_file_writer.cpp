@@ -1,4 +1,4 @@
-#include "platform/posix/atomic_file_writer.h"
+#include "platform/posix/posix_file_writer.h"
 
 #include <fcntl.h>
 #include <limits.h>

@@ -1,4 +1,4 @@
-#include "survey/report_header.h"
+#include "report/report_header.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "engine/byte_total.h"
+#include "model/byte_total.h"
 
 #include <algorithm>
 #include <cstdint>

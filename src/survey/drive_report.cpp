@@ -1,7 +1,7 @@
-#include "driveinfo/drive_report.h"
+#include "survey/drive_report.h"
 
 #include "model/drive_letters.h"
-#include "survey/report_header.h"
+#include "report/report_header.h"
 
 namespace mezu {
 

@@ -1,0 +1,2 @@
+// The engine calling the OS directly: refused.
+#include <unistd.h>

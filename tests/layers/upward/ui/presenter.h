@@ -1,0 +1,3 @@
+// The window logic: may use the model.
+#pragma once
+#include "model/value.h"
