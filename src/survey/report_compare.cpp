@@ -9,7 +9,6 @@
 #include "model/text_order.h"
 #include "report/report_header.h"
 #include "report/result_line.h"
-#include "report/result_line.h"
 
 namespace mezu {
 namespace {

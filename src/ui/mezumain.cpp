@@ -29,15 +29,15 @@ constexpr std::string_view kCompareAmbiguous = "次の名前は報告の上で�
 }  // namespace
 
 // Marks a command as running for its lifetime; `entered()` is false when another command
-// already runs. A command that
-// makes a new report starts it from nothing; one that outputs the report (print, save) leaves
-// what the report measured, which its lines stand for.
+// already runs or the window is closing. A command that makes a new report starts it from
+// nothing; one that outputs the report (print, save) leaves what the report measured, which its
+// lines stand for.
 class mezumain::CommandScope {
 public:
     enum class Kind { NewReport, Output };
 
     CommandScope(bool& running, bool closing, mezucom& module, Kind kind = Kind::NewReport)
-        : running_(running), entered_(!running)
+        : running_(running), entered_(!running && !closing)
     {
         if (entered_) {
             running_ = true;
@@ -45,10 +45,8 @@ public:
                 module.forgetSkipped();
                 module.forgetMeasurements();
             }
-            // Only a closing window keeps commands stopped: a stop by the user ends one command.
-            if (!closing) {
-                module.resumeAfterStop();
-            }
+            // A stop by the user ends one command only.
+            module.resumeAfterStop();
         }
     }
     ~CommandScope()
@@ -287,7 +285,7 @@ bool mezumain::setDir1Path(const std::string& path)
 void mezumain::Command1_Click()
 {
     const CommandScope scope{commandRunning_, closing_, module_};
-    if (!scope.entered() || module_.stopRequested()) {
+    if (!scope.entered()) {
         return;
     }
     lastReport_ = Report::DirectorySurvey;
@@ -301,7 +299,7 @@ void mezumain::Command1_Click()
 void mezumain::Command2_Click()
 {
     const CommandScope scope{commandRunning_, closing_, module_};
-    if (!scope.entered() || module_.stopRequested()) {
+    if (!scope.entered()) {
         return;
     }
     lastReport_ = Report::AllDrivesSurvey;
@@ -441,7 +439,7 @@ bool mezumain::openAndSurvey(const std::string& directory)
 
 void mezumain::compareWithEarlierReport()
 {
-    if (commandRunning_ || services_.openDialog == nullptr || services_.fileReader == nullptr ||
+    if (commandRunning_ || closing_ || services_.openDialog == nullptr || services_.fileReader == nullptr ||
         services_.encoder == nullptr) {
         return;
     }

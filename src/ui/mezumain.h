@@ -154,12 +154,13 @@ public:
     void about_Click();
 
     // Asks the running command to stop at its next yield because the window is closing. What
-    // it built so far stays in the lists; later commands do nothing.
+    // it built so far stays in the lists; later commands, the comparison too, do nothing.
     void requestStop()
     {
         closing_ = true;
         module_.requestStop();
     }
+    bool closing() const { return closing_; }
     // The user stops the running command (Esc): it ends at its next yield, the lines of the
     // trees it measured whole stay, and the report says it was stopped. Nothing while no
     // command runs.

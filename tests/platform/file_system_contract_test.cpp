@@ -401,7 +401,7 @@ std::vector<Backend> backends()
 
 INSTANTIATE_TEST_SUITE_P(
     Backends, FileSystemContractTest, ::testing::ValuesIn(backends()),
-    [](const auto& info) { return std::string{info.param.name}; });
+    [](const auto& backend) { return std::string{backend.param.name}; });
 
 }  // namespace
 }  // namespace mezu

@@ -105,7 +105,7 @@ public:
     using Files = std::map<std::string, std::string>;
     static constexpr const char* kStandardOutput = "<standard output>";
 
-    explicit MemoryFileWriter(std::shared_ptr<Files> files = std::make_shared<Files>()) : files(std::move(files)) {}
+    explicit MemoryFileWriter(std::shared_ptr<Files> shared = std::make_shared<Files>()) : files(std::move(shared)) {}
 
     bool replaceFile(const std::string& path, const std::string& bytes, std::string& error) override
     {
@@ -137,7 +137,7 @@ public:
 // Reads the files a MemoryFileWriter holds; their bytes are taken as UTF-8 text.
 class MemoryFileReader final : public ReportFileReader {
 public:
-    explicit MemoryFileReader(std::shared_ptr<MemoryFileWriter::Files> files) : files(std::move(files)) {}
+    explicit MemoryFileReader(std::shared_ptr<MemoryFileWriter::Files> shared) : files(std::move(shared)) {}
 
     std::optional<std::string> readReportBytes(const std::string& path, std::string& error) override
     {

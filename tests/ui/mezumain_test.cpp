@@ -257,9 +257,43 @@ TEST_F(MainWindowTest, StopRequestEndsTheRunningSurveyAtItsNextYield)
     EXPECT_LE(yieldsAfterStop, 1);
     EXPECT_LT(window.lists().List1.count(), 5u);
     EXPECT_FALSE(window.commandRunning());
-    window.lists().List1.clear();
-    window.Command1_Click();
-    EXPECT_EQ(window.lists().List1.count(), 0u) << "nothing runs once the program is closing";
+}
+
+TEST_F(MainWindowTest, OnceTheWindowIsClosingNoCommandRuns)
+{
+    auto files = std::make_shared<test::MemoryFileWriter::Files>();
+    test::ScriptedSaveDialog saveDialog;
+    test::PassThroughEncoder encoder;
+    test::MemoryFileWriter writer{files};
+    test::RecordingPrinter printer;
+    test::ScriptedOpenDialog openDialog;
+    test::MemoryFileReader reader{files};
+    mezumain closing{{fs, drives, windowSystem, clock, ".", &saveDialog, &encoder, &writer, &printer, &openDialog,
+                      &reader}};
+    fs.addFile("C:\\HOME\\USER\\A\\f", 1);
+    closing.Form_Load();
+    closing.Command1_Click();
+    const std::vector<std::string> shown = reportLines(closing.lists());
+    std::string saved;
+    for (const std::string& line : shown) {
+        saved += line + "\r\n";
+    }
+    (*files)["old.txt"] = saved;
+    openDialog.answer = "old.txt";
+    saveDialog.answers.push_back("new.txt");
+
+    closing.requestStop();
+    for (void (mezumain::*command)() : {&mezumain::Command1_Click, &mezumain::Command2_Click, &mezumain::Command3_Click,
+                                        &mezumain::Command4_Click, &mezumain::Command5_Click,
+                                        &mezumain::compareWithEarlierReport}) {
+        (closing.*command)();
+    }
+    EXPECT_EQ(reportLines(closing.lists()), shown);
+    EXPECT_EQ(closing.lastReport(), mezumain::Report::DirectorySurvey);
+    EXPECT_EQ(fs.walksStarted(), 1);
+    EXPECT_TRUE(saveDialog.presets.empty()) << "no dialog opens";
+    EXPECT_EQ(files->size(), 1u);
+    EXPECT_TRUE(printer.lines.empty());
 }
 
 TEST_F(MainWindowTest, ASurveyShowsEachLineAsItGoesAndTheUserCanStopIt)

@@ -334,13 +334,13 @@ std::unique_ptr<TreeWalk> PosixFileSystem::walkTree(const std::string& drivePath
         options.mostThreads = options.cores;
         options.disk = ReaderGate::Disk::Spinning;
     }
-    const auto opener = [this](const std::string& drivePath) {
-        const std::optional<HostPath> path = parseDrivePath(drivePath);
-        if (!path) {
+    const auto opener = [this](const std::string& directory) {
+        const std::optional<HostPath> located = parseDrivePath(directory);
+        if (!located) {
             errno = ENOENT;
             return UniqueFd{};
         }
-        return openDirectory(*path);
+        return openDirectory(*located);
     };
     return std::make_unique<PosixTreeWalk>(formatDrivePath(path->letter, path->components), opener,
                                            mountPointParents(), options);

@@ -2,7 +2,6 @@
 
 #include <utility>
 
-#include "model/path_text.h"
 #include "ui/qt/qt_text.h"
 
 namespace mezu {
@@ -38,7 +37,7 @@ QVariant DirectoryViewModel::data(const QModelIndex& index, int role) const
     const DirectoryViewEntry& entry = entries_[static_cast<std::size_t>(index.row())];
     switch (role) {
     case Qt::DisplayRole:
-        return qtText(displayPath(entry.label));
+        return qtText(entry.label);
     case kDepthRole:
         return static_cast<int>(entry.depth);
     case Qt::DecorationRole:

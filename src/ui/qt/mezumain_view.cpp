@@ -20,29 +20,25 @@
 #include "ui/qt/qt_text.h"
 #include "ui/qt/share_bar_delegate.h"
 #include "ui/qt/window_layout.h"
+#include "ui/window_style.h"
 
 namespace mezu {
 namespace {
 
-constexpr QColor kDriveListBackground{192, 192, 192};
-constexpr int kReportFontPoints = 9;
-constexpr int kWindowFontPoints = 9;
 constexpr int kDriveRole = Qt::UserRole;
 
-// Saving and printing only read the report on screen.
-ReportEffect reportEffectOf(void (mezumain::*handler)())
+QColor qtColour(style::Colour colour)
 {
-    return handler == &mezumain::Command4_Click || handler == &mezumain::Command5_Click ? ReportEffect::Reads
-                                                                                          : ReportEffect::Replaces;
+    return QColor{colour.red, colour.green, colour.blue};
 }
 
-
-QPushButton* button(QWidget* parent, const QString& caption, const QRect& geometry)
+QStringList qtFaces(const auto& faces)
 {
-    auto* created = new QPushButton{caption, parent};
-    created->setGeometry(geometry);
-    created->setAutoDefault(true);
-    return created;
+    QStringList families;
+    for (const std::string_view face : faces) {
+        families << qtText(face);
+    }
+    return families;
 }
 
 QPixmap iconPixmap(int size)
@@ -69,9 +65,8 @@ QPixmap iconPixmap(int size)
 QFont reportFont()
 {
     QFont font;
-    font.setFamilies({QStringLiteral("ＭＳ 明朝"), QStringLiteral("MS Mincho"),
-                      QStringLiteral("IPAMincho"), QStringLiteral("IPA明朝")});
-    font.setPointSize(kReportFontPoints);
+    font.setFamilies(qtFaces(style::kReportFaces));
+    font.setPointSize(style::kFontPoints);
     font.setWeight(QFont::Normal);
     font.setStyleHint(QFont::TypeWriter);
     font.setFixedPitch(true);
@@ -88,9 +83,8 @@ QFont reportFont()
 QFont windowFont()
 {
     QFont font;
-    font.setFamilies({QStringLiteral("MS UI Gothic"), QStringLiteral("ＭＳ Ｐゴシック"),
-                      QStringLiteral("MS PGothic"), QStringLiteral("IPAGothic")});
-    font.setPointSize(kWindowFontPoints);
+    font.setFamilies(qtFaces(style::kWindowFaces) << QStringLiteral("IPAGothic"));
+    font.setPointSize(style::kFontPoints);
     font.setStyleHint(QFont::SansSerif);
     return font;
 }
@@ -104,17 +98,17 @@ QIcon applicationIcon()
 }
 
 MezuMainView::MezuMainView(mezumain& model, QtWindowSystem& windowSystem)
-    : model_(model), windowSystem_(windowSystem)
+    : windowSystem_(windowSystem), presenter_(model, *this, windowSystem)
 {
-    setWindowTitle(QStringLiteral("ディレクトリ容量調査ツール"));
+    setWindowTitle(qtText(model.windowTitle()));
     setWindowIcon(applicationIcon());
     setFont(windowFont());
-    buildControls();
+    buildControls(model.lists());
     buildMenu();
-    windowSystem_.attach(this, [this] { showRunningState(); });
+    windowSystem_.attach(this, [this] { presenter_.showProgress(); });
 }
 
-void MezuMainView::buildControls()
+void MezuMainView::buildControls(const WindowLists& lists)
 {
     auto* client = new QWidget{this};
     client->setFixedSize(layout::kClientAreaPixels);
@@ -128,11 +122,10 @@ void MezuMainView::buildControls()
     labelColours.setColor(QPalette::WindowText, labelColours.color(QPalette::Text));
     label1_->setPalette(labelColours);
 
-    const WindowLists& lists = model_.lists();
     dlistModel_ = new LineListModel{lists.dlist, this};
     dlist_ = lineListView(client, layout::pixels(layout::kDlist), dlistModel_);
     QPalette grey = dlist_->palette();
-    grey.setColor(QPalette::Base, kDriveListBackground);
+    grey.setColor(QPalette::Base, qtColour(style::kDriveListBackground));
     dlist_->setPalette(grey);
     dlist_->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     dlist_->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
@@ -146,9 +139,10 @@ void MezuMainView::buildControls()
 
     drive1_ = new DriveComboBox{client};
     drive1_->setGeometry(layout::pixels(layout::kDrive1));
-    fillDrive1(model_.Drive1Items());
-    drive1_->setBeforePopup([this] { fillDrive1(model_.Drive1_DropDown()); });
-    connect(drive1_, &QComboBox::activated, this, &MezuMainView::onDriveChosen);
+    presenter_.showDrives();
+    drive1_->setBeforePopup([this] { presenter_.drive1DropsDown(); });
+    connect(drive1_, &QComboBox::activated, this,
+            [this](int index) { presenter_.driveChosen(drive1_->itemData(index, kDriveRole).toChar().toLatin1()); });
 
     dir1_ = new QListView{client};
     dir1_->setGeometry(layout::pixels(layout::kDir1));
@@ -159,19 +153,16 @@ void MezuMainView::buildControls()
                                         dir1_->style()->standardIcon(QStyle::SP_DirClosedIcon), this};
     dir1_->setModel(dir1Model_);
     dir1_->setItemDelegate(new DirectoryViewDelegate{dir1_});
-    connect(dir1_, &QListView::activated, this, &MezuMainView::onDirectoryOpened);
+    connect(dir1_, &QListView::activated, this, [this](const QModelIndex& index) {
+        presenter_.dir1Opened(index.isValid() ? std::optional{static_cast<std::size_t>(index.row())} : std::nullopt);
+    });
 
-    command1_ = button(client, QStringLiteral("ディレクトリ容量調査"), layout::pixels(layout::kCommand1));
-    command3_ = button(client, QStringLiteral("ドライブ情報"), layout::pixels(layout::kCommand3));
-    command5_ = button(client, QStringLiteral("File出力"), layout::pixels(layout::kCommand5));
+    command1_ = commandButton(client, WindowControl::Command1, layout::pixels(layout::kCommand1));
+    command3_ = commandButton(client, WindowControl::Command3, layout::pixels(layout::kCommand3));
+    command5_ = commandButton(client, WindowControl::Command5, layout::pixels(layout::kCommand5));
     command5_->setFont(reportFont());
-    command4_ = button(client, QStringLiteral("印　刷"), layout::pixels(layout::kCommand4));
-    command2_ = button(client, QStringLiteral("Command2"), layout::pixels(layout::kCommand2));
-    connectCommand(command1_, &mezumain::Command1_Click);
-    connectCommand(command2_, &mezumain::Command2_Click);
-    connectCommand(command3_, &mezumain::Command3_Click);
-    connectCommand(command4_, &mezumain::Command4_Click);
-    connectCommand(command5_, &mezumain::Command5_Click);
+    command4_ = commandButton(client, WindowControl::Command4, layout::pixels(layout::kCommand4));
+    command2_ = commandButton(client, WindowControl::Command2, layout::pixels(layout::kCommand2));
 
     list1Model_ = new LineListModel{lists.List1, this};
     list1_ = lineListView(client, layout::pixels(layout::kList1), list1Model_);
@@ -205,35 +196,31 @@ QListView* MezuMainView::lineListView(QWidget* parent, const QRect& geometry, Li
     return view;
 }
 
-void MezuMainView::connectCommand(QPushButton* button, void (mezumain::*handler)())
+QPushButton* MezuMainView::commandButton(QWidget* parent, WindowControl control, const QRect& geometry)
 {
-    connect(button, &QPushButton::clicked, this,
-            [this, button, handler] {
-                runCommand(button, reportEffectOf(handler), [this, handler] { (model_.*handler)(); });
-            });
+    const auto command = std::find_if(kCommandButtons.begin(), kCommandButtons.end(),
+                                      [control](const CommandButton& button) { return button.control == control; });
+    auto* created = new QPushButton{qtText(command->caption), parent};
+    created->setGeometry(geometry);
+    created->setAutoDefault(true);
+    connect(created, &QPushButton::clicked, this, [this, control] { presenter_.commandClicked(control); });
+    return created;
 }
 
 void MezuMainView::buildList1Actions()
 {
     // Double click or Enter on a result line surveys its directory; Backspace goes back up.
-    connect(list1_, &QListView::activated, this, &MezuMainView::surveyListedDirectory);
+    connect(list1_, &QListView::activated, this, [this](const QModelIndex& index) {
+        presenter_.list1Activated(index.isValid() ? std::optional{static_cast<std::size_t>(index.row())}
+                                                  : std::nullopt);
+    });
     auto* up = new QShortcut{QKeySequence{Qt::Key_Backspace}, list1_, nullptr, nullptr, Qt::WidgetShortcut};
-    connect(up, &QShortcut::activated, this,
-            [this] { runCommand(list1_, ReportEffect::Replaces, [this] { model_.surveyParentDirectory(); }); });
+    connect(up, &QShortcut::activated, this, [this] { presenter_.list1Backspace(); });
     list1_->setContextMenuPolicy(Qt::CustomContextMenu);
     connect(list1_, &QListView::customContextMenuRequested, this, &MezuMainView::showList1Menu);
     // Esc stops a running command; the controls are disabled then, so the window listens.
     auto* stop = new QShortcut{QKeySequence{Qt::Key_Escape}, this, nullptr, nullptr, Qt::WindowShortcut};
-    connect(stop, &QShortcut::activated, this, [this] { model_.stopCommand(); });
-}
-
-void MezuMainView::surveyListedDirectory(const QModelIndex& index)
-{
-    if (!index.isValid() || !model_.listedDirectory(static_cast<std::size_t>(index.row()))) {
-        return;
-    }
-    const auto row = static_cast<std::size_t>(index.row());
-    runCommand(list1_, ReportEffect::Replaces, [this, row] { model_.surveyListedDirectory(row); });
+    connect(stop, &QShortcut::activated, this, [this] { presenter_.escapePressed(); });
 }
 
 void MezuMainView::showList1Menu(const QPoint& position)
@@ -247,7 +234,7 @@ void MezuMainView::showList1Menu(const QPoint& position)
         index.isValid() ? std::optional{static_cast<std::size_t>(index.row())} : std::nullopt;
     QMenu menu{list1_};
     std::vector<std::pair<QAction*, mezumain::List1Action>> actions;
-    for (const mezumain::List1MenuItem& item : model_.List1Menu(line)) {
+    for (const mezumain::List1MenuItem& item : presenter_.list1Menu(line)) {
         if (item.separatorBefore) {
             menu.addSeparator();
         }
@@ -260,82 +247,66 @@ void MezuMainView::showList1Menu(const QPoint& position)
     QAction* chosen = menu.exec(list1_->viewport()->mapToGlobal(position));
     for (const auto& [action, what] : actions) {
         if (action == chosen) {
-            runCommand(list1_, mezumain::replacesReport(what) ? ReportEffect::Replaces : ReportEffect::Reads,
-                       [this, what = what, line] { model_.List1Chosen(what, line); });
+            presenter_.list1MenuChosen(what, line);
         }
     }
 }
 
 void MezuMainView::buildMenu()
 {
-    QMenu* help = menuBar()->addMenu(QStringLiteral("help"));
-    const std::pair<const char*, void (mezumain::*)()> items[] = {
-        {"プログラムの説明", &mezumain::pgm_Click},
-        {"作者紹介", &mezumain::maker_Click},
-        {"開発環境", &mezumain::makekiki_Click},
-        {"プログラムのバージョン", &mezumain::about_Click},
-    };
-    for (const auto& [caption, handler] : items) {
-        QAction* action = help->addAction(QString::fromUtf8(caption));
-        connect(action, &QAction::triggered, this, [this, handler = handler] { (model_.*handler)(); });
+    QMenu* help = menuBar()->addMenu(qtText(kHelpMenuCaption));
+    for (std::size_t i = 0; i < kHelpMenu.size(); ++i) {
+        QAction* action = help->addAction(qtText(kHelpMenu[i].caption));
+        connect(action, &QAction::triggered, this, [this, i] { presenter_.helpChosen(i); });
     }
 }
 
-void MezuMainView::refreshFromModel(Dir1Listing listing)
+void MezuMainView::showLists()
 {
-    showRunningState();
-    refreshSelection(listing);
+    list1Model_->refresh();
+    dlistModel_->refresh();
 }
 
-void MezuMainView::refreshSelection(Dir1Listing listing)
+void MezuMainView::showTitle(const std::string& title)
 {
-    const Selection& selection = model_.selection();
-    label1_->setPath(qtText(displayPath(selection.Label1)));
-    const int driveIndex = drive1_->findData(QChar{selection.Drive1});
-    if (driveIndex >= 0) {
-        drive1_->setCurrentIndex(driveIndex);
+    setWindowTitle(qtText(title));
+}
+
+void MezuMainView::showLabel1(const std::string& path)
+{
+    label1_->setPath(qtText(path));
+}
+
+void MezuMainView::showDrive1(const std::vector<mezumain::Drive1Item>& drives)
+{
+    drive1_->clear();
+    for (const mezumain::Drive1Item& item : drives) {
+        drive1_->addItem(qtText(item.caption), QChar{item.letter});
     }
-    if (listing == Dir1Listing::IfMoved && !dir1Model_->entries().empty() && shownDir1_ == selection.Dir1) {
-        return;
+}
+
+void MezuMainView::selectDrive1(char letter)
+{
+    const int index = drive1_->findData(QChar{letter});
+    if (index >= 0) {
+        drive1_->setCurrentIndex(index);
     }
-    shownDir1_ = selection.Dir1;
-    dir1Model_->setEntries(model_.Dir1Entries());
+}
+
+void MezuMainView::showDir1(const std::vector<DirectoryViewEntry>& lines)
+{
+    dir1Model_->setEntries(lines);
     if (dir1Model_->openRow() >= 0) {
         dir1_->setCurrentIndex(dir1Model_->index(dir1Model_->openRow()));
     }
 }
 
-void MezuMainView::showRunningState()
+void MezuMainView::showShares(const std::vector<double>& shares)
 {
-    list1Model_->refresh();
-    dlistModel_->refresh();
-    const QString title = qtText(model_.windowTitle());
-    if (windowTitle() != title) {
-        setWindowTitle(title);
-    }
+    list1Model_->setShares(shares);
 }
 
-void MezuMainView::runCommand(QWidget* focusAfter, ReportEffect effect, const std::function<void()>& command)
-{
-    if (model_.commandRunning()) {
-        return;
-    }
-    setControlsEnabled(false);
-    list1Model_->setShares({});
-    runWithinMemory(model_, windowSystem_, effect, command);
-    windowSystem_.showRequestedPointer();
-    refreshFromModel(Dir1Listing::IfMoved);
-    list1Model_->setShares(model_.List1Shares());
-    setControlsEnabled(true);
-    // Disabling the button moved the focus away; it comes back so that Space repeats the
-    // command and Tab goes on from it.
-    focusAfter->setFocus();
-    if (closing_) {
-        QCoreApplication::quit();
-    }
-}
-
-void MezuMainView::setControlsEnabled(bool enabled)
+void MezuMainView::enableControls(bool enabled)
 {
     for (QWidget* control : std::initializer_list<QWidget*>{command1_, command2_, command3_, command4_,
                                                             command5_, drive1_, dir1_}) {
@@ -343,47 +314,26 @@ void MezuMainView::setControlsEnabled(bool enabled)
     }
 }
 
-void MezuMainView::fillDrive1(const std::vector<mezumain::Drive1Item>& items)
+void MezuMainView::showRequestedPointer()
 {
-    drive1_->clear();
-    for (const mezumain::Drive1Item& item : items) {
-        drive1_->addItem(qtText(item.caption), QChar{item.letter});
-    }
-    const int selected = drive1_->findData(QChar{model_.selection().Drive1});
-    if (selected >= 0) {
-        drive1_->setCurrentIndex(selected);
-    }
+    windowSystem_.showRequestedPointer();
 }
 
-void MezuMainView::onDriveChosen(int index)
+void MezuMainView::focus(WindowControl control)
 {
-    const QChar letter = drive1_->itemData(index, kDriveRole).toChar();
-    // The selector reports a choice even of the drive already selected; only another drive
-    // changes anything.
-    if (letter.toLatin1() == model_.selection().Drive1) {
-        return;
-    }
-    model_.selectDrive(letter.toLatin1());
-    refreshFromModel();
+    QWidget* const controls[] = {command1_, command2_, command3_, command4_, command5_, list1_};
+    controls[static_cast<std::size_t>(control)]->setFocus();
 }
 
-void MezuMainView::onDirectoryOpened(const QModelIndex& index)
+void MezuMainView::endProgram()
 {
-    const auto row = static_cast<std::size_t>(index.row());
-    if (index.isValid() && row < dir1Model_->entries().size()) {
-        // A copy: refreshing replaces the entries.
-        const std::string path = dir1Model_->entries()[row].path;
-        model_.openDirectory(path);
-    }
-    refreshFromModel();
+    QCoreApplication::quit();
 }
 
 void MezuMainView::closeEvent(QCloseEvent* event)
 {
-    if (model_.commandRunning()) {
-        closing_ = true;
-        model_.requestStop();
-    }
+    presenter_.closeRequested();
+    // The window goes at once; the program ends when a command that runs has returned.
     event->accept();
 }
 

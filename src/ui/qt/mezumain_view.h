@@ -1,17 +1,15 @@
-// The Qt main window: binds its widgets to the window logic (`mezumain`) and forwards the
-// user's actions to its handlers; it holds no report logic. While a command runs, the commands
-// and the selectors are disabled and the result list shows the lines as they arrive. Closing
-// the window during a run stops the run and ends the program.
+// The Qt main window: binds its widgets to the window presenter, which runs the user's actions
+// on the window logic (`mezumain`) and says what to show; it holds no logic of its own. While a
+// command runs, the commands and the selectors are disabled and the result list shows the lines
+// as they arrive. Closing the window during a run stops the run and ends the program.
 #pragma once
 
 #include <QMainWindow>
 
-#include <functional>
-
 #include "ui/mezumain.h"
-#include "ui/out_of_memory.h"
 #include "ui/qt/drive_combo_box.h"
 #include "ui/qt/qt_window_system.h"
+#include "ui/window_presenter.h"
 
 class QComboBox;
 class QListView;
@@ -24,18 +22,14 @@ class DirectoryViewModel;
 class LineListModel;
 class PathLabel;
 
-class MezuMainView final : public QMainWindow {
+class MezuMainView final : public QMainWindow, private WindowView {
 public:
     // Borrows the logic and the window system; both outlive the view. Attaches itself to the
     // window system so that yields refresh the view.
     MezuMainView(mezumain& model, QtWindowSystem& windowSystem);
 
-    // Whether Dir1 reads its open directory again: always, or only when it has moved to
-    // another directory (after a command, which leaves the directories as they were).
-    enum class Dir1Listing { Always, IfMoved };
-
     // Shows the model's lists, label and selection as they stand.
-    void refreshFromModel(Dir1Listing listing = Dir1Listing::Always);
+    void refreshFromModel() { presenter_.refresh(); }
 
     // The controls, by their design names.
     PathLabel* Label1() const { return label1_; }
@@ -53,29 +47,27 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    void buildControls();
+    void buildControls(const WindowLists& lists);
     void buildMenu();
     QListView* lineListView(QWidget* parent, const QRect& geometry, LineListModel* model);
-    void connectCommand(QPushButton* button, void (mezumain::*handler)());
-    // Runs a command with the controls disabled, then shows its outcome and gives the focus
-    // back to `focusAfter`. Out of memory, the command shows a box and the report before it
-    // stays, with its title and share bars.
-    void runCommand(QWidget* focusAfter, ReportEffect effect, const std::function<void()>& command);
+    QPushButton* commandButton(QWidget* parent, WindowControl control, const QRect& geometry);
     void buildList1Actions();
-    void surveyListedDirectory(const QModelIndex& index);
     void showList1Menu(const QPoint& position);
-    void setControlsEnabled(bool enabled);
-    void showRunningState();
-    // Drive1 shows the drives anew, with the selected one chosen.
-    void fillDrive1(const std::vector<mezumain::Drive1Item>& items);
-    void onDriveChosen(int index);
-    void onDirectoryOpened(const QModelIndex& index);
-    void refreshSelection(Dir1Listing listing);
 
-    mezumain& model_;
+    void showLists() override;
+    void showTitle(const std::string& title) override;
+    void showLabel1(const std::string& path) override;
+    void showDrive1(const std::vector<mezumain::Drive1Item>& drives) override;
+    void selectDrive1(char letter) override;
+    void showDir1(const std::vector<DirectoryViewEntry>& lines) override;
+    void showShares(const std::vector<double>& shares) override;
+    void enableControls(bool enabled) override;
+    void showRequestedPointer() override;
+    void focus(WindowControl control) override;
+    void endProgram() override;
+
     QtWindowSystem& windowSystem_;
-    bool closing_ = false;
-    std::string shownDir1_;  // the directory Dir1 lists
+    WindowPresenter presenter_;
 
     LineListModel* dlistModel_ = nullptr;
     LineListModel* list1Model_ = nullptr;
@@ -93,12 +85,12 @@ private:
     QListView* list1_ = nullptr;
 };
 
-// The fixed-pitch Mincho face of the result list: "ＭＳ 明朝" 9 point, or a Mincho that is
-// installed (IPAMincho, unsmoothed as the font asks at this size) where it is missing.
+// The fixed-pitch Mincho face of the result list (ui/window_style.h), drawn unsmoothed where
+// IPAMincho stands in, as the font asks at this size.
 QFont reportFont();
 
-// The window's own face: the Japanese Gothic of the system's windows at 9 point ("MS UI Gothic"
-// or "ＭＳ Ｐゴシック", or IPAGothic where neither is installed).
+// The window's own face: the Japanese Gothic of the system's windows (ui/window_style.h), or
+// IPAGothic where none is installed.
 QFont windowFont();
 
 // The program's own icon, drawn at 16 and 32 pixels.

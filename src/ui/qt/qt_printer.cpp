@@ -8,6 +8,7 @@
 
 #include "ui/qt/mezumain_view.h"
 #include "ui/qt/qt_text.h"
+#include "ui/window_style.h"
 
 namespace mezu {
 namespace {
@@ -17,8 +18,6 @@ constexpr qreal kHundredthsPerMillimetre = 100;
 // Used when the queue names no paper of its own (a raw queue).
 constexpr QPageSize::PageSizeId kFallbackPaper = QPageSize::A4;
 constexpr qreal kFallbackMarginMillimetres = 10;
-// A continued line starts this many spaces in, so that it reads as part of the line above.
-constexpr int kContinuationIndentSpaces = 4;
 
 QPageLayout pageLayoutOf(const CupsDestination& destination)
 {
@@ -77,7 +76,7 @@ bool QtPrinter::printLine(const std::string& text)
     }
     const QRectF page = writer_->pageLayout().paintRectPixels(writer_->resolution());
     const QFontMetricsF metrics{painter_->font(), writer_.get()};
-    const qreal indent = metrics.horizontalAdvance(QString(kContinuationIndentSpaces, u' '));
+    const qreal indent = metrics.horizontalAdvance(QString(style::kContinuationIndentSpaces, u' '));
 
     QTextLayout layout{qtText(text), painter_->font(),
                        writer_.get()};

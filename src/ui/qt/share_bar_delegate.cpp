@@ -6,6 +6,7 @@
 #include <algorithm>
 
 #include "ui/qt/line_list_model.h"
+#include "ui/window_style.h"
 
 namespace mezu {
 
@@ -18,7 +19,7 @@ void ShareBarDelegate::paint(QPainter* painter, const QStyleOptionViewItem& opti
         const int fullWidth = view != nullptr ? view->viewport()->width() : option.rect.width();
         QRect bar = option.rect;
         bar.setWidth(static_cast<int>(std::clamp(share.toDouble(), 0.0, 1.0) * fullWidth));
-        painter->fillRect(bar, kBarColour);
+        painter->fillRect(bar, QColor{style::kShareBar.red, style::kShareBar.green, style::kShareBar.blue});
     }
     QStyledItemDelegate::paint(painter, option, index);
 }

@@ -4,7 +4,6 @@
 
 #include <algorithm>
 
-#include "model/path_text.h"
 #include "platform/win32/wide_text.h"
 #include "ui/win32/window_fonts.h"
 
@@ -64,7 +63,7 @@ void DirectoryBox::setEntries(std::vector<DirectoryViewEntry> entries)
     ::SendMessageW(listBox_, LB_INITSTORAGE, entries_.size(), entries_.size() * 32);
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         ::SendMessageW(listBox_, LB_ADDSTRING, 0,
-                       reinterpret_cast<LPARAM>(toWide(displayPath(entries_[i].label)).c_str()));
+                       reinterpret_cast<LPARAM>(toWide(entries_[i].label).c_str()));
         if (entries_[i].isOpen) {
             openRow_ = static_cast<int>(i);
         }
@@ -74,11 +73,11 @@ void DirectoryBox::setEntries(std::vector<DirectoryViewEntry> entries)
     ::InvalidateRect(listBox_, nullptr, TRUE);
 }
 
-const DirectoryViewEntry* DirectoryBox::selected() const
+std::optional<std::size_t> DirectoryBox::selectedRow() const
 {
     const LRESULT row = ::SendMessageW(listBox_, LB_GETCURSEL, 0, 0);
-    return row >= 0 && static_cast<std::size_t>(row) < entries_.size() ? &entries_[static_cast<std::size_t>(row)]
-                                                                        : nullptr;
+    return row >= 0 && static_cast<std::size_t>(row) < entries_.size() ? std::optional{static_cast<std::size_t>(row)}
+                                                                        : std::nullopt;
 }
 
 void DirectoryBox::draw(const DRAWITEMSTRUCT& item) const
@@ -96,7 +95,7 @@ void DirectoryBox::draw(const DRAWITEMSTRUCT& item) const
                          nullptr, DI_NORMAL);
         }
         left += iconSize_ + ::MulDiv(kGapAtBase, indent_, kIndentPerLevelAtBase);
-        const std::wstring text = toWide(displayPath(entry.label));
+        const std::wstring text = toWide(entry.label);
         const HGDIOBJ previous = ::SelectObject(context, font_);
         ::SetBkMode(context, TRANSPARENT);
         ::SetTextColor(context, ::GetSysColor(chosen ? COLOR_HIGHLIGHTTEXT : COLOR_WINDOWTEXT));

@@ -5,6 +5,8 @@
 
 #include <windows.h>
 
+#include <cstddef>
+#include <optional>
 #include <vector>
 
 #include "ui/directory_view.h"
@@ -20,11 +22,10 @@ public:
 
     // `listBox` has LBS_OWNERDRAWFIXED and LBS_HASSTRINGS; the owner passes its WM_DRAWITEM on.
     void bind(HWND listBox);
-    // Lists the entries and selects the open directory.
+    // Lists the entries (their labels as shown) and selects the open directory.
     void setEntries(std::vector<DirectoryViewEntry> entries);
-    const std::vector<DirectoryViewEntry>& entries() const { return entries_; }
-    // The entry of the selected line, or nullptr.
-    const DirectoryViewEntry* selected() const;
+    // The selected line, if any.
+    std::optional<std::size_t> selectedRow() const;
     // The row height and icon size for the font and resolution.
     void setMetrics(HFONT font, int dpi);
     void draw(const DRAWITEMSTRUCT& item) const;

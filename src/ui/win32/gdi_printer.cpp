@@ -7,13 +7,12 @@
 #include "platform/win32/wide_text.h"
 #include "ui/win32/text_wrap.h"
 #include "ui/win32/window_fonts.h"
+#include "ui/window_style.h"
 
 namespace mezu::win32 {
 namespace {
 
 constexpr wchar_t kDocumentName[] = L"mezu";
-// A continued line starts this many spaces in, so that it reads as part of the line above.
-constexpr int kContinuationIndentSpaces = 4;
 
 // The default printer's settings with `copies` copies, whatever the printer's own default.
 std::vector<BYTE> settingsWithCopies(const std::wstring& printerName, int copies)
@@ -107,7 +106,7 @@ bool GdiPrinter::printLine(const std::string& text)
     }
     const int pageWidth = ::GetDeviceCaps(printer_, HORZRES);
     SIZE indentSize{};
-    const std::wstring indent(kContinuationIndentSpaces, L' ');
+    const std::wstring indent(style::kContinuationIndentSpaces, L' ');
     ::GetTextExtentPoint32W(printer_, indent.c_str(), static_cast<int>(indent.size()), &indentSize);
 
     // The first printed line takes the page's width; what does not fit continues, indented.

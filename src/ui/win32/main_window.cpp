@@ -6,11 +6,11 @@
 #include <algorithm>
 #include <initializer_list>
 
-#include "model/path_text.h"
 #include "platform/win32/wide_text.h"
 #include "ui/win32/control_ids.h"
 #include "ui/win32/window_fonts.h"
 #include "ui/window_layout.h"
+#include "ui/window_style.h"
 
 namespace mezu::win32 {
 namespace {
@@ -18,34 +18,32 @@ namespace {
 constexpr wchar_t kTitle[] = L"ディレクトリ容量調査ツール";
 constexpr DWORD kWindowStyle = WS_OVERLAPPED | WS_CAPTION | WS_SYSMENU | WS_MINIMIZEBOX | WS_CLIPCHILDREN;
 constexpr DWORD kWindowExStyle = WS_EX_CONTROLPARENT;
-constexpr COLORREF kDriveListBackground = RGB(192, 192, 192);
+constexpr COLORREF kDriveListBackground =
+    RGB(style::kDriveListBackground.red, style::kDriveListBackground.green, style::kDriveListBackground.blue);
 constexpr UINT_PTR kList1SubclassId = 1;
 constexpr int kDriveLines = 2;
 
-struct CommandButton {
-    int id;
-    void (mezumain::*handler)();
-    ReportEffect effect;
-};
-constexpr CommandButton kCommandButtons[] = {
-    {MEZU_ID_COMMAND1, &mezumain::Command1_Click, ReportEffect::Replaces},
-    {MEZU_ID_COMMAND2, &mezumain::Command2_Click, ReportEffect::Replaces},
-    {MEZU_ID_COMMAND3, &mezumain::Command3_Click, ReportEffect::Replaces},
-    {MEZU_ID_COMMAND4, &mezumain::Command4_Click, ReportEffect::Reads},
-    {MEZU_ID_COMMAND5, &mezumain::Command5_Click, ReportEffect::Reads},
-};
+// The control of each command, in the order of WindowControl.
+constexpr int kControlIds[] = {MEZU_ID_COMMAND1, MEZU_ID_COMMAND2, MEZU_ID_COMMAND3,
+                               MEZU_ID_COMMAND4, MEZU_ID_COMMAND5, MEZU_ID_LIST1};
+// The help menu's items, in its order.
+constexpr int kHelpItemIds[] = {MEZU_ID_PGM, MEZU_ID_MAKER, MEZU_ID_MAKEKIKI, MEZU_ID_ABOUT};
+static_assert(std::size(kHelpItemIds) == kHelpMenu.size());
 
-struct HelpItem {
-    int id;
-    const wchar_t* caption;
-    void (mezumain::*handler)();
-};
-constexpr HelpItem kHelpItems[] = {
-    {MEZU_ID_PGM, L"プログラムの説明", &mezumain::pgm_Click},
-    {MEZU_ID_MAKER, L"作者紹介", &mezumain::maker_Click},
-    {MEZU_ID_MAKEKIKI, L"開発環境", &mezumain::makekiki_Click},
-    {MEZU_ID_ABOUT, L"プログラムのバージョン", &mezumain::about_Click},
-};
+int controlId(WindowControl control)
+{
+    return kControlIds[static_cast<std::size_t>(control)];
+}
+
+std::wstring captionOf(WindowControl control)
+{
+    for (const CommandButton& button : kCommandButtons) {
+        if (button.control == control) {
+            return toWide(button.caption);
+        }
+    }
+    return {};
+}
 
 struct Placement {
     int id;
@@ -67,7 +65,8 @@ int pixels(int twips, int dpi)
 }  // namespace
 
 MainWindow::MainWindow(mezumain& model, Win32WindowSystem& windowSystem)
-    : model_(model), windowSystem_(windowSystem), dlist_(model.lists().dlist), list1_(model.lists().List1)
+    : windowSystem_(windowSystem), presenter_(model, *this, windowSystem), dlist_(model.lists().dlist),
+      list1_(model.lists().List1)
 {
 }
 
@@ -110,12 +109,12 @@ bool MainWindow::create(HINSTANCE instance)
     list1_.bind(::GetDlgItem(window_, MEZU_ID_LIST1));
     label1_.bind(::GetDlgItem(window_, MEZU_ID_LABEL1), window_);
     drive1_.bind(::GetDlgItem(window_, MEZU_ID_DRIVE1));
-    drive1_.setItems(model_.Drive1Items());
+    presenter_.showDrives();
     dir1_.bind(::GetDlgItem(window_, MEZU_ID_DIR1));
     applyDpi(static_cast<int>(::GetDpiForWindow(window_)));
     ::SetWindowSubclass(::GetDlgItem(window_, MEZU_ID_LIST1), list1Procedure, kList1SubclassId,
                         reinterpret_cast<DWORD_PTR>(this));
-    windowSystem_.attach(window_, [this] { showRunningState(); });
+    windowSystem_.attach(window_, [this] { presenter_.showProgress(); });
     return true;
 }
 
@@ -132,25 +131,25 @@ void MainWindow::createControls()
     constexpr DWORD kList = LBS_NOTIFY | LBS_NOINTEGRALHEIGHT | WS_VSCROLL | WS_TABSTOP;
     createControl(WC_STATICW, L"", SS_OWNERDRAW | SS_NOTIFY, MEZU_ID_LABEL1);
     // Created in the focus order: Tab goes from each to the next.
-    createControl(WC_BUTTONW, L"ディレクトリ容量調査", kButton, MEZU_ID_COMMAND1);
-    createControl(WC_LISTBOXW, L"", kList | WS_HSCROLL, MEZU_ID_LIST1);
+    createControl(WC_BUTTONW, captionOf(WindowControl::Command1).c_str(), kButton, MEZU_ID_COMMAND1);
+    createControl(WC_LISTBOXW, L"", kList | WS_HSCROLL | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS, MEZU_ID_LIST1);
     createControl(WC_COMBOBOXEXW, L"", CBS_DROPDOWNLIST | WS_VSCROLL | WS_TABSTOP, MEZU_ID_DRIVE1);
     createControl(WC_LISTBOXW, L"", kList | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS, MEZU_ID_DIR1);
     createControl(WC_LISTBOXW, L"", LBS_NOSEL | LBS_NOINTEGRALHEIGHT | WS_TABSTOP, MEZU_ID_DLIST);
-    createControl(WC_BUTTONW, L"印　刷", kButton, MEZU_ID_COMMAND4);
-    createControl(WC_BUTTONW, L"File出力", kButton, MEZU_ID_COMMAND5);
-    createControl(WC_BUTTONW, L"ドライブ情報", kButton, MEZU_ID_COMMAND3);
-    createControl(WC_BUTTONW, L"Command2", kButton, MEZU_ID_COMMAND2);
+    createControl(WC_BUTTONW, captionOf(WindowControl::Command4).c_str(), kButton, MEZU_ID_COMMAND4);
+    createControl(WC_BUTTONW, captionOf(WindowControl::Command5).c_str(), kButton, MEZU_ID_COMMAND5);
+    createControl(WC_BUTTONW, captionOf(WindowControl::Command3).c_str(), kButton, MEZU_ID_COMMAND3);
+    createControl(WC_BUTTONW, captionOf(WindowControl::Command2).c_str(), kButton, MEZU_ID_COMMAND2);
 }
 
 HMENU MainWindow::createMenu() const
 {
     const HMENU help = ::CreatePopupMenu();
-    for (const HelpItem& item : kHelpItems) {
-        ::AppendMenuW(help, MF_STRING, static_cast<UINT_PTR>(item.id), item.caption);
+    for (std::size_t i = 0; i < kHelpMenu.size(); ++i) {
+        ::AppendMenuW(help, MF_STRING, static_cast<UINT_PTR>(kHelpItemIds[i]), toWide(kHelpMenu[i].caption).c_str());
     }
     const HMENU bar = ::CreateMenu();
-    ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), L"help");
+    ::AppendMenuW(bar, MF_POPUP, reinterpret_cast<UINT_PTR>(help), toWide(kHelpMenuCaption).c_str());
     return bar;
 }
 
@@ -234,8 +233,7 @@ LRESULT CALLBACK MainWindow::list1Procedure(HWND list, UINT message, WPARAM wPar
 {
     // Backspace in the result list goes back up to the parent directory's survey.
     if (message == WM_KEYDOWN && wParam == VK_BACK) {
-        auto* window = reinterpret_cast<MainWindow*>(self);
-        window->runCommand(list, ReportEffect::Replaces, [window] { window->model_.surveyParentDirectory(); });
+        reinterpret_cast<MainWindow*>(self)->presenter_.list1Backspace();
         return 0;
     }
     return ::DefSubclassProc(list, message, wParam, lParam);
@@ -253,6 +251,8 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
             label1_.draw(item, windowFont_);
         } else if (item.CtlID == MEZU_ID_DIR1) {
             dir1_.draw(item);
+        } else if (item.CtlID == MEZU_ID_LIST1) {
+            list1_.draw(item);
         }
         return TRUE;
     }
@@ -290,12 +290,9 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
         return 0;
     }
     case WM_CLOSE:
-        if (model_.commandRunning()) {
-            closing_ = true;
-            model_.requestStop();
-            return 0;
+        if (!presenter_.closeRequested()) {
+            ::DestroyWindow(window_);
         }
-        ::DestroyWindow(window_);
         return 0;
     case WM_DESTROY:
         ::PostQuitMessage(0);
@@ -309,15 +306,14 @@ LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 void MainWindow::onCommand(int id, int notification)
 {
     for (const CommandButton& button : kCommandButtons) {
-        if (id == button.id && notification == BN_CLICKED) {
-            runCommand(::GetDlgItem(window_, id), button.effect,
-                       [this, handler = button.handler] { (model_.*handler)(); });
+        if (id == controlId(button.control) && notification == BN_CLICKED) {
+            presenter_.commandClicked(button.control);
             return;
         }
     }
-    for (const HelpItem& item : kHelpItems) {
-        if (id == item.id) {
-            (model_.*item.handler)();
+    for (std::size_t i = 0; i < kHelpMenu.size(); ++i) {
+        if (id == kHelpItemIds[i]) {
+            presenter_.helpChosen(i);
             return;
         }
     }
@@ -326,27 +322,25 @@ void MainWindow::onCommand(int id, int notification)
         onEnter();
         break;
     case IDCANCEL:
-        // Esc: a running command stops.
-        model_.stopCommand();
+        presenter_.escapePressed();
         break;
     case MEZU_ID_DRIVE1:
         // While the list is dropped, the selection follows the pointer; the choice counts
         // when the list closes.
         if ((notification == CBN_SELCHANGE && !drive1_.droppedDown()) || notification == CBN_CLOSEUP) {
-            onDriveChosen();
+            presenter_.driveChosen(drive1_.selected());
         } else if (notification == CBN_DROPDOWN) {
-            drive1_.setItems(model_.Drive1_DropDown());
-            drive1_.select(model_.selection().Drive1);
+            presenter_.drive1DropsDown();
         }
         break;
     case MEZU_ID_DIR1:
         if (notification == LBN_DBLCLK) {
-            openSelectedDirectory();
+            presenter_.dir1Opened(dir1_.selectedRow());
         }
         break;
     case MEZU_ID_LIST1:
         if (notification == LBN_DBLCLK) {
-            surveySelectedLine();
+            presenter_.list1Activated(list1Selection());
         }
         break;
     default:
@@ -359,33 +353,57 @@ void MainWindow::onEnter()
     const HWND focus = ::GetFocus();
     const int id = focus != nullptr && ::GetParent(focus) == window_ ? ::GetDlgCtrlID(focus) : 0;
     if (id == MEZU_ID_DIR1) {
-        openSelectedDirectory();
+        presenter_.dir1Opened(dir1_.selectedRow());
     } else if (id == MEZU_ID_LIST1) {
-        surveySelectedLine();
+        presenter_.list1Activated(list1Selection());
     } else {
         onCommand(id, BN_CLICKED);
     }
 }
 
-void MainWindow::runCommand(HWND focusAfter, ReportEffect effect, const std::function<void()>& command)
+std::optional<std::size_t> MainWindow::list1Selection() const
 {
-    if (model_.commandRunning() || closing_) {
-        return;
-    }
-    setControlsEnabled(false);
-    runWithinMemory(model_, windowSystem_, effect, command);
-    windowSystem_.showRequestedPointer();
-    refreshFromModel(Dir1Listing::IfMoved);
-    setControlsEnabled(true);
-    // Disabling the control moved the focus away; it comes back so that Space repeats the
-    // command and Tab goes on from it.
-    ::SetFocus(focusAfter);
-    if (closing_) {
-        ::DestroyWindow(window_);
-    }
+    const LRESULT row = ::SendMessageW(::GetDlgItem(window_, MEZU_ID_LIST1), LB_GETCURSEL, 0, 0);
+    return row >= 0 ? std::optional{static_cast<std::size_t>(row)} : std::nullopt;
 }
 
-void MainWindow::setControlsEnabled(bool enabled)
+void MainWindow::showLists()
+{
+    list1_.refresh();
+    dlist_.refresh();
+}
+
+void MainWindow::showTitle(const std::string& title)
+{
+    ::SetWindowTextW(window_, toWide(title).c_str());
+}
+
+void MainWindow::showLabel1(const std::string& path)
+{
+    label1_.setPath(toWide(path));
+}
+
+void MainWindow::showDrive1(const std::vector<mezumain::Drive1Item>& drives)
+{
+    drive1_.setItems(drives);
+}
+
+void MainWindow::selectDrive1(char letter)
+{
+    drive1_.select(letter);
+}
+
+void MainWindow::showDir1(const std::vector<DirectoryViewEntry>& lines)
+{
+    dir1_.setEntries(lines);
+}
+
+void MainWindow::showShares(const std::vector<double>& shares)
+{
+    list1_.setShares(shares);
+}
+
+void MainWindow::enableControls(bool enabled)
 {
     for (int id : {MEZU_ID_COMMAND1, MEZU_ID_COMMAND2, MEZU_ID_COMMAND3, MEZU_ID_COMMAND4, MEZU_ID_COMMAND5,
                    MEZU_ID_DRIVE1, MEZU_ID_DIR1}) {
@@ -393,67 +411,19 @@ void MainWindow::setControlsEnabled(bool enabled)
     }
 }
 
-void MainWindow::showRunningState()
+void MainWindow::showRequestedPointer()
 {
-    list1_.refresh();
-    dlist_.refresh();
-    const std::wstring title = toWide(model_.windowTitle());
-    if (title != shownTitle_) {
-        shownTitle_ = title;
-        ::SetWindowTextW(window_, title.c_str());
-    }
+    windowSystem_.showRequestedPointer();
 }
 
-void MainWindow::refreshFromModel(Dir1Listing listing)
+void MainWindow::focus(WindowControl control)
 {
-    showRunningState();
-    refreshSelection(listing);
+    ::SetFocus(::GetDlgItem(window_, controlId(control)));
 }
 
-void MainWindow::refreshSelection(Dir1Listing listing)
+void MainWindow::endProgram()
 {
-    const Selection& selection = model_.selection();
-    label1_.setPath(toWide(displayPath(selection.Label1)));
-    drive1_.select(selection.Drive1);
-    if (listing == Dir1Listing::IfMoved && !dir1_.entries().empty() && shownDir1_ == selection.Dir1) {
-        return;
-    }
-    shownDir1_ = selection.Dir1;
-    dir1_.setEntries(model_.Dir1Entries());
-}
-
-void MainWindow::onDriveChosen()
-{
-    const char letter = drive1_.selected();
-    // The selector reports a choice even of the drive already selected; only another drive
-    // changes anything.
-    if (letter == '\0' || letter == model_.selection().Drive1) {
-        return;
-    }
-    model_.selectDrive(letter);
-    refreshFromModel();
-}
-
-void MainWindow::openSelectedDirectory()
-{
-    const DirectoryViewEntry* entry = dir1_.selected();
-    if (entry != nullptr) {
-        // A copy: refreshing replaces the entries.
-        const std::string path = entry->path;
-        model_.openDirectory(path);
-    }
-    refreshFromModel();
-}
-
-void MainWindow::surveySelectedLine()
-{
-    const HWND list = ::GetDlgItem(window_, MEZU_ID_LIST1);
-    const LRESULT row = ::SendMessageW(list, LB_GETCURSEL, 0, 0);
-    if (row < 0 || !model_.listedDirectory(static_cast<std::size_t>(row))) {
-        return;
-    }
-    runCommand(list, ReportEffect::Replaces,
-               [this, row] { model_.surveyListedDirectory(static_cast<std::size_t>(row)); });
+    ::DestroyWindow(window_);
 }
 
 void MainWindow::showList1Menu(LPARAM position)
@@ -477,9 +447,8 @@ void MainWindow::showList1Menu(LPARAM position)
             ::SendMessageW(list, LB_SETCURSEL, LOWORD(hit), 0);
         }
     }
-    const LRESULT row = ::SendMessageW(list, LB_GETCURSEL, 0, 0);
-    const std::optional<std::size_t> line = row >= 0 ? std::optional{static_cast<std::size_t>(row)} : std::nullopt;
-    const std::vector<mezumain::List1MenuItem> items = model_.List1Menu(line);
+    const std::optional<std::size_t> line = list1Selection();
+    const std::vector<mezumain::List1MenuItem> items = presenter_.list1Menu(line);
     const HMENU menu = ::CreatePopupMenu();
     for (std::size_t i = 0; i < items.size(); ++i) {
         const mezumain::List1MenuItem& item = items[i];
@@ -493,9 +462,7 @@ void MainWindow::showList1Menu(LPARAM position)
         ::TrackPopupMenu(menu, TPM_RETURNCMD | TPM_RIGHTBUTTON | TPM_NONOTIFY, at.x, at.y, 0, window_, nullptr));
     ::DestroyMenu(menu);
     if (chosen >= MEZU_ID_LIST1_MENU && static_cast<std::size_t>(chosen - MEZU_ID_LIST1_MENU) < items.size()) {
-        const mezumain::List1Action action = items[static_cast<std::size_t>(chosen - MEZU_ID_LIST1_MENU)].action;
-        runCommand(list, mezumain::replacesReport(action) ? ReportEffect::Replaces : ReportEffect::Reads,
-                   [this, action, line] { model_.List1Chosen(action, line); });
+        presenter_.list1MenuChosen(items[static_cast<std::size_t>(chosen - MEZU_ID_LIST1_MENU)].action, line);
     }
 }
 

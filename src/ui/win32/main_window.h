@@ -1,5 +1,6 @@
-// The native Win32 main window: binds its controls to the window logic (`mezumain`) and
-// forwards the user's actions to its handlers; it holds no report logic. The layout is the
+// The native Win32 main window: binds its controls to the window presenter, which runs the
+// user's actions on the window logic (`mezumain`) and says what to show; it holds no logic of
+// its own. The layout is the
 // twips of ui/window_layout.h at the monitor's resolution (96 dpi gives the listed pixels) and
 // follows the window from monitor to monitor. While a command runs, the commands and the
 // selectors are disabled and the result list shows the lines as they arrive; closing the
@@ -8,26 +9,25 @@
 
 #include <windows.h>
 
-#include <functional>
 #include <string>
 
 #include "ui/mezumain.h"
-#include "ui/out_of_memory.h"
 #include "ui/win32/directory_box.h"
 #include "ui/win32/drive_box.h"
 #include "ui/win32/line_list_box.h"
 #include "ui/win32/path_label.h"
 #include "ui/win32/win32_window_system.h"
+#include "ui/window_presenter.h"
 
 namespace mezu::win32 {
 
-class MainWindow final {
+class MainWindow final : private WindowView {
 public:
     // Borrows the logic and the window system; both outlive the window.
     MainWindow(mezumain& model, Win32WindowSystem& windowSystem);
     MainWindow(const MainWindow&) = delete;
     MainWindow& operator=(const MainWindow&) = delete;
-    ~MainWindow();
+    ~MainWindow() override;
 
     // Creates the window with its controls, not yet shown; false when the system refuses.
     bool create(HINSTANCE instance);
@@ -37,11 +37,8 @@ public:
     // Runs the message loop until the window is closed; the program's exit status.
     int run();
 
-    // Whether Dir1 reads its open directory again: always, or only when it has moved to
-    // another directory (after a command, which leaves the directories as they were).
-    enum class Dir1Listing { Always, IfMoved };
     // Shows the model's lists, label and selection as they stand.
-    void refreshFromModel(Dir1Listing listing = Dir1Listing::Always);
+    void refreshFromModel() { presenter_.refresh(); }
 
 private:
     static LRESULT CALLBACK windowProcedure(HWND window, UINT message, WPARAM wParam, LPARAM lParam);
@@ -55,30 +52,30 @@ private:
     // Places the controls and picks the fonts for the resolution.
     void applyDpi(int dpi);
     void onCommand(int id, int notification);
-    // Runs a command with the controls disabled, then shows its outcome and gives the focus
-    // back to `focusAfter`. Out of memory, the command shows a box and the report before it
-    // stays, with its title.
-    void runCommand(HWND focusAfter, ReportEffect effect, const std::function<void()>& command);
-    void setControlsEnabled(bool enabled);
-    void showRunningState();
-    void onDriveChosen();
-    void openSelectedDirectory();
-    void surveySelectedLine();
-    void showList1Menu(LPARAM position);
     void onEnter();
-    void refreshSelection(Dir1Listing listing);
+    std::optional<std::size_t> list1Selection() const;
+    void showList1Menu(LPARAM position);
 
-    mezumain& model_;
+    void showLists() override;
+    void showTitle(const std::string& title) override;
+    void showLabel1(const std::string& path) override;
+    void showDrive1(const std::vector<mezumain::Drive1Item>& drives) override;
+    void selectDrive1(char letter) override;
+    void showDir1(const std::vector<DirectoryViewEntry>& lines) override;
+    void showShares(const std::vector<double>& shares) override;
+    void enableControls(bool enabled) override;
+    void showRequestedPointer() override;
+    void focus(WindowControl control) override;
+    void endProgram() override;
+
     Win32WindowSystem& windowSystem_;
+    WindowPresenter presenter_;
     HWND window_ = nullptr;
     int dpi_ = 0;
     HFONT windowFont_ = nullptr;
     HFONT reportFont_ = nullptr;
     HBRUSH dlistBrush_ = nullptr;
     HWND focusBeforeDeactivation_ = nullptr;
-    bool closing_ = false;
-    std::wstring shownTitle_;
-    std::string shownDir1_;
 
     LineListBox dlist_;
     LineListBox list1_;

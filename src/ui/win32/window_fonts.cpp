@@ -1,17 +1,23 @@
 #include "ui/win32/window_fonts.h"
 
+#include <array>
 #include <cwchar>
-#include <initializer_list>
+#include <optional>
+#include <span>
+#include <string>
+#include <string_view>
+
+#include "platform/win32/wide_text.h"
+#include "ui/window_style.h"
 
 namespace mezu::win32 {
 namespace {
 
 constexpr int kPointsPerInch = 72;
-constexpr int kFontPoints = 9;
 
 int heightAt(int dpi)
 {
-    return -::MulDiv(kFontPoints, dpi, kPointsPerInch);
+    return -::MulDiv(style::kFontPoints, dpi, kPointsPerInch);
 }
 
 int CALLBACK noteFound(const LOGFONTW*, const TEXTMETRICW*, DWORD, LPARAM found)
@@ -32,7 +38,7 @@ bool installed(const wchar_t* face)
     return found;
 }
 
-LOGFONTW japaneseFont(int dpi, std::initializer_list<const wchar_t*> faces, BYTE pitchAndFamily)
+LOGFONTW japaneseFont(int dpi, const std::wstring& face, BYTE pitchAndFamily)
 {
     LOGFONTW font{};
     font.lfHeight = heightAt(dpi);
@@ -40,35 +46,46 @@ LOGFONTW japaneseFont(int dpi, std::initializer_list<const wchar_t*> faces, BYTE
     font.lfCharSet = SHIFTJIS_CHARSET;
     font.lfQuality = DEFAULT_QUALITY;
     font.lfPitchAndFamily = pitchAndFamily;
-    // The first face that is installed; otherwise the first, which the font mapper replaces by
-    // a face of the Japanese character set.
-    const wchar_t* chosen = *faces.begin();
-    for (const wchar_t* face : faces) {
-        if (installed(face)) {
-            chosen = face;
-            break;
+    std::wcsncpy(font.lfFaceName, face.c_str(), LF_FACESIZE - 1);
+    return font;
+}
+
+// The first of the faces that is installed.
+std::optional<std::wstring> firstInstalled(std::span<const std::string_view> faces)
+{
+    for (const std::string_view face : faces) {
+        std::wstring wide = toWide(face);
+        if (installed(wide.c_str())) {
+            return wide;
         }
     }
-    std::wcsncpy(font.lfFaceName, chosen, LF_FACESIZE - 1);
-    return font;
+    return std::nullopt;
 }
 
 }  // namespace
 
 HFONT createReportFont(int dpi)
 {
-    const LOGFONTW font =
-        japaneseFont(dpi, {L"ＭＳ 明朝", L"MS Mincho", L"IPAMincho", L"IPA明朝"}, FIXED_PITCH | FF_ROMAN);
+    // Where none is installed, the font mapper replaces the first by a face of the Japanese
+    // character set.
+    const std::wstring face =
+        firstInstalled(style::kReportFaces).value_or(toWide(style::kReportFaces.front()));
+    const LOGFONTW font = japaneseFont(dpi, face, FIXED_PITCH | FF_ROMAN);
     return ::CreateFontIndirectW(&font);
 }
 
 HFONT createWindowFont(int dpi)
 {
-    for (const wchar_t* face : {L"MS UI Gothic", L"IPAPGothic", L"IPAGothic"}) {
-        if (installed(face)) {
-            const LOGFONTW font = japaneseFont(dpi, {face}, VARIABLE_PITCH | FF_SWISS);
-            return ::CreateFontIndirectW(&font);
-        }
+    // Wine's stand-ins for the Japanese faces: the IPA Gothic of proportional width first, as
+    // MS UI Gothic is.
+    constexpr std::array<std::string_view, 2> kStandIns{"IPAPGothic", "IPAGothic"};
+    std::optional<std::wstring> face = firstInstalled(style::kWindowFaces);
+    if (!face) {
+        face = firstInstalled(kStandIns);
+    }
+    if (face) {
+        const LOGFONTW font = japaneseFont(dpi, *face, VARIABLE_PITCH | FF_SWISS);
+        return ::CreateFontIndirectW(&font);
     }
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;

@@ -6,13 +6,13 @@
 
 namespace mezu::win32 {
 
-// The result list's fixed-pitch Mincho at 9 point: "ＭＳ 明朝" in the Japanese character set, or
-// another installed Mincho where it is missing.
+// The result list's fixed-pitch Mincho (ui/window_style.h) in the Japanese character set: the
+// first of its faces that is installed.
 HFONT createReportFont(int dpi);
 
-// The Japanese system's window face at 9 point: "MS UI Gothic" (or the IPA Gothic that stands
-// in for it under Wine), or the system's own message font, whose font linking shows Japanese,
-// where neither is installed.
+// The Japanese system's window face (ui/window_style.h), or the IPA Gothic that stands in for
+// it under Wine, or the system's own message font, whose font linking shows Japanese, where
+// none is installed.
 HFONT createWindowFont(int dpi);
 
 // The height of a line of text in `font` as `control` draws it, in pixels.

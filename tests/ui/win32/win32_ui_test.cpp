@@ -1,6 +1,6 @@
-// The Win32 window layer's own logic: wrapping at any character, the path label's shortening, the dialogs' filter, the
-// drive list, and a line list shown in a real list box (appends added, anything else shown
-// afresh, the scroll extent following the widest line).
+// The Win32 window layer's own logic: wrapping at any character, the path label's shortening,
+// the dialogs' filter, the drive list, and a line list shown in a real list box (appends added,
+// anything else shown afresh, the scroll extent following the widest line, the share bars).
 #include <gtest/gtest.h>
 
 #include <windows.h>
@@ -14,6 +14,7 @@
 #include "ui/win32/text_wrap.h"
 #include "ui/win32/win32_file_dialogs.h"
 #include "ui/win32/window_fonts.h"
+#include "ui/window_style.h"
 
 namespace mezu::win32 {
 namespace {
@@ -178,6 +179,63 @@ TEST(Win32LineListBoxTest, ShowsTheListAsItStands)
     shown.refresh();
     EXPECT_EQ(texts(), std::vector<std::wstring>{L"x"});
     EXPECT_LT(extent(), wide) << "the extent follows the lines shown";
+    ::DestroyWindow(list);
+    ::DeleteObject(font);
+}
+
+
+TEST(Win32LineListBoxTest, DrawsEachLinesShareAsABarAcrossTheVisibleWidth)
+{
+    constexpr int kWidth = 200;
+    const HWND list = ::CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP | LBS_OWNERDRAWFIXED | LBS_HASSTRINGS, 0, 0,
+                                        kWidth, 100, nullptr, nullptr, nullptr, nullptr);
+    ASSERT_NE(list, nullptr) << "no window without a display: run under Xvfb";
+    const HFONT font = createReportFont(kBaseDpi);
+    LineList lines;
+    lines.add(".");
+    lines.add(".");
+    LineListBox shown{lines};
+    shown.bind(list);
+    shown.setFont(font);
+    EXPECT_EQ(::SendMessageW(list, LB_GETITEMHEIGHT, 0, 0), fontHeight(list, font)) << "a row as tall as its font";
+
+    // Drawn into true colour, whatever the display's depth.
+    BITMAPINFO format{};
+    format.bmiHeader = BITMAPINFOHEADER{sizeof(BITMAPINFOHEADER), kWidth, 20, 1, 32, BI_RGB, 0, 0, 0, 0, 0};
+    void* bits = nullptr;
+    const HDC context = ::CreateCompatibleDC(nullptr);
+    const HBITMAP bitmap = ::CreateDIBSection(context, &format, DIB_RGB_COLORS, &bits, nullptr, 0);
+    const HGDIOBJ previous = ::SelectObject(context, bitmap);
+    const COLORREF bar = RGB(style::kShareBar.red, style::kShareBar.green, style::kShareBar.blue);
+    const COLORREF background = ::GetSysColor(COLOR_WINDOW);
+    // Pixels left of the bar's end, right of it, and at the row's far end.
+    const auto drawn = [&](UINT row, UINT state) {
+        DRAWITEMSTRUCT item{};
+        item.CtlType = ODT_LISTBOX;
+        item.itemID = row;
+        item.itemState = state;
+        item.hwndItem = list;
+        item.hDC = context;
+        item.rcItem = RECT{0, 0, kWidth, 20};
+        shown.draw(item);
+        return std::vector<COLORREF>{::GetPixel(context, kWidth / 4 - 2, 10), ::GetPixel(context, kWidth / 4 + 2, 10),
+                                     ::GetPixel(context, kWidth - 2, 10)};
+    };
+    RECT inside{};
+    ::GetClientRect(list, &inside);
+    ASSERT_EQ(inside.right, kWidth);
+
+    EXPECT_EQ(drawn(1, 0), (std::vector<COLORREF>{background, background, background})) << "no shares, no bars";
+    shown.setShares({1.0, 0.25});
+    EXPECT_EQ(drawn(0, 0), (std::vector<COLORREF>{bar, bar, bar})) << "the whole spans the list";
+    EXPECT_EQ(drawn(1, 0), (std::vector<COLORREF>{bar, background, background}));
+    const COLORREF highlight = ::GetSysColor(COLOR_HIGHLIGHT);
+    EXPECT_EQ(drawn(1, ODS_SELECTED), (std::vector<COLORREF>{highlight, highlight, highlight}))
+        << "a selected line shows the selection";
+
+    ::SelectObject(context, previous);
+    ::DeleteObject(bitmap);
+    ::DeleteDC(context);
     ::DestroyWindow(list);
     ::DeleteObject(font);
 }
