@@ -168,6 +168,12 @@ void mezucom::walkBelow(std::size_t entry, Summing summing, SubdirectoryLines li
             if (const TreeWalk::Listing& listing = walk->listing(child); listing.otherFileSystem || listing.gone) {
                 walk->done(child);
             } else {
+                if (summing == Summing::On) {
+                    // A measurement names only the directories it is in (one it cannot read)
+                    // and, at its end, the last it walked: the work list keeps those and the
+                    // way down to them, so that it follows the walk's depth, not the tree's size.
+                    list.keepFirst(level.entry + 1);
+                }
                 const std::size_t at = list.addChild(level.entry, item.name);
                 ++directoriesWalked_;
                 if (levels.size() == 1 && summing == Summing::On) {

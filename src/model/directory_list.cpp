@@ -12,6 +12,14 @@ void DirectoryList::clear()
     names_.clear();
 }
 
+void DirectoryList::keepFirst(std::size_t count)
+{
+    if (count < entries_.size()) {
+        names_.resize(entries_[count].offset);
+        entries_.resize(count);
+    }
+}
+
 void DirectoryList::append(std::uint32_t parent, std::string_view name)
 {
     if (entries_.size() >= kNoEntry || name.size() >= kNoEntry) {

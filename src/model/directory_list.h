@@ -17,6 +17,9 @@ public:
     static constexpr std::size_t kNoParent = static_cast<std::size_t>(-1);
 
     void clear();
+    // Drops the entries from `count` on, so that a walk that needs only the way down to where it
+    // is can keep the list that short; nothing when there are no more.
+    void keepFirst(std::size_t count);
     // Appends a directory given by its full path, kept exactly as given; returns its index.
     std::size_t add(std::string_view path);
     // Appends a subdirectory of entry `parent`; returns its index.

@@ -60,9 +60,9 @@ static_assert(std::atomic<bool>::is_always_lock_free, "the handler reads these f
 void restorePreviousHandlers()
 {
     for (int signal = 1; signal < NSIG; ++signal) {
-        if (state.installed[signal]) {
-            state.installed[signal] = false;
-            ::sigaction(signal, &state.previous[signal], nullptr);
+        if (state.installed[static_cast<std::size_t>(signal)]) {
+            state.installed[static_cast<std::size_t>(signal)] = false;
+            ::sigaction(signal, &state.previous[static_cast<std::size_t>(signal)], nullptr);
         }
     }
 }
@@ -109,7 +109,7 @@ InterruptCleanup::InterruptCleanup()
         // (started with nohup, or in the background), a handled one is the program's own.
         if (::sigaction(signal, nullptr, &current) == 0 && (current.sa_flags & SA_SIGINFO) == 0 &&
             current.sa_handler == SIG_DFL) {
-            state.previous[signal] = current;
+            state.previous[static_cast<std::size_t>(signal)] = current;
             ::sigaddset(&state.heldMask, signal);
         }
     });
@@ -122,7 +122,7 @@ InterruptCleanup::InterruptCleanup()
     handler.sa_flags = SA_RESTART;
     for (int signal = 1; signal < NSIG; ++signal) {
         if (::sigismember(&state.heldMask, signal) == 1) {
-            state.installed[signal] = ::sigaction(signal, &handler, nullptr) == 0;
+            state.installed[static_cast<std::size_t>(signal)] = ::sigaction(signal, &handler, nullptr) == 0;
         }
     }
 }

@@ -162,9 +162,10 @@ TEST_F(PosixFileSystemTest, NamesRoundTripAsTheirBytes)
     tree.file("n/back\\slash/file\\name", 1);
     tree.file("n/ファイル", 4096);
 
+    module().treelist("C:\\n");
+    const std::vector<std::string> lines = lists.wklist1.lines();
     module().measure("C:\\n");
 
-    const std::vector<std::string> lines = lists.wklist1.lines();
     std::set<std::string> walked(lines.begin(), lines.end());
     EXPECT_EQ(walked, (std::set<std::string>{"C:\\n", "C:\\n\\" + notUtf8, "C:\\n\\back/slash"}));
     EXPECT_EQ(module().totalbytes(), 8192u + 4096u + 4096u);
