@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs the Debian packages mezu needs (only those missing) and builds it in build/.
 # Usage: scripts/setup.sh [--tests] [--bench]
 #   --tests  also builds the test suites (a build that has them keeps them)

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Cross-builds mezu.exe and mezu-report.exe for 64-bit Windows with MinGW-w64 into
 # build-windows/ and, with --tests, builds and runs the Windows test suites under Wine. Installs
 # the Debian packages it needs (only those missing). Wine gets its own prefix inside

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Windows build: the Win32 platform backend, mezu-report.exe and the native window mezu.exe
 # over the same core.
 add_library(mezu_win32 STATIC

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Windows suites, run under Wine: the Win32 backend against the file-system contract and
 # its own tests, and mezu-report.exe end to end against the Linux mezu-report.
 add_library(mezu_win32_test_support STATIC support/win32_temp_tree.cpp)

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Draws the program's icon for Windows, a folder with three bars, in the 16 colours of the
 standard VGA palette at 16 x 16 and 32 x 32 pixels, and writes it as mezu.ico.
 Usage: make_icon.py [OUTPUT]"""

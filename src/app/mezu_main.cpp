@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Entry point of mezu, the window: the POSIX platform of this machine, the window logic and
 // its Qt view.
 #include <QApplication>

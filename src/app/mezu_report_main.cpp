@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Entry point of mezu-report: sets up the POSIX platform and the standard streams.
 #include <clocale>
 #include <iostream>

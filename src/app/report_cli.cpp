@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/report_cli.h"
 
 #include <array>
@@ -21,6 +22,11 @@ namespace {
 
 constexpr std::string_view kProgramName = "mezu-report";
 constexpr std::string_view kStandardOutputName = "-";  // as FILE of -o
+constexpr std::string_view kLicenceText =
+    "Copyright (c) 2026 the mezu authors\n"
+    "License: MIT <https://spdx.org/licenses/MIT.html>\n"
+    "This is free software: you are free to change and redistribute it.\n"
+    "There is NO WARRANTY, to the extent permitted by law.\n";
 
 constexpr std::string_view kUsageCommands =
     "Usage: mezu-report [--drive X=DIR]... [-o FILE] survey [DIR]\n"
@@ -509,7 +515,7 @@ int runMezuReport(const std::vector<std::string>& args, const ReportEnvironment&
         if (parsed.help) {
             environment.out << usageText(environment.help);
         } else {
-            environment.out << kProgramName << ' ' << kVersionText << '\n';
+            environment.out << kProgramName << ' ' << kVersionText << '\n' << kLicenceText;
         }
         environment.out.flush();
         if (!environment.out) {

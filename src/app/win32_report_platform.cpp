@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/win32_report_platform.h"
 
 #include "platform/win32/win32_clock.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The result line of one measured tree:
 // "0000.03MB - C:\DATA               = (28.0KB) (28672 B)".
 #pragma once

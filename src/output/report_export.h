@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The machine-readable forms of a survey, drives or all-drives report, for scripts: CSV (RFC
 // 4180, a header row, CR LF) and JSON (one document). Both are UTF-8, whatever bytes the names
 // hold: a byte that is no part of valid UTF-8 becomes U+FFFD. Byte figures are exact decimal

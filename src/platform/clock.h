@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The local date and time, for the report header's date line.
 #pragma once
 

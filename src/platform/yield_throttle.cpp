@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/yield_throttle.h"
 
 #include <utility>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads a result line of a saved report ("0000.03MB - C:\DATA               = (28.0KB) (28672 B)")
 // back into the directory it shows and its byte figure, for a comparison with a saved report.
 // The path is the text the line shows: names whose trailing spaces the column's padding hides, or

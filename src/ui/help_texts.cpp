@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/help_texts.h"
 
 #include "survey/report_header.h"

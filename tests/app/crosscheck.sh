@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Cross-checks mezu-report against an independent computation with find and awk: for every
 # result line, the bytes of all regular files below that directory, each rounded up to whole
 # blocks of the file system, leaving out hidden entries (and all below hidden directories),

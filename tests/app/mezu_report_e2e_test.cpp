@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The built mezu-report run as a user runs it, on trees built for each test.
 #include <fcntl.h>
 #include <limits.h>

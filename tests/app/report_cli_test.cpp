@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // mezu-report run in-process on fake backends, its output captured.
 #include "app/report_cli.h"
 
@@ -215,7 +216,8 @@ TEST_F(ReportCliTest, HelpAndVersion)
     EXPECT_EQ(run({"-h"}).out, help.out);
     const Run version = run({"--version"});
     EXPECT_EQ(version.status, kExitSuccess);
-    EXPECT_EQ(version.out, "mezu-report 1.10\n");
+    EXPECT_EQ(version.out.substr(0, version.out.find('\n')), "mezu-report 1.10");
+    EXPECT_NE(version.out.find("License: MIT"), std::string::npos) << version.out;
 
     for (const char* ask : {"--help", "--version"}) {
         std::ostringstream full;

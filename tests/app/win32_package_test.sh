@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The Windows download: the zip holds mezu.exe, mezu-report.exe and their text; the exes import
 # nothing but DLLs every Windows has, so they run with no DLL beside them, and mezu.exe carries
 # its icon, version record and manifest.
@@ -37,7 +38,8 @@ fi
 if ! python3 - "$work/mezu.exe" <<'PYTHON'
 import sys
 data = open(sys.argv[1], "rb").read()
-for text in ("041104B0", "OriginalFilename", "mezu.exe", "FileVersion", "1.00", "ディレクトリ容量調査ツール"):
+for text in ("041104B0", "OriginalFilename", "mezu.exe", "FileVersion", "1.00", "ディレクトリ容量調査ツール",
+             "LegalCopyright", "MIT License"):
     if text.encode("utf-16-le") not in data:
         sys.exit(f"FAIL - the version record lacks {text}")
 PYTHON

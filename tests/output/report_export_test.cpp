@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The CSV and JSON exports: quoting, escaping, figures beyond 64 bits, and the records a
 // survey's module leaves.
 #include "output/report_export.h"

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The Debian package as a user gets it: made by CPack from the build, unpacked into a temporary
 # root, and checked for what the desktop entry, the manual and the shell completion promise.
 # Usage: package_test.sh BUILD-DIR

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Win32 backend where Windows differs from POSIX: real attribute bits, lengths past 32
 // bits, paths past MAX_PATH, reparse-point directories, code page 932, the report file's
 // replacement and the drive query.

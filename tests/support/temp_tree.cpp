@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "temp_tree.h"
 
 #include <dirent.h>

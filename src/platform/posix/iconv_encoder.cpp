@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/iconv_encoder.h"
 
 #include <iconv.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file system on Windows: drive paths are the system's own; the current drive and one
 // current directory per drive are kept here (the process's working directory is never
 // changed). Every path reaches the system in the extended "\\?\" form, so paths beyond

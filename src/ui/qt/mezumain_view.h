@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Qt main window: binds its widgets to the window logic (`mezumain`) and forwards the
 // user's actions to its handlers; it holds no report logic. While a command runs, the commands
 // and the selectors are disabled and the result list shows the lines as they arrive. Closing

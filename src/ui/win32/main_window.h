@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The native Win32 main window: binds its controls to the window logic (`mezumain`) and
 // forwards the user's actions to its handlers; it holds no report logic. The layout is the
 // twips of ui/window_layout.h at the monitor's resolution (96 dpi gives the listed pixels) and
