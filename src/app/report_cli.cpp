@@ -8,6 +8,7 @@
 #include <utility>
 #include <variant>
 
+#include "app/licence_text.h"
 #include "app/progress_window_system.h"
 #include "model/path_text.h"
 #include "output/report_export.h"
@@ -22,11 +23,6 @@ namespace {
 
 constexpr std::string_view kProgramName = "mezu-report";
 constexpr std::string_view kStandardOutputName = "-";  // as FILE of -o
-constexpr std::string_view kLicenceText =
-    "Copyright (c) 2026 the mezu authors\n"
-    "License: MIT <https://spdx.org/licenses/MIT.html>\n"
-    "This is free software: you are free to change and redistribute it.\n"
-    "There is NO WARRANTY, to the extent permitted by law.\n";
 
 constexpr std::string_view kUsageCommands =
     "Usage: mezu-report [--drive X=DIR]... [-o FILE] survey [DIR]\n"
