@@ -114,6 +114,8 @@ try {
     }
 
     QApplication::setApplicationName(QStringLiteral("mezu"));
+    // Wayland desktops find the window's name and icon through its desktop entry.
+    QGuiApplication::setDesktopFileName(QStringLiteral("io.github.mezu_authors.mezu"));
     QApplication::setWindowIcon(mezu::applicationIcon());
     mezu::installQtTranslations(application, QLocale::system());
     const std::string decimalSeparator = std::localeconv()->decimal_point;
