@@ -64,8 +64,9 @@ constexpr std::string_view kUsageFormats =
     "  --format FORMAT\n"
     "                 text (the default), or csv or json: one record per directory\n"
     "                 line of survey or all-drives (drive path, host path, bytes,\n"
-    "                 files and directories counted, survey share), one per drive of\n"
-    "                 drives; in UTF-8, with -o too; not for compare\n"
+    "                 files and directories counted, survey share, depth, read\n"
+    "                 error), one per drive of drives; in UTF-8, with -o too; not\n"
+    "                 for compare\n"
     "  -q, --quiet    show no progress; without it, progress goes to standard error\n"
     "                 while a survey runs, when that is a terminal (not TERM=dumb)\n";
 
