@@ -394,14 +394,18 @@ std::optional<int> makeReport(const Options& options, ReportPlatform& platform, 
 }
 
 // Delivers the report, then names every directory left out, so that a report is never taken
-// for complete when it is not; returns the exit status.
+// for complete when it is not, with the path of this system where it differs, ready to paste
+// into a shell; returns the exit status.
 int deliverWithSkipped(const WindowLists& report, const std::vector<SkippedDirectory>& skipped,
                        const Options& options, ReportPlatform& platform, const ReportEnvironment& environment,
                        const std::optional<std::string>& exported = std::nullopt)
 {
     const int delivered = deliverReport(report, exported, options, platform, environment);
     for (const SkippedDirectory& directory : skipped) {
-        environment.err << kProgramName << ": " << displayPath(directory.path) << ": " << directory.reason << '\n';
+        const std::optional<std::string> host = platform.fileSystem->hostPath(directory.path);
+        environment.err << kProgramName << ": " << displayPath(directory.path)
+                        << (host && *host != directory.path ? " (" + displayPath(*host) + ")" : std::string{}) << ": "
+                        << directory.reason << '\n';
     }
     return delivered == kExitSuccess && !skipped.empty() ? kExitFailure : delivered;
 }

@@ -171,7 +171,7 @@ if [ "$(id -u)" -eq 0 ]; then
 else
     check "unreadable subdirectory" "$work" "$locked" "" 1
 fi
-if [ -s "$work/stderr" ] && [ "$(cat "$work/stderr")" != 'mezu-report: C:\locked\closed: Permission denied' ]; then
+if [ -s "$work/stderr" ] && [ "$(cat "$work/stderr")" != "mezu-report: C:\\locked\\closed ($locked/closed): Permission denied" ]; then
     echo "FAIL - unreadable subdirectory is not named on standard error:"; cat "$work/stderr"
     failures=$((failures + 1))
 fi

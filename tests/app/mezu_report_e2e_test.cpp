@@ -347,11 +347,11 @@ TEST(MezuReportEndToEnd, DirectoriesTheUserCannotReadAreNamedAndFailTheRun)
         GTEST_SKIP() << "cannot run as an unprivileged user here";
     }
     EXPECT_EQ(run.status, 1);
-    EXPECT_EQ(sortedLines(run.err), (std::vector<std::string>{
-                                        "mezu-report: C:\\top\\locked: Permission denied",
-                                        "mezu-report: C:\\top\\unexamined: Permission denied",
-                                        "mezu-report: C:\\top\\unlisted: Permission denied",
-                                        "mezu-report: C:\\top\\unsearchable: Permission denied"}));
+    std::vector<std::string> named;
+    for (const std::string name : {"locked", "unexamined", "unlisted", "unsearchable"}) {
+        named.push_back("mezu-report: C:\\top\\" + name + " (" + tree.path("top/" + name) + "): Permission denied");
+    }
+    EXPECT_EQ(sortedLines(run.err), named);
     const auto figures = resultBytes(run.out);
     EXPECT_EQ(figures.size(), 6u) << run.out;
     EXPECT_EQ(figures.at("C:\\top\\locked"), 0u);

@@ -156,6 +156,25 @@ TEST(Win32FileSystemTest, ResolvesSystemPathsOntoItsDrives)
     }
 }
 
+TEST(Win32FileSystemTest, HostPathsAreTheSystemPathsOfDrivePaths)
+{
+    test::Win32TempTree tree;
+    const win32::Win32FileSystem fileSystem{DriveRoots{{{'C', L"C:"}, {kTreeDrive, toWide(tree.root())}}}};
+    const struct {
+        std::string drivePath;
+        std::optional<std::string> host;
+    } cases[] = {
+        {"C:\\", "C:\\"},
+        {"C:\\Windows\\Fonts", "C:\\Windows\\Fonts"},
+        {"Q:\\", tree.root()},
+        {"Q:\\sub\\日本語", tree.path("sub") + "\\日本語"},
+        {"R:\\x", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(fileSystem.hostPath(c.drivePath), c.host) << c.drivePath;
+    }
+}
+
 // A real directory link: one made here where the system allows it, else under Wine the prefix's
 // drive links, which Wine shows as reparse points.
 std::optional<std::pair<std::wstring, std::string>> directoryLink(const test::Win32TempTree& tree)
