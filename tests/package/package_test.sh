@@ -154,8 +154,10 @@ grep -q "EXIT STATUS" <<<"$manual" || fail "mezu-report(1) has no exit status"
 cmp -s "$root/usr/share/bash-completion/completions/mezu-report" "$source_dir/data/completion/mezu-report" ||
     fail "no bash completion for mezu-report"
 
-# The source release: what git tracks, nothing of a build or of Wine.
+# The source release: what git tracks, nothing of a build or of Wine; every source under the
+# licence's SPDX line.
 if git -C "$source_dir" rev-parse --git-dir >/dev/null 2>&1; then
+    bash "$source_dir/scripts/spdx_headers.sh" --check || fail "sources without an SPDX-License-Identifier line"
     tarball=$(cd "$work" && bash "$source_dir/scripts/source_tarball.sh")
     listing=$(tar tzf "$tarball")
     for file in LICENSE CMakeLists.txt data/debian/copyright; do

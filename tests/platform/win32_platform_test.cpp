@@ -312,7 +312,7 @@ TEST(Win32ReportFileReaderTest, ReadsTheBytesOfAFileAndRefusesTheRest)
     tree.dir("sub");
     win32::Win32FileWriter writer;
     win32::Win32ReportFileReader reader;
-    for (const std::string bytes : {std::string{"\x93\xfa\x96\x7b\r\n\xff"}, std::string{}}) {
+    for (const std::string& bytes : {std::string{"\x93\xfa\x96\x7b\r\n\xff"}, std::string{}}) {
         std::string error;
         ASSERT_TRUE(writer.replaceFile(tree.path("REPORT.TXT"), bytes, error)) << error;
         EXPECT_EQ(reader.readReportBytes(tree.path("REPORT.TXT"), error), bytes);
