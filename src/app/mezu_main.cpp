@@ -25,6 +25,7 @@
 #include "platform/posix/posix_drive_query.h"
 #include "platform/posix/posix_file_system.h"
 #include "platform/posix/report_file_reader.h"
+#include "survey/report_header.h"
 #include "ui/mezumain.h"
 #include "ui/qt/mezumain_view.h"
 #include "ui/qt/qt_open_dialog.h"
@@ -32,7 +33,6 @@
 #include "ui/qt/qt_save_dialog.h"
 #include "ui/qt/qt_translations.h"
 #include "ui/qt/qt_window_system.h"
-#include "survey/report_header.h"
 
 namespace {
 

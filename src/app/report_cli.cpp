@@ -68,7 +68,8 @@ constexpr std::string_view kUsageFormats =
     "                 error), one per drive of drives; in UTF-8, with -o too; not\n"
     "                 for compare\n"
     "  -q, --quiet    show no progress; without it, progress goes to standard error\n"
-    "                 while a survey runs, when that is a terminal (not TERM=dumb)\n";
+    "                 while a survey runs, when that is a terminal that can redraw\n"
+    "                 a line\n";
 
 constexpr std::string_view kUsageEnd =
     "  -h, --help     show this help and exit\n"
