@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Times mezu against du, ncdu and (when given) the bare walker limit on generated trees, warm
 cache, and prints the table; --share, --cold, --big and --windows (or --all) run the heavy cases
 of heavy.py instead (with --warm, as well).

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """The benchmark's heavy cases, each chosen by an option of bench.py: a network share with a
 1 ms round trip read cold (--share), trees read after the page cache is dropped (--cold, --big),
 peak memory on 1.4 million entries (--big), and the Windows build under Wine on the share

@@ -1,4 +1,5 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Builds a benchmark tree for mezu: many small files in nested directories, some hidden
 entries and symbolic links; or, with --wide, one directory with many small subdirectories.
 

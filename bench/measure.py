@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 """Timing and memory of the commands bench.py compares, and the tables it prints.
 
 A Contender is one command line; each run adds its wall time and, when asked, its peak resident

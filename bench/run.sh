@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds mezu and the programs it is compared with, then prints the benchmark table.
 # Usage: bench/run.sh [--files N] [--dirs N] [--wide-dirs N] [--chain-levels N]
 #                     [--long-chain-levels N] [--runs N] [--work DIR]

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Times the window as a user drives it, on the offscreen platform, for bench/run.sh:
 //   mezu-window-bench DIR         the directory opened at start-up, a click on the survey
 //                                 button; prints the seconds the click took and the result lines

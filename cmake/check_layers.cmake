@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The layers of src/ and what each may include (docs/ARCHITECTURE.md). Included by the project,
 # it defines mezu_check_layers(), a build step that runs this file as a script over the sources
 # whenever one changes; run as a script (cmake -DSOURCE_DIR=src -P check_layers.cmake), it fails

@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Cross-compiles mezu for 64-bit Windows with MinGW-w64 on Debian. The "-posix" compilers are the
 # ones whose runtime has std::thread; everything links statically, so the programs need no DLL
 # beside them. Tests run under Wine.

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Installs those of the named Debian packages that are missing, through apt-get (with sudo
 # when not root); does nothing when all are installed.
 # Usage: scripts/install_packages.sh PACKAGE...

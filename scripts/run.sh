@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Sets up mezu and runs it: the window where a display is available, otherwise a survey of
 # DIR (default: the working directory) printed by mezu-report.
 # Usage: scripts/run.sh [DIR]

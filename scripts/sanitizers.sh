@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Builds the core, the POSIX backend and mezu-report with AddressSanitizer and
 # UndefinedBehaviorSanitizer, and again with ThreadSanitizer, and runs their suites under them:
 # every suite of the first build (the window is left out; the benchmark and the cross-check

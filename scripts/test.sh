@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Sets up mezu with its test suites and runs every test: the Linux build, the same core under
 # the sanitizers, then the Windows build under Wine.
 set -euo pipefail

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Cross-builds mezu.exe and mezu-report.exe for 64-bit Windows with MinGW-w64 into
 # build-windows/ and, with --tests, builds and runs the Windows test suites under Wine. Installs
 # the Debian packages it needs (only those missing). Wine gets its own prefix inside
@@ -22,7 +23,8 @@ for option in "$@"; do
     esac
 done
 
-packages=(cmake ninja-build g++-mingw-w64-x86-64-posix)
+# wixl and msibuild (msitools) make the installer beside the zip.
+packages=(cmake ninja-build g++-mingw-w64-x86-64-posix wixl msitools)
 # The 64-bit Wine alone: Wine's 32-bit half (wine32) is not needed by 64-bit programs.
 # The window's test runs it on a virtual X display, in the IPA fonts that stand in for the
 # Japanese faces of Windows; the zip's test reads it with python3, and the console test runs
@@ -51,7 +53,7 @@ if [ -n "$run_tests" ] && [ ! -f "$WINEPREFIX/system.reg" ]; then
     wineserver --wait
 fi
 cmake --build "$build" -j 2
-echo "Built $build/bin/mezu.exe and $build/bin/mezu-report.exe"
+echo "Built $build/bin/mezu.exe, $build/bin/mezu-report.exe and their zip and installer in $build"
 if [ -n "$run_tests" ]; then
     ctest --test-dir "$build" --output-on-failure --timeout 600 -j 2
 fi

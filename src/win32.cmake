@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Windows build: the Win32 platform backend, mezu-report.exe and the native window mezu.exe
 # over the same core.
 add_library(mezu_win32 STATIC
@@ -25,12 +26,15 @@ add_library(mezu_report_cli STATIC
 )
 target_link_libraries(mezu_report_cli PUBLIC mezu_core mezu_win32)
 
-add_executable(mezu-report app/win32_mezu_report_main.cpp)
+# Both programs carry a version record and manifest (data/windows/*.rc).
+enable_language(RC)
+
+add_executable(mezu-report app/win32_mezu_report_main.cpp ${PROJECT_SOURCE_DIR}/data/windows/mezu-report.rc)
+target_include_directories(mezu-report PRIVATE ${PROJECT_SOURCE_DIR}/data/windows)
 target_link_libraries(mezu-report PRIVATE mezu_report_cli shell32)
 install(TARGETS mezu-report)
 
 # The native window.
-enable_language(RC)
 add_library(mezu_win32_ui STATIC
   ui/win32/directory_box.cpp
   ui/win32/drive_box.cpp

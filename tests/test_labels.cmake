@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # Read by ctest after the discovered GoogleTest cases: labels each "unit", or "slow" for the few
 # that take seconds (trees thousands of levels deep, descriptor and memory limits, a signal in
 # the middle of a save), so that `ctest -L unit` runs in seconds.

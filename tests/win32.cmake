@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # The Windows suites, run under Wine: the Win32 backend against the file-system contract and
 # its own tests, and mezu-report.exe end to end against the Linux mezu-report.
 add_library(mezu_win32_test_support STATIC support/win32_temp_tree.cpp)
@@ -19,6 +20,13 @@ find_program(MEZU_OBJDUMP NAMES ${CMAKE_CXX_COMPILER_TARGET}-objdump x86_64-w64-
 add_test(NAME mezu_windows_zip
   COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/app/win32_package_test.sh
           ${CMAKE_BINARY_DIR}/mezu-${PROJECT_VERSION}-windows.zip ${MEZU_OBJDUMP})
+
+if(MEZU_WINDOWS_MSI)
+  add_test(NAME mezu_windows_msi
+    COMMAND bash ${CMAKE_CURRENT_SOURCE_DIR}/app/win32_msi_test.sh ${MEZU_WINDOWS_MSI} ${MEZU_WINE})
+  set_tests_properties(mezu_windows_msi PROPERTIES RUN_SERIAL TRUE
+    ENVIRONMENT "WINEPREFIX=${CMAKE_BINARY_DIR}/wineprefix;WINEDEBUG=-all;WINEDLLOVERRIDES=mscoree,mshtml=\\;winemenubuilder.exe=d")
+endif()
 
 # Wine keeps to a prefix of this build and stays quiet, however ctest is started.
 set_tests_properties(mezu_core_tests mezu_win32_platform_tests mezu_report_exe_under_wine PROPERTIES

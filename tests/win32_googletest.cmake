@@ -1,3 +1,4 @@
+# SPDX-License-Identifier: MIT
 # GoogleTest for the Windows build: Debian ships its sources (libgtest-dev), built here with the
 # cross compiler, under the names find_package gives on Linux (recent sources define them).
 set(MEZU_GOOGLETEST_SOURCE /usr/src/googletest CACHE PATH "GoogleTest's sources")

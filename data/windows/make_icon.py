@@ -1,9 +1,15 @@
 #!/usr/bin/env python3
+# SPDX-License-Identifier: MIT
 """Draws the program's icon for Windows, a folder with three bars, in the 16 colours of the
-standard VGA palette at 16 x 16 and 32 x 32 pixels, and writes it as mezu.ico.
+standard VGA palette at 16 x 16 and 32 x 32 pixels, adds the 48 x 48 and 256 x 256 renderings
+of data/icons/mezu.svg (PNG images, as Windows Vista and later read them) for high-DPI
+screens, and writes it as mezu.ico.
 Usage: make_icon.py [OUTPUT]"""
+import os
 import struct
 import sys
+
+ICONS = os.path.join(os.path.dirname(os.path.abspath(__file__)), "..", "icons")
 
 PALETTE = [
     (0, 0, 0), (128, 0, 0), (0, 128, 0), (128, 128, 0), (0, 0, 128), (128, 0, 128), (0, 128, 128),
@@ -58,17 +64,28 @@ def icon_image(size):
     return header + palette + colours + mask
 
 
+def png_image(size):
+    with open(os.path.join(ICONS, f"mezu-{size}.png"), "rb") as png:
+        data = png.read()
+    if data[:8] != b"\x89PNG\r\n\x1a\n" or struct.unpack(">II", data[16:24]) != (size, size):
+        sys.exit(f"make_icon.py: mezu-{size}.png is no {size} x {size} PNG image")
+    return data
+
+
 def main():
     output = sys.argv[1] if len(sys.argv) > 1 else "mezu.ico"
-    images = [icon_image(size) for size in (32, 16)]
+    # (size, colours in the palette, bits per pixel, image)
+    images = [(size, 16, 4, icon_image(size)) for size in (32, 16)]
+    images += [(size, 0, 32, png_image(size)) for size in (48, 256)]
     directory = struct.pack("<HHH", 0, 1, len(images))
     offset = len(directory) + 16 * len(images)
     entries = b""
-    for size, data in zip((32, 16), images):
-        entries += struct.pack("<BBBBHHII", size, size, 16, 0, 1, 4, len(data), offset)
+    for size, colours, bits, data in images:
+        side = size % 256  # 0 stands for 256
+        entries += struct.pack("<BBBBHHII", side, side, colours, 0, 1, bits, len(data), offset)
         offset += len(data)
     with open(output, "wb") as out:
-        out.write(directory + entries + b"".join(images))
+        out.write(directory + entries + b"".join(image for _, _, _, image in images))
 
 
 if __name__ == "__main__":

@@ -1,5 +1,7 @@
+// SPDX-License-Identifier: MIT
 // Entry point of mezu-report: sets up the POSIX platform and the standard streams.
 #include <clocale>
+#include <cstdlib>
 #include <iostream>
 #include <new>
 #include <string_view>
@@ -12,6 +14,14 @@
 namespace {
 
 constexpr std::string_view kOutOfMemory = "mezu-report: out of memory\n";
+
+// Progress redraws its line with escapes that a dumb terminal (an editor's shell buffer, a
+// serial console) prints as they are.
+bool progressFits()
+{
+    const char* terminal = std::getenv("TERM");
+    return mezu::posix::standardErrorIsTerminal() && !(terminal != nullptr && std::string_view{terminal} == "dumb");
+}
 
 }  // namespace
 
@@ -28,7 +38,7 @@ try {
 
     const std::vector<std::string> args(argv + 1, argv + argc);
     const mezu::ReportEnvironment environment{mezu::makePosixReportPlatform, std::cout,
-                                              std::cerr, mezu::posix::standardErrorIsTerminal(),
+                                              std::cerr, progressFits(),
                                               decimalSeparator};
     return mezu::runMezuReport(args, environment);
 } catch (const std::bad_alloc&) {

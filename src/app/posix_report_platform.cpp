@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/posix_report_platform.h"
 
 #include <memory>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Builds mezu-report's platform on POSIX: the drive table from --drive (or the machine's
 // mounts), the file system, the drive query and the clock over it.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/progress_window_system.h"
 
 namespace mezu {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window-system operations of the command line: the yield shows, at most ten times a
 // second, how far the survey has come, by reading the window's lists.
 #pragma once

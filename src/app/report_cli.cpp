@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/report_cli.h"
 
 #include <array>
@@ -7,6 +8,7 @@
 #include <utility>
 #include <variant>
 
+#include "app/licence_text.h"
 #include "app/progress_window_system.h"
 #include "model/path_text.h"
 #include "output/report_export.h"
@@ -29,21 +31,24 @@ constexpr std::string_view kUsageCommands =
     "       mezu-report [--drive X=DIR]... [-o FILE] compare OLD NEW\n"
     "       mezu-report [--drive X=DIR]... [-o FILE] compare OLD survey [DIR]\n"
     "\n"
-    "survey      how much disk space DIR (default: the working directory) and each of its\n"
-    "            immediate subdirectories occupy, counting every file in whole clusters of\n"
-    "            its drive (or as allocated, with --size allocated), largest first\n"
+    "survey      how much disk space DIR (default: the working directory) and each\n"
+    "            of its immediate subdirectories occupy, counting every file in\n"
+    "            whole clusters of its drive (or as allocated, with --size\n"
+    "            allocated), largest first\n"
     "drives      the space and geometry of every drive from C: to Z:\n"
-    "all-drives  the top-level directories of every drive, drive by drive, largest first\n"
-    "compare     each directory of the saved survey report OLD against the report NEW, or\n"
-    "            against a survey of DIR made now: the change, the directory, its size before\n"
-    "            and after, largest growth first; \"なし\" (none) where one lacks it\n"
+    "all-drives  the top-level directories of every drive, drive by drive, largest\n"
+    "            first\n"
+    "compare     each directory of the saved survey report OLD against the report\n"
+    "            NEW, or against a survey of DIR made now: the change, the\n"
+    "            directory, its size before and after, largest growth first;\n"
+    "            \"なし\" (nashi, none) where one lacks it\n"
     "\n"
     "The report is printed in UTF-8.\n"
     "\n";
 
 constexpr std::string_view kUsageDrive =
     "Options:\n"
-    "  --drive X=DIR  make DIR the root of drive X: (C to Z); repeat for more drives.\n";
+    "  --drive X=DIR  make DIR the root of drive X: (C to Z), repeatable.\n";
 
 constexpr std::string_view kUsageOutput =
     "  -o, --output FILE\n"
@@ -51,22 +56,28 @@ constexpr std::string_view kUsageOutput =
     "                 (Shift_JIS, CR LF; csv and json as printed) instead of\n";
 
 constexpr std::string_view kUsageFormats =
-    "  --size MODE    what each file counts in a survey: clusters (the default), its length\n"
-    "                 in whole clusters of its drive, or allocated, the space the file\n"
-    "                 system reports as allocated to it (less for a sparse or compressed\n"
-    "                 file); the title of an allocated survey ends in \"（実割当）\"\n"
+    "  --size MODE    what each file counts in a survey: clusters (the default),\n"
+    "                 its length in whole clusters of its drive, or allocated, the\n"
+    "                 space the file system reports as allocated to it (less for a\n"
+    "                 sparse or compressed file); the title of an allocated survey\n"
+    "                 ends in \"（実割当）\" (jitsu-wariate, allocated)\n"
     "  --format FORMAT\n"
-    "                 text (the default), or csv or json: one record per directory line\n"
-    "                 of survey or all-drives (drive path, host path, bytes, files and\n"
-    "                 directories counted, survey share), one per drive of drives; in\n"
-    "                 UTF-8, with -o too; not for compare\n";
+    "                 text (the default), or csv or json: one record per directory\n"
+    "                 line of survey or all-drives (drive path, host path, bytes,\n"
+    "                 files and directories counted, survey share, depth, read\n"
+    "                 error), one per drive of drives; in UTF-8, with -o too; not\n"
+    "                 for compare\n"
+    "  -q, --quiet    show no progress; without it, progress goes to standard error\n"
+    "                 while a survey runs, when that is a terminal that can redraw\n"
+    "                 a line\n";
 
 constexpr std::string_view kUsageEnd =
     "  -h, --help     show this help and exit\n"
     "  --version      show the version and exit\n"
     "\n"
-    "Exit status: 0 on success, 1 when DIR or a drive cannot be used or a directory below\n"
-    "it could not be read (each is named on standard error), 2 on a usage error.\n";
+    "Exit status: 0 on success, 1 when DIR or a drive cannot be used or a\n"
+    "directory below it could not be read (each is named on standard error), 2 on\n"
+    "a usage error.\n";
 
 std::string usageText(const PlatformHelp& help)
 {
@@ -115,6 +126,7 @@ struct Options {
     SizeMode sizeMode = SizeMode::Clusters;
     ReportFormat format = ReportFormat::Text;
     std::optional<std::string> outputFile;
+    bool quiet = false;  // --quiet: no progress whatever standard error is
     std::string command;
     std::vector<std::string> operands;
 };
@@ -220,6 +232,8 @@ ParseResult parseArguments(const std::vector<std::string>& args)
                 return result;
             }
             options.platform.readerThreads = threads;
+        } else if (arg == "-q" || arg == "--quiet") {
+            options.quiet = true;
         } else if (arg == "-o" || arg == "--output" || arg.rfind("--output=", 0) == 0) {
             if (options.outputFile) {
                 result.error = "the report can be saved to one file only";
@@ -352,7 +366,7 @@ std::optional<int> makeReport(const Options& options, ReportPlatform& platform, 
         }
     }
 
-    ProgressWindowSystem windowSystem{environment.showProgress ? &environment.err : nullptr};
+    ProgressWindowSystem windowSystem{environment.showProgress && !options.quiet ? &environment.err : nullptr};
     mezumain window{{fileSystem, *platform.driveQuery, windowSystem, *platform.clock,
                      environment.decimalSeparator}};
     windowSystem.watch(window.lists());
@@ -381,14 +395,18 @@ std::optional<int> makeReport(const Options& options, ReportPlatform& platform, 
 }
 
 // Delivers the report, then names every directory left out, so that a report is never taken
-// for complete when it is not; returns the exit status.
+// for complete when it is not, with the path of this system where it differs, ready to paste
+// into a shell; returns the exit status.
 int deliverWithSkipped(const WindowLists& report, const std::vector<SkippedDirectory>& skipped,
                        const Options& options, ReportPlatform& platform, const ReportEnvironment& environment,
                        const std::optional<std::string>& exported = std::nullopt)
 {
     const int delivered = deliverReport(report, exported, options, platform, environment);
     for (const SkippedDirectory& directory : skipped) {
-        environment.err << kProgramName << ": " << displayPath(directory.path) << ": " << directory.reason << '\n';
+        const std::optional<std::string> host = platform.fileSystem->hostPath(directory.path);
+        environment.err << kProgramName << ": " << displayPath(directory.path)
+                        << (host && *host != directory.path ? " (" + displayPath(*host) + ")" : std::string{}) << ": "
+                        << directory.reason << '\n';
     }
     return delivered == kExitSuccess && !skipped.empty() ? kExitFailure : delivered;
 }
@@ -485,12 +503,12 @@ int runCompare(const Options& options, ReportPlatform& platform, const ReportEnv
 }  // namespace
 
 const PlatformHelp kPosixHelp = {
-    "DIR is a path of this system or a drive path such as C:\\home. Hidden entries (names\n"
-    "beginning with \".\"), symbolic links, special files and other file systems mounted\n"
-    "below DIR are not counted.\n",
-    "                 Without it, C: is / and D: onwards the other mounted file systems\n"
-    "                 of user files. A DIR on a file system without a letter is\n"
-    "                 surveyed under one given to it for the run (A:, then B:, ...).\n",
+    "DIR is a path of this system or a drive path such as C:\\home. Hidden entries\n"
+    "(names beginning with \".\"), symbolic links, special files and other file\n"
+    "systems mounted below DIR are not counted.\n",
+    "                 Without it, C: is / and D: onwards the other mounted file\n"
+    "                 systems of user files. A DIR on a file system without a letter\n"
+    "                 is surveyed under one given to it for the run (A:, then B:).\n",
     "                 printing it: a file is replaced whole, a link followed, a\n"
     "                 device or FIFO written to; a file no one may write is refused.\n"
     "                 FILE - is standard output; it and the other descriptors the\n"
@@ -510,7 +528,7 @@ int runMezuReport(const std::vector<std::string>& args, const ReportEnvironment&
         if (parsed.help) {
             environment.out << usageText(environment.help);
         } else {
-            environment.out << kProgramName << ' ' << kVersionText << '\n';
+            environment.out << kProgramName << ' ' << kVersionText << '\n' << kLicenceText;
         }
         environment.out.flush();
         if (!environment.out) {

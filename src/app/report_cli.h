@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The headless command line `mezu-report`: parses its arguments, drives the main window's
 // logic through the same handlers the window uses, and prints the report. The platform and the
 // streams come in through ReportEnvironment, so tests run it in-process on fake backends.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Entry point of mezu.exe, the window: the Windows platform of this machine, the window logic
 // and its native Win32 view.
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Entry point of mezu-report.exe: takes the arguments as UTF-16 from the system, hands them to
 // the command line as UTF-8, and sets up the Windows platform and the standard streams.
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "app/win32_report_platform.h"
 
 #include "platform/win32/win32_clock.h"
@@ -10,15 +11,16 @@
 namespace mezu {
 
 const PlatformHelp kWin32Help = {
-    "DIR is a path such as C:\\Users, relative to the current folder or absolute. Hidden and\n"
-    "system files and folders are not counted, and junctions, folder links and mount points\n"
-    "below DIR are not entered.\n",
+    "DIR is a path such as C:\\Users, relative to the current folder or absolute.\n"
+    "Hidden and system files and folders are not counted, and junctions, folder\n"
+    "links and mount points below DIR are not entered.\n",
     "                 Without it, the drives are the system's own, C: to Z:.\n",
     "                 printing it: a file is replaced whole, a link followed, a\n"
     "                 device (NUL, CON) written to; a read-only file is refused.\n"
     "                 FILE - is standard output, written where it stands\n",
-    "  --threads N    read folders with up to N threads (default: as many as the reads show\n"
-    "                 they wait for, up to 64; one per core while they do not)\n",
+    "  --threads N    read folders with up to N threads (default: as many as the\n"
+    "                 reads show they wait for, up to 64; one per core while they\n"
+    "                 do not)\n",
 };
 
 std::variant<ReportPlatform, std::string> makeWin32ReportPlatform(const PlatformOptions& options)

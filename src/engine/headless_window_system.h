@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window-system operations for a run without a window: the yield returns at once, the
 // pointer is only recorded and message texts are kept for the caller to read.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The measurement module: walks directory trees, adds up their files in whole clusters (or as
 // allocated, in the allocated size mode) and queries drive figures. It owns the two module
 // values `totalbytes` and `clustersize` and works on the main window's lists, which it borrows

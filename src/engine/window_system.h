@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The three window-system operations that the report logic calls: the yield, the main window's
 // mouse pointer and the message box. Called on the user-interface thread only.
 #pragma once

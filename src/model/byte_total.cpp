@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/byte_total.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/directory_list.h"
 
 #include <stdexcept>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The work list of a walk: a start path, then the directories below it, each kept as the entry
 // of its parent and its own name. A tree of any depth takes memory in proportion to its
 // directories (16 bytes each and its name), not to the length of their paths; a full path is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/drive_letters.h"
 
 #include "model/path_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drive roots the all-drives commands visit: "C:\" to "Z:\" in order (A: and B: never).
 #pragma once
 

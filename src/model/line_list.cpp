@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/line_list.h"
 
 #include <stdexcept>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An ordered list of text lines, the storage behind every list control of the main window.
 // Lines are addressed by 0-based index; appending always adds at the end and the list never
 // reorders itself. There is no line limit: a large tree must never lose lines silently.

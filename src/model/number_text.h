@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Number to text with a sign position: decimal digits without grouping, preceded by a space
 // for zero and positive values and by "-" for negative ones.
 #pragma once

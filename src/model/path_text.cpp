@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/path_text.h"
 
 #include "model/utf8_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Helpers for the drive paths the core works in ("C:\" for a root, "C:\DATA\OLD" below it).
 // They only manipulate text; whether a path exists is the file system's business.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drive and directory selection of the main window: the drive picked in Drive1, the
 // directory open in Dir1, and Label1, the text the survey takes as the directory to survey.
 #pragma once

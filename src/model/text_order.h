@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Text measures and order that follow UTF-16 code units, as the report's columns and its size
 // sort are defined, while the core keeps its texts as UTF-8.
 // Bytes that are not valid UTF-8 (file names are kept as the kernel returns them) count as one

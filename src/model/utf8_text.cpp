@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/utf8_text.h"
 
 namespace mezu {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // UTF-8 as the core meets it: names are the kernel's bytes and need not be valid UTF-8, while
 // everything the program shows or writes as UTF-8 must be.
 #pragma once

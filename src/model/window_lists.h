@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The line lists that the main window owns for the whole run. The report commands and the
 // measurement engine reach them through the one window instance; only List1 and dlist are shown.
 #pragma once

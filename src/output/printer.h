@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The system's default printer, one document at a time.
 #pragma once
 

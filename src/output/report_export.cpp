@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "output/report_export.h"
 
 #include <algorithm>
@@ -12,7 +13,8 @@ namespace mezu {
 namespace {
 
 constexpr std::string_view kCsvLineEnd = "\r\n";
-constexpr std::string_view kDirectoryColumns = "drive_path,host_path,bytes,files,directories,share";
+constexpr std::string_view kDirectoryColumns =
+    "drive_path,host_path,bytes,files,directories,share,depth,read_error";
 constexpr std::string_view kDriveColumns =
     "drive,total_mb,free_mb,bytes_per_sector,sectors_per_cluster,bytes_per_cluster";
 // Enough digits that a share tells apart any two trees a report can show.
@@ -40,6 +42,20 @@ std::string driveName(char letter)
     return std::string{letter} + ":";
 }
 
+// Whether `path` is the drive path `tree` or lies below it.
+bool isWithin(const std::string& path, const std::string& tree)
+{
+    if (path.compare(0, tree.size(), tree) != 0) {
+        return false;
+    }
+    return path.size() == tree.size() || tree.back() == '\\' || path[tree.size()] == '\\';
+}
+
+std::string_view boolText(bool value)
+{
+    return value ? "true" : "false";
+}
+
 std::string_view sizeModeName(SizeMode mode)
 {
     return mode == SizeMode::Allocated ? "allocated" : "clusters";
@@ -62,8 +78,13 @@ ExportedReport exportedReport(std::string command, const mezucom& module, const 
         if (survey) {
             share = whole > 0 ? std::min(1.0, static_cast<double>(tree.bytes) / whole) : 0.0;
         }
-        report.directories.push_back(
-            {tree.path, fileSystem.hostPath(tree.path), tree.bytes, tree.files, tree.directories, share});
+        const unsigned depth = survey && &tree == &measured.front() ? 0 : 1;
+        const std::vector<SkippedDirectory>& skipped = module.skippedDirectories();
+        const bool readError = std::any_of(skipped.begin(), skipped.end(), [&tree](const SkippedDirectory& s) {
+            return isWithin(s.path, tree.path);
+        });
+        report.directories.push_back({tree.path, fileSystem.hostPath(tree.path), tree.bytes, tree.files,
+                                      tree.directories, share, depth, readError});
     }
     std::stable_sort(report.directories.begin(), report.directories.end(),
                      [](const ExportedDirectory& a, const ExportedDirectory& b) {
@@ -84,8 +105,14 @@ std::string isoDateTime(const LocalDateTime& when)
 {
     std::array<char, 8> year{};
     std::snprintf(year.data(), year.size(), "%04d", when.year);
-    return std::string{year.data()} + "-" + twoDigits(when.month) + "-" + twoDigits(when.day) + "T" +
-           twoDigits(when.hour) + ":" + twoDigits(when.minute) + ":" + twoDigits(when.second);
+    std::string text = std::string{year.data()} + "-" + twoDigits(when.month) + "-" + twoDigits(when.day) + "T" +
+                       twoDigits(when.hour) + ":" + twoDigits(when.minute) + ":" + twoDigits(when.second);
+    if (when.utcOffsetMinutes) {
+        const int offset = *when.utcOffsetMinutes;
+        const int minutes = offset < 0 ? -offset : offset;
+        text += (offset < 0 ? "-" : "+") + twoDigits(minutes / 60) + ":" + twoDigits(minutes % 60);
+    }
+    return text;
 }
 
 std::string csvField(std::string_view text)
@@ -149,7 +176,9 @@ std::string csvDocument(const ExportedReport& report)
         document += csvField(directory.drivePath) + "," + csvField(directory.hostPath.value_or("")) + "," +
                     decimalText(directory.bytes) + "," + std::to_string(directory.files) + "," +
                     std::to_string(directory.directories) + "," +
-                    (directory.share ? shareText(*directory.share) : std::string{}) + std::string{kCsvLineEnd};
+                    (directory.share ? shareText(*directory.share) : std::string{}) + "," +
+                    std::to_string(directory.depth) + "," + std::string{boolText(directory.readError)} +
+                    std::string{kCsvLineEnd};
     }
     return document;
 }
@@ -175,7 +204,9 @@ std::string jsonDocument(const ExportedReport& report)
                     ", \"host_path\": " + (d.hostPath ? jsonString(*d.hostPath) : std::string{"null"}) +
                     ", \"bytes\": " + decimalText(d.bytes) + ", \"files\": " + std::to_string(d.files) +
                     ", \"directories\": " + std::to_string(d.directories) +
-                    ", \"share\": " + (d.share ? shareText(*d.share) : std::string{"null"}) + "}";
+                    ", \"share\": " + (d.share ? shareText(*d.share) : std::string{"null"}) +
+                    ", \"depth\": " + std::to_string(d.depth) +
+                    ", \"read_error\": " + std::string{boolText(d.readError)} + "}";
     }
     document += std::string{report.directories.empty() ? "" : "\n  "} + "]\n}\n";
     return document;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The machine-readable forms of a survey, drives or all-drives report, for scripts: CSV (RFC
 // 4180, a header row, CR LF) and JSON (one document). Both are UTF-8, whatever bytes the names
 // hold: a byte that is no part of valid UTF-8 becomes U+FFFD. Byte figures are exact decimal
@@ -26,6 +27,11 @@ struct ExportedDirectory {
     std::uint64_t files = 0;
     std::uint64_t directories = 0;
     std::optional<double> share;  // of the whole surveyed tree, from 0 to 1; survey only
+    // 0 for the surveyed tree itself, 1 for a directory right below it (or, in all-drives,
+    // right below its drive's root): a tree's figures include its subdirectories', so only
+    // the records of one depth add up to anything.
+    unsigned depth = 1;
+    bool readError = false;  // a directory of the tree could not be read, in full or at all
 };
 
 struct ExportedDrive {
@@ -43,11 +49,13 @@ struct ExportedReport {
 
 // The export of the command the module has just run ("survey", "drives" or "all-drives"):
 // its measured trees, largest first within each drive, with their host paths; the survey's
-// shares of the first tree measured (the surveyed one); the figures of the drives it covers.
+// shares of the first tree measured (the surveyed one, depth 0); for each, whether a directory
+// in it could not be read; the figures of the drives it covers.
 ExportedReport exportedReport(std::string command, const mezucom& module, const FileSystem& fileSystem,
                               const LocalDateTime& when);
 
-// "2026-12-07T15:23:19": the local date and time, without a zone (the report's own has none).
+// "2026-12-07T15:23:19+09:00": the local date and time with its offset from UTC ("+00:00" for
+// none); without one where the clock cannot say.
 std::string isoDateTime(const LocalDateTime& when);
 
 // The directories, one record each after a header row; the drives command's records are its

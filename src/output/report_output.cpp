@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "output/report_output.h"
 
 namespace mezu {

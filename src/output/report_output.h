@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The report as the output commands send it out: the lines of List2, then List1, then List3,
 // saved as a file in the report's code page or printed line by line.
 #pragma once

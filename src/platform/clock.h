@@ -1,5 +1,8 @@
+// SPDX-License-Identifier: MIT
 // The local date and time, for the report header's date line.
 #pragma once
+
+#include <optional>
 
 namespace mezu {
 
@@ -11,6 +14,7 @@ struct LocalDateTime {
     int hour = 0;     // 0..23
     int minute = 0;
     int second = 0;
+    std::optional<int> utcOffsetMinutes = std::nullopt;  // east of UTC (+540 in Japan); none where unknown
 };
 
 class Clock {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What a backend gives the read scheduler (scheduled_tree_walk.h): the read of one directory of a
 // walk, from any thread. The scheduler decides which directory is read when and by which thread;
 // the source knows how to open and read one on its system.

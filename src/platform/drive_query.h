@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drive geometry and free-space query (GetDiskFreeSpace on Windows, statvfs on POSIX).
 #pragma once
 

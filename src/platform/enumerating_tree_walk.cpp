@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/enumerating_tree_walk.h"
 
 #include "model/path_text.h"

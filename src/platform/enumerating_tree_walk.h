@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The walk of a tree through a file system's own enumerations: each directory made current by
 // its path and enumerated when the walker asks for it, nothing read ahead. What a backend
 // without a walk of its own, and the test doubles, offer.

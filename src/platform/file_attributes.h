@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Attribute bits of a directory entry and the enumeration's mask rule.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file system as the measurement engine sees it: drive paths ("C:\DATA"), one current
 // directory per drive with a current drive, handle-based enumerations and attribute reads.
 // Every operation reports failure through its return value; none throws for a file-system error.

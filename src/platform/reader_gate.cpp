@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/reader_gate.h"
 
 #include <algorithm>

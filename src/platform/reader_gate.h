@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How many threads read directories at once. While directories come from memory the work is all
 // CPU, and threads beyond the cores only take turns on them; while reads wait for a disk or a
 // network, every thread keeps a request in flight, and the more in flight the sooner a slow

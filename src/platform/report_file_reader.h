@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads the bytes of a saved report file, for the core to decode: the window and `mezu-report -o`
 // save reports in Shift_JIS, `mezu-report` prints them in UTF-8. Only a regular file is read, and
 // only up to a size no report reaches, so that a FIFO or a device neither blocks nor floods the

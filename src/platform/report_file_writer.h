@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes a report file as a whole: either the file then holds exactly the bytes given, or it
 // is left as it was (a device, or a file the platform can only write in place, may be left
 // part-written). Standard output, a stream the process was given, is written where it stands.

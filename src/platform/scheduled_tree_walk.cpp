@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/scheduled_tree_walk.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A tree walk whose directories are read ahead of the walker by a pool of threads, through a
 // backend's DirectorySource, on every platform alike.
 //

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Converts the core's UTF-8 texts to the report file's code page (Shift_JIS, code page 932)
 // and back.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Locks the compiler can check: clang's thread-safety analysis (-Wthread-safety) proves that
 // what a mutex guards is touched only with it held. Other compilers see plain std::mutex code.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A walk of one directory tree as a survey makes it: each directory's listing with the figures
 // of its entries, in the order the directory lists them. Handles stand in for a current
 // directory, so nothing is looked up twice by path; a backend may read the directories below

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "report/drive_lines.h"
 
 #include "model/number_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The two drive lines that describe a drive (its space, then its geometry) and the figures
 // behind them, computed in unsigned 64-bit integers so that no real drive overflows them.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "report/report_header.h"
 
 #include <array>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The texts every report shares: the six-line header block with its dated line, the survey's
 // rule of plus signs and its count line.
 #pragma once

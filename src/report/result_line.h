@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The result line of one measured tree, "0000.03MB - C:\DATA               = (28.0KB) (28672 B)":
 // written for a report, and read back from a saved one for a comparison. Read back, the path is
 // the text the line shows: names whose trailing spaces the column's padding hides, or whose

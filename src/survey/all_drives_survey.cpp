@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "survey/all_drives_survey.h"
 
 #include "model/drive_letters.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The all-drives directory survey: for every drive from C: to Z: that answers, one result line
 // per top-level directory, measured in that drive's clusters and sorted largest first, then a
 // rule of 48 "-". The sections are collected in List4 and copied to List1 at the end.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "survey/directory_survey.h"
 
 #include "report/report_header.h"

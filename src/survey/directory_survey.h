@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The directory size survey: builds the report for the selected directory in the window's
 // report buffers (header in List2, sorted result lines in List1, footer in List3).
 #pragma once

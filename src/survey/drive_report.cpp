@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "survey/drive_report.h"
 
 #include "model/drive_letters.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The all-drives information report: the two drive lines of every drive from C: to Z: that
 // answers, between rules of 51 "-", below the dated header.
 #pragma once

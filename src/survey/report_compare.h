@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Compares the directories of two surveys: an earlier one read back from its saved report and a
 // later one, saved too or made now. Each directory gets one line, readable in the result list's
 // width: the change first, then the directory, then its size before and after in the form of the

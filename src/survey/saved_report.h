@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A saved report read back for a comparison: the file's bytes decoded (it may have been saved in
 // Shift_JIS or printed in UTF-8), then its lines checked against the form a survey report has,
 // end included, so that a damaged or cut file is refused instead of compared as if whole.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The result sort: orders result lines largest first. Every result line begins with its size in
 // megabytes ("0012.34MB - ..."); lines are ordered by that number, and lines with equal sizes by
 // their text, so that below 10000 MB, where every size field has four integer digits, the

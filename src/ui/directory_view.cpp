@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/directory_view.h"
 
 #include <algorithm>

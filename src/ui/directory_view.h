@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The lines of the classic directory view: the open directory's ancestors from the drive root
 // down to it, then the subdirectories that can be opened from it (hidden and system ones are
 // not shown, just as the walk leaves them out).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/help_texts.h"
 
 #include "report/report_header.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The texts of the help menu's four boxes. A carriage return (character 13) separates lines.
 #pragma once
 

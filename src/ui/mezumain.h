@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's logic without any drawing: its lists, the drive and directory selection
 // with Label1, and the event handlers. A view binds its controls to this object and forwards
 // the user's actions to it; a headless front end drives it directly.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A modal Open dialog over the main window, for choosing a saved report to read.
 #pragma once
 

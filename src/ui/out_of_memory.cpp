@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/out_of_memory.h"
 
 #include <new>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Runs a window command so that running out of memory in it (std::bad_alloc) costs that command
 // only: the report on screen before it comes back, the selected directory's drive figures (and
 // so the cluster size the next survey rounds with) are read again, the pointer is the arrow

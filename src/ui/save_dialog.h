@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The modal Save dialog of the main window.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the main window's controls stand, in twips (1/1440 inch) from the top left of the
 // client area. Each window layer converts them to pixels at its screen's resolution.
 #pragma once

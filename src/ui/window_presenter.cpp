@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/window_presenter.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the main window does with each thing the user does, for every toolkit: a window
 // implements WindowView with its controls and forwards the user's actions to WindowPresenter,
 // which runs them on the window logic (`mezumain`) and tells the view what to show. A command

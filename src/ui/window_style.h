@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How both windows draw, so that they look alike whatever the toolkit: the faces of the result
 // list and of the other controls (each list in order of preference; the first installed is
 // used), their size, the colours of the drive list and of the share bars, and how far a printed

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/yield_throttle.h"
 
 #include <utility>

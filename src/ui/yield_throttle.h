@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Decides, cheaply, when a window system's yield should hand over (to an event loop, or to a
 // progress line). A survey yields after every directory entry, often well under a microsecond
 // apart, so even reading the clock at each yield would cost a tenth of the survey: while the

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Cross-checks mezu-report against an independent computation with find and awk: for every
 # result line, the bytes of all regular files below that directory, each rounded up to whole
 # blocks of the file system, leaving out hidden entries (and all below hidden directories),
@@ -170,7 +171,7 @@ if [ "$(id -u)" -eq 0 ]; then
 else
     check "unreadable subdirectory" "$work" "$locked" "" 1
 fi
-if [ -s "$work/stderr" ] && [ "$(cat "$work/stderr")" != 'mezu-report: C:\locked\closed: Permission denied' ]; then
+if [ -s "$work/stderr" ] && [ "$(cat "$work/stderr")" != "mezu-report: C:\\locked\\closed ($locked/closed): Permission denied" ]; then
     echo "FAIL - unreadable subdirectory is not named on standard error:"; cat "$work/stderr"
     failures=$((failures + 1))
 fi

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # mezu-report on real mounts, made in a private mount name space so that none outlives the
 # test: a btrfs subvolume mounted with subvol= (its own st_dev, the device's number shared
 # with the whole btrfs), a bind mount of a directory of it, a file system of 1 KiB blocks and

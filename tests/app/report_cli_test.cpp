@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // mezu-report run in-process on fake backends, its output captured.
 #include "app/report_cli.h"
 
@@ -215,7 +216,8 @@ TEST_F(ReportCliTest, HelpAndVersion)
     EXPECT_EQ(run({"-h"}).out, help.out);
     const Run version = run({"--version"});
     EXPECT_EQ(version.status, kExitSuccess);
-    EXPECT_EQ(version.out, "mezu-report 1.10\n");
+    EXPECT_EQ(version.out.substr(0, version.out.find('\n')), "mezu-report 1.10");
+    EXPECT_NE(version.out.find("License: MIT"), std::string::npos) << version.out;
 
     for (const char* ask : {"--help", "--version"}) {
         std::ostringstream full;
@@ -256,6 +258,26 @@ TEST_F(ReportCliTest, ProgressIsShownOnlyWhenAskedAndClearedAtTheEnd)
     ASSERT_GE(shown.err.size(), clearLine.size());
     EXPECT_EQ(shown.err.substr(shown.err.size() - clearLine.size()), clearLine);
     EXPECT_EQ(splitLines(shown.out).size(), splitLines(quiet.out).size());
+
+    for (const char* option : {"-q", "--quiet"}) {
+        const Run silenced = run({option, "survey", "C:\\DATA"}, nullptr, true);
+        EXPECT_EQ(silenced.status, kExitSuccess) << option;
+        EXPECT_EQ(silenced.err, "") << option;
+        EXPECT_EQ(silenced.out, quiet.out) << option;
+    }
+}
+
+TEST_F(ReportCliTest, HelpFitsInSeventyNineColumns)
+{
+    // Every character of the help outside ASCII is a wide Japanese one, two columns on a
+    // terminal; each is three bytes in UTF-8, its lead byte one of them.
+    for (const std::string& line : splitLines(run({"--help"}).out)) {
+        std::size_t columns = 0;
+        for (const unsigned char c : line) {
+            columns += c < 0x80 ? 1 : (c & 0xC0) == 0xC0 ? 2 : 0;
+        }
+        EXPECT_LE(columns, 79u) << line;
+    }
 }
 
 TEST_F(ReportCliTest, CompareListsTheChangesSinceASavedReport)

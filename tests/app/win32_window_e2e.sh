@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs the window mezu.exe under Wine on a virtual X display: the probe starts it in a generated
 # tree, checks its controls, presses ディレクトリ容量調査 and reads List1 back from the real
 # control; the lines must be the result lines mezu-report.exe prints for the same tree, in the

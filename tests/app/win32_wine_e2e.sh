@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Runs mezu-report.exe under Wine on a generated tree, which Wine shows below drive Z: (the
 # Linux root), and checks its figures: against an independent computation with find and awk
 # rounded to the cluster size Wine reports for Z:, and against the Linux mezu-report on the same

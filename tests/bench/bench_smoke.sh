@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # The benchmark script runs end to end on small trees and prints its whole table. No figure is
 # judged here: the speed targets belong to bench/run.sh on the full trees.
 # Usage: bench_smoke.sh BIN-DIR

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "engine/mezucom.h"
 
 #include <gtest/gtest.h>

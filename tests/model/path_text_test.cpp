@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/path_text.h"
 
 #include <gtest/gtest.h>

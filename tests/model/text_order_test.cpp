@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "model/text_order.h"
 
 #include <gtest/gtest.h>

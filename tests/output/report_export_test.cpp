@@ -1,8 +1,11 @@
+// SPDX-License-Identifier: MIT
 // The CSV and JSON exports: quoting, escaping, figures beyond 64 bits, and the records a
 // survey's module leaves.
 #include "output/report_export.h"
 
 #include <gtest/gtest.h>
+
+#include <map>
 
 #include "fake_file_system.h"
 #include "fakes.h"
@@ -46,8 +49,8 @@ TEST(ReportExportTest, FiguresBeyond64BitsAreWrittenExactly)
     ExportedReport report{"survey", test::FixedClock{}.now(), SizeMode::Clusters, {},
                           {{"C:\\a,b", std::string{"/srv/a,b"}, huge, 2, 1, 1.0}}};
     const std::string csv = csvDocument(report);
-    EXPECT_EQ(csv, "drive_path,host_path,bytes,files,directories,share\r\n\"C:\\a,b\",\"/srv/a,b\"," +
-                       decimalText(huge) + ",2,1,1.000000\r\n");
+    EXPECT_EQ(csv, "drive_path,host_path,bytes,files,directories,share,depth,read_error\r\n\"C:\\a,b\",\"/srv/a,b\"," +
+                       decimalText(huge) + ",2,1,1.000000,1,false\r\n");
     const std::string json = jsonDocument(report);
     EXPECT_NE(json.find("\"bytes\": " + decimalText(huge) + ","), std::string::npos) << json;
     EXPECT_NE(json.find("\"date\": \"" + isoDateTime(report.when) + "\""), std::string::npos) << json;
@@ -56,8 +59,19 @@ TEST(ReportExportTest, FiguresBeyond64BitsAreWrittenExactly)
 
 TEST(ReportExportTest, DatesAreIso8601)
 {
-    EXPECT_EQ(isoDateTime(LocalDateTime{1998, 10, 23, 5, 14, 5, 9}), "1998-10-23T14:05:09");
-    EXPECT_EQ(isoDateTime(LocalDateTime{2026, 1, 2, 5, 0, 0, 0}), "2026-01-02T00:00:00");
+    const struct {
+        LocalDateTime when;
+        std::string_view iso;
+    } cases[] = {
+        {{1998, 10, 23, 5, 14, 5, 9, std::nullopt}, "1998-10-23T14:05:09"},
+        {{2026, 1, 2, 5, 0, 0, 0, 540}, "2026-01-02T00:00:00+09:00"},
+        {{2026, 1, 2, 5, 0, 0, 0, 0}, "2026-01-02T00:00:00+00:00"},
+        {{2026, 7, 1, 3, 23, 59, 59, -210}, "2026-07-01T23:59:59-03:30"},
+        {{2026, 7, 1, 3, 12, 0, 0, 345}, "2026-07-01T12:00:00+05:45"},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(isoDateTime(c.when), c.iso);
+    }
 }
 
 TEST(ReportExportTest, ASurveyExportsEachTreeWithItsCountsShareAndDrive)
@@ -96,6 +110,8 @@ TEST(ReportExportTest, ASurveyExportsEachTreeWithItsCountsShareAndDrive)
     EXPECT_EQ(whole.share, 1.0);
     EXPECT_EQ(big.share, static_cast<double>(big.bytes) / static_cast<double>(whole.bytes));
     EXPECT_EQ(empty.share, 0.0);
+    EXPECT_EQ((std::vector<unsigned>{whole.depth, big.depth, empty.depth}), (std::vector<unsigned>{0, 1, 1}));
+    EXPECT_FALSE(whole.readError || big.readError || empty.readError);
     EXPECT_FALSE(whole.hostPath.has_value()) << "the fake has no host paths";
     ASSERT_EQ(report.drives.size(), 1u);
     EXPECT_EQ(report.drives[0].letter, 'C');
@@ -109,6 +125,30 @@ TEST(ReportExportTest, ASurveyExportsEachTreeWithItsCountsShareAndDrive)
     EXPECT_EQ(csv.substr(0, csv.find("\r\n")),
               "drive,total_mb,free_mb,bytes_per_sector,sectors_per_cluster,bytes_per_cluster");
     EXPECT_NE(csv.find("\r\nD:,"), std::string::npos) << csv;
+}
+
+TEST(ReportExportTest, ARecordSaysWhetherItsTreeWasReadWhole)
+{
+    test::FakeFileSystem fs;
+    test::FakeDriveQuery drives;
+    drives.set('C', test::driveWithCluster(4096));
+    test::RecordingWindowSystem windowSystem;
+    test::FixedClock clock;
+    mezumain window{{fs, drives, windowSystem, clock}};
+    fs.addFile("C:\\DATA\\A\\f", 1);
+    fs.addDirectory("C:\\DATA\\A\\DEEP\\CLOSED").cannotOpen = true;
+    fs.addFile("C:\\DATA\\AB\\f", 1);  // a name that begins like A's, not below it
+    fs.addDirectory("C:\\DATA\\B").enumerationFails = true;
+    window.Form_Load();
+    ASSERT_TRUE(window.openDirectory("C:\\DATA"));
+    window.Command1_Click();
+
+    std::map<std::string, bool> readError;
+    for (const ExportedDirectory& d : exportedReport("survey", window.module(), fs, clock.now()).directories) {
+        readError[d.drivePath] = d.readError;
+    }
+    EXPECT_EQ(readError, (std::map<std::string, bool>{
+                             {"C:\\DATA", true}, {"C:\\DATA\\A", true}, {"C:\\DATA\\AB", false}, {"C:\\DATA\\B", true}}));
 }
 
 }  // namespace

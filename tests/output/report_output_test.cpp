@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Saving and printing the report from the window's commands, on fake platform services.
 #include "output/report_output.h"
 

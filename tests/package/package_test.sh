@@ -1,12 +1,16 @@
 #!/usr/bin/env bash
-# The Debian package as a user gets it: made by CPack from the build, unpacked into a temporary
-# root, and checked for what the desktop entry, the manual and the shell completion promise.
+# SPDX-License-Identifier: MIT
+# The Debian packages as a packager and a user get them: mezu-report and mezu made by CPack from
+# the build, checked with lintian, unpacked into a temporary root and checked for what the
+# desktop entry, the metadata, the manual and the shell completion promise, made twice to the
+# same bytes, and (as root) installed and removed on this system.
 # Usage: package_test.sh BUILD-DIR
 set -euo pipefail
 build=$(cd "${1:?usage: package_test.sh BUILD-DIR}" && pwd)
-for tool in cpack dpkg-deb dpkg-shlibdeps groff; do
+source_dir=$(cd "$(dirname "$0")/../.." && pwd)
+for tool in cpack dpkg-deb dpkg-shlibdeps groff lintian readelf; do
     if ! command -v "$tool" >/dev/null; then
-        echo "skip - $tool is not installed"
+        echo "skip - $tool is not installed (bash scripts/setup.sh --tests installs it)"
         exit 77
     fi
 done
@@ -17,33 +21,118 @@ fail() {
     echo "FAIL - $*"
     failures=$((failures + 1))
 }
+version=$(sed -n 's/^set(CPACK_PACKAGE_VERSION "\(.*\)")$/\1/p' "$build/CPackConfig.cmake")
 
-(cd "$work" && cpack --config "$build/CPackConfig.cmake" -B "$work" >cpack.log 2>&1) || {
-    cat "$work/cpack.log"
-    fail "cpack could not make the package"
-    exit 1
+make_packages() {
+    mkdir -p "$1"
+    (cd "$1" && SOURCE_DATE_EPOCH=1700000000 cpack --config "$build/CPackConfig.cmake" -B "$1" >cpack.log 2>&1) || {
+        cat "$1/cpack.log"
+        fail "cpack could not make the packages"
+        exit 1
+    }
 }
-deb=$(ls "$work"/mezu_*_*.deb)
+make_packages "$work/first"
+report_deb=$work/first/mezu-report_${version}_amd64.deb
+window_deb=$work/first/mezu_${version}_amd64.deb
+for deb in "$report_deb" "$window_deb"; do
+    [ -f "$deb" ] || { fail "no $(basename "$deb"), cpack made: $(ls "$work/first")"; exit 1; }
+done
+
+# Reproducible: made again a second later, the same bytes.
+sleep 1
+make_packages "$work/second"
+for deb in "$report_deb" "$window_deb"; do
+    cmp -s "$deb" "$work/second/$(basename "$deb")" || fail "$(basename "$deb") differs when made again"
+done
+
+lintian_tags=$(lintian --fail-on error,warning --tag-display-limit 0 "$report_deb" "$window_deb" 2>&1) ||
+    fail "lintian: $lintian_tags"
+
+# The command line's package needs no toolkit: only the C and C++ runtimes (and libmount, which
+# every Debian system has).
+depends=$(dpkg-deb -f "$report_deb" Depends)
+extra=$(tr ',' '\n' <<<"$depends" | sed 's/^ *//; s/ .*//' | grep -vxE 'libc6|libstdc\+\+6|libgcc-s1|libmount1' || true)
+[ -z "$extra" ] || fail "mezu-report depends on more than the runtimes: $depends"
+depends=$(dpkg-deb -f "$window_deb" Depends)
+for needed in "mezu-report (= $version)" libqt6widgets6 libcups2; do
+    grep -qF "$needed" <<<"$depends" || fail "mezu's Depends does not name $needed: $depends"
+done
+grep -q qt6-translations-l10n <<<"$(dpkg-deb -f "$window_deb" Recommends)" ||
+    fail "mezu does not recommend Qt's translations"
+for deb in "$report_deb" "$window_deb"; do
+    name=$(basename "$deb")
+    grep -q '^[^<]* <[^@>]*@[^@>]*\.[a-z]*>$' <<<"$(dpkg-deb -f "$deb" Maintainer)" || fail "$name's Maintainer"
+    description=$(dpkg-deb -f "$deb" Description)
+    [ "$(wc -l <<<"$description")" -ge 3 ] || fail "$name's description is only: $description"
+    # apt shows it as it stands: no line past 80 columns (a wide character takes two), no line
+    # that is a list's ";" joint.
+    python3 -c '
+import sys, unicodedata
+name, text = sys.argv[1], sys.argv[2]
+for line in text.split("\n"):
+    width = sum(2 if unicodedata.east_asian_width(c) in "WF" else 1 for c in line)
+    if width > 80 or line.lstrip().startswith(";"):
+        sys.exit(f"FAIL - {name}: description line of {width} columns: {line}")
+' "$name" "$description" || failures=$((failures + 1))
+done
+
 root=$work/root
-dpkg-deb -x "$deb" "$root"
+dpkg-deb -x "$report_deb" "$root"
+dpkg-deb -x "$window_deb" "$root"
+overlap=$(comm -12 <(dpkg-deb -c "$report_deb" | awk '!/^d/ {print $6}' | sort) \
+    <(dpkg-deb -c "$window_deb" | awk '!/^d/ {print $6}' | sort))
+[ -z "$overlap" ] || fail "both packages hold $overlap"
 
-depends=$(dpkg-deb -f "$deb" Depends)
-for library in libqt6widgets6 libcups2 libc6; do
-    grep -q "$library" <<<"$depends" || fail "Depends does not name $library: $depends"
+# Built with the distribution's hardening, stripped of symbols and of the compiler's notes.
+for program in mezu-report mezu; do
+    binary=$root/usr/bin/$program
+    sections=$(readelf -S -W "$binary")
+    for section in .symtab .comment .debug_info; do
+        ! grep -qF " $section " <<<"$sections" || fail "$program keeps its $section section"
+    done
+    readelf -l -W "$binary" | grep -q GNU_RELRO || fail "$program has no read-only relocations"
+    readelf -d -W "$binary" | grep -q 'FLAGS.*NOW' || fail "$program is not bound at start (-z now)"
+    symbols=$(readelf --dyn-syms -W "$binary")
+    grep -q __stack_chk_fail <<<"$symbols" || fail "$program has no stack protector"
+    grep -qE '__[a-z]+_chk' <<<"$symbols" || fail "$program calls no fortified function"
 done
 
-desktop=$root/usr/share/applications/mezu.desktop
-[ -f "$desktop" ] || fail "no desktop entry"
-exec_line=$(sed -n 's/^Exec=//p' "$desktop")
-[ -x "$root/usr/bin/${exec_line%% *}" ] || fail "the desktop entry starts $exec_line, which is not in /usr/bin"
-icon=$(sed -n 's/^Icon=//p' "$desktop")
-for size in 16x16 32x32 48x48; do
-    [ -f "$root/usr/share/icons/hicolor/$size/apps/$icon.png" ] || fail "no $size icon named $icon"
+for package in mezu-report mezu; do
+    doc=$root/usr/share/doc/$package
+    grep -q '^License: MIT' "$doc/copyright" 2>/dev/null || fail "$package has no MIT copyright file"
+    zcat "$doc/changelog.gz" 2>/dev/null | head -n 1 | grep -qF "mezu ($version)" ||
+        fail "$package's changelog does not start with version $version"
 done
-[ -f "$root/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no scalable icon named $icon"
-grep -q '^Name=ディレクトリ容量調査ツール$' "$desktop" || fail "the desktop entry's name"
-if command -v desktop-file-validate >/dev/null; then
-    desktop-file-validate "$desktop" || fail "desktop-file-validate"
+
+desktop=$root/usr/share/applications/io.github.mezu_authors.mezu.desktop
+if [ ! -f "$desktop" ]; then
+    fail "no desktop entry"
+else
+    exec_line=$(sed -n 's/^Exec=//p' "$desktop")
+    [ -x "$root/usr/bin/${exec_line%% *}" ] || fail "the desktop entry starts $exec_line, which is not in /usr/bin"
+    icon=$(sed -n 's/^Icon=//p' "$desktop")
+    for size in 16 32 48 64 128; do
+        png=$root/usr/share/icons/hicolor/${size}x$size/apps/$icon.png
+        python3 -c 'import struct, sys; d = open(sys.argv[1], "rb").read(24); sys.exit(struct.unpack(">II", d[16:24]) != (int(sys.argv[2]),) * 2)' \
+            "$png" "$size" 2>/dev/null || fail "no $size x $size icon named $icon"
+    done
+    [ -f "$root/usr/share/icons/hicolor/scalable/apps/$icon.svg" ] || fail "no scalable icon named $icon"
+    for line in '^Name=Directory Size Survey$' '^Name\[ja\]=ディレクトリ容量調査ツール$' '^GenericName=' \
+        '^Keywords\[ja\]=' '^MimeType=inode/directory;$'; do
+        grep -q "$line" "$desktop" || fail "the desktop entry has no line $line"
+    done
+    if command -v desktop-file-validate >/dev/null; then
+        desktop-file-validate "$desktop" || fail "desktop-file-validate"
+    fi
+    metainfo=$root/usr/share/metainfo/io.github.mezu_authors.mezu.metainfo.xml
+    if [ ! -f "$metainfo" ]; then
+        fail "no AppStream metadata"
+    elif command -v appstreamcli >/dev/null; then
+        grep -qF "<launchable type=\"desktop-id\">$(basename "$desktop")</launchable>" "$metainfo" ||
+            fail "the metadata does not name the desktop entry"
+        grep -qF "<release version=\"$version\"" "$metainfo" || fail "the metadata has no release $version"
+        appstreamcli validate --pedantic --no-net --explain "$metainfo" || fail "appstreamcli validate"
+    fi
 fi
 
 "$root/usr/bin/mezu-report" --version | grep -q '^mezu-report ' || fail "the packaged mezu-report does not run"
@@ -61,26 +150,44 @@ for word in $("$root/usr/bin/mezu-report" --help | grep -oE '(^| )(--?[a-z][a-z-
 done
 grep -q "EXIT STATUS" <<<"$manual" || fail "mezu-report(1) has no exit status"
 
-completion=$root/usr/share/bash-completion/completions/mezu-report
-if [ ! -f "$completion" ]; then
-    fail "no bash completion"
-elif [ -f /usr/share/bash-completion/bash_completion ]; then
-    completed=$(bash -c '
-        source /usr/share/bash-completion/bash_completion
-        source "$1"
-        complete_words() {
-            COMP_WORDS=("$@"); COMP_CWORD=$(($# - 1)); COMP_LINE="$*"; COMP_POINT=${#COMP_LINE}
-            _mezu_report mezu-report "${COMP_WORDS[COMP_CWORD]}" "${COMP_WORDS[COMP_CWORD - 1]}"
-            echo "${COMPREPLY[*]}"
-        }
-        complete_words mezu-report su
-        complete_words mezu-report --thr
-        cd "$2" && mkdir -p sub/deeper && complete_words mezu-report survey s
-    ' _ "$completion" "$work")
-    [ "$completed" = $'survey\n--threads\nsub' ] || fail "completion gave: $completed"
+# The completion itself is tested by tests/app/completion_test.sh.
+cmp -s "$root/usr/share/bash-completion/completions/mezu-report" "$source_dir/data/completion/mezu-report" ||
+    fail "no bash completion for mezu-report"
+
+# The source release: what git tracks, nothing of a build or of Wine; every source under the
+# licence's SPDX line.
+if git -C "$source_dir" rev-parse --git-dir >/dev/null 2>&1; then
+    bash "$source_dir/scripts/spdx_headers.sh" --check || fail "sources without an SPDX-License-Identifier line"
+    tarball=$(cd "$work" && bash "$source_dir/scripts/source_tarball.sh")
+    listing=$(tar tzf "$tarball")
+    for file in LICENSE CMakeLists.txt data/debian/copyright; do
+        grep -qx "mezu-$version/$file" <<<"$listing" || fail "the source tarball lacks $file"
+    done
+    stray=$(grep -E '/(build[^/]*|wineprefix|Testing)/' <<<"$listing" | head -n 3 || true)
+    [ -z "$stray" ] || fail "the source tarball holds $stray"
+fi
+
+# Installed on this system and removed again: as root only, and not over a mezu installed here.
+if [ "$(id -u)" -ne 0 ]; then
+    echo "note - not root; the packages were not installed"
+elif dpkg-query -W -f='${Status}\n' mezu mezu-report 2>/dev/null | grep -q 'ok installed'; then
+    echo "note - mezu is installed on this system; the packages were not installed over it"
 else
-    echo "note - bash-completion is not installed; the completion was not run"
+    if ! output=$(dpkg -i "$report_deb" "$window_deb" 2>&1); then
+        fail "dpkg -i: $output"
+    else
+        for file in /usr/bin/mezu /usr/bin/mezu-report /usr/share/doc/mezu-report/copyright; do
+            [ -e "$file" ] || fail "installed, $file is missing"
+        done
+        /usr/bin/mezu-report --drive "C=$work" survey 'C:\' >/dev/null || fail "the installed mezu-report does not survey"
+        /usr/bin/mezu --version >/dev/null || fail "the installed mezu does not answer --version"
+    fi
+    output=$(dpkg --purge mezu mezu-report 2>&1) || fail "dpkg --purge: $output"
+    for file in /usr/bin/mezu /usr/bin/mezu-report /usr/share/doc/mezu /usr/share/doc/mezu-report \
+        /usr/share/applications/io.github.mezu_authors.mezu.desktop; do
+        [ ! -e "$file" ] || fail "removed, $file stays"
+    done
 fi
 
 [ "$failures" -eq 0 ] || exit 1
-echo "ok - $(basename "$deb") holds the programs, desktop entry, icons, manual pages and completion"
+echo "ok - $(basename "$report_deb") and $(basename "$window_deb") are lintian clean, reproducible, install and remove"

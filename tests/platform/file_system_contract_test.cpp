@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One table of contract tests run against every FileSystem and its tree walk: the POSIX backend
 // on a real temporary tree (its walks read by the walker alone, or with reader threads), the
 // Win32 backend in the Windows build, and the in-memory fake that the engine tests rely on.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The reader gate: as many threads as cores while reads come from memory, twice as many each time
 // several reads wait, up to the most, and back to the cores after a run of quick reads.
 #include "platform/reader_gate.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The read scheduler over a synthetic source: every directory read once and in full, what is
 // read ahead kept within its budget, threads started only as the reads show they wait, and
 // memory running out in any thread ending the walk.

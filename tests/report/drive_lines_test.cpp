@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "report/drive_lines.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "report/result_line.h"
 
 #include <gtest/gtest.h>

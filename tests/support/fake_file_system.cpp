@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fake_file_system.h"
 
 #include <algorithm>

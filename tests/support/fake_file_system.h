@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // An in-memory file system with drive paths, for engine and window tests: entries carry their
 // attribute bits directly, enumeration order is insertion order, and any directory or entry
 // can be made to fail or be removed while a walk runs.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "fakes.h"
 
 #include "model/utf8_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Small test doubles of the platform: a drive query with set figures, a fixed clock and a
 // window system that records what the logic asked of it. Some can be made to run out of memory.
 #pragma once

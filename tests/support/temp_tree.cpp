@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "temp_tree.h"
 
 #include <dirent.h>
@@ -37,7 +38,8 @@ void removeContents(int fd)
     for (const std::string& name : names) {
         struct stat status {};
         if (::fstatat(fd, name.c_str(), &status, AT_SYMLINK_NOFOLLOW) == 0 && S_ISDIR(status.st_mode)) {
-            ::fchmodat(fd, name.c_str(), 0700, 0);
+            // Best effort: a directory that stays closed fails its removal below, which is all.
+            [[maybe_unused]] const int opened = ::fchmodat(fd, name.c_str(), 0700, 0);
             const int child = ::openat(fd, name.c_str(), O_RDONLY | O_DIRECTORY | O_NOFOLLOW);
             if (child >= 0) {
                 removeContents(child);

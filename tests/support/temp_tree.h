@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A directory tree built for one test in a fresh temporary directory and removed with it,
 // including trees deeper than PATH_MAX. Paths given to the builders are relative to the root,
 // with "/" between names.

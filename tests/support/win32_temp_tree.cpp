@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "win32_temp_tree.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A directory tree built for one Windows test in a fresh directory under the system's temporary
 // directory and removed with it, whatever attributes its entries were given. Paths given to the
 // builders are relative to the root, with "/" between names; paths may exceed MAX_PATH.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The all-drives directory survey, run from the window on drive tables of fakes.
 #include "survey/all_drives_survey.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The all-drives information report, run from the window on drive tables of fakes.
 #include "survey/drive_report.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "survey/report_compare.h"
 
 #include <gtest/gtest.h>

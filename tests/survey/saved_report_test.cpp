@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "survey/saved_report.h"
 
 #include <gtest/gtest.h>

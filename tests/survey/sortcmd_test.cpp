@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "survey/sortcmd.h"
 
 #include <gtest/gtest.h>

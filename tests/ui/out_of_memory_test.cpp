@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A window command that runs out of memory costs that command only.
 #include "ui/out_of_memory.h"
 

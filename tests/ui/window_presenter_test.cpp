@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What the presenter tells a window to show, and when, over the window logic on a fake machine.
 #include "ui/window_presenter.h"
 

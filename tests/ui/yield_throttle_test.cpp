@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The yield throttle on a fake clock: rare clock reads for fast yields, a hand-over on time
 // whatever the pace of the yields.
 #include "ui/yield_throttle.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/descriptor_budget.h"
 
 #include <dirent.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The descriptors a walk's threads may hold at once, so that neither a tree of any shape nor any
 // number of threads runs the process out of them. A read takes two (the directory, and the way
 // to it when it is opened by its path) for as long as it runs; a directory kept open so that its

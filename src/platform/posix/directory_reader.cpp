@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/directory_reader.h"
 
 #include <dirent.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // One read of a directory for a walk: every entry's name, then the lstat of each that the walk
 // needs examined, in the order the directory lists them; what the walk may use (files and
 // directories that are neither hidden nor system) packed into one block.

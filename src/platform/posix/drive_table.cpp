@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/drive_table.h"
 
 #include <stdlib.h>

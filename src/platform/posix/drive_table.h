@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drive table: which host directory is the root of each drive letter. By default C: is the
 // file system mounted at "/" and D: to Z: the other mounted file systems that hold user files,
 // in order of mount point; tests and --drive replace it with explicit roots. A file system that

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/file_system_top.h"
 
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Where the file system holding a directory begins on the way down to it: its mount point, the
 // mount point of a bind mount, or the top of a btrfs subvolume that is not mounted on its own.
 #pragma once

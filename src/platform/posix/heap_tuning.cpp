@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/heap_tuning.h"
 
 #include <cstdlib>  // defines __GLIBC__ with the GNU C library

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Tunes the C library's heap for mezu's walks. Call it first thing in main, before any thread
 // starts; it changes nothing but how memory is obtained.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/interrupt_cleanup.h"
 
 #include <fcntl.h>

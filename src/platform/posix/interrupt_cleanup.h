@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Removes a half-written temporary file when a signal ends the process while the file has a
 // name: every catchable signal whose default action ends the process (INT, TERM, HUP, QUIT,
 // PIPE, ALRM, USR1, USR2, ABRT, the real-time signals and the rest of that kind) and that the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/mount_point_parents.h"
 
 #include <fcntl.h>

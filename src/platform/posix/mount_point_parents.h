@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The directories that hold a mount point, known by device and inode. Only in them can an entry
 // be the root of another file system; in any other directory a subdirectory can be opened
 // before it is examined without entering another file system (or setting off an automount).

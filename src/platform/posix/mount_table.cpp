@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/mount_table.h"
 
 #include <libmount.h>

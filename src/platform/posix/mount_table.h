@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The mounts of a /proc/self/mountinfo text as libmount parses and classifies them: which file
 // system each one mounts (a btrfs subvolume counting as a file system of its own), whether it
 // mounts that file system from its root or only a directory of it (a bind mount), and whether

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/physical_path.h"
 
 #include <dirent.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The absolute path of a directory without symbolic links, as realpath(3) gives it, also for a
 // directory deeper than PATH_MAX, where realpath and getcwd fail with "File name too long".
 #pragma once

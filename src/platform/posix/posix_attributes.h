@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // How lstat figures map to the attribute bits the walk sees.
 #pragma once
 

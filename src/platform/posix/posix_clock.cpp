@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/posix_clock.h"
 
 #include <ctime>
@@ -17,6 +18,7 @@ LocalDateTime PosixClock::now() const
     when.hour = local.tm_hour;
     when.minute = local.tm_min;
     when.second = local.tm_sec;
+    when.utcOffsetMinutes = static_cast<int>(local.tm_gmtoff / 60);
     return when;
 }
 

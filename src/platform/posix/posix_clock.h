@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The local date and time from the system clock and time zone.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/posix_directory_source.h"
 
 #include <fcntl.h>

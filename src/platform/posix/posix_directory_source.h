@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads the directories of a walk on POSIX for the read scheduler: a subdirectory is opened
 // relative to its parent's descriptor while the parent is held open (else by its path), its
 // descriptor's fstat tells whether it is another file system's root, and its entries are read

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drive query on POSIX: statvfs of the drive's root. Bytes per sector is the device's
 // logical block size where sysfs tells it (512 otherwise); a cluster is the file system's
 // fragment size; the free figure is what an unprivileged user may still use. The drive table

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file system on POSIX: drive paths are mapped onto the host through a drive table, the
 // current drive and one current directory per drive are emulated (the process's own working
 // directory is never changed), and every directory is opened relative to its parent's

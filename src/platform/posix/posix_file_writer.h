@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes report files on POSIX so that a failed save leaves a file as it was: a regular file is
 // replaced through a temporary file beside it, keeping owner and mode, or else written in place;
 // links are followed, devices and FIFOs written in place, files no one may write refused. A

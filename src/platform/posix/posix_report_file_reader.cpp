@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/posix_report_file_reader.h"
 
 #include <fcntl.h>

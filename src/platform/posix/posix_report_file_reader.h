@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads a saved report file on POSIX: opened without blocking, so that a FIFO with no writer is
 // refused instead of waiting for one.
 #pragma once

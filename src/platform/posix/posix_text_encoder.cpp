@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/posix_text_encoder.h"
 
 #include <iconv.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Shift_JIS (code page 932) encoder over glibc's iconv. Its two converters are opened when it
 // is made and kept, so that a save needs no memory for them. glibc always has the code page: a
 // converter that cannot be opened means the process has no room to load its module, which is

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/posix_tree_walk.h"
 
 namespace mezu::posix {

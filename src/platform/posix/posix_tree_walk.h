@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A walk of a tree on POSIX: the read scheduler over the POSIX directory source, with the
 // descriptor budget they share, for the walk's life.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/rotational_disk.h"
 
 #include <limits.h>

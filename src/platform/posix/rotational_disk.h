@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whether a file system lies on a spinning disk, as the block layer says
 // (/sys/dev/block/MAJOR:MINOR/queue/rotational, or its whole disk's for a partition). A disk of a
 // virtual machine (virtio, or a disk the hypervisor names as virtual) says it spins whatever lies

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/search_permission.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whether a process may look names up in a directory, judged from the directory's mode bits:
 // the owner's, the group's or the others' search bit, whichever class the process falls in;
 // root may search any. Access control lists can say otherwise; where they do, the lookups

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/terminal.h"
 
 #include <unistd.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Whether the standard streams are attached to a terminal.
 #pragma once
 

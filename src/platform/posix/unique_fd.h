@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Owns one POSIX file descriptor and closes it when it goes.
 #pragma once
 

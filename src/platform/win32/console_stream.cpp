@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/console_stream.h"
 
 #include <windows.h>

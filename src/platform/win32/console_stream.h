@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Standard output or standard error on Windows for the core's UTF-8 text: on a console the
 // text is written as UTF-16 (WriteConsoleW, whatever the console's code page), elsewhere (a
 // file, a pipe) as the UTF-8 bytes themselves. A console also gets terminal sequences turned

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/directory_allocations.h"
 
 #include <windows.h>

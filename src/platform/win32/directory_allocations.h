@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The allocation the file system keeps for each entry of one directory, read in one pass over
 // the directory when first asked for (GetFileInformationByHandleEx with FileFullDirectoryInfo,
 // the same record the directory's enumeration reads), so that a measurement in the allocated

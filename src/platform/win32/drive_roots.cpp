@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/drive_roots.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Which system directory each drive letter stands for: by default every drive of the system
 // from C: to Z: as itself; with --drive (and in tests) a letter may stand for any directory,
 // as the POSIX drive table does. Paths here are UTF-16 in ordinary form ("C:\a", no "\\?\").

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/handle_io.h"
 
 #include <windows.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes a whole buffer to a file, pipe or device handle, in pieces the system takes.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/user_locale.h"
 
 #include <windows.h>

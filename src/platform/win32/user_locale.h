@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The user's regional settings that reports follow.
 #pragma once
 

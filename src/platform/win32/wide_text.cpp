@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/wide_text.h"
 
 #include <windows.h>

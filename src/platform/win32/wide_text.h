@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The seam between the core's UTF-8 texts and the Win32 API's UTF-16, the extended-length form
 // of paths, and system error codes as text.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The local time on Windows (GetLocalTime).
 #pragma once
 

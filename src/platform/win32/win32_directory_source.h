@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads the directories of a walk on Windows for the read scheduler: each directory opened by
 // its path and read in large batches of records that carry every entry's attributes, length and
 // allocation (GetFileInformationByHandleEx with FileFullDirectoryInfo), so that no entry costs a

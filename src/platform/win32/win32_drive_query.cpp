@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/win32_drive_query.h"
 
 #include <windows.h>

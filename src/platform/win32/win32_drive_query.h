@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The drive query on Windows: GetDiskFreeSpaceA on the root of the system drive that holds the
 // drive letter's directory. A drive without a medium, or one that does not exist, gives nullopt.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/win32_file_system.h"
 
 #include <windows.h>
@@ -368,6 +369,17 @@ std::vector<std::string> Win32FileSystem::subdirectoryNames(const std::string& d
         }
     }
     return names;
+}
+
+std::optional<std::string> Win32FileSystem::hostPath(const std::string& drivePath) const
+{
+    const std::wstring* base = drivePath.size() >= 3 ? roots_.root(drivePath[0]) : nullptr;
+    if (base == nullptr) {
+        return std::nullopt;
+    }
+    // A drive's own root keeps its "\" ("C:\"); a directory's root goes without one.
+    const std::string below = drivePath.substr(2);
+    return toUtf8(*base) + (below == "\\" && base->size() > 2 ? std::string{} : below);
 }
 
 ResolvedDirectory Win32FileSystem::resolveDirectory(const std::string& userPath)

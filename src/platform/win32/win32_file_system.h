@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The file system on Windows: drive paths are the system's own; the current drive and one
 // current directory per drive are kept here (the process's working directory is never
 // changed). Every path reaches the system in the extended "\\?\" form, so paths beyond
@@ -55,6 +56,9 @@ public:
     std::vector<std::string> subdirectoryNames(const std::string& drivePath) override;
     std::string lastError() const override { return lastError_; }
     ResolvedDirectory resolveDirectory(const std::string& userPath) override;
+    // The system path a drive path stands for: itself for the system's drives, below the
+    // directory a --drive letter stands for; nullopt for a letter without a drive.
+    std::optional<std::string> hostPath(const std::string& drivePath) const override;
     std::unique_ptr<TreeWalk> walkTree(const std::string& drivePath) override;
 
     static constexpr unsigned kMostReadingThreads = 64;

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Writes report files on Windows so that a failed save leaves a file as it was: the bytes go to
 // a temporary file beside the target, written through to the disk, which then takes the
 // target's place (ReplaceFileW keeps the old file's attributes and security; MoveFileExW makes

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/win32_report_file_reader.h"
 
 #include <windows.h>

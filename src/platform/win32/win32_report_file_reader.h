@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Reads a saved report file on Windows; only a file on disk is read (not a pipe, console or
 // device).
 #pragma once

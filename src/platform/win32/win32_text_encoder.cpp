@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/win32/win32_text_encoder.h"
 
 #include <windows.h>

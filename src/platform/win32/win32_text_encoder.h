@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shift_JIS through the system's code page 932 (WideCharToMultiByte). No best-fit mapping: a
 // character without its own code becomes "?", as the interface asks.
 #pragma once

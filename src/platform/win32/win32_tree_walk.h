@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A walk of a tree on Windows: the read scheduler over the Win32 directory source, for the walk's
 // life, so that the directories of a network drive are read many at a time.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The system's default CUPS destination, talked to through libcups directly so that every
 // answer of the server is checked: a queue that refuses, is stopped or cannot be reached is a
 // failure, never a job that silently goes nowhere.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/qt/directory_view_delegate.h"
 
 #include "ui/qt/directory_view_model.h"

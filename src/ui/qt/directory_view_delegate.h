@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Draws a line of Dir1 indented by its depth, icon and name together, as a directory view shows
 // the open chain from the drive root; the name itself carries no indent, so that typing a name
 // finds it (the view's type-ahead matches the start of the shown text).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/qt/directory_view_model.h"
 
 #include <utility>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A Qt list model over the directory view's entries (the open directory's ancestors, then its
 // subdirectories), for the QListView Dir1: the entries are handed over in one step, so opening
 // a directory with hundreds of thousands of subdirectories costs no widget per line. The text

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drive1 on Qt: a drop-down list of the drives that tells its owner when the list is about to
 // open, so that the owner can fill it afresh first (drives come and go while the window is open).
 #pragma once

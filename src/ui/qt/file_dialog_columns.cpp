@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/qt/file_dialog_columns.h"
 
 #include <QFileSystemModel>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Save and Open dialogs' lists on Qt: Qt's own file dialog (the one used where the desktop
 // offers none of its own) opens with the column widths it saved last time, in any program and
 // any language, which cut the Japanese sizes and types ("620 バイト", "CMake ソースコード").

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/qt/line_list_model.h"
 
 #include <QFontMetrics>

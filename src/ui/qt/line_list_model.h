@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // A Qt list model over one of the window's line lists, for a QListView that shows it. The view
 // stays exactly what the list holds: refresh() adds only the new rows while the list has just
 // grown (a survey appending its results), and shows the whole list afresh after anything else

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/qt/mezumain_view.h"
 
 #include <QApplication>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Qt main window: binds its widgets to the window presenter, which runs the user's actions
 // on the window logic (`mezumain`) and says what to show; it holds no logic of its own. While a
 // command runs, the commands and the selectors are disabled and the result list shows the lines

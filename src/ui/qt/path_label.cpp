@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/qt/path_label.h"
 
 #include <QFontMetrics>

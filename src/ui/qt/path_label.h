@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Label1: shows a path that may be longer than the label. The path wraps at any character
 // (paths have no spaces to break at), and when even that does not fit, its beginning gives way
 // to "…" so that the end, the selected folder, stays in view. The whole path is the tooltip.

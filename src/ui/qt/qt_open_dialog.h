@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Open dialog on Qt: a modal QFileDialog that picks an existing file.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The default printer on Linux: lines drawn with Qt into an in-memory PDF (long lines continue,
 // indented, on the next printed line); only a finished document goes to CUPS, as one job.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Save dialog Cob1 on Qt: a modal QFileDialog in save mode over the main window.
 #pragma once
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The core's UTF-8 texts as Qt strings, for every Qt binding of the window.
 #pragma once
 

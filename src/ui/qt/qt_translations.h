@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Qt's own translations (the buttons and labels of standard dialogs such as the Save dialog
 // and the message boxes), so that those speak the user's language as the window does.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window-system operations on Qt: a throttled yield that lets the event loop run about
 // every 20 ms (see yield_throttle.h), the main window's busy pointer, and the message box with
 // caption "mezu", OK only and no icon. The pointer is only recorded when it is set and

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/qt/share_bar_delegate.h"
 
 #include <QAbstractItemView>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's layout in Qt's pixels: the twips of ui/window_layout.h at 96 dpi
 // (15 twips a pixel), which Qt scales for other resolutions itself.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 /* The identifiers of the main window's controls, menu items and resources. Plain C
    definitions: the resource script and test programs that drive the window read them too. */
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Dir1 on Windows: an owner-drawn list box of the open directory's chain from the drive root
 // (open-folder icons) and its subdirectories below (closed folders), indented by depth, with
 // the shell's folder icons.

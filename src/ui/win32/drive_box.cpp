@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/win32/drive_box.h"
 
 #include <commctrl.h>

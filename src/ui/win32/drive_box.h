@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drive1 on Windows: a drop-down list (ComboBoxEx) of the drives, each with the shell's icon
 // and what tells it apart: its volume label as drive lists show them ("c: [SYSTEM]"), or the
 // caption the window logic gives where a drive stands for a host directory.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/win32/gdi_printer.h"
 
 #include <winspool.h>

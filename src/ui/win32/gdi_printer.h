@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The default printer on Windows through GDI: the document is spooled page by page in the
 // result list's Mincho face (a line wider than the page continues, indented, on the next
 // printed line); only a finished document is handed over as a job, an unfinished one is

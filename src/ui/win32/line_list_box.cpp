@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/win32/line_list_box.h"
 
 #include <algorithm>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Shows a LineList in a list box control: lines appended since the last refresh are added,
 // anything else (a clear, a replaced line, a sort) shows the list afresh. The horizontal
 // extent follows the widest line, so a long line scrolls sideways instead of being cut. An

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The native Win32 main window: binds its controls to the window presenter, which runs the
 // user's actions on the window logic (`mezumain`) and says what to show; it holds no logic of
 // its own. The layout is the

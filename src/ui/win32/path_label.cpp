@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/win32/path_label.h"
 
 #include <commctrl.h>

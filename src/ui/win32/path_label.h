@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Label1 on Windows: an owner-drawn label that shows a path on as many lines as it needs,
 // broken at any character; when even that does not fit, the beginning gives way to "…" so the
 // selected folder stays in view. The whole path is the label's tooltip.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/win32/text_wrap.h"
 
 namespace mezu::win32 {

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Breaking text into lines for drawing with GDI where words are no guide: a path has no spaces,
 // and a report line must continue rather than be cut.
 #pragma once

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/win32/win32_file_dialogs.h"
 
 #include <commdlg.h>

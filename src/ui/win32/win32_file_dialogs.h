@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The system's common file dialogs over the main window: Save (GetSaveFileNameW) for the
 // report file and Open (GetOpenFileNameW) for the earlier report to compare with. Names are
 // UTF-8 drive paths here; the dialogs may return paths of any length.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "ui/win32/win32_window_system.h"
 
 #include "platform/win32/wide_text.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The window-system operations on Windows: a throttled yield that dispatches the pending
 // messages about every 20 ms (see yield_throttle.h), the hourglass over the main window, and the
 // message box with caption "mezu", OK only and no icon. As on the other window layers, the

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The main window's fonts at a given resolution (dots per inch). The caller owns each HFONT
 // and deletes it with DeleteObject.
 #pragma once

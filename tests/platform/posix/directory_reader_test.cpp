@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Examining a large directory's entries in chunks from several threads at once.
 #include "platform/posix/directory_reader.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/heap_tuning.h"
 
 #include <gtest/gtest.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 #include "platform/posix/posix_drive_query.h"
 
 #include <sys/statvfs.h>

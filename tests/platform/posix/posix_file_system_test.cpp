@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // What only the POSIX backend has to get right: links, special files, mount points, names that
 // are not UTF-8 or hold a backslash, paths past PATH_MAX, and the working directory at start.
 #include "platform/posix/posix_file_system.h"

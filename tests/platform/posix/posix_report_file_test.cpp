@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Shift_JIS encoder over iconv and the all-or-nothing report file writer.
 #include <dirent.h>
 #include <fcntl.h>

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Search permission from mode bits: the class the process falls in decides, root searches all.
 #include "platform/posix/search_permission.h"
 

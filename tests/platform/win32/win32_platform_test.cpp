@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Win32 backend where Windows differs from POSIX: real attribute bits, lengths past 32
 // bits, paths past MAX_PATH, reparse-point directories, code page 932, the report file's
 // replacement and the drive query.
@@ -153,6 +154,25 @@ TEST(Win32FileSystemTest, ResolvesSystemPathsOntoItsDrives)
         const ResolvedDirectory resolved = fileSystem->resolveDirectory(c.given);
         EXPECT_EQ(resolved.drivePath, c.drivePath) << c.given;
         EXPECT_EQ(resolved.error.empty(), !c.drivePath.empty()) << c.given;
+    }
+}
+
+TEST(Win32FileSystemTest, HostPathsAreTheSystemPathsOfDrivePaths)
+{
+    test::Win32TempTree tree;
+    const win32::Win32FileSystem fileSystem{DriveRoots{{{'C', L"C:"}, {kTreeDrive, toWide(tree.root())}}}};
+    const struct {
+        std::string drivePath;
+        std::optional<std::string> host;
+    } cases[] = {
+        {"C:\\", "C:\\"},
+        {"C:\\Windows\\Fonts", "C:\\Windows\\Fonts"},
+        {"Q:\\", tree.root()},
+        {"Q:\\sub\\日本語", tree.path("sub") + "\\日本語"},
+        {"R:\\x", std::nullopt},
+    };
+    for (const auto& c : cases) {
+        EXPECT_EQ(fileSystem.hostPath(c.drivePath), c.host) << c.drivePath;
     }
 }
 

@@ -1,4 +1,5 @@
 #!/usr/bin/env bash
+# SPDX-License-Identifier: MIT
 # Prints a survey report from the window logic on a real CUPS server and reads the jobs back.
 # The server is a private cupsd instance (its own configuration, spool, socket and backend
 # under a temporary directory, so the machine's own printers are neither used nor changed)

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Qt window on the offscreen platform, driven as a user would: clicks, keys, menu items.
 #include <QApplication>
 #include <QComboBox>

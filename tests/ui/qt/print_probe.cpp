@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Prints through the window's printer on the system's default printer, for the CUPS test.
 //   print_probe EXPECTED-LINES-FILE  prints a survey report through the window logic and
 //                                    writes its lines (UTF-8, one a line) to the file

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // The Win32 window layer's own logic: wrapping at any character, the path label's shortening,
 // the dialogs' filter, the drive list, and a line list shown in a real list box (appends added,
 // anything else shown afresh, the scroll extent following the widest line, the share bars).

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: MIT
 // Drives mezu.exe from outside, as a user or an accessibility tool would: starts it in a
 // directory, checks the window it shows (title, client size and control places at 96 dpi, the
 // focus order, the focus at start, Label1), presses ディレクトリ容量調査 and prints the lines the
