@@ -35,5 +35,5 @@ export DEB_BUILD_MAINT_OPTIONS=hardening=+all
 flag() { dpkg-buildflags --get "$1"; }
 cmake -S . -B build -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo \
     -DCMAKE_CXX_FLAGS="$(flag CXXFLAGS) $(flag CPPFLAGS)" -DCMAKE_EXE_LINKER_FLAGS="$(flag LDFLAGS)" \
-    ${build_tests:+-DBUILD_TESTING="$build_tests"} >/dev/null
+    ${build_tests:+-DBUILD_TESTING="$build_tests"} ${MEZU_WERROR:+-DMEZU_WERROR="$MEZU_WERROR"} >/dev/null
 cmake --build build -j 2

@@ -41,7 +41,7 @@ unset DISPLAY WAYLAND_DISPLAY
 # Optimised without debug information: a small exe to hand out, and a quicker build.
 cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=Release -DCMAKE_CXX_FLAGS_RELEASE="-O2 -DNDEBUG" \
     -DCMAKE_TOOLCHAIN_FILE=cmake/mingw-w64-x86_64.cmake -DMEZU_BUILD_QT_WINDOW=OFF \
-    -DBUILD_TESTING="$build_tests" \
+    -DBUILD_TESTING="$build_tests" ${MEZU_WERROR:+-DMEZU_WERROR="$MEZU_WERROR"} \
     ${MEZU_LINUX_REPORT:+-DMEZU_LINUX_REPORT="$MEZU_LINUX_REPORT"} >/dev/null
 if [ -n "$run_tests" ] && [ ! -f "$WINEPREFIX/system.reg" ]; then
     # Made once, up front, so that no test waits the time it takes.

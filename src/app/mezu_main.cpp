@@ -130,9 +130,9 @@ try {
             std::cerr << "mezu: " << mezu::displayPath(requested) << ": " << directory.error << '\n';
             return 1;
         }
-        if (!fileSystem.changeDrive(directory.drivePath.front()) ||
-            !fileSystem.changeDirectory(directory.drivePath)) {
-            std::cerr << "mezu: " << mezu::displayPath(requested) << ": cannot be opened: " << fileSystem.lastError() << '\n';
+        if (!fileSystem.changeDrive(directory.drivePath.front()) || !fileSystem.changeDirectory(directory.drivePath)) {
+            std::cerr << "mezu: " << mezu::displayPath(requested) << ": cannot be opened: " << fileSystem.lastError()
+                      << '\n';
             return 1;
         }
     }
@@ -146,8 +146,8 @@ try {
     mezu::QtOpenDialog openDialog;
     mezu::posix::PosixReportFileReader fileReader;
 
-    mezu::mezumain window{{fileSystem, driveQuery, windowSystem, clock, decimalSeparator, &saveDialog,
-                           &encoder, &fileWriter, &printer, &openDialog, &fileReader}};
+    mezu::mezumain window{{fileSystem, driveQuery, windowSystem, clock, decimalSeparator, &saveDialog, &encoder,
+                           &fileWriter, &printer, &openDialog, &fileReader}};
     mezu::MezuMainView view{window, windowSystem};
     saveDialog.setParent(&view);
     openDialog.setParent(&view);

@@ -37,8 +37,7 @@ try {
     std::setlocale(LC_NUMERIC, "C");
 
     const std::vector<std::string> args(argv + 1, argv + argc);
-    const mezu::ReportEnvironment environment{mezu::makePosixReportPlatform, std::cout,
-                                              std::cerr, progressFits(),
+    const mezu::ReportEnvironment environment{mezu::makePosixReportPlatform, std::cout, std::cerr, progressFits(),
                                               decimalSeparator};
     return mezu::runMezuReport(args, environment);
 } catch (const std::bad_alloc&) {

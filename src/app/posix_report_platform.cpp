@@ -33,8 +33,7 @@ std::variant<ReportPlatform, std::string> makePosixReportPlatform(const Platform
     // One table for both, so that a letter given for the run heads the report too.
     const auto shared = std::make_shared<posix::DriveTable>(std::move(table));
     ReportPlatform platform;
-    platform.fileSystem = std::make_unique<posix::PosixFileSystem>(
-        shared, options.readerThreads);
+    platform.fileSystem = std::make_unique<posix::PosixFileSystem>(shared, options.readerThreads);
     platform.driveQuery = std::make_unique<posix::PosixDriveQuery>(shared);
     platform.clock = std::make_unique<posix::PosixClock>();
     platform.encoder = std::make_unique<posix::IconvShiftJisEncoder>();

@@ -14,8 +14,8 @@ void ProgressWindowSystem::yield()
         return;
     }
     shown_ = true;
-    *out_ << kClearLine << "surveying: " << lists_->List1.count() << " measured, "
-          << lists_->wklist1.count() << " directories in the current tree" << std::flush;
+    *out_ << kClearLine << "surveying: " << lists_->List1.count() << " measured, " << lists_->wklist1.count()
+          << " directories in the current tree" << std::flush;
     throttle_.handedOver();
 }
 

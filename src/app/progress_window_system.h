@@ -17,7 +17,10 @@ public:
     // With `out` null, nothing is shown and the yield returns at once.
     static constexpr std::chrono::milliseconds kProgressInterval{100};
 
-    explicit ProgressWindowSystem(std::ostream* out) : out_(out) {}
+    explicit ProgressWindowSystem(std::ostream* out)
+        : out_(out)
+    {
+    }
 
     // The lists whose counts the progress line shows; borrowed, may be set after construction.
     void watch(const WindowLists& lists) { lists_ = &lists; }

@@ -82,9 +82,8 @@ constexpr std::string_view kUsageEnd =
 std::string usageText(const PlatformHelp& help)
 {
     std::string text;
-    for (std::string_view part : {kUsageCommands, help.entries, std::string_view{"\n"}, kUsageDrive,
-                                  help.driveDefault, kUsageOutput, help.outputTarget, kUsageFormats, help.threads,
-                                  kUsageEnd}) {
+    for (std::string_view part : {kUsageCommands, help.entries, std::string_view{"\n"}, kUsageDrive, help.driveDefault,
+                                  kUsageOutput, help.outputTarget, kUsageFormats, help.threads, kUsageEnd}) {
         text += part;
     }
     return text;
@@ -104,7 +103,8 @@ constexpr Choices<ReportFormat, 3> kFormats = {
 // Sets `value` to the choice `word` names; false, with a usage error naming every choice, when
 // it names none.
 template <typename Value, std::size_t Count>
-bool choose(const std::string& word, const Choices<Value, Count>& choices, Value& value, std::string_view option, std::string& error)
+bool choose(const std::string& word, const Choices<Value, Count>& choices, Value& value, std::string_view option,
+            std::string& error)
 {
     for (const auto& [name, choice] : choices) {
         if (word == name) {
@@ -143,8 +143,7 @@ std::optional<DriveOption> parseDriveOption(const std::string& spec)
     if (spec.size() < 3 || spec[1] != '=') {
         return std::nullopt;
     }
-    const char letter = static_cast<char>(
-        (spec[0] >= 'a' && spec[0] <= 'z') ? spec[0] - 'a' + 'A' : spec[0]);
+    const char letter = static_cast<char>((spec[0] >= 'a' && spec[0] <= 'z') ? spec[0] - 'a' + 'A' : spec[0]);
     if (letter < 'C' || letter > 'Z') {
         return std::nullopt;
     }
@@ -203,8 +202,7 @@ ParseResult parseArguments(const std::vector<std::string>& args)
             }
             const std::optional<DriveOption> drive = parseDriveOption(spec);
             if (!drive) {
-                result.error = "--drive takes X=DIR with a drive letter from C to Z, not '" +
-                               spec + "'";
+                result.error = "--drive takes X=DIR with a drive letter from C to Z, not '" + spec + "'";
                 return result;
             }
             for (const DriveOption& given : options.platform.drives) {
@@ -224,8 +222,8 @@ ParseResult parseArguments(const std::vector<std::string>& args)
             }
         } else if (isOption(arg, "--threads")) {
             const std::string count = optionValue(args, i, "--threads");
-            const bool digits = !count.empty() && count.size() <= 3 &&
-                                count.find_first_not_of("0123456789") == std::string::npos;
+            const bool digits =
+                !count.empty() && count.size() <= 3 && count.find_first_not_of("0123456789") == std::string::npos;
             const unsigned threads = digits ? static_cast<unsigned>(std::stoul(count)) : 0;
             if (threads < 1 || threads > kMostThreads) {
                 result.error = "--threads takes a number from 1 to " + std::to_string(kMostThreads);
@@ -357,8 +355,7 @@ std::optional<int> makeReport(const Options& options, ReportPlatform& platform, 
             environment.err << kProgramName << ": " << displayPath(requested) << ": " << directory.error << '\n';
             return kExitFailure;
         }
-        if (!fileSystem.changeDrive(directory.drivePath.front()) ||
-            !fileSystem.changeDirectory(directory.drivePath)) {
+        if (!fileSystem.changeDrive(directory.drivePath.front()) || !fileSystem.changeDirectory(directory.drivePath)) {
             const std::string reason = fileSystem.lastError();
             environment.err << kProgramName << ": " << displayPath(requested) << ": cannot be opened"
                             << (reason.empty() ? std::string{} : ": " + reason) << '\n';
@@ -367,8 +364,7 @@ std::optional<int> makeReport(const Options& options, ReportPlatform& platform, 
     }
 
     ProgressWindowSystem windowSystem{environment.showProgress && !options.quiet ? &environment.err : nullptr};
-    mezumain window{{fileSystem, *platform.driveQuery, windowSystem, *platform.clock,
-                     environment.decimalSeparator}};
+    mezumain window{{fileSystem, *platform.driveQuery, windowSystem, *platform.clock, environment.decimalSeparator}};
     windowSystem.watch(window.lists());
     window.Form_Load();
     window.setSizeMode(options.sizeMode);
@@ -397,8 +393,8 @@ std::optional<int> makeReport(const Options& options, ReportPlatform& platform, 
 // Delivers the report, then names every directory left out, so that a report is never taken
 // for complete when it is not, with the path of this system where it differs, ready to paste
 // into a shell; returns the exit status.
-int deliverWithSkipped(const WindowLists& report, const std::vector<SkippedDirectory>& skipped,
-                       const Options& options, ReportPlatform& platform, const ReportEnvironment& environment,
+int deliverWithSkipped(const WindowLists& report, const std::vector<SkippedDirectory>& skipped, const Options& options,
+                       ReportPlatform& platform, const ReportEnvironment& environment,
                        const std::optional<std::string>& exported = std::nullopt)
 {
     const int delivered = deliverReport(report, exported, options, platform, environment);

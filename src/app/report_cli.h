@@ -46,8 +46,7 @@ struct PlatformOptions {
 };
 
 // Builds the platform; a text names what is wrong when it cannot.
-using PlatformFactory =
-    std::function<std::variant<ReportPlatform, std::string>(const PlatformOptions&)>;
+using PlatformFactory = std::function<std::variant<ReportPlatform, std::string>(const PlatformOptions&)>;
 
 // The parts of --help that say how the platform behaves, each a whole line or paragraph.
 struct PlatformHelp {

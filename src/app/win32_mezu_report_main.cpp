@@ -43,8 +43,12 @@ int main()
     std::ostream err{&errBuffer};
     int status = mezu::kExitFailure;
     try {
-        const mezu::ReportEnvironment environment{mezu::makeWin32ReportPlatform, out, err, errBuffer.isConsole(),
-                                                  mezu::win32::userDecimalSeparator(), mezu::kWin32Help};
+        const mezu::ReportEnvironment environment{mezu::makeWin32ReportPlatform,
+                                                  out,
+                                                  err,
+                                                  errBuffer.isConsole(),
+                                                  mezu::win32::userDecimalSeparator(),
+                                                  mezu::kWin32Help};
         status = mezu::runMezuReport(utf8Arguments(), environment);
     } catch (const std::bad_alloc&) {
         // The report is written only once it is whole: none of it has gone out. What the

@@ -21,8 +21,8 @@ constexpr std::string_view kUnknownReason = "cannot be read";
 
 }  // namespace
 
-mezucom::mezucom(WindowLists& lists, FileSystem& fileSystem, DriveQuery& driveQuery,
-                 WindowSystem& windowSystem, std::string decimalSeparator)
+mezucom::mezucom(WindowLists& lists, FileSystem& fileSystem, DriveQuery& driveQuery, WindowSystem& windowSystem,
+                 std::string decimalSeparator)
     : lists_(lists),
       fileSystem_(fileSystem),
       driveQuery_(driveQuery),
@@ -33,8 +33,7 @@ mezucom::mezucom(WindowLists& lists, FileSystem& fileSystem, DriveQuery& driveQu
 
 bool mezucom::makeCurrent(const std::string& path)
 {
-    return !path.empty() && fileSystem_.changeDrive(driveLetterOf(path)) &&
-           fileSystem_.changeDirectory(path);
+    return !path.empty() && fileSystem_.changeDrive(driveLetterOf(path)) && fileSystem_.changeDirectory(path);
 }
 
 void mezucom::skip(const std::string& path, std::string reason)
@@ -210,7 +209,8 @@ void mezucom::sublist(const std::string& path)
     // the order its enumeration gives them.
     if (!keptWalkEnd_.empty() && keptBase_ == withTrailingSeparator(path)) {
         for (const KeptTree& tree : keptTrees_) {
-            lists_.wkList2.add(keptBase_ + std::string{std::string_view{keptNames_}.substr(tree.nameOffset, tree.nameLength)});
+            lists_.wkList2.add(keptBase_ +
+                               std::string{std::string_view{keptNames_}.substr(tree.nameOffset, tree.nameLength)});
         }
         makeCurrent(path);
         return;
@@ -248,7 +248,8 @@ void mezucom::dirsize(const std::string& path)
 
 ByteTotal mezucom::fileAllocation(const EntryFigures& figures) const
 {
-    return sizeMode_ == SizeMode::Allocated ? ByteTotal{figures.allocated} : clusterAllocation(figures.length, clustersize_);
+    return sizeMode_ == SizeMode::Allocated ? ByteTotal{figures.allocated}
+                                            : clusterAllocation(figures.length, clustersize_);
 }
 
 std::optional<ByteTotal> mezucom::fileAllocation(const std::string& name, const DirectoryEnumeration& enumeration)
@@ -264,8 +265,7 @@ std::optional<ByteTotal> mezucom::fileAllocation(const std::string& name, const 
 template <typename PathOf>
 void mezucom::addCurrentFiles(const PathOf& pathOf)
 {
-    const std::unique_ptr<DirectoryEnumeration> enumeration =
-        fileSystem_.startEnumeration(kEveryName, kFilesOnlyMask);
+    const std::unique_ptr<DirectoryEnumeration> enumeration = fileSystem_.startEnumeration(kEveryName, kFilesOnlyMask);
     if (!enumeration) {
         skip(pathOf());
         return;

@@ -50,8 +50,8 @@ struct SkippedDirectory {
 class mezucom {
 public:
     // Borrows everything; the caller keeps each alive for as long as this object.
-    mezucom(WindowLists& lists, FileSystem& fileSystem, DriveQuery& driveQuery,
-            WindowSystem& windowSystem, std::string decimalSeparator = ".");
+    mezucom(WindowLists& lists, FileSystem& fileSystem, DriveQuery& driveQuery, WindowSystem& windowSystem,
+            std::string decimalSeparator = ".");
 
     // Fills wklist1 with `path` itself, then every directory below it, depth first, each
     // before the directories below it. Hidden and system directories are left out, with all
@@ -164,7 +164,6 @@ private:
 
     // What the last measure found below one of the immediate subdirectories of its tree.
 
-
     WindowLists& lists_;
     FileSystem& fileSystem_;
     DriveQuery& driveQuery_;
@@ -186,8 +185,8 @@ private:
     // its immediate subdirectories' trees, in walk order.
     std::string keptBase_;
     std::vector<KeptTree> keptTrees_;
-    std::string keptNames_;  // the names of the kept trees, one after the other
-    std::string keptWalkEnd_;  // the directory current when the walk ended; empty if unknown
+    std::string keptNames_;     // the names of the kept trees, one after the other
+    std::string keptWalkEnd_;   // the directory current when the walk ended; empty if unknown
     std::size_t nextKept_ = 0;  // where the next search starts: a survey asks in walk order
 };
 

@@ -66,7 +66,11 @@ private:
 class LineListFollower {
 public:
     // Borrows `lines`, which outlives the follower; the view has shown none of them yet.
-    explicit LineListFollower(const LineList& lines) : lines_(lines), shownEdits_(lines.edits()) {}
+    explicit LineListFollower(const LineList& lines)
+        : lines_(lines),
+          shownEdits_(lines.edits())
+    {
+    }
 
     struct Update {
         bool afresh = false;    // show the whole list anew

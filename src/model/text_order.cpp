@@ -11,7 +11,10 @@ namespace {
 // Walks a UTF-8 text as a sequence of UTF-16 code units.
 class Utf16Units {
 public:
-    explicit Utf16Units(std::string_view text) : text_(text) {}
+    explicit Utf16Units(std::string_view text)
+        : text_(text)
+    {
+    }
 
     bool done() const { return pendingLow_ == 0 && pos_ >= text_.size(); }
 
@@ -59,13 +62,17 @@ private:
         } else if (lead >= 0xE0 && lead <= 0xEF) {
             length = 3;
             value = lead & 0x0F;
-            if (lead == 0xE0) secondLow = 0xA0;
-            if (lead == 0xED) secondHigh = 0x9F;
+            if (lead == 0xE0)
+                secondLow = 0xA0;
+            if (lead == 0xED)
+                secondHigh = 0x9F;
         } else if (lead >= 0xF0 && lead <= 0xF4) {
             length = 4;
             value = lead & 0x07;
-            if (lead == 0xF0) secondLow = 0x90;
-            if (lead == 0xF4) secondHigh = 0x8F;
+            if (lead == 0xF0)
+                secondLow = 0x90;
+            if (lead == 0xF4)
+                secondHigh = 0x8F;
         }
         bool valid = length != 0 && continuationAt(pos_ + 1, secondLow, secondHigh);
         for (std::size_t i = 2; valid && i < length; ++i) {
@@ -124,8 +131,8 @@ int compareUtf16(std::string_view a, std::string_view b)
         static_cast<std::uint8_t>(b[start]) < kFirstNonAscii) {
         return static_cast<std::uint8_t>(a[start]) < static_cast<std::uint8_t>(b[start]) ? -1 : 1;
     }
-    while (start > 0 && ((start < a.size() && isContinuation(a[start])) ||
-                         (start < b.size() && isContinuation(b[start])))) {
+    while (start > 0 &&
+           ((start < a.size() && isContinuation(a[start])) || (start < b.size() && isContinuation(b[start])))) {
         --start;
     }
     Utf16Units left{a.substr(start)};

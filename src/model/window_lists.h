@@ -9,13 +9,13 @@
 namespace mezu {
 
 struct WindowLists {
-    LineList List1;    // result lines, shown at the bottom of the window
-    LineList List2;    // report header
-    LineList List3;    // report footer
-    LineList List4;    // staging list of the all-drives directory survey
+    LineList List1;         // result lines, shown at the bottom of the window
+    LineList List2;         // report header
+    LineList List3;         // report footer
+    LineList List4;         // staging list of the all-drives directory survey
     DirectoryList wklist1;  // a directory and every directory below it
-    LineList wkList2;  // the immediate subdirectories of a directory
-    LineList dlist;    // the two drive lines of the selected drive, shown in grey
+    LineList wkList2;       // the immediate subdirectories of a directory
+    LineList dlist;         // the two drive lines of the selected drive, shown in grey
 };
 
 }  // namespace mezu

@@ -13,8 +13,7 @@ namespace mezu {
 namespace {
 
 constexpr std::string_view kCsvLineEnd = "\r\n";
-constexpr std::string_view kDirectoryColumns =
-    "drive_path,host_path,bytes,files,directories,share,depth,read_error";
+constexpr std::string_view kDirectoryColumns = "drive_path,host_path,bytes,files,directories,share,depth,read_error";
 constexpr std::string_view kDriveColumns =
     "drive,total_mb,free_mb,bytes_per_sector,sectors_per_cluster,bytes_per_cluster";
 // Enough digits that a share tells apart any two trees a report can show.
@@ -80,9 +79,8 @@ ExportedReport exportedReport(std::string command, const mezucom& module, const 
         }
         const unsigned depth = survey && &tree == &measured.front() ? 0 : 1;
         const std::vector<SkippedDirectory>& skipped = module.skippedDirectories();
-        const bool readError = std::any_of(skipped.begin(), skipped.end(), [&tree](const SkippedDirectory& s) {
-            return isWithin(s.path, tree.path);
-        });
+        const bool readError = std::any_of(skipped.begin(), skipped.end(),
+                                           [&tree](const SkippedDirectory& s) { return isWithin(s.path, tree.path); });
         report.directories.push_back({tree.path, fileSystem.hostPath(tree.path), tree.bytes, tree.files,
                                       tree.directories, share, depth, readError});
     }
@@ -137,21 +135,35 @@ std::string jsonString(std::string_view text)
     for (const char c : validUtf8(text)) {
         const auto byte = static_cast<unsigned char>(c);
         switch (c) {
-        case '"': quoted += "\\\""; break;
-        case '\\': quoted += "\\\\"; break;
-        case '\b': quoted += "\\b"; break;
-        case '\f': quoted += "\\f"; break;
-        case '\n': quoted += "\\n"; break;
-        case '\r': quoted += "\\r"; break;
-        case '\t': quoted += "\\t"; break;
-        default:
-            if (byte < 0x20 || byte == 0x7F) {
-                std::array<char, 8> escape{};
-                std::snprintf(escape.data(), escape.size(), "\\u%04x", byte);
-                quoted += escape.data();
-            } else {
-                quoted += c;
-            }
+            case '"':
+                quoted += "\\\"";
+                break;
+            case '\\':
+                quoted += "\\\\";
+                break;
+            case '\b':
+                quoted += "\\b";
+                break;
+            case '\f':
+                quoted += "\\f";
+                break;
+            case '\n':
+                quoted += "\\n";
+                break;
+            case '\r':
+                quoted += "\\r";
+                break;
+            case '\t':
+                quoted += "\\t";
+                break;
+            default:
+                if (byte < 0x20 || byte == 0x7F) {
+                    std::array<char, 8> escape{};
+                    std::snprintf(escape.data(), escape.size(), "\\u%04x", byte);
+                    quoted += escape.data();
+                } else {
+                    quoted += c;
+                }
         }
     }
     return quoted + "\"";
@@ -190,7 +202,8 @@ std::string jsonDocument(const ExportedReport& report)
                            ",\n  \"size\": " + jsonString(sizeModeName(report.sizeMode)) + ",\n  \"drives\": [";
     for (std::size_t i = 0; i < report.drives.size(); ++i) {
         const DriveFigures& f = report.drives[i].figures;
-        document += std::string{i == 0 ? "\n" : ",\n"} + "    {\"drive\": " + jsonString(driveName(report.drives[i].letter)) +
+        document += std::string{i == 0 ? "\n" : ",\n"} +
+                    "    {\"drive\": " + jsonString(driveName(report.drives[i].letter)) +
                     ", \"total_mb\": " + std::to_string(f.totalMegabytes) +
                     ", \"free_mb\": " + std::to_string(f.freeMegabytes) +
                     ", \"bytes_per_sector\": " + std::to_string(f.bytesPerSector) +

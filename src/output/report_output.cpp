@@ -29,8 +29,8 @@ std::string reportFileBytes(const WindowLists& lists, const TextEncoder& encoder
     return bytes;
 }
 
-bool saveReport(const WindowLists& lists, const std::string& path, const TextEncoder& encoder,
-                ReportFileWriter& writer, std::string& error)
+bool saveReport(const WindowLists& lists, const std::string& path, const TextEncoder& encoder, ReportFileWriter& writer,
+                std::string& error)
 {
     return writer.replaceFile(path, reportFileBytes(lists, encoder), error);
 }

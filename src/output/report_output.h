@@ -28,8 +28,8 @@ std::string reportFileBytes(const WindowLists& lists, const TextEncoder& encoder
 
 // Writes the report file, replacing any file of that name whole. On failure the old file is
 // left as it was and `error` says why.
-bool saveReport(const WindowLists& lists, const std::string& path, const TextEncoder& encoder,
-                ReportFileWriter& writer, std::string& error);
+bool saveReport(const WindowLists& lists, const std::string& path, const TextEncoder& encoder, ReportFileWriter& writer,
+                std::string& error);
 
 // Prints the report as one document of one copy. On the first failure the document is
 // discarded and false returned.

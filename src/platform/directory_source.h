@@ -42,15 +42,15 @@ public:
     };
 
     struct Request {
-        const Opened* parent = nullptr;  // what its parent's read kept; null for the top, or if it kept none
-        std::string_view name;           // its name in the parent's listing; empty for the top
+        const Opened* parent = nullptr;     // what its parent's read kept; null for the top, or if it kept none
+        std::string_view name;              // its name in the parent's listing; empty for the top
         std::function<std::string()> path;  // its drive path, built only when asked
     };
 
     struct Read {
         TreeWalk::Listing listing;  // its entries lie in `memory`
         std::unique_ptr<char[]> memory;
-        std::size_t bytes = 0;  // of `memory`, what keeping the listing costs
+        std::size_t bytes = 0;           // of `memory`, what keeping the listing costs
         std::shared_ptr<Opened> opened;  // for its subdirectories; may be null
     };
 

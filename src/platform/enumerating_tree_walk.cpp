@@ -11,7 +11,8 @@ constexpr FileAttributes kWalkedEntries = kAttrDirectory;
 
 }  // namespace
 
-EnumeratingTreeWalk::EnumeratingTreeWalk(FileSystem& fileSystem, std::string drivePath) : fileSystem_(fileSystem)
+EnumeratingTreeWalk::EnumeratingTreeWalk(FileSystem& fileSystem, std::string drivePath)
+    : fileSystem_(fileSystem)
 {
     directories_.emplace_back().path = std::move(drivePath);
 }
@@ -62,10 +63,12 @@ void EnumeratingTreeWalk::read(Node& node)
         } else {
             // An entry whose figures cannot be read counts for nothing, as if it had gone.
             const std::optional<FileAttributes> attributes = fileSystem_.attributes(name);
-            const std::optional<std::uint64_t> length =
-                attributes && !isDirectory(*attributes) ? fileSystem_.fileLength(name) : std::optional<std::uint64_t>{0};
-            const std::optional<std::uint64_t> allocated =
-                attributes && !isDirectory(*attributes) ? fileSystem_.allocatedBytes(name) : std::optional<std::uint64_t>{0};
+            const std::optional<std::uint64_t> length = attributes && !isDirectory(*attributes)
+                                                            ? fileSystem_.fileLength(name)
+                                                            : std::optional<std::uint64_t>{0};
+            const std::optional<std::uint64_t> allocated = attributes && !isDirectory(*attributes)
+                                                               ? fileSystem_.allocatedBytes(name)
+                                                               : std::optional<std::uint64_t>{0};
             if (!attributes || !length || !allocated) {
                 continue;
             }
@@ -75,7 +78,8 @@ void EnumeratingTreeWalk::read(Node& node)
         node.names += name;
     }
     for (const Found& entry : found) {
-        node.entries.push_back({std::string_view{node.names}.substr(entry.nameOffset, entry.nameLength), entry.figures});
+        node.entries.push_back(
+            {std::string_view{node.names}.substr(entry.nameOffset, entry.nameLength), entry.figures});
     }
     listing.entries = node.entries;
     listing.error = enumeration->error();

@@ -27,8 +27,7 @@ bool FileSystem::changeToParent()
     }
     const std::size_t separator = current->find_last_of(kPathSeparator);
     const std::size_t rootSize = driveRoot(currentDrive()).size();
-    return separator != std::string::npos &&
-           changeDirectory(current->substr(0, std::max(separator, rootSize)));
+    return separator != std::string::npos && changeDirectory(current->substr(0, std::max(separator, rootSize)));
 }
 
 }  // namespace mezu

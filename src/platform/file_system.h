@@ -79,8 +79,7 @@ public:
 
     // Starts enumerating the current directory of the current drive. Returns nullptr when the
     // directory cannot be read or the pattern is not supported (only kEveryName and "*" are).
-    virtual std::unique_ptr<DirectoryEnumeration> startEnumeration(std::string_view pattern,
-                                                                   FileAttributes mask) = 0;
+    virtual std::unique_ptr<DirectoryEnumeration> startEnumeration(std::string_view pattern, FileAttributes mask) = 0;
     // Attribute bits of an entry of the current directory, nullopt when it cannot be read.
     virtual std::optional<FileAttributes> attributes(const std::string& name) = 0;
     // Length in bytes of an entry of the current directory, nullopt when it cannot be read.

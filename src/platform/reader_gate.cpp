@@ -8,7 +8,10 @@
 namespace mezu {
 
 ReaderGate::ReaderGate(unsigned most, unsigned cores, Disk disk)
-    : most_(std::max(most, 1U)), cores_(std::clamp(cores, 1U, most_)), disk_(disk), open_(cores_)
+    : most_(std::max(most, 1U)),
+      cores_(std::clamp(cores, 1U, most_)),
+      disk_(disk),
+      open_(cores_)
 {
 }
 

@@ -77,15 +77,15 @@ private:
         Listing listing;
         std::unique_ptr<char[]> memory;
         std::size_t bytes = 0;
-        std::vector<std::pair<std::size_t, Node*>> children;  // entry index and subdirectory, null once freed
+        std::vector<std::pair<std::size_t, Node*>> children;    // entry index and subdirectory, null once freed
         std::shared_ptr<DirectorySource::Opened> parentOpened;  // until it is read
-        std::size_t nextChild = 0;  // the walker's: where subdirectory() looks first
-        bool taken = false;         // the walker's: it asked for this one
-        bool finished = false;      // mutex: done, or left with a parent that was done
-        bool queued = false;        // mutex: in the list of directories to read, at `queuedAt`
+        std::size_t nextChild = 0;                              // the walker's: where subdirectory() looks first
+        bool taken = false;                                     // the walker's: it asked for this one
+        bool finished = false;                                  // mutex: done, or left with a parent that was done
+        bool queued = false;                  // mutex: in the list of directories to read, at `queuedAt`
         std::list<Node*>::iterator queuedAt;  // mutex
-        int liveChildren = 0;       // mutex: children not freed yet, which name their parents
-        Node* previous = nullptr;   // mutex: every node, for freeing what is left at the end
+        int liveChildren = 0;                 // mutex: children not freed yet, which name their parents
+        Node* previous = nullptr;             // mutex: every node, for freeing what is left at the end
         Node* next = nullptr;
     };
 

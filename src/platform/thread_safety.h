@@ -40,7 +40,10 @@ private:
 // waits on a condition) and take it again.
 class MEZU_SCOPED_CAPABILITY MutexLock {
 public:
-    explicit MutexLock(Mutex& mutex) MEZU_ACQUIRE(mutex) : lock_(mutex.mutex_) {}
+    explicit MutexLock(Mutex& mutex) MEZU_ACQUIRE(mutex)
+        : lock_(mutex.mutex_)
+    {
+    }
     ~MutexLock() MEZU_RELEASE() = default;
     MutexLock(const MutexLock&) = delete;
     MutexLock& operator=(const MutexLock&) = delete;

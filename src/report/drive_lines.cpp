@@ -14,8 +14,7 @@ std::uint64_t megabytes(std::uint64_t bytesPerCluster, std::uint64_t clusters)
 {
     const std::uint64_t wholeMegabytesPerCluster = bytesPerCluster / kBytesPerMegabyte;
     const std::uint64_t remainder = bytesPerCluster % kBytesPerMegabyte;
-    return wholeMegabytesPerCluster * clusters +
-           (remainder * (clusters / kBytesPerMegabyte)) +
+    return wholeMegabytesPerCluster * clusters + (remainder * (clusters / kBytesPerMegabyte)) +
            (remainder * (clusters % kBytesPerMegabyte)) / kBytesPerMegabyte;
 }
 

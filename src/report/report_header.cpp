@@ -30,16 +30,13 @@ std::string fourDigits(int value)
 
 std::string formatDateLine(const LocalDateTime& when)
 {
-    static constexpr std::array<std::string_view, 7> kWeekdays = {"日", "月", "火", "水",
-                                                                  "木", "金", "土"};
+    static constexpr std::array<std::string_view, 7> kWeekdays = {"日", "月", "火", "水", "木", "金", "土"};
     const std::string_view weekday =
         (when.weekday >= 0 && when.weekday < 7) ? kWeekdays[static_cast<std::size_t>(when.weekday)] : "?";
     std::string line = "実施日時：";
-    line += fourDigits(when.year) + "年" + twoDigits(when.month) + "月" + twoDigits(when.day) +
-            "日(";
+    line += fourDigits(when.year) + "年" + twoDigits(when.month) + "月" + twoDigits(when.day) + "日(";
     line += weekday;
-    line += ")－" + twoDigits(when.hour) + "時" + twoDigits(when.minute) + "分" +
-            twoDigits(when.second) + "秒";
+    line += ")－" + twoDigits(when.hour) + "時" + twoDigits(when.minute) + "分" + twoDigits(when.second) + "秒";
     return line;
 }
 

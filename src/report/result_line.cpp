@@ -19,8 +19,8 @@ ByteTotal roundedFraction(ByteTotal bytes, std::uint64_t unit, std::uint64_t sca
     return whole * scale + (remainder * scale + unit / 2) / unit;
 }
 
-std::string fixedPoint(ByteTotal scaled, std::uint64_t scale, std::size_t minIntegerDigits,
-                       std::size_t decimals, std::string_view decimalSeparator)
+std::string fixedPoint(ByteTotal scaled, std::uint64_t scale, std::size_t minIntegerDigits, std::size_t decimals,
+                       std::string_view decimalSeparator)
 {
     // Nearly every figure fits 64 bits, where division costs no 128-bit library call.
     const bool narrow = scaled <= std::numeric_limits<std::uint64_t>::max();
@@ -46,8 +46,7 @@ std::string formatMegabytes(ByteTotal totalBytes, std::string_view decimalSepara
     return fixedPoint(roundedFraction(totalBytes, kMegabyte, 100), 100, 4, 2, decimalSeparator) + "MB";
 }
 
-std::string formatResultLine(std::string_view path, ByteTotal totalBytes,
-                             std::string_view decimalSeparator)
+std::string formatResultLine(std::string_view path, ByteTotal totalBytes, std::string_view decimalSeparator)
 {
     const ByteTotal tenthsOfKilobyte = roundedFraction(totalBytes, kKilobyte, 10);
 
@@ -91,8 +90,8 @@ std::optional<ResultLineFields> parseResultLine(std::string_view line)
     const std::size_t pathEnd = line.rfind(kBeforeKilobytes);
     const std::size_t bytesStart = line.rfind(kBeforeBytes);
     if (pathStart == std::string_view::npos || pathEnd == std::string_view::npos ||
-        bytesStart == std::string_view::npos || pathEnd < pathStart + kAfterSize.size() ||
-        bytesStart < pathEnd || !line.ends_with(kAfterBytes)) {
+        bytesStart == std::string_view::npos || pathEnd < pathStart + kAfterSize.size() || bytesStart < pathEnd ||
+        !line.ends_with(kAfterBytes)) {
         return std::nullopt;
     }
     const std::string_view bytes = line.substr(bytesStart + kBeforeBytes.size(),

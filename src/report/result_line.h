@@ -22,8 +22,7 @@ std::string formatMegabytes(ByteTotal totalBytes, std::string_view decimalSepara
 
 // The line for `path` with `totalBytes` allocated below it. MB and KB are rounded half away
 // from zero to two and one decimals; `decimalSeparator` is the locale's.
-std::string formatResultLine(std::string_view path, ByteTotal totalBytes,
-                             std::string_view decimalSeparator);
+std::string formatResultLine(std::string_view path, ByteTotal totalBytes, std::string_view decimalSeparator);
 
 struct ResultLineFields {
     std::string path;   // the drive path as shown, without the padding of the path column

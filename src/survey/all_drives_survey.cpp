@@ -7,8 +7,7 @@
 
 namespace mezu {
 
-void allDrivesSurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSystem,
-                     const LocalDateTime& when)
+void allDrivesSurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSystem, const LocalDateTime& when)
 {
     constexpr int kAnswered = 0;
 

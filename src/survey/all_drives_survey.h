@@ -19,7 +19,6 @@ inline constexpr std::string_view kSectionRule = "------------------------------
 // the note of a survey that was stopped, whose last section has no rule). Files
 // directly in a root are counted in no line. Leaves dlist and the cluster size as the last
 // drive queried left them.
-void allDrivesSurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSystem,
-                     const LocalDateTime& when);
+void allDrivesSurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSystem, const LocalDateTime& when);
 
 }  // namespace mezu

@@ -6,8 +6,8 @@
 
 namespace mezu {
 
-void directorySurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSystem,
-                     const LocalDateTime& when, const std::string& label1)
+void directorySurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSystem, const LocalDateTime& when,
+                     const std::string& label1)
 {
     lists.List1.clear();
     lists.List2.clear();

@@ -18,7 +18,7 @@ namespace mezu {
 // subdirectory's line is appended as soon as its tree is measured, the whole tree's when the
 // walk ends; all are sorted at the end. A survey that is stopped keeps the lines of the trees it
 // measured whole, sorted, and a note in place of the footer.
-void directorySurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSystem,
-                     const LocalDateTime& when, const std::string& label1);
+void directorySurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSystem, const LocalDateTime& when,
+                     const std::string& label1);
 
 }  // namespace mezu

@@ -76,9 +76,8 @@ std::string sizeText(const std::optional<ByteTotal>& bytes, std::string_view dec
 
 std::string rowLine(const Row& row, std::string_view decimalSeparator)
 {
-    return row.change.sign() + formatMegabytes(row.change.magnitude, decimalSeparator) + " - " +
-           displayPath(row.path) + " (" + sizeText(row.before, decimalSeparator) + " → " +
-           sizeText(row.after, decimalSeparator) + ") (" +
+    return row.change.sign() + formatMegabytes(row.change.magnitude, decimalSeparator) + " - " + displayPath(row.path) +
+           " (" + sizeText(row.before, decimalSeparator) + " → " + sizeText(row.after, decimalSeparator) + ") (" +
            (row.change.magnitude == 0 ? std::string{"0"} : row.change.sign() + decimalText(row.change.magnitude)) +
            " B)";
 }

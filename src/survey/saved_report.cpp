@@ -111,7 +111,7 @@ std::string readDirectorySurvey(const std::vector<std::string_view>& lines, Save
         if (at >= lines.size()) {
             return lineError(at, "the report ends inside its header");
         }
-        const bool expected = at < kHeaderLines + 2 ? isDriveLineOrBlank(lines[at])
+        const bool expected = at < kHeaderLines + 2    ? isDriveLineOrBlank(lines[at])
                               : at == kHeaderLines + 2 ? isBlank(lines[at])
                                                        : lines[at] == kSurveyRule;
         if (!expected) {
@@ -138,15 +138,16 @@ std::string readDirectorySurvey(const std::vector<std::string_view>& lines, Save
     // The surveyed path comes first and may itself hold the mark: the count follows the last.
     const std::string_view line = lines[countLine];
     const std::size_t mark = line.rfind(kCountMark);
-    const std::string_view count = mark == std::string_view::npos ? std::string_view{} : line.substr(mark + kCountMark.size());
+    const std::string_view count =
+        mark == std::string_view::npos ? std::string_view{} : line.substr(mark + kCountMark.size());
     const std::string expected = formatCountLine("", survey.directories.size()).substr(kCountMark.size());
     if (mark == std::string_view::npos || count.size() < 2 || count.front() != ' ' ||
         count.find_first_not_of("0123456789", 1) != std::string_view::npos) {
         return lineError(countLine, "not the count line", line);
     }
     if (count != expected) {
-        return lineError(countLine, "the count line gives" + std::string{count} + " subdirectories, the report lists" +
-                                        expected);
+        return lineError(countLine,
+                         "the count line gives" + std::string{count} + " subdirectories, the report lists" + expected);
     }
     return checkNothingAfter(lines, countLine + 1);
 }

@@ -34,7 +34,7 @@ struct ReportedDirectory {
 
 struct SavedSurvey {
     std::vector<ReportedDirectory> directories;  // in the report's order
-    std::string date;  // when the survey was made, as its header's date line gives it
+    std::string date;                            // when the survey was made, as its header's date line gives it
     // Why the text is no whole survey report, naming the line ("line 12: ..."); empty when it is.
     std::string error;
 };

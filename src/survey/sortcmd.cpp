@@ -54,8 +54,7 @@ std::optional<SizeField> sizeField(std::string_view line)
     while (significant + 1 < integerEnd && line[significant] == '0') {
         ++significant;
     }
-    return SizeField{significant, integerEnd - significant, integerEnd + 1,
-                     fractionEnd - integerEnd - 1};
+    return SizeField{significant, integerEnd - significant, integerEnd + 1, fractionEnd - integerEnd - 1};
 }
 
 // What the order reads of a line, found once; the sort moves these, not the lines. Kept small:
@@ -67,8 +66,8 @@ struct SortKey {
     // For a line with a compact size field, its decimals' bytes packed big-endian, which order
     // as the digit texts do.
     std::uint64_t minor = 0;
-    std::uint32_t index = 0;  // of the line in the list
-    bool sized = false;       // the line begins with a size field
+    std::uint32_t index = 0;   // of the line in the list
+    bool sized = false;        // the line begins with a size field
     bool compactSize = false;  // the field's integer has at most 19 digits and it has at most 8 decimals
     bool ascii = false;        // every byte is ASCII: UTF-16 order is byte order
 };
@@ -103,14 +102,18 @@ SortKey sortKey(std::string_view line, std::uint32_t index)
         }
     }
     constexpr unsigned char kFirstNonAscii = 0x80;
-    key.ascii = std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < kFirstNonAscii; });
+    key.ascii =
+        std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < kFirstNonAscii; });
     return key;
 }
 
 // Orders the keys of one list.
 class KeyOrder {
 public:
-    explicit KeyOrder(const std::vector<std::string>& lines) : lines_(lines) {}
+    explicit KeyOrder(const std::vector<std::string>& lines)
+        : lines_(lines)
+    {
+    }
 
     std::string_view line(const SortKey& key) const { return lines_[key.index]; }
 
@@ -137,14 +140,16 @@ public:
             return;
         }
         if (!std::all_of(begin, end, [](const SortKey& key) { return key.ascii; })) {
-            std::sort(begin, end, [this](const SortKey& a, const SortKey& b) { return compareUtf16(line(a), line(b)) > 0; });
+            std::sort(begin, end,
+                      [this](const SortKey& a, const SortKey& b) { return compareUtf16(line(a), line(b)) > 0; });
             return;
         }
         const std::string_view first = line(*begin);
         std::size_t shared = first.size();
         for (auto key = begin + 1; key != end && shared > 0; ++key) {
             const std::string_view other = line(*key).substr(0, shared);
-            shared = static_cast<std::size_t>(std::mismatch(other.begin(), other.end(), first.begin()).first - other.begin());
+            shared = static_cast<std::size_t>(std::mismatch(other.begin(), other.end(), first.begin()).first -
+                                              other.begin());
         }
         for (auto key = begin; key != end; ++key) {
             key->major = packedBytes(line(*key), shared);
@@ -200,7 +205,8 @@ void sortLargestFirst(LineList& lines)
     }
     // By size first, with integers where they suffice; then each run of one size by its text.
     const KeyOrder order{lines.lines()};
-    std::sort(keys.begin(), keys.end(), [&order](const SortKey& a, const SortKey& b) { return order.largerSize(a, b); });
+    std::sort(keys.begin(), keys.end(),
+              [&order](const SortKey& a, const SortKey& b) { return order.largerSize(a, b); });
     for (auto run = keys.begin(); run != keys.end();) {
         const auto runEnd =
             std::find_if(run + 1, keys.end(), [&](const SortKey& key) { return !order.sameSize(*run, key); });

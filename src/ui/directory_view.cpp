@@ -19,8 +19,7 @@ std::string folded(const std::string& text)
 
 }  // namespace
 
-std::vector<DirectoryViewEntry> directoryViewEntries(FileSystem& fileSystem,
-                                                     const std::string& openPath)
+std::vector<DirectoryViewEntry> directoryViewEntries(FileSystem& fileSystem, const std::string& openPath)
 {
     std::vector<DirectoryViewEntry> entries;
     if (openPath.size() < 2) {
@@ -44,8 +43,7 @@ std::vector<DirectoryViewEntry> directoryViewEntries(FileSystem& fileSystem,
     for (std::string& name : fileSystem.subdirectoryNames(path)) {
         names.emplace_back(folded(name), std::move(name));
     }
-    std::stable_sort(names.begin(), names.end(),
-                     [](const auto& a, const auto& b) { return a.first < b.first; });
+    std::stable_sort(names.begin(), names.end(), [](const auto& a, const auto& b) { return a.first < b.first; });
     const std::size_t childDepth = entries.size();
     for (const auto& [order, name] : names) {
         entries.push_back({name, childPath(path, name), childDepth, false});

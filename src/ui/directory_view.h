@@ -20,7 +20,6 @@ struct DirectoryViewEntry {
 };
 
 // Subdirectories are listed in name order, ignoring case, as a directory box shows them.
-std::vector<DirectoryViewEntry> directoryViewEntries(FileSystem& fileSystem,
-                                                     const std::string& openPath);
+std::vector<DirectoryViewEntry> directoryViewEntries(FileSystem& fileSystem, const std::string& openPath);
 
 }  // namespace mezu

@@ -32,7 +32,8 @@ std::string environmentText()
 {
     std::string text = "開発環境：";
     text += kLineBreak;
-    text += "C++20 (GCC 12)、CMake と Ninja、Qt 6 Widgets、GoogleTest と Qt Test ― Debian 12 上で開発・テストしています。";
+    text +=
+        "C++20 (GCC 12)、CMake と Ninja、Qt 6 Widgets、GoogleTest と Qt Test ― Debian 12 上で開発・テストしています。";
     return text;
 }
 

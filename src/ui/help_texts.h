@@ -6,9 +6,9 @@
 
 namespace mezu {
 
-std::string descriptionText();       // プログラムの説明
-std::string authorText();            // 作者紹介
-std::string environmentText();       // 開発環境
-std::string versionText();           // プログラムのバージョン
+std::string descriptionText();  // プログラムの説明
+std::string authorText();       // 作者紹介
+std::string environmentText();  // 開発環境
+std::string versionText();      // プログラムのバージョン
 
 }  // namespace mezu

@@ -25,7 +25,8 @@ constexpr std::string_view kCompareReadError = "ファイル入力エラーで�
 constexpr std::string_view kCompareNotAReport = "ディレクトリ容量調査の報告ではありません";
 constexpr std::string_view kDriveGoneBefore = "ドライブ ";
 constexpr std::string_view kDriveGoneAfter = " が見つかりません";
-constexpr std::string_view kCompareAmbiguous = "次の名前は報告の上で複数のディレクトリを示しています（どれも比較に示します）：";
+constexpr std::string_view kCompareAmbiguous =
+    "次の名前は報告の上で複数のディレクトリを示しています（どれも比較に示します）：";
 
 }  // namespace
 
@@ -38,7 +39,8 @@ public:
     enum class Kind { NewReport, Output };
 
     CommandScope(bool& running, bool closing, mezucom& module, Kind kind = Kind::NewReport)
-        : running_(running), entered_(!running && !closing)
+        : running_(running),
+          entered_(!running && !closing)
     {
         if (entered_) {
             running_ = true;
@@ -68,8 +70,7 @@ private:
 
 mezumain::mezumain(Services services)
     : services_(std::move(services)),
-      module_(lists_, services_.fileSystem, services_.driveQuery, services_.windowSystem,
-              services_.decimalSeparator),
+      module_(lists_, services_.fileSystem, services_.driveQuery, services_.windowSystem, services_.decimalSeparator),
       cob1FileName_(kDefaultSaveName)
 {
     selection_.Drive1 = services_.fileSystem.currentDrive();
@@ -122,8 +123,8 @@ void mezumain::showUnreadableDirectories()
 
 mezumain::ShownReport mezumain::shownReport() const
 {
-    return {lists_.List1, lists_.List2, lists_.List3, module_.measurements(), module_.skippedDirectories(),
-            lastReport_, reportSizeMode_, surveyedDirectory_, reportStopped_};
+    return {lists_.List1, lists_.List2,    lists_.List3,       module_.measurements(), module_.skippedDirectories(),
+            lastReport_,  reportSizeMode_, surveyedDirectory_, reportStopped_};
 }
 
 void mezumain::showReport(ShownReport report)
@@ -160,20 +161,20 @@ std::vector<mezumain::List1MenuItem> mezumain::List1Menu(std::optional<std::size
 void mezumain::List1Chosen(List1Action action, std::optional<std::size_t> line)
 {
     switch (action) {
-    case List1Action::SurveyLine:
-        if (line) {
-            surveyListedDirectory(*line);
-        }
-        break;
-    case List1Action::Compare:
-        compareWithEarlierReport();
-        break;
-    case List1Action::ShowUnreadable:
-        showUnreadableDirectories();
-        break;
-    case List1Action::AllocatedSize:
-        setSizeMode(sizeMode() == SizeMode::Allocated ? SizeMode::Clusters : SizeMode::Allocated);
-        break;
+        case List1Action::SurveyLine:
+            if (line) {
+                surveyListedDirectory(*line);
+            }
+            break;
+        case List1Action::Compare:
+            compareWithEarlierReport();
+            break;
+        case List1Action::ShowUnreadable:
+            showUnreadableDirectories();
+            break;
+        case List1Action::AllocatedSize:
+            setSizeMode(sizeMode() == SizeMode::Allocated ? SizeMode::Clusters : SizeMode::Allocated);
+            break;
     }
 }
 
@@ -213,8 +214,7 @@ std::vector<mezumain::Drive1Item> mezumain::Drive1_DropDown()
 
 void mezumain::showDriveGone(char drive)
 {
-    const std::string caption =
-        driveCaption(drive, services_.fileSystem.hostPath(driveRoot(drive)).value_or(""));
+    const std::string caption = driveCaption(drive, services_.fileSystem.hostPath(driveRoot(drive)).value_or(""));
     services_.windowSystem.messageBox(std::string{kDriveGoneBefore} + caption + std::string{kDriveGoneAfter});
 }
 
@@ -272,8 +272,7 @@ std::string mezumain::openableDirectoryOfDrive(char drive)
 bool mezumain::setDir1Path(const std::string& path)
 {
     const bool driveDesignation = path.size() == 2 && path[1] == ':';
-    const std::string target =
-        driveDesignation ? openableDirectoryOfDrive(driveLetterOf(path)) : path;
+    const std::string target = driveDesignation ? openableDirectoryOfDrive(driveLetterOf(path)) : path;
     if (target.empty() || (!driveDesignation && !services_.fileSystem.directoryExists(target))) {
         return false;
     }
@@ -292,8 +291,7 @@ void mezumain::Command1_Click()
     lastReport_ = Report::DirectorySurvey;
     reportSizeMode_ = module_.sizeMode();
     surveyedDirectory_ = selection_.Label1;
-    directorySurvey(lists_, module_, services_.windowSystem, services_.clock.now(),
-                    selection_.Label1);
+    directorySurvey(lists_, module_, services_.windowSystem, services_.clock.now(), selection_.Label1);
     reportStopped_ = module_.stopRequested();
 }
 
@@ -345,8 +343,7 @@ void mezumain::Command5_Click()
         services_.fileWriter == nullptr) {
         return;
     }
-    const std::optional<std::string> chosen =
-        services_.saveDialog->askFileName(kSaveFilter, cob1FileName_);
+    const std::optional<std::string> chosen = services_.saveDialog->askFileName(kSaveFilter, cob1FileName_);
     if (!chosen) {
         return;
     }
@@ -420,8 +417,8 @@ bool mezumain::surveyParentDirectory()
         return false;
     }
     const std::size_t lastSeparator = surveyedDirectory_.rfind(kPathSeparator);
-    const std::string parent = lastSeparator < 3 ? driveRootOf(surveyedDirectory_)
-                                                 : surveyedDirectory_.substr(0, lastSeparator);
+    const std::string parent =
+        lastSeparator < 3 ? driveRootOf(surveyedDirectory_) : surveyedDirectory_.substr(0, lastSeparator);
     return openAndSurvey(parent);
 }
 
@@ -472,9 +469,8 @@ void mezumain::compareWithEarlierReport()
     }
     const ComparedSurvey later =
         surveyAsSaved(lists_.List2, lists_.List1, module_.measurements(), decoded.encoding, *services_.encoder);
-    const std::vector<std::string> ambiguous = fillComparison(lists_, {earlier.directories, earlier.date}, later,
-                                                              *chosen, services_.clock.now(),
-                                                              services_.decimalSeparator);
+    const std::vector<std::string> ambiguous = fillComparison(
+        lists_, {earlier.directories, earlier.date}, later, *chosen, services_.clock.now(), services_.decimalSeparator);
     lastReport_ = Report::Comparison;
     if (!ambiguous.empty()) {
         std::string text{kCompareAmbiguous};

@@ -80,10 +80,7 @@ public:
     // Shows in a message box which directories the last report could not read, and why.
     void showUnreadableDirectories();
     // The directories the last command could not read, each once, in the order met.
-    const std::vector<SkippedDirectory>& unreadableDirectories() const
-    {
-        return module_.skippedDirectories();
-    }
+    const std::vector<SkippedDirectory>& unreadableDirectories() const { return module_.skippedDirectories(); }
 
     void Form_Load();
 

@@ -13,8 +13,7 @@ public:
     virtual ~SaveDialog() = default;
     // Shows the dialog with a file-type filter in the form "description|pattern|...|" and a
     // preset file name; returns the chosen name, or nullopt when the user cancelled.
-    virtual std::optional<std::string> askFileName(std::string_view filter,
-                                                   const std::string& presetName) = 0;
+    virtual std::optional<std::string> askFileName(std::string_view filter, const std::string& presetName) = 0;
 };
 
 }  // namespace mezu

@@ -8,7 +8,9 @@
 namespace mezu {
 
 WindowPresenter::WindowPresenter(mezumain& window, WindowView& view, WindowSystem& windowSystem)
-    : window_(window), view_(view), windowSystem_(windowSystem)
+    : window_(window),
+      view_(view),
+      windowSystem_(windowSystem)
 {
 }
 

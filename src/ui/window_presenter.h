@@ -126,7 +126,7 @@ private:
     WindowView& view_;
     WindowSystem& windowSystem_;
     std::string shownTitle_;
-    std::string shownDir1_;  // the directory Dir1 lists
+    std::string shownDir1_;                        // the directory Dir1 lists
     std::vector<DirectoryViewEntry> dir1Entries_;  // what Dir1 lists, with the paths as they are
 };
 

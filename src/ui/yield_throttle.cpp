@@ -20,7 +20,8 @@ std::chrono::nanoseconds YieldThrottle::steadyNow()
 }
 
 YieldThrottle::YieldThrottle(std::chrono::nanoseconds interval, Clock now)
-    : interval_(interval), now_(std::move(now))
+    : interval_(interval),
+      now_(std::move(now))
 {
 }
 

@@ -171,8 +171,7 @@ TEST(MezuReportEndToEnd, CountsOnlyWhatAFileManagerWouldOnAStrangeTree)
     EXPECT_EQ(figures.at("C:\\top\\sparse"), sparse);
     EXPECT_EQ(figures.at("C:\\top\\links"), 0u);
     EXPECT_EQ(figures.at("C:\\top\\long"), deep);
-    EXPECT_EQ(figures.at("C:\\top"),
-              plain + japanese + raw + sparse + deep + allocation(100, cluster));
+    EXPECT_EQ(figures.at("C:\\top"), plain + japanese + raw + sparse + deep + allocation(100, cluster));
     EXPECT_EQ(figures.size(), 7u);
     EXPECT_NE(run.out.find("C:\\top 以下のディレクトリ数： 6\n"), std::string::npos);
     EXPECT_EQ(run.out.rfind(" \n \nディレクトリ容量調査ツール　Ver 1.10\n \n実施日時：", 0), 0u);
@@ -295,7 +294,7 @@ TEST(MezuReportEndToEnd, FiguresAreExactWithFewDescriptorsAndManyThreads)
     const auto expected = resultBytes(unlimited.out);
     ASSERT_EQ(expected.size(), 32u);
 
-    for (const rlim_t descriptors : {8, 12, 64}) {
+    for (const rlim_t descriptors : {rlim_t{8}, rlim_t{12}, rlim_t{64}}) {
         for (const char* threads : {"1", "4", "64"}) {
             std::vector<std::string> limitedArgs = {"--threads", threads};
             limitedArgs.insert(limitedArgs.end(), args.begin(), args.end());
@@ -340,9 +339,8 @@ TEST(MezuReportEndToEnd, DirectoriesTheUserCannotReadAreNamedAndFailTheRun)
     ASSERT_EQ(::chmod(tree.path("top/unsearchable").c_str(), 0644), 0);
     // Root reads everything: the survey then runs as nobody, who does not own the tree.
     const bool root = ::geteuid() == 0;
-    const Outcome run = runReport({"--drive", "C=" + tree.root(), "survey", "C:\\top"}, ".", [root] {
-        return !root || (::setgid(kNobody) == 0 && ::setuid(kNobody) == 0);
-    });
+    const Outcome run = runReport({"--drive", "C=" + tree.root(), "survey", "C:\\top"}, ".",
+                                  [root] { return !root || (::setgid(kNobody) == 0 && ::setuid(kNobody) == 0); });
     if (run.status == kSetupFailed) {
         GTEST_SKIP() << "cannot run as an unprivileged user here";
     }
@@ -403,8 +401,7 @@ TEST(MezuReportEndToEnd, AllocatedSizeCountsHolesAsNothingAndDataAsWritten)
         EXPECT_EQ(figures.at("D:\\top\\sparse"), c.sparse) << c.titleNote;
         EXPECT_EQ(figures.at("D:\\top\\data"), c.data) << c.titleNote;
         EXPECT_EQ(figures.at("D:\\top"), c.sparse + c.data) << c.titleNote;
-        EXPECT_EQ(run.out.find("（実割当）\n") != std::string::npos, c.titleNote)
-            << run.out;
+        EXPECT_EQ(run.out.find("（実割当）\n") != std::string::npos, c.titleNote) << run.out;
     }
     const Outcome wrong = runReport({"--size", "blocks", "survey"});
     EXPECT_EQ(wrong.status, 2);
@@ -423,7 +420,8 @@ TEST(MezuReportEndToEnd, CsvExportHasAHeaderAndOneQuotedRecordPerDirectory)
     ASSERT_EQ(run.status, 0) << run.err;
     const std::string expected =
         "drive_path,host_path,bytes,files,directories,share,depth,read_error\r\n"
-        "D:\\top," + tree.path("top") + "," + std::to_string(allocation(5000, cluster) + allocation(1, cluster)) +
+        "D:\\top," +
+        tree.path("top") + "," + std::to_string(allocation(5000, cluster) + allocation(1, cluster)) +
         ",2,4,1.000000,0,false\r\n";
     EXPECT_EQ(run.out.substr(0, expected.size()), expected) << run.out;
     EXPECT_NE(run.out.find("\"D:\\top\\a,b\",\"" + tree.path("top/a,b") + "\"," +
@@ -443,8 +441,7 @@ TEST(MezuReportEndToEnd, JsonExportIsOneDocumentWrittenAsUtf8WithO)
     tree.dir("top/日本\"語");
     tree.file("top/日本\"語/f", 1);
     const std::string saved = tree.path("out.json");
-    const Outcome run =
-        runReport({"--drive", "D=" + tree.root(), "--format=json", "-o", saved, "survey", "D:\\top"});
+    const Outcome run = runReport({"--drive", "D=" + tree.root(), "--format=json", "-o", saved, "survey", "D:\\top"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
     std::ifstream in{saved, std::ios::binary};
@@ -455,8 +452,7 @@ TEST(MezuReportEndToEnd, JsonExportIsOneDocumentWrittenAsUtf8WithO)
     EXPECT_EQ(json.substr(json.size() - 2), "}\n");
     EXPECT_NE(json.find("\"drive_path\": \"D:\\\\top\\\\日本\\\"語\""), std::string::npos) << json;
     EXPECT_NE(json.find("\"drive\": \"D:\", \"total_mb\": "), std::string::npos) << json;
-    EXPECT_NE(json.find("\"bytes_per_cluster\": " + std::to_string(clusterOf(tree.root()))), std::string::npos)
-        << json;
+    EXPECT_NE(json.find("\"bytes_per_cluster\": " + std::to_string(clusterOf(tree.root()))), std::string::npos) << json;
     const Outcome compare = runReport({"--format", "json", "compare", saved, "survey"});
     EXPECT_EQ(compare.status, 2) << "compare prints text only";
 }
@@ -527,7 +523,8 @@ TEST(MezuReportEndToEnd, ADirectoryOnAnotherFileSystemThanItsDriveIsSurveyedUnde
         EXPECT_NE(run.out.find("Block =  " + std::to_string(cluster) + " B\n"), std::string::npos) << run.out;
         EXPECT_EQ(run.out.find("C drive"), std::string::npos) << what;
         const auto figures = resultBytes(run.out);
-        EXPECT_EQ(figures.count(drivePath) ? figures.at(drivePath) : 0, allocation(1, cluster) + allocation(5000, cluster))
+        EXPECT_EQ(figures.count(drivePath) ? figures.at(drivePath) : 0,
+                  allocation(1, cluster) + allocation(5000, cluster))
             << what << run.out;
         EXPECT_EQ(figures.count(drivePath + "\\sub"), 1u) << what;
     }
@@ -564,8 +561,8 @@ TEST(MezuReportEndToEnd, WriteFailureOnStandardOutputIsReported)
         GTEST_SKIP() << "no /dev/full on this machine";
     }
     mezu::test::TempTree tree;
-    const std::string command = std::string{"'"} + MEZU_REPORT_BINARY + "' --drive C=" + tree.root() +
-                                " survey " + tree.root() + " >/dev/full 2>/dev/null";
+    const std::string command = std::string{"'"} + MEZU_REPORT_BINARY + "' --drive C=" + tree.root() + " survey " +
+                                tree.root() + " >/dev/full 2>/dev/null";
     const int status = std::system(command.c_str());
     ASSERT_TRUE(WIFEXITED(status));
     EXPECT_EQ(WEXITSTATUS(status), 1);
@@ -667,7 +664,8 @@ TEST(MezuReportEndToEnd, SavingToStandardOutputKeepsWhatTheShellWroteAroundIt)
                   std::vector<std::string> args{"-o", tree.path("reference.txt")};
                   args.insert(args.end(), survey.begin(), survey.end());
                   return args;
-              }()).status,
+              }())
+                  .status,
               0);
     const std::vector<std::string> report = steadyLines(fileContents(tree.path("reference.txt")));
     const auto saving = [&](const std::string& target) {
@@ -683,7 +681,8 @@ TEST(MezuReportEndToEnd, SavingToStandardOutputKeepsWhatTheShellWroteAroundIt)
     };
     const std::string lines = "line 1\nline 2\nline 3\n";
     const std::vector<Case> cases{
-        {"appending", "for i in 1 2 3; do echo \"line $i\"; done > log; " + saving("/dev/stdout") + " >> log", lines, ""},
+        {"appending", "for i in 1 2 3; do echo \"line $i\"; done > log; " + saving("/dev/stdout") + " >> log", lines,
+         ""},
         {"between two echoes", "{ echo H; " + saving("/dev/stdout") + "; echo F; } > log", "H\n", "F\n"},
         {"- as the file", "{ echo H; " + saving("-") + "; echo F; } > log", "H\n", "F\n"},
         {"standard error", "{ echo H >&2; " + saving("/dev/stderr") + "; echo F >&2; } 2> log", "H\n", "F\n"},
@@ -725,8 +724,8 @@ TEST(MezuReportEndToEnd, AReportPastTheFileSizeLimitIsAFailedSave)
         return ::setrlimit(RLIMIT_FSIZE, &limit) == 0;
     };
     for (const std::string& target : {kept, tree.path("out/NEW.TXT"), std::string{"/dev/stdout"}}) {
-        const Outcome run = runReport({"-o", target, "--drive", "C=" + tree.root(), "survey", tree.path("data")}, ".",
-                                      limited);
+        const Outcome run =
+            runReport({"-o", target, "--drive", "C=" + tree.root(), "survey", tree.path("data")}, ".", limited);
         EXPECT_EQ(run.status, 1) << target;
         EXPECT_EQ(run.err, "mezu-report: " + target + ": File too large\n");
     }
@@ -785,12 +784,11 @@ TEST(MezuReportEndToEnd, OutOfMemoryEndsWithOneLineNeverAPartialReport)
     int whole = 0;
     for (rlim_t limit = high; limit <= high + kSwept; limit += kStep) {
         std::ofstream{saved} << "precious";
-        for (const std::vector<std::string>& args :
-             {withThreads("1"), withThreads("4"), [&] {
-                  std::vector<std::string> toFile{"-o", saved};
-                  toFile.insert(toFile.end(), survey.begin(), survey.end());
-                  return toFile;
-              }()}) {
+        for (const std::vector<std::string>& args : {withThreads("1"), withThreads("4"), [&] {
+                                                         std::vector<std::string> toFile{"-o", saved};
+                                                         toFile.insert(toFile.end(), survey.begin(), survey.end());
+                                                         return toFile;
+                                                     }()}) {
             const Outcome run = runReport(args, ".", within(limit));
             const std::string where = "ulimit -v " + std::to_string(limit / 1024) + ": " + quoted(args);
             if (run.status == 0) {

@@ -58,8 +58,11 @@ protected:
                 query->set('C', test::driveWithCluster(4096));
                 auto writer = std::make_unique<test::MemoryFileWriter>(savedFiles);
                 writer->failing = failWrites;
-                return ReportPlatform{std::move(fs), std::move(query), std::make_unique<test::FixedClock>(),
-                                      std::make_unique<test::PassThroughEncoder>(), std::move(writer),
+                return ReportPlatform{std::move(fs),
+                                      std::move(query),
+                                      std::make_unique<test::FixedClock>(),
+                                      std::make_unique<test::PassThroughEncoder>(),
+                                      std::move(writer),
                                       std::make_unique<test::MemoryFileReader>(savedFiles)};
             },
             outOverride != nullptr ? *outOverride : out, err, progress};
@@ -79,15 +82,13 @@ TEST_F(ReportCliTest, SurveyPrintsTheWholeReport)
     const Run result = run({"--drive", "C=/somewhere", "survey", "C:\\DATA"});
     EXPECT_EQ(result.status, kExitSuccess);
     EXPECT_EQ(result.err, "");
-    EXPECT_EQ(splitLines(result.out),
-              (Lines{" ", " ", "ディレクトリ容量調査ツール　Ver 1.10", " ",
-                     "実施日時：1998年10月23日(金)－14時05分09秒", " ",
-                     "C drive: Total = 255 MB, Free = 125 MB",
-                     "   Sector =  512 , Claster =  8 , Block =  4096 B", " ",
-                     std::string(41, '+'),
-                     "0000.02MB - C:\\DATA               = (20.0KB) (20480 B)",
-                     "0000.01MB - C:\\DATA\\OLD           = (12.0KB) (12288 B)",
-                     std::string(41, '+'), "C:\\DATA 以下のディレクトリ数： 1"}));
+    EXPECT_EQ(
+        splitLines(result.out),
+        (Lines{" ", " ", "ディレクトリ容量調査ツール　Ver 1.10", " ", "実施日時：1998年10月23日(金)－14時05分09秒", " ",
+               "C drive: Total = 255 MB, Free = 125 MB", "   Sector =  512 , Claster =  8 , Block =  4096 B", " ",
+               std::string(41, '+'), "0000.02MB - C:\\DATA               = (20.0KB) (20480 B)",
+               "0000.01MB - C:\\DATA\\OLD           = (12.0KB) (12288 B)", std::string(41, '+'),
+               "C:\\DATA 以下のディレクトリ数： 1"}));
     ASSERT_EQ(requestedDrives.size(), 1u);
     EXPECT_EQ(requestedDrives[0].letter, 'C');
     EXPECT_EQ(requestedDrives[0].root, "/somewhere");
@@ -98,11 +99,12 @@ TEST_F(ReportCliTest, DirectoriesThatCannotBeReadAreNamedAndFailTheRun)
     lockedTree = true;
     const Run result = run({"survey", "C:\\LOCKED"});
     EXPECT_EQ(result.status, kExitFailure);
-    EXPECT_EQ(result.err, "mezu-report: C:\\LOCKED\\open\\x: Permission denied\n"
-                          "mezu-report: C:\\LOCKED\\root: Permission denied\n");
+    EXPECT_EQ(result.err,
+              "mezu-report: C:\\LOCKED\\open\\x: Permission denied\n"
+              "mezu-report: C:\\LOCKED\\root: Permission denied\n");
     const Lines lines = splitLines(result.out);
-    EXPECT_NE(std::find(lines.begin(), lines.end(), "0000.00MB - C:\\LOCKED\\root        = (0.0KB) (0 B)"),
-              lines.end()) << result.out;
+    EXPECT_NE(std::find(lines.begin(), lines.end(), "0000.00MB - C:\\LOCKED\\root        = (0.0KB) (0 B)"), lines.end())
+        << result.out;
     ASSERT_FALSE(lines.empty()) << result.out;
     EXPECT_EQ(lines.back(), "C:\\LOCKED 以下のディレクトリ数： 2") << "the report is printed whole";
     EXPECT_EQ(run({"survey", "C:\\DATA"}).status, kExitSuccess);
@@ -202,10 +204,10 @@ TEST_F(ReportCliTest, DrivesAndAllDrivesPrintTheirReports)
 
     const Run allDrives = run({"all-drives"});
     EXPECT_EQ(allDrives.status, kExitSuccess);
-    EXPECT_EQ(splitLines(allDrives.out),
-              (Lines{" ", " ", "ディレクトリ容量調査ツール　Ver 1.10", " ",
-                     "実施日時：1998年10月23日(金)－14時05分09秒", " ", std::string(48, '-'),
-                     "0000.02MB - C:\\DATA               = (20.0KB) (20480 B)", std::string(48, '-')}));
+    EXPECT_EQ(
+        splitLines(allDrives.out),
+        (Lines{" ", " ", "ディレクトリ容量調査ツール　Ver 1.10", " ", "実施日時：1998年10月23日(金)－14時05分09秒", " ",
+               std::string(48, '-'), "0000.02MB - C:\\DATA               = (20.0KB) (20480 B)", std::string(48, '-')}));
 }
 
 TEST_F(ReportCliTest, HelpAndVersion)
@@ -273,7 +275,8 @@ TEST_F(ReportCliTest, HelpFitsInSeventyNineColumns)
     // terminal; each is three bytes in UTF-8, its lead byte one of them.
     for (const std::string& line : splitLines(run({"--help"}).out)) {
         std::size_t columns = 0;
-        for (const unsigned char c : line) {
+        for (const char character : line) {
+            const auto c = static_cast<unsigned char>(character);
             columns += c < 0x80 ? 1 : (c & 0xC0) == 0xC0 ? 2 : 0;
         }
         EXPECT_LE(columns, 79u) << line;

@@ -59,8 +59,7 @@ TEST_F(MezucomTest, WorkedExampleTwoRoundsWithTheDrivesOwnCluster)
 
     module.measure("D:\\WORK");
 
-    EXPECT_EQ(lists.List1.lines(),
-              (Lines{"0001.16MB - D:\\WORK               = (1184.0KB) (1212416 B)"}));
+    EXPECT_EQ(lists.List1.lines(), (Lines{"0001.16MB - D:\\WORK               = (1184.0KB) (1212416 B)"}));
 }
 
 TEST_F(MezucomTest, EveryFileCountsInWholeClusters)
@@ -102,8 +101,7 @@ TEST_F(MezucomTest, TotalsNeverWrapPast64Bits)
     module.measure("C:\\HUGE");
     const ByteTotal each = ByteTotal{kLargestLength} + 1;  // rounded up to whole clusters
     EXPECT_EQ(module.totalbytes(), 3 * each);
-    EXPECT_NE(lists.List1.line(0).find("(" + decimalText(3 * each) + " B)"), std::string::npos)
-        << lists.List1.line(0);
+    EXPECT_NE(lists.List1.line(0).find("(" + decimalText(3 * each) + " B)"), std::string::npos) << lists.List1.line(0);
     EXPECT_EQ(decimalText(3 * each), "27670116110564327424");
 }
 
@@ -135,7 +133,8 @@ TEST_F(MezucomTest, AllocatedModeCountsWhatTheFileSystemReports)
     ASSERT_NE(rounded, allocated);
 
     EXPECT_EQ(module.sizeMode(), SizeMode::Clusters);
-    for (const auto& [mode, expected] : {std::pair{SizeMode::Clusters, rounded}, std::pair{SizeMode::Allocated, allocated}}) {
+    for (const auto& [mode, expected] :
+         {std::pair{SizeMode::Clusters, rounded}, std::pair{SizeMode::Allocated, allocated}}) {
         module.setSizeMode(mode);
         module.measure("C:\\T");
         EXPECT_EQ(module.totalbytes(), expected) << static_cast<int>(mode);
@@ -449,9 +448,9 @@ TEST_F(MezucomTest, SubdirectoriesMeasuredFromTheLastWalkMatchTheirOwnWalks)
         const char* path;
         const char* why;
     };
-    for (const Refused& refused : {Refused{"C:\\T", "the tree itself"}, Refused{"C:\\T\\A\\DEEP", "not immediate"},
-                                   Refused{"C:\\T\\.hid", "not walked"}, Refused{"C:\\TA", "not below"},
-                                   Refused{"C:\\U\\A", "another tree"}}) {
+    for (const Refused& refused :
+         {Refused{"C:\\T", "the tree itself"}, Refused{"C:\\T\\A\\DEEP", "not immediate"},
+          Refused{"C:\\T\\.hid", "not walked"}, Refused{"C:\\TA", "not below"}, Refused{"C:\\U\\A", "another tree"}}) {
         EXPECT_FALSE(module.measureFromLastWalk(refused.path)) << refused.why;
     }
 

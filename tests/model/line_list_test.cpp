@@ -53,8 +53,8 @@ TEST(LineListTest, ReorderMovesLinesAndRefusesWhatIsNoOrdering)
         std::uint64_t edits;
     };
     const std::vector<std::string> lines{"a", "b", "c"};
-    for (const Case& c : {Case{{2, 0, 1}, {"c", "a", "b"}, 1}, Case{{0, 1, 2}, lines, 0},
-                          Case{{0, 0, 1}, {}, 0}, Case{{0, 1}, {}, 0}, Case{{0, 1, 3}, {}, 0}}) {
+    for (const Case& c : {Case{{2, 0, 1}, {"c", "a", "b"}, 1}, Case{{0, 1, 2}, lines, 0}, Case{{0, 0, 1}, {}, 0},
+                          Case{{0, 1}, {}, 0}, Case{{0, 1, 3}, {}, 0}}) {
         LineList list;
         for (const std::string& line : lines) {
             list.add(line);

@@ -32,13 +32,19 @@ TEST(PathTextTest, ShownPathsCannotBreakTurnOrForgeTheirLine)
     } cases[] = {
         {"C:\\plain", "C:\\plain"},
         {"a\nb\rc\td\x7f", "a?b?c?d?"},
-        {"csi\xC2\x9B" "2J nel\xC2\x85", "csi?2J nel?"},          // C1 controls
-        {"rlo\xE2\x80\xAE" "txt.exe", "rlo?txt.exe"},             // U+202E turns the rest around
+        {"csi\xC2\x9B"
+         "2J nel\xC2\x85",
+         "csi?2J nel?"},  // C1 controls
+        {"rlo\xE2\x80\xAE"
+         "txt.exe",
+         "rlo?txt.exe"},  // U+202E turns the rest around
         {"\xE2\x81\xA6iso\xE2\x81\xA9 \xE2\x80\x8Fmark", "?iso? ?mark"},
-        {"sep\xE2\x80\xA8" "line", "sep?line"},
-        {"raw\xFF\xFE", "raw\xEF\xBF\xBD\xEF\xBF\xBD"},           // stray bytes as U+FFFD
+        {"sep\xE2\x80\xA8"
+         "line",
+         "sep?line"},
+        {"raw\xFF\xFE", "raw\xEF\xBF\xBD\xEF\xBF\xBD"},  // stray bytes as U+FFFD
         {"cut\xE3\x81", "cut\xEF\xBF\xBD\xEF\xBF\xBD"},
-        {"שלום עולם", "שלום עולם"},                                  // genuine right-to-left names stay
+        {"שלום עולם", "שלום עולם"},  // genuine right-to-left names stay
         {"مرحبا", "مرحبا"},
         {"日本語 a😀", "日本語 a😀"},
     };

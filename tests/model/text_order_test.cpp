@@ -48,16 +48,18 @@ TEST(TextOrderTest, TextsThatPartInsideASequenceOrderByTheirUnits)
         std::string larger;
     };
     const std::vector<Case> cases = {
-        {"\xC3\xA9", "\xC3" "b"},                // U+00E9 before the escaped lone lead DCC3
-        {"\xE3\x81\x82", "\xE3\x81" "z"},      // U+3042 before the escaped truncated lead
+        {"\xC3\xA9",
+         "\xC3"
+         "b"},  // U+00E9 before the escaped lone lead DCC3
+        {"\xE3\x81\x82",
+         "\xE3\x81"
+         "z"},                                 // U+3042 before the escaped truncated lead
         {"\xF0\x9F\x98\x80", "\xEF\xBC\x81"},  // surrogates before U+FF01
         {"\xC3\xA8", "\xC3\xA9"},
         {"a", "a\xA9"},
     };
-    const std::vector<std::string> beginnings = {"", "C:\\data\\",
-                                                 "\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF",
-                                                 "\xF0\x9F\x98\x80x",
-                                                 "C:\\data\\\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF"};
+    const std::vector<std::string> beginnings = {"", "C:\\data\\", "\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF",
+                                                 "\xF0\x9F\x98\x80x", "C:\\data\\\xE3\x83\x87\xE3\x83\xBC\xE3\x82\xBF"};
     for (const std::string& beginning : beginnings) {
         for (const Case& c : cases) {
             const std::string smaller = beginning + c.smaller;

@@ -34,7 +34,8 @@ TEST(ReportExportTest, FieldsAreQuotedAndEscapedAsEachFormatNeeds)
         {"日本語", "日本語", "\"日本語\""},
         {"bad\xFFname", "bad\xEF\xBF\xBDname", "\"bad\xEF\xBF\xBDname\""},
         // Overlong, surrogate and valid four-byte sequences.
-        {"\xC0\xAF \xED\xA0\x80 \xF0\x9F\x98\x80", "\xEF\xBF\xBD\xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD \xF0\x9F\x98\x80",
+        {"\xC0\xAF \xED\xA0\x80 \xF0\x9F\x98\x80",
+         "\xEF\xBF\xBD\xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD \xF0\x9F\x98\x80",
          "\"\xEF\xBF\xBD\xEF\xBF\xBD \xEF\xBF\xBD\xEF\xBF\xBD\xEF\xBF\xBD \xF0\x9F\x98\x80\""},
     };
     for (const Case& c : cases) {
@@ -46,7 +47,10 @@ TEST(ReportExportTest, FieldsAreQuotedAndEscapedAsEachFormatNeeds)
 TEST(ReportExportTest, FiguresBeyond64BitsAreWrittenExactly)
 {
     const ByteTotal huge = (ByteTotal{1} << 64) * 3 + 7;
-    ExportedReport report{"survey", test::FixedClock{}.now(), SizeMode::Clusters, {},
+    ExportedReport report{"survey",
+                          test::FixedClock{}.now(),
+                          SizeMode::Clusters,
+                          {},
                           {{"C:\\a,b", std::string{"/srv/a,b"}, huge, 2, 1, 1.0}}};
     const std::string csv = csvDocument(report);
     EXPECT_EQ(csv, "drive_path,host_path,bytes,files,directories,share,depth,read_error\r\n\"C:\\a,b\",\"/srv/a,b\"," +
@@ -147,8 +151,9 @@ TEST(ReportExportTest, ARecordSaysWhetherItsTreeWasReadWhole)
     for (const ExportedDirectory& d : exportedReport("survey", window.module(), fs, clock.now()).directories) {
         readError[d.drivePath] = d.readError;
     }
-    EXPECT_EQ(readError, (std::map<std::string, bool>{
-                             {"C:\\DATA", true}, {"C:\\DATA\\A", true}, {"C:\\DATA\\AB", false}, {"C:\\DATA\\B", true}}));
+    EXPECT_EQ(readError,
+              (std::map<std::string, bool>{
+                  {"C:\\DATA", true}, {"C:\\DATA\\A", true}, {"C:\\DATA\\AB", false}, {"C:\\DATA\\B", true}}));
 }
 
 }  // namespace

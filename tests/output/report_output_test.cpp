@@ -15,10 +15,7 @@ using Lines = std::vector<std::string>;
 
 class ReportOutputTest : public ::testing::Test {
 protected:
-    ReportOutputTest()
-    {
-        drives.set('C', test::driveWithCluster(4096));
-    }
+    ReportOutputTest() { drives.set('C', test::driveWithCluster(4096)); }
 
     // A report of 10 header lines, 3 result lines and 2 footer lines.
     void surveyed()

@@ -74,10 +74,16 @@ public:
     {
         for (const Entry& entry : kTree) {
             switch (entry.kind) {
-            case Kind::Directory: tree_.dir(entry.path); break;
-            case Kind::File: tree_.file(entry.path, entry.length); break;
-            case Kind::LinkToFile:
-            case Kind::LinkToDirectory: tree_.symlink(entry.target, entry.path); break;
+                case Kind::Directory:
+                    tree_.dir(entry.path);
+                    break;
+                case Kind::File:
+                    tree_.file(entry.path, entry.length);
+                    break;
+                case Kind::LinkToFile:
+                case Kind::LinkToDirectory:
+                    tree_.symlink(entry.target, entry.path);
+                    break;
             }
         }
         fileSystem_ = std::make_unique<posix::PosixFileSystem>(
@@ -101,20 +107,24 @@ public:
             const std::string name = entry.path.substr(entry.path.rfind('/') + 1);
             DWORD attributes = name.front() == '.' ? FILE_ATTRIBUTE_HIDDEN : 0;
             switch (entry.kind) {
-            case Kind::Directory: tree_.dir(entry.path); break;
-            case Kind::File: tree_.file(entry.path, entry.length); break;
-            case Kind::LinkToFile:
-            case Kind::LinkToDirectory:
-                tree_.file(entry.path, 0);
-                attributes |= FILE_ATTRIBUTE_SYSTEM;
-                break;
+                case Kind::Directory:
+                    tree_.dir(entry.path);
+                    break;
+                case Kind::File:
+                    tree_.file(entry.path, entry.length);
+                    break;
+                case Kind::LinkToFile:
+                case Kind::LinkToDirectory:
+                    tree_.file(entry.path, 0);
+                    attributes |= FILE_ATTRIBUTE_SYSTEM;
+                    break;
             }
             if (attributes != 0) {
                 tree_.setAttributes(entry.path, attributes);
             }
         }
-        fileSystem_ = std::make_unique<win32::Win32FileSystem>(win32::DriveRoots{
-            {{'C', win32::toWide(tree_.root())}, {'D', win32::toWide(tree_.path("sub"))}}});
+        fileSystem_ = std::make_unique<win32::Win32FileSystem>(
+            win32::DriveRoots{{{'C', win32::toWide(tree_.root())}, {'D', win32::toWide(tree_.path("sub"))}}});
     }
     FileSystem& fileSystem() override { return *fileSystem_; }
     void remove(const std::string& relative) override { tree_.remove(relative); }
@@ -131,12 +141,16 @@ public:
     {
         for (const Entry& entry : kTree) {
             switch (entry.kind) {
-            case Kind::Directory: fake_.addDirectory(toDrivePath(entry.path)); break;
-            case Kind::File: fake_.addFile(toDrivePath(entry.path), entry.length); break;
-            case Kind::LinkToFile:
-            case Kind::LinkToDirectory:
-                fake_.addFile(toDrivePath(entry.path), 0, kAttrSystem);
-                break;
+                case Kind::Directory:
+                    fake_.addDirectory(toDrivePath(entry.path));
+                    break;
+                case Kind::File:
+                    fake_.addFile(toDrivePath(entry.path), entry.length);
+                    break;
+                case Kind::LinkToFile:
+                case Kind::LinkToDirectory:
+                    fake_.addFile(toDrivePath(entry.path), 0, kAttrSystem);
+                    break;
             }
         }
         fake_.addDirectory("D:\\deeper");
@@ -192,16 +206,15 @@ TEST_P(FileSystemContractTest, MaskSelectsWhatIsEnumerated)
     using Names = std::multiset<std::string>;
     EXPECT_EQ(enumerate(kAttrDirectory), (Names{"sub", "f0", "f4096", "f4097", "f2g", "日本語.txt"}));
     EXPECT_EQ(enumerate(kAttrNormal), (Names{"f0", "f4096", "f4097", "f2g", "日本語.txt"}));
-    EXPECT_EQ(enumerate(kAttrDirectory | kAttrHidden | kAttrSystem),
-              (Names{"sub", "f0", "f4096", "f4097", "f2g", "日本語.txt", ".hidden", ".hiddendir",
-                     "linkfile", "linkdir"}));
+    EXPECT_EQ(
+        enumerate(kAttrDirectory | kAttrHidden | kAttrSystem),
+        (Names{"sub", "f0", "f4096", "f4097", "f2g", "日本語.txt", ".hidden", ".hiddendir", "linkfile", "linkdir"}));
     EXPECT_EQ(fs().startEnumeration("*.txt", kAttrNormal), nullptr) << "only every-name patterns";
 }
 
 TEST_P(FileSystemContractTest, AttributesNeverFollowLinks)
 {
-    EXPECT_EQ(fs().attributes("sub").value_or(0) & (kAttrDirectory | kAttrHidden | kAttrSystem),
-              kAttrDirectory);
+    EXPECT_EQ(fs().attributes("sub").value_or(0) & (kAttrDirectory | kAttrHidden | kAttrSystem), kAttrDirectory);
     EXPECT_EQ(fs().attributes("f0").value_or(kAttrDirectory) & kAttrDirectory, 0u);
     EXPECT_NE(fs().attributes(".hidden").value_or(0) & kAttrHidden, 0u);
     EXPECT_NE(fs().attributes(".hiddendir").value_or(0) & kAttrHidden, 0u);
@@ -304,16 +317,20 @@ TEST_P(FileSystemContractTest, MovesOneLevelAtATimeAsByFullPaths)
         const char* current;  // the current directory afterwards
     };
     const std::vector<Move> moves = {
-        {nullptr, false, "C:\\"},          {"sub", true, "C:\\sub"},
-        {"deeper", true, "C:\\sub\\deeper"}, {"missing", false, "C:\\sub\\deeper"},
-        {nullptr, true, "C:\\sub"},        {"f4095", false, "C:\\sub"},
-        {nullptr, true, "C:\\"},           {".hiddendir", true, "C:\\.hiddendir"},
-        {nullptr, true, "C:\\"},           {"linkdir", false, "C:\\"},
+        {nullptr, false, "C:\\"},
+        {"sub", true, "C:\\sub"},
+        {"deeper", true, "C:\\sub\\deeper"},
+        {"missing", false, "C:\\sub\\deeper"},
+        {nullptr, true, "C:\\sub"},
+        {"f4095", false, "C:\\sub"},
+        {nullptr, true, "C:\\"},
+        {".hiddendir", true, "C:\\.hiddendir"},
+        {nullptr, true, "C:\\"},
+        {"linkdir", false, "C:\\"},
     };
     for (const Move& move : moves) {
         const std::string name = move.subdirectory ? move.subdirectory : "..";
-        EXPECT_EQ(move.subdirectory ? fs().changeToSubdirectory(name) : fs().changeToParent(), move.succeeds)
-            << name;
+        EXPECT_EQ(move.subdirectory ? fs().changeToSubdirectory(name) : fs().changeToParent(), move.succeeds) << name;
         EXPECT_EQ(fs().currentDirectory('C'), move.current) << name;
     }
     ASSERT_TRUE(fs().changeToSubdirectory("sub"));
@@ -400,9 +417,8 @@ std::vector<Backend> backends()
     };
 }
 
-INSTANTIATE_TEST_SUITE_P(
-    Backends, FileSystemContractTest, ::testing::ValuesIn(backends()),
-    [](const auto& backend) { return std::string{backend.param.name}; });
+INSTANTIATE_TEST_SUITE_P(Backends, FileSystemContractTest, ::testing::ValuesIn(backends()),
+                         [](const auto& backend) { return std::string{backend.param.name}; });
 
 }  // namespace
 }  // namespace mezu

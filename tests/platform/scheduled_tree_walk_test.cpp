@@ -20,7 +20,12 @@ namespace {
 // of one byte; reads may be made to take a while, or to run out of memory at a path.
 class SyntheticSource final : public DirectorySource {
 public:
-    SyntheticSource(int fanout, int depth, int files) : fanout_(fanout), depth_(depth), files_(files) {}
+    SyntheticSource(int fanout, int depth, int files)
+        : fanout_(fanout),
+          depth_(depth),
+          files_(files)
+    {
+    }
 
     Read read(const Request& request, TaskSharing&) override
     {
@@ -39,7 +44,8 @@ public:
         PackedEntries packed = packEntries(count, count * kNameLength);
         for (std::size_t i = 0; i < count; ++i) {
             char* name = packed.names + i * kNameLength;
-            const std::string text = (i < static_cast<std::size_t>(subdirectories) ? "d" : "f") + std::to_string(10000 + i).substr(1);
+            const std::string text =
+                (i < static_cast<std::size_t>(subdirectories) ? "d" : "f") + std::to_string(10000 + i).substr(1);
             std::memcpy(name, text.data(), kNameLength);
             const bool directory = i < static_cast<std::size_t>(subdirectories);
             new (packed.entries + i) WalkEntry{{name, kNameLength}, {directory ? kAttrDirectory : kAttrNormal, 1, 1}};

@@ -25,8 +25,7 @@ TEST(DriveLinesTest, MegabytesAreRoundedDown)
 TEST(DriveLinesTest, LargeVolumesAreExactBeyondThirtyTwoBits)
 {
     // 2^33 clusters of 4 KiB = 32 TiB = 2^25 MB; 2^31 + 1 clusters free.
-    const DriveFigures figures =
-        computeDriveFigures(DiskFreeSpace{8, 512, (1ULL << 31) + 1, 1ULL << 33});
+    const DriveFigures figures = computeDriveFigures(DiskFreeSpace{8, 512, (1ULL << 31) + 1, 1ULL << 33});
     EXPECT_EQ(figures.totalMegabytes, 1ULL << 25);
     EXPECT_EQ(figures.freeMegabytes, ((1ULL << 31) + 1) * 4096 / (1024 * 1024));
     // A cluster larger than a megabyte, with a remainder.

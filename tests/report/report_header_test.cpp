@@ -18,8 +18,7 @@ TEST(ReportHeaderTest, DateLinePadsAndNamesEveryWeekday)
     for (int weekday = 0; weekday < 7; ++weekday) {
         const LocalDateTime when{2026, 1, 4 + weekday, weekday, 0, 0, 0};
         const std::string day = weekday < 6 ? "0" + std::to_string(4 + weekday) : "10";
-        EXPECT_EQ(formatDateLine(when),
-                  "実施日時：2026年01月" + day + "日(" + weekdays[weekday] + ")－00時00分00秒");
+        EXPECT_EQ(formatDateLine(when), "実施日時：2026年01月" + day + "日(" + weekdays[weekday] + ")－00時00分00秒");
     }
 }
 

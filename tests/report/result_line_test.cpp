@@ -8,8 +8,7 @@ namespace {
 
 TEST(ResultLineTest, WorkedExamples)
 {
-    EXPECT_EQ(formatResultLine("C:\\DATA", 28672, "."),
-              "0000.03MB - C:\\DATA               = (28.0KB) (28672 B)");
+    EXPECT_EQ(formatResultLine("C:\\DATA", 28672, "."), "0000.03MB - C:\\DATA               = (28.0KB) (28672 B)");
     EXPECT_EQ(formatResultLine("C:\\DATA", 28672, ".").size(), 54u);
     EXPECT_EQ(formatResultLine("D:\\WORK", 1212416, "."),
               "0001.16MB - D:\\WORK               = (1184.0KB) (1212416 B)");
@@ -17,8 +16,7 @@ TEST(ResultLineTest, WorkedExamples)
 
 TEST(ResultLineTest, EmptyTreeAndHalfUpRounding)
 {
-    EXPECT_EQ(formatResultLine("C:\\E", 0, "."),
-              "0000.00MB - C:\\E                  = (0.0KB) (0 B)");
+    EXPECT_EQ(formatResultLine("C:\\E", 0, "."), "0000.00MB - C:\\E                  = (0.0KB) (0 B)");
     EXPECT_EQ(formatResultLine("C:\\E", 131072, ".").substr(0, 7), "0000.13");
     EXPECT_NE(formatResultLine("C:\\E", 131072, ".").find("(128.0KB) (131072 B)"), std::string::npos);
     // 0.005 MB is 5242.88 bytes: 5242 stays below the half, 5243 passes it.
@@ -59,8 +57,8 @@ TEST(ResultLineTest, TotalsPast64BitsArePrintedWhole)
     };
     for (const Case& c : cases) {
         EXPECT_EQ(formatResultLine("C:\\S", c.bytes, "."), std::string{c.megabytes} + "MB - C:\\S" +
-                                                              std::string(17, ' ') + " = (" + c.kilobytes +
-                                                              "KB) (" + c.total + " B)");
+                                                               std::string(17, ' ') + " = (" + c.kilobytes + "KB) (" +
+                                                               c.total + " B)");
     }
 }
 
@@ -79,8 +77,7 @@ TEST(ResultLineTest, PathColumnIsTwentyOneCharacters)
 
 TEST(ResultLineTest, UsesTheGivenDecimalSeparator)
 {
-    EXPECT_EQ(formatResultLine("C:\\DATA", 28672, ","),
-              "0000,03MB - C:\\DATA               = (28,0KB) (28672 B)");
+    EXPECT_EQ(formatResultLine("C:\\DATA", 28672, ","), "0000,03MB - C:\\DATA               = (28,0KB) (28672 B)");
 }
 
 }  // namespace

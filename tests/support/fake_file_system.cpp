@@ -33,9 +33,10 @@ std::optional<SplitPath> split(const std::string& path)
 
 class FakeEnumeration final : public DirectoryEnumeration {
 public:
-    FakeEnumeration(std::vector<std::shared_ptr<FakeFileSystem::Node>> entries, FileAttributes mask,
-                    std::string error)
-        : entries_(std::move(entries)), mask_(mask), error_(std::move(error))
+    FakeEnumeration(std::vector<std::shared_ptr<FakeFileSystem::Node>> entries, FileAttributes mask, std::string error)
+        : entries_(std::move(entries)),
+          mask_(mask),
+          error_(std::move(error))
     {
     }
 
@@ -61,7 +62,8 @@ private:
 
 }  // namespace
 
-FakeFileSystem::FakeFileSystem(std::vector<char> drives) : currentDrive_(drives.at(0))
+FakeFileSystem::FakeFileSystem(std::vector<char> drives)
+    : currentDrive_(drives.at(0))
 {
     for (char letter : drives) {
         addDrive(letter);
@@ -93,8 +95,7 @@ std::optional<std::string> FakeFileSystem::hostPath(const std::string& drivePath
     return host;
 }
 
-FakeFileSystem::Node& FakeFileSystem::insert(const std::string& path, FileAttributes attributes,
-                                             std::uint64_t length)
+FakeFileSystem::Node& FakeFileSystem::insert(const std::string& path, FileAttributes attributes, std::uint64_t length)
 {
     const std::optional<SplitPath> parts = split(path);
     if (!parts || parts->names.empty() || roots_.count(parts->letter) == 0) {
@@ -124,8 +125,7 @@ FakeFileSystem::Node& FakeFileSystem::addDirectory(const std::string& path, File
     return insert(path, kAttrDirectory | extra, 0);
 }
 
-FakeFileSystem::Node& FakeFileSystem::addFile(const std::string& path, std::uint64_t length,
-                                              FileAttributes extra)
+FakeFileSystem::Node& FakeFileSystem::addFile(const std::string& path, std::uint64_t length, FileAttributes extra)
 {
     return insert(path, extra, length);
 }
@@ -155,8 +155,7 @@ FakeFileSystem::Node* FakeFileSystem::find(const std::string& path)
     return lookup(path, false).get();
 }
 
-std::shared_ptr<FakeFileSystem::Node> FakeFileSystem::childOf(const Node& directory,
-                                                               const std::string& name) const
+std::shared_ptr<FakeFileSystem::Node> FakeFileSystem::childOf(const Node& directory, const std::string& name) const
 {
     for (const auto& child : directory.children) {
         if (child->name == name) {
@@ -166,8 +165,7 @@ std::shared_ptr<FakeFileSystem::Node> FakeFileSystem::childOf(const Node& direct
     return nullptr;
 }
 
-std::shared_ptr<FakeFileSystem::Node> FakeFileSystem::lookup(const std::string& drivePath,
-                                                             bool forOpening) const
+std::shared_ptr<FakeFileSystem::Node> FakeFileSystem::lookup(const std::string& drivePath, bool forOpening) const
 {
     const std::optional<SplitPath> parts = split(drivePath);
     if (!parts || roots_.count(parts->letter) == 0) {
@@ -251,8 +249,7 @@ bool FakeFileSystem::directoryExists(const std::string& drivePath)
     return lookup(drivePath, true) != nullptr;
 }
 
-std::unique_ptr<DirectoryEnumeration> FakeFileSystem::startEnumeration(std::string_view pattern,
-                                                                       FileAttributes mask)
+std::unique_ptr<DirectoryEnumeration> FakeFileSystem::startEnumeration(std::string_view pattern, FileAttributes mask)
 {
     const std::shared_ptr<Node> directory = currentNode();
     if ((pattern != kEveryName && pattern != "*") || !directory || directory->enumerationFails) {

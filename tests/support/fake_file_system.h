@@ -22,12 +22,12 @@ public:
         std::string name;
         FileAttributes attributes = kAttrNormal;
         std::uint64_t length = 0;
-        std::optional<std::uint64_t> allocated;  // allocated bytes; the length when unset
+        std::optional<std::uint64_t> allocated;       // allocated bytes; the length when unset
         std::vector<std::shared_ptr<Node>> children;  // in enumeration order
-        bool cannotOpen = false;        // cannot be made current
-        bool enumerationFails = false;  // can be made current but not read
-        std::string failure = "Permission denied";  // why either fails
-        std::string missedEntries;  // non-empty: why its enumerations say they missed entries
+        bool cannotOpen = false;                      // cannot be made current
+        bool enumerationFails = false;                // can be made current but not read
+        std::string failure = "Permission denied";    // why either fails
+        std::string missedEntries;                    // non-empty: why its enumerations say they missed entries
         bool attributesFail = false;
         bool lengthFails = false;  // and the allocation
     };
@@ -58,8 +58,7 @@ public:
     bool changeDrive(char letter) override;
     bool changeDirectory(const std::string& drivePath) override;
     bool directoryExists(const std::string& drivePath) override;
-    std::unique_ptr<DirectoryEnumeration> startEnumeration(std::string_view pattern,
-                                                           FileAttributes mask) override;
+    std::unique_ptr<DirectoryEnumeration> startEnumeration(std::string_view pattern, FileAttributes mask) override;
     std::optional<FileAttributes> attributes(const std::string& name) override;
     std::optional<std::uint64_t> fileLength(const std::string& name) override;
     std::optional<std::uint64_t> allocatedBytes(const std::string& name) override;

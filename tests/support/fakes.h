@@ -59,7 +59,10 @@ private:
 
 class FixedClock final : public Clock {
 public:
-    explicit FixedClock(LocalDateTime when = {1998, 10, 23, 5, 14, 5, 9}) : when_(when) {}
+    explicit FixedClock(LocalDateTime when = {1998, 10, 23, 5, 14, 5, 9})
+        : when_(when)
+    {
+    }
     LocalDateTime now() const override { return when_; }
 
 private:
@@ -106,7 +109,10 @@ public:
     using Files = std::map<std::string, std::string>;
     static constexpr const char* kStandardOutput = "<standard output>";
 
-    explicit MemoryFileWriter(std::shared_ptr<Files> shared = std::make_shared<Files>()) : files(std::move(shared)) {}
+    explicit MemoryFileWriter(std::shared_ptr<Files> shared = std::make_shared<Files>())
+        : files(std::move(shared))
+    {
+    }
 
     bool replaceFile(const std::string& path, const std::string& bytes, std::string& error) override
     {
@@ -138,7 +144,10 @@ public:
 // Reads the files a MemoryFileWriter holds; their bytes are taken as UTF-8 text.
 class MemoryFileReader final : public ReportFileReader {
 public:
-    explicit MemoryFileReader(std::shared_ptr<MemoryFileWriter::Files> shared) : files(std::move(shared)) {}
+    explicit MemoryFileReader(std::shared_ptr<MemoryFileWriter::Files> shared)
+        : files(std::move(shared))
+    {
+    }
 
     std::optional<std::string> readReportBytes(const std::string& path, std::string& error) override
     {

@@ -124,8 +124,7 @@ bool TempTree::fifo(const std::string& relative)
     return ::mkfifo(path(relative).c_str(), 0644) == 0;
 }
 
-void TempTree::deepChain(const std::string& relative, const std::string& name, int levels,
-                         std::uint64_t fileLength)
+void TempTree::deepChain(const std::string& relative, const std::string& name, int levels, std::uint64_t fileLength)
 {
     int fd = ::open(path(relative).c_str(), O_RDONLY | O_DIRECTORY);
     for (int i = 0; i < levels && fd >= 0; ++i) {

@@ -30,8 +30,7 @@ public:
     // Creates `levels` nested directories named `name` below `relative` (which must exist),
     // working relative to descriptors so the full path may exceed PATH_MAX, and puts a file of
     // `fileLength` bytes in the deepest one.
-    void deepChain(const std::string& relative, const std::string& name, int levels,
-                   std::uint64_t fileLength);
+    void deepChain(const std::string& relative, const std::string& name, int levels, std::uint64_t fileLength);
 
 private:
     std::string root_;

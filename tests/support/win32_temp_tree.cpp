@@ -58,9 +58,9 @@ Win32TempTree::Win32TempTree()
     static std::atomic<unsigned> counter{0};
     wchar_t temporary[MAX_PATH + 1] = {};
     check(::GetTempPathW(MAX_PATH + 1, temporary) != 0, "GetTempPathW");
-    const std::wstring root = win32::fullPath(std::wstring{temporary} + L"mezu-test-" +
-                                              std::to_wstring(::GetCurrentProcessId()) + L"-" +
-                                              std::to_wstring(counter++));
+    const std::wstring root =
+        win32::fullPath(std::wstring{temporary} + L"mezu-test-" + std::to_wstring(::GetCurrentProcessId()) + L"-" +
+                        std::to_wstring(counter++));
     check(::CreateDirectoryW(extendedPath(root).c_str(), nullptr), "CreateDirectoryW");
     root_ = toUtf8(root);
 }
@@ -109,8 +109,7 @@ void Win32TempTree::setAttributes(const std::string& relative, std::uint32_t att
           "SetFileAttributesW " + relative);
 }
 
-std::string Win32TempTree::chainLongerThan(const std::string& relative, const std::string& name,
-                                           std::size_t length)
+std::string Win32TempTree::chainLongerThan(const std::string& relative, const std::string& name, std::size_t length)
 {
     std::string chain = relative;
     while (chain.size() <= length) {

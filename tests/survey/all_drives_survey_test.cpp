@@ -51,12 +51,9 @@ TEST_F(AllDrivesSurveyTest, EachAnsweringDriveGetsASortedSectionInItsOwnClusters
     const WindowLists& lists = window.lists();
     EXPECT_EQ(lists.List2.count(), 7u);
     EXPECT_EQ(lists.List2.line(6), kRule);
-    EXPECT_EQ(lists.List1.lines(),
-              (Lines{"0000.02MB - C:\\BIG                = (24.0KB) (24576 B)",
-                     "0000.00MB - C:\\SMALL              = (4.0KB) (4096 B)",
-                     kRule,
-                     "0000.03MB - E:\\ONE                = (32.0KB) (32768 B)",
-                     kRule}));
+    EXPECT_EQ(lists.List1.lines(), (Lines{"0000.02MB - C:\\BIG                = (24.0KB) (24576 B)",
+                                          "0000.00MB - C:\\SMALL              = (4.0KB) (4096 B)", kRule,
+                                          "0000.03MB - E:\\ONE                = (32.0KB) (32768 B)", kRule}));
     EXPECT_EQ(lists.List4.lines(), lists.List1.lines());
     EXPECT_TRUE(lists.List3.lines().empty());
 }

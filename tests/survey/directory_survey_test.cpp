@@ -19,10 +19,7 @@ const std::string kRule(41, '+');
 
 class DirectorySurveyTest : public ::testing::Test {
 protected:
-    DirectorySurveyTest()
-    {
-        drives.set('C', test::driveWithCluster(4096));
-    }
+    DirectorySurveyTest() { drives.set('C', test::driveWithCluster(4096)); }
 
     // Opens `directory` in the window and runs the survey from its button.
     mezumain& surveyed(const std::string& directory)
@@ -49,15 +46,13 @@ TEST_F(DirectorySurveyTest, BuildsHeaderSortedResultsAndFooter)
 
     const WindowLists& lists = surveyed("C:\\DATA").lists();
 
-    EXPECT_EQ(lists.List2.lines(),
-              (Lines{" ", " ", "ディレクトリ容量調査ツール　Ver 1.10", " ", kDateLine, " ",
-                     "C drive: Total = 255 MB, Free = 125 MB",
-                     "   Sector =  512 , Claster =  8 , Block =  4096 B", " ", kRule}));
-    EXPECT_EQ(lists.List1.lines(),
-              (Lines{"0000.20MB - C:\\DATA               = (208.0KB) (212992 B)",
-                     "0000.19MB - C:\\DATA\\BIG           = (196.0KB) (200704 B)",
-                     "0000.00MB - C:\\DATA\\SMALL         = (4.0KB) (4096 B)",
-                     "0000.00MB - C:\\DATA\\EMPTY         = (0.0KB) (0 B)"}));
+    EXPECT_EQ(lists.List2.lines(), (Lines{" ", " ", "ディレクトリ容量調査ツール　Ver 1.10", " ", kDateLine, " ",
+                                          "C drive: Total = 255 MB, Free = 125 MB",
+                                          "   Sector =  512 , Claster =  8 , Block =  4096 B", " ", kRule}));
+    EXPECT_EQ(lists.List1.lines(), (Lines{"0000.20MB - C:\\DATA               = (208.0KB) (212992 B)",
+                                          "0000.19MB - C:\\DATA\\BIG           = (196.0KB) (200704 B)",
+                                          "0000.00MB - C:\\DATA\\SMALL         = (4.0KB) (4096 B)",
+                                          "0000.00MB - C:\\DATA\\EMPTY         = (0.0KB) (0 B)"}));
     EXPECT_EQ(lists.List3.lines(), (Lines{kRule, "C:\\DATA 以下のディレクトリ数： 3"}));
 }
 
@@ -80,8 +75,8 @@ TEST_F(DirectorySurveyTest, AllocatedSurveysSayItInTheTitleAndCountAllocations)
     expectedHeader[kTitle] += kAllocatedTitleNote;
     EXPECT_EQ(lists.List2.lines(), expectedHeader);
     EXPECT_EQ(lists.List1.lines(),
-              (Lines{formatResultLine("C:\\DATA", 12288 + 4096, "."),
-                     formatResultLine("C:\\DATA\\FULL", 12288, "."), formatResultLine("C:\\DATA\\SPARSE", 0, ".")}));
+              (Lines{formatResultLine("C:\\DATA", 12288 + 4096, "."), formatResultLine("C:\\DATA\\FULL", 12288, "."),
+                     formatResultLine("C:\\DATA\\SPARSE", 0, ".")}));
     EXPECT_NE(lists.List1.lines(), clusterResults);
 
     window.Command2_Click();
@@ -106,10 +101,9 @@ TEST_F(DirectorySurveyTest, DriveRootMeasuresTheWholeDriveThenEachTopDirectory)
     fs.addFile("C:\\TWO\\f", 8192);
     window.Form_Load();
     const WindowLists& lists = surveyed("C:\\").lists();
-    EXPECT_EQ(lists.List1.lines(),
-              (Lines{"0000.02MB - C:\\                   = (16.0KB) (16384 B)",
-                     "0000.01MB - C:\\TWO                = (8.0KB) (8192 B)",
-                     "0000.00MB - C:\\ONE                = (4.0KB) (4096 B)"}));
+    EXPECT_EQ(lists.List1.lines(), (Lines{"0000.02MB - C:\\                   = (16.0KB) (16384 B)",
+                                          "0000.01MB - C:\\TWO                = (8.0KB) (8192 B)",
+                                          "0000.00MB - C:\\ONE                = (4.0KB) (4096 B)"}));
     EXPECT_EQ(lists.List3.line(1), "C:\\ 以下のディレクトリ数： 2");
 }
 

@@ -14,8 +14,8 @@ namespace {
 using Lines = std::vector<std::string>;
 
 const std::string kRule(51, '-');
-const Lines kHeader = {" ", " ", "ディレクトリ容量調査ツール　Ver 1.10", " ",
-                       "実施日時：1998年10月23日(金)－14時05分09秒", " "};
+const Lines kHeader = {
+    " ", " ", "ディレクトリ容量調査ツール　Ver 1.10", " ", "実施日時：1998年10月23日(金)－14時05分09秒", " "};
 
 class DriveReportTest : public ::testing::Test {
 protected:
@@ -32,9 +32,8 @@ TEST_F(DriveReportTest, OnlyCAnsweringGivesFourLines)
     window.Form_Load();
     window.Command3_Click();
     EXPECT_EQ(window.lists().List2.lines(), kHeader);
-    EXPECT_EQ(window.lists().List1.lines(),
-              (Lines{kRule, "C drive: Total = 255 MB, Free = 125 MB",
-                     "   Sector =  512 , Claster =  8 , Block =  4096 B", kRule}));
+    EXPECT_EQ(window.lists().List1.lines(), (Lines{kRule, "C drive: Total = 255 MB, Free = 125 MB",
+                                                   "   Sector =  512 , Claster =  8 , Block =  4096 B", kRule}));
     EXPECT_TRUE(window.lists().List3.lines().empty());
     ASSERT_EQ(drives.queried.size(), 1u + 24u + 1u) << "start-up, C: to Z:, then the selected drive";
     EXPECT_EQ(drives.queried[1], "C:\\");

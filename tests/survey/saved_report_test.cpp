@@ -15,7 +15,8 @@ const std::string kSectionRule = std::string(48, '-') + "\r\n";
 
 std::string directorySurvey(const std::string& results, const std::string& countLine)
 {
-    return kHeader + "C drive: Total = 258019 MB, Free = 81762 MB\r\n   Sector =  512 , Claster =  8 , Block =  4096 B\r\n \r\n" +
+    return kHeader +
+           "C drive: Total = 258019 MB, Free = 81762 MB\r\n   Sector =  512 , Claster =  8 , Block =  4096 B\r\n \r\n" +
            kRule + results + kRule + countLine;
 }
 
@@ -29,7 +30,8 @@ TEST(SavedReportTest, ReadsWholeSurveysExactly)
     const SavedSurvey survey = readSavedSurvey(kWhole);
     ASSERT_EQ(survey.error, "");
     ASSERT_EQ(survey.directories.size(), 2u);
-    EXPECT_EQ(survey.directories[1].path, "C:\\DATA\\OLD 以下のディレクトリ数： 9") << "the footer is found by its place";
+    EXPECT_EQ(survey.directories[1].path, "C:\\DATA\\OLD 以下のディレクトリ数： 9")
+        << "the footer is found by its place";
     EXPECT_EQ(survey.directories[1].bytes, ByteTotal{12288});
     EXPECT_EQ(survey.date, "2026年12月07日(月)－06時40分19秒");
 
@@ -39,8 +41,8 @@ TEST(SavedReportTest, ReadsWholeSurveysExactly)
     ASSERT_EQ(huge.error, "");
     EXPECT_EQ(huge.directories[0].bytes, largest);
 
-    const std::string allDrives = kHeader + kSectionRule + "0000.01MB - D:\\X = (8.0KB) (8192 B)\r\n" + kSectionRule +
-                                  kSectionRule;
+    const std::string allDrives =
+        kHeader + kSectionRule + "0000.01MB - D:\\X = (8.0KB) (8192 B)\r\n" + kSectionRule + kSectionRule;
     EXPECT_EQ(readSavedSurvey(allDrives).error, "") << "a drive without directories is its rule alone";
     EXPECT_EQ(readSavedSurvey(allDrives).directories.size(), 1u);
 }
@@ -59,11 +61,13 @@ TEST(SavedReportTest, RefusesEveryReportThatIsCutOrDamaged)
     } damaged[] = {
         {directorySurvey("0000.01MB - C:\\X = (8.0KB) (8192 B)\r\n", "C:\\X 以下のディレクトリ数： 3\r\n"),
          "line 13: the count line gives 3 subdirectories, the report lists 0"},
-        {directorySurvey("0000.01MB - C:\\X = (8.0KB) (" + twoToThe128 + " B)\r\n", "C:\\X 以下のディレクトリ数： 0\r\n"),
+        {directorySurvey("0000.01MB - C:\\X = (8.0KB) (" + twoToThe128 + " B)\r\n",
+                         "C:\\X 以下のディレクトリ数： 0\r\n"),
          "line 11: a byte figure larger than any survey can hold (2^128 - 1): 0000.01MB - C:\\X = (8.0KB) (" +
              twoToThe128 + " B)"},
         {kWhole + "rm -rf /\r\n", "line 15: more text after the end of the report: rm -rf /"},
-        {kHeader + kSectionRule + section, "line 9: the report ends inside a drive's section, before the rule that closes it"},
+        {kHeader + kSectionRule + section,
+         "line 9: the report ends inside a drive's section, before the rule that closes it"},
         {kHeader + std::string(51, '-') + "\r\n", "line 7: a drive information report, which lists no directories"},
         {"hello\x1b[2J\r\n", "line 1: not the line a report's header has here: hello?[2J"},
     };

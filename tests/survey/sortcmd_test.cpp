@@ -73,13 +73,22 @@ TEST(SortTest, LinesOfOneSizeOrderAsTheirWholeTexts)
     // Lines sharing long beginnings, lines that begin other lines, sizes written with more
     // digits than 64 bits hold, and names outside ASCII: each list must come out as the plain
     // definition orders it (size first, then the whole text, both descending).
-    const std::vector<std::string> sizes = {"0000.04MB", "00000.04MB", "0012.50MB", "0012.5MB",
-                                            "123456789012345678901.00MB", "123456789012345678901.001MB"};
-    const std::vector<std::string> paths = {"C:\\wide\\sub1", "C:\\wide\\sub10", "C:\\wide\\sub1 = x",
-                                            "C:\\wide\\\xE6\x97\xA5", "C:\\wide\\\xF0\x9F\x98\x80", "C:\\wide\\\xEF\xBD\x81"};
+    const std::vector<std::string> sizes = {"0000.04MB",
+                                            "00000.04MB",
+                                            "0012.50MB",
+                                            "0012.5MB",
+                                            "123456789012345678901.00MB",
+                                            "123456789012345678901.001MB"};
+    const std::vector<std::string> paths = {"C:\\wide\\sub1",
+                                            "C:\\wide\\sub10",
+                                            "C:\\wide\\sub1 = x",
+                                            "C:\\wide\\\xE6\x97\xA5",
+                                            "C:\\wide\\\xF0\x9F\x98\x80",
+                                            "C:\\wide\\\xEF\xBD\x81"};
     Lines input;
     for (std::size_t i = 0; i < sizes.size() * paths.size(); ++i) {
-        input.push_back(sizes[(i * 5) % sizes.size()] + " - " + paths[(i * 7) % paths.size()] + std::string(i % 3, ' '));
+        input.push_back(sizes[(i * 5) % sizes.size()] + " - " + paths[(i * 7) % paths.size()] +
+                        std::string(i % 3, ' '));
     }
     input.push_back("no size");
     Lines expected = input;
@@ -121,7 +130,7 @@ TEST(SortTest, SortsTensOfThousandsOfLines)
     }
     sortLargestFirst(list);
     ASSERT_EQ(list.count(), static_cast<std::size_t>(kLines));
-    for (int i = 1; i < kLines; ++i) {
+    for (std::size_t i = 1; i < list.count(); ++i) {
         ASSERT_GE(list.line(i - 1), list.line(i));
     }
 }

@@ -205,13 +205,11 @@ TEST_F(MainWindowTest, DirectoryViewShowsAncestorsThenOpenableSubdirectories)
 
     std::vector<std::string> shown;
     for (const DirectoryViewEntry& entry : window.Dir1Entries()) {
-        shown.push_back(std::string(entry.depth, '>') + entry.label + (entry.isOpen ? "*" : "") + "=" +
-                        entry.path);
+        shown.push_back(std::string(entry.depth, '>') + entry.label + (entry.isOpen ? "*" : "") + "=" + entry.path);
     }
-    EXPECT_EQ(shown, (std::vector<std::string>{
-                         "C:\\=C:\\", ">HOME=C:\\HOME", ">>USER*=C:\\HOME\\USER",
-                         ">>>Alpha=C:\\HOME\\USER\\Alpha", ">>>beta=C:\\HOME\\USER\\beta",
-                         ">>>zeta=C:\\HOME\\USER\\zeta"}));
+    EXPECT_EQ(shown, (std::vector<std::string>{"C:\\=C:\\", ">HOME=C:\\HOME", ">>USER*=C:\\HOME\\USER",
+                                               ">>>Alpha=C:\\HOME\\USER\\Alpha", ">>>beta=C:\\HOME\\USER\\beta",
+                                               ">>>zeta=C:\\HOME\\USER\\zeta"}));
     ASSERT_TRUE(window.openDirectory(window.Dir1Entries()[3].path));
     EXPECT_EQ(window.selection().Label1, "C:\\HOME\\USER\\Alpha");
     ASSERT_TRUE(window.openDirectory(window.Dir1Entries()[0].path));
@@ -269,8 +267,8 @@ TEST_F(MainWindowTest, OnceTheWindowIsClosingNoCommandRuns)
     test::RecordingPrinter printer;
     test::ScriptedOpenDialog openDialog;
     test::MemoryFileReader reader{files};
-    mezumain closing{{fs, drives, windowSystem, clock, ".", &saveDialog, &encoder, &writer, &printer, &openDialog,
-                      &reader}};
+    mezumain closing{
+        {fs, drives, windowSystem, clock, ".", &saveDialog, &encoder, &writer, &printer, &openDialog, &reader}};
     fs.addFile("C:\\HOME\\USER\\A\\f", 1);
     closing.Form_Load();
     closing.Command1_Click();
@@ -284,9 +282,9 @@ TEST_F(MainWindowTest, OnceTheWindowIsClosingNoCommandRuns)
     saveDialog.answers.push_back("new.txt");
 
     closing.requestStop();
-    for (void (mezumain::*command)() : {&mezumain::Command1_Click, &mezumain::Command2_Click, &mezumain::Command3_Click,
-                                        &mezumain::Command4_Click, &mezumain::Command5_Click,
-                                        &mezumain::compareWithEarlierReport}) {
+    for (void (mezumain::*command)() :
+         {&mezumain::Command1_Click, &mezumain::Command2_Click, &mezumain::Command3_Click, &mezumain::Command4_Click,
+          &mezumain::Command5_Click, &mezumain::compareWithEarlierReport}) {
         (closing.*command)();
     }
     EXPECT_EQ(reportLines(closing.lists()), shown);
@@ -354,7 +352,8 @@ TEST_F(MainWindowTest, TheResultListsMenuOffersWhatCanBeDoneNow)
     EXPECT_EQ(enabled(0), (std::vector<bool>{true, true, true, true}));
     window.List1Chosen(mezumain::List1Action::ShowUnreadable, std::nullopt);
     ASSERT_EQ(windowSystem.messages.size(), 1u);
-    EXPECT_EQ(windowSystem.messages[0], "読み取れなかったディレクトリ（1）：\rC:\\HOME\\USER\\LOCKED：Permission denied");
+    EXPECT_EQ(windowSystem.messages[0],
+              "読み取れなかったディレクトリ（1）：\rC:\\HOME\\USER\\LOCKED：Permission denied");
     window.List1Chosen(mezumain::List1Action::AllocatedSize, std::nullopt);
     EXPECT_TRUE(window.List1Menu(std::nullopt).back().checked);
 }

@@ -60,7 +60,8 @@ TEST_F(OutOfMemoryTest, TheReportBeforeStaysTheBoxIsShownAndTheNextSurveyIsRight
          [&] { drives.outOfMemoryAt = 'E'; }},
         {"the all-drives survey, at E:", ReportEffect::Replaces, &mezumain::Command2_Click,
          [&] { drives.outOfMemoryAt = 'E'; }},
-        {"a save", ReportEffect::Reads, &mezumain::Command5_Click, [&] {
+        {"a save", ReportEffect::Reads, &mezumain::Command5_Click,
+         [&] {
              saveDialog.answers.push_back("C:\\WORK\\MEZU.TXT");
              writer.outOfMemory = true;
          }},
@@ -74,7 +75,8 @@ TEST_F(OutOfMemoryTest, TheReportBeforeStaysTheBoxIsShownAndTheNextSurveyIsRight
         writer.outOfMemory = false;
         EXPECT_EQ(reportLines(window.lists()), before) << c.name;
         EXPECT_EQ(window.lastReport(), mezumain::Report::DirectorySurvey) << c.name;
-        EXPECT_EQ(window.listedDirectory(0), firstDirectory) << c.name << ": the lines still stand for their directories";
+        EXPECT_EQ(window.listedDirectory(0), firstDirectory)
+            << c.name << ": the lines still stand for their directories";
         EXPECT_EQ(windowSystem.messages, std::vector<std::string>{"メモリが足りません"}) << c.name;
         EXPECT_EQ(windowSystem.pointers.back(), MousePointer::Default) << c.name;
         EXPECT_FALSE(window.commandRunning()) << c.name;

@@ -20,8 +20,7 @@ struct YieldRun {
 };
 
 // `calls` yields, `step` apart; each hand-over takes `handOverTakes`.
-YieldRun yieldAtPace(nanoseconds interval, nanoseconds step, long calls,
-                nanoseconds handOverTakes = nanoseconds{0})
+YieldRun yieldAtPace(nanoseconds interval, nanoseconds step, long calls, nanoseconds handOverTakes = nanoseconds{0})
 {
     YieldRun run;
     nanoseconds now{0};

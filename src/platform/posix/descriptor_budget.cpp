@@ -16,7 +16,10 @@ constexpr int kKeptForOthers = 2;
 
 }  // namespace
 
-DescriptorBudget::DescriptorBudget(int descriptors) : free_(std::max(descriptors, kPerRead)) {}
+DescriptorBudget::DescriptorBudget(int descriptors)
+    : free_(std::max(descriptors, kPerRead))
+{
+}
 
 int DescriptorBudget::ofThisProcess()
 {

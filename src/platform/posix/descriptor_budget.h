@@ -33,7 +33,12 @@ public:
     // openBelow() says so and the subdirectory is to be opened by its path.
     class Held final : public DirectorySource::Opened {
     public:
-        Held(DescriptorBudget* budget, UniqueFd fd, dev_t device) : budget_(budget), fd_(std::move(fd)), device_(device) {}
+        Held(DescriptorBudget* budget, UniqueFd fd, dev_t device)
+            : budget_(budget),
+              fd_(std::move(fd)),
+              device_(device)
+        {
+        }
         ~Held() override;
         Held(const Held&) = delete;
         Held& operator=(const Held&) = delete;
@@ -46,9 +51,9 @@ public:
 
     private:
         friend class DescriptorBudget;
-        DescriptorBudget* budget_;  // null: nothing held
-        mutable UniqueFd fd_;       // the budget's mutex
-        mutable int users_ = 0;     // the budget's mutex: threads opening below it just now
+        DescriptorBudget* budget_;      // null: nothing held
+        mutable UniqueFd fd_;           // the budget's mutex
+        mutable int users_ = 0;         // the budget's mutex: threads opening below it just now
         mutable bool release_ = false;  // the budget's mutex: give it back when the last is done
         dev_t device_;
     };
@@ -56,7 +61,10 @@ public:
     // Two descriptors for a read, given back when the ticket goes.
     class ReadTicket {
     public:
-        explicit ReadTicket(DescriptorBudget& budget) : budget_(&budget) {}
+        explicit ReadTicket(DescriptorBudget& budget)
+            : budget_(&budget)
+        {
+        }
         ~ReadTicket();
         ReadTicket(const ReadTicket&) = delete;
         ReadTicket& operator=(const ReadTicket&) = delete;

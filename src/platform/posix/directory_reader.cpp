@@ -34,7 +34,9 @@ bool leftUnexamined(const dirent64& entry, DirectoryReader::Examine examine, Fil
     if (!hidden && (examine != Examine::AllButHiddenAndSubdirectories || entry.d_type != DT_DIR)) {
         return false;
     }
-    const FileAttributes type = entry.d_type == DT_DIR ? kAttrDirectory : entry.d_type == DT_REG ? kAttrNormal : kAttrSystem;
+    const FileAttributes type = entry.d_type == DT_DIR   ? kAttrDirectory
+                                : entry.d_type == DT_REG ? kAttrNormal
+                                                         : kAttrSystem;
     attributes = type | (hidden ? kAttrHidden : kAttrNormal);
     return true;
 }
@@ -42,7 +44,10 @@ bool leftUnexamined(const dirent64& entry, DirectoryReader::Examine examine, Fil
 }  // namespace
 
 EntryExamination::EntryExamination(int fd, std::uint64_t device, const char* names, std::vector<ReadEntry>& entries)
-    : fd_(fd), device_(device), names_(names), entries_(entries)
+    : fd_(fd),
+      device_(device),
+      names_(names),
+      entries_(entries)
 {
 }
 
@@ -80,7 +85,10 @@ void EntryExamination::takePart()
     }
 }
 
-DirectoryReader::DirectoryReader() : buffer_(std::make_unique_for_overwrite<char[]>(kBufferBytes)) {}
+DirectoryReader::DirectoryReader()
+    : buffer_(std::make_unique_for_overwrite<char[]>(kBufferBytes))
+{
+}
 
 DirectoryReader::Result DirectoryReader::read(int fd, std::uint64_t device, TaskSharing* helpers, Examine examine)
 {
@@ -122,7 +130,9 @@ DirectoryReader::Result DirectoryReader::read(int fd, std::uint64_t device, Task
         helpers->unshare(examination);
     }
 
-    const auto used = [](const ReadEntry& entry) { return entry.nameLength != 0 && (entry.attributes & kNotWalked) == 0; };
+    const auto used = [](const ReadEntry& entry) {
+        return entry.nameLength != 0 && (entry.attributes & kNotWalked) == 0;
+    };
     std::size_t count = 0;
     std::size_t nameBytes = 0;
     for (const ReadEntry& entry : entries_) {
@@ -140,7 +150,8 @@ DirectoryReader::Result DirectoryReader::read(int fd, std::uint64_t device, Task
         }
         char* name = std::copy_n(names_.data() + entry.nameOffset, entry.nameLength, names) - entry.nameLength;
         std::replace(name, name + entry.nameLength, kHostNameBackslash, kDriveNameSeparator);
-        new (out++) WalkEntry{std::string_view{name, entry.nameLength}, {entry.attributes, entry.length, entry.allocated}};
+        new (out++)
+            WalkEntry{std::string_view{name, entry.nameLength}, {entry.attributes, entry.length, entry.allocated}};
         names += entry.nameLength;
     }
     return result;

@@ -75,7 +75,8 @@ bool isDirectoryOnHost(const std::string& path)
 DriveTable driveTableFromMountInfo(std::string_view mountInfo,
                                    const std::function<bool(const std::string&)>& isDirectory)
 {
-    const std::vector<MountedFileSystem> mounts = mountsFromMountInfo(mountInfo).value_or(std::vector<MountedFileSystem>{});
+    const std::vector<MountedFileSystem> mounts =
+        mountsFromMountInfo(mountInfo).value_or(std::vector<MountedFileSystem>{});
     // Mount order is the order of the lines: a later mount on the same point, or on a directory
     // above it, covers an earlier one, whose files can no longer be reached by any path.
     auto covered = [&mounts](std::size_t index) {
@@ -190,14 +191,13 @@ std::optional<DriveLocation> DriveTable::locate(std::string_view hostPath) const
     std::size_t bestDepth = 0;
     for (const DriveMapping& mapping : mappings()) {
         const std::vector<std::string> rootComponents = splitComponents(mapping.root);
-        const bool isPrefix =
-            rootComponents.size() <= pathComponents.size() &&
-            std::equal(rootComponents.begin(), rootComponents.end(), pathComponents.begin());
+        const bool isPrefix = rootComponents.size() <= pathComponents.size() &&
+                              std::equal(rootComponents.begin(), rootComponents.end(), pathComponents.begin());
         if (isPrefix && (!best || rootComponents.size() > bestDepth)) {
             bestDepth = rootComponents.size();
-            best = DriveLocation{
-                mapping.letter,
-                {pathComponents.begin() + static_cast<std::ptrdiff_t>(bestDepth), pathComponents.end()}};
+            best =
+                DriveLocation{mapping.letter,
+                              {pathComponents.begin() + static_cast<std::ptrdiff_t>(bestDepth), pathComponents.end()}};
         }
     }
     return best;

@@ -67,7 +67,6 @@ private:
     std::mutex adding_;  // one letter is given at a time
 };
 
-
 // Whether a host path is a directory (following links).
 bool isDirectoryOnHost(const std::string& path);
 

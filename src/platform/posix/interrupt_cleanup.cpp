@@ -19,11 +19,11 @@ namespace {
 // abort() after a fault of the program's logic. SIGXFSZ is not among them: a save ignores it
 // so that a write past the size limit fails and is reported.
 constexpr std::array kEndingSignals{
-    SIGHUP,  SIGINT,  SIGQUIT, SIGABRT,   SIGUSR1, SIGUSR2, SIGPIPE, SIGALRM, SIGTERM,
+    SIGHUP,    SIGINT,    SIGQUIT, SIGABRT, SIGUSR1, SIGUSR2, SIGPIPE, SIGALRM, SIGTERM,
 #ifdef SIGSTKFLT
     SIGSTKFLT,
 #endif
-    SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,
+    SIGXCPU,   SIGVTALRM, SIGPROF, SIGIO,
 #ifdef SIGPWR
     SIGPWR,
 #endif

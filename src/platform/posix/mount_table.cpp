@@ -21,8 +21,8 @@ constexpr std::string_view kTemporaryFiles = "/tmp";
 constexpr std::array<std::string_view, 1> kPseudoWithUserFiles = {"virtiofs"};
 // Real file systems to libmount whose files are no user's own: read-only images (snaps, live
 // systems, container layers) and the document portal, which shows files of other mounts again.
-constexpr std::array<std::string_view, 5> kNotUserFiles = {"squashfs", "erofs", "fuse.squashfuse",
-                                                           "fuse.snapfuse", "fuse.portal"};
+constexpr std::array<std::string_view, 5> kNotUserFiles = {"squashfs", "erofs", "fuse.squashfuse", "fuse.snapfuse",
+                                                           "fuse.portal"};
 
 template <std::size_t N>
 bool isOneOf(std::string_view type, const std::array<std::string_view, N>& types)

@@ -35,8 +35,7 @@ std::string nameInParent(int parent, const struct stat& child)
         const std::string_view name = entry->d_name;
         struct stat status {};
         // A mount point lists the mounted root's device and inode only through a stat.
-        if (name != "." && name != ".." &&
-            ::fstatat(parent, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
+        if (name != "." && name != ".." && ::fstatat(parent, entry->d_name, &status, AT_SYMLINK_NOFOLLOW) == 0 &&
             sameEntry(status, child)) {
             found = entry->d_name;
             break;

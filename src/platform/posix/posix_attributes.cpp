@@ -12,8 +12,7 @@ constexpr char kHostNameBackslash = '\\';
 
 }  // namespace
 
-FileAttributes attributesFromStatus(const char* hostName, const struct stat& status,
-                                    std::optional<dev_t> parentDevice)
+FileAttributes attributesFromStatus(const char* hostName, const struct stat& status, std::optional<dev_t> parentDevice)
 {
     FileAttributes attributes = kAttrNormal;
     if (hostName[0] == '.') {

@@ -16,8 +16,7 @@ namespace mezu::posix {
 // A name beginning with "." is hidden; anything that is neither a regular file nor a directory,
 // and a directory on another device than its parent (a mount point), is system; read-only
 // means the owner may not write.
-FileAttributes attributesFromStatus(const char* hostName, const struct stat& status,
-                                    std::optional<dev_t> parentDevice);
+FileAttributes attributesFromStatus(const char* hostName, const struct stat& status, std::optional<dev_t> parentDevice);
 
 // Bytes the file system reports as allocated to the entry (st_blocks in 512-byte units);
 // nullopt for a count no 64-bit figure holds, which no real file system reports.

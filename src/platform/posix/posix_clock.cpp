@@ -8,7 +8,7 @@ namespace mezu::posix {
 LocalDateTime PosixClock::now() const
 {
     const std::time_t seconds = std::time(nullptr);
-    std::tm local {};
+    std::tm local{};
     ::localtime_r(&seconds, &local);
     LocalDateTime when;
     when.year = local.tm_year + 1900;

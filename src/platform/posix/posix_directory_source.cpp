@@ -131,9 +131,9 @@ DirectorySource::Read PosixDirectorySource::read(const Request& request, TaskSha
     }
     read.memory = std::move(result.packed.memory);
     read.bytes = result.packed.bytes;
-    const bool namesSubdirectories = std::any_of(listing.entries.begin(), listing.entries.end(), [](const WalkEntry& entry) {
-        return isDirectory(entry.figures.attributes);
-    });
+    const bool namesSubdirectories =
+        std::any_of(listing.entries.begin(), listing.entries.end(),
+                    [](const WalkEntry& entry) { return isDirectory(entry.figures.attributes); });
     if (namesSubdirectories) {
         read.opened = budget_.hold(std::move(opening.fd), opening.status.st_dev);
     }

@@ -28,8 +28,8 @@ std::uint64_t logicalSectorSize(const std::string& path)
     if (::stat(path.c_str(), &status) != 0) {
         return kDefaultSectorSize;
     }
-    const std::string device = "/sys/dev/block/" + std::to_string(major(status.st_dev)) + ":" +
-                               std::to_string(minor(status.st_dev));
+    const std::string device =
+        "/sys/dev/block/" + std::to_string(major(status.st_dev)) + ":" + std::to_string(minor(status.st_dev));
     for (const char* queue : {"/queue/logical_block_size", "/../queue/logical_block_size"}) {
         if (const std::uint64_t size = readNumber(device + queue); size != 0) {
             return size;
@@ -69,8 +69,7 @@ std::optional<DiskFreeSpace> PosixDriveQuery::getDiskFreeSpace(const std::string
     if (::statvfs(hostRoot->c_str(), &figures) != 0 || figures.f_frsize == 0) {
         return std::nullopt;
     }
-    return diskFreeSpaceFromFigures(figures.f_frsize, logicalSectorSize(*hostRoot),
-                                    figures.f_blocks, figures.f_bavail);
+    return diskFreeSpaceFromFigures(figures.f_frsize, logicalSectorSize(*hostRoot), figures.f_blocks, figures.f_bavail);
 }
 
 }  // namespace mezu::posix

@@ -19,7 +19,10 @@ public:
         : table_(table ? std::move(table) : std::make_shared<const DriveTable>())
     {
     }
-    explicit PosixDriveQuery(DriveTable table) : table_(std::make_shared<const DriveTable>(std::move(table))) {}
+    explicit PosixDriveQuery(DriveTable table)
+        : table_(std::make_shared<const DriveTable>(std::move(table)))
+    {
+    }
 
     std::optional<DiskFreeSpace> getDiskFreeSpace(const std::string& root) override;
 

@@ -44,7 +44,9 @@ bool isDotOrDotDot(const char* name)
 class PosixEnumeration final : public DirectoryEnumeration {
 public:
     PosixEnumeration(DIR* directory, FileAttributes mask, std::optional<dev_t> device)
-        : directory_(directory), mask_(mask), device_(device)
+        : directory_(directory),
+          mask_(mask),
+          device_(device)
     {
     }
     ~PosixEnumeration() override { ::closedir(directory_); }
@@ -105,9 +107,9 @@ private:
 
 }  // namespace
 
-
 PosixFileSystem::PosixFileSystem(std::shared_ptr<DriveTable> table, unsigned readerThreads)
-    : table_(table ? std::move(table) : std::make_shared<DriveTable>()), readerThreads_(readerThreads)
+    : table_(table ? std::move(table) : std::make_shared<DriveTable>()),
+      readerThreads_(readerThreads)
 {
     if (table_->mappings().empty()) {
         return;
@@ -244,9 +246,7 @@ std::vector<std::string> PosixFileSystem::subdirectoryNames(const std::string& d
     }
     UniqueFd readable{::openat(directory.get(), ".", O_RDONLY | O_DIRECTORY | O_CLOEXEC)};
     struct stat status {};
-    DIR* listing = readable.valid() && ::fstat(directory.get(), &status) == 0
-                       ? ::fdopendir(readable.get())
-                       : nullptr;
+    DIR* listing = readable.valid() && ::fstat(directory.get(), &status) == 0 ? ::fdopendir(readable.get()) : nullptr;
     if (listing == nullptr) {
         return names;
     }
@@ -261,8 +261,7 @@ std::vector<std::string> PosixFileSystem::subdirectoryNames(const std::string& d
     return names;
 }
 
-std::unique_ptr<DirectoryEnumeration> PosixFileSystem::startEnumeration(std::string_view pattern,
-                                                                        FileAttributes mask)
+std::unique_ptr<DirectoryEnumeration> PosixFileSystem::startEnumeration(std::string_view pattern, FileAttributes mask)
 {
     if (pattern != kEveryName && pattern != "*") {
         return nullptr;
@@ -309,10 +308,9 @@ std::optional<std::uint64_t> PosixFileSystem::entryFigure(const std::string& nam
 
 std::optional<std::uint64_t> PosixFileSystem::fileLength(const std::string& name)
 {
-    return entryFigure(
-        name, [](const struct stat& status) {
-            return status.st_size < 0 ? std::nullopt : std::optional{static_cast<std::uint64_t>(status.st_size)};
-        });
+    return entryFigure(name, [](const struct stat& status) {
+        return status.st_size < 0 ? std::nullopt : std::optional{static_cast<std::uint64_t>(status.st_size)};
+    });
 }
 
 std::optional<std::uint64_t> PosixFileSystem::allocatedBytes(const std::string& name)
@@ -343,8 +341,8 @@ std::unique_ptr<TreeWalk> PosixFileSystem::walkTree(const std::string& drivePath
         }
         return openDirectory(*located);
     };
-    return std::make_unique<PosixTreeWalk>(formatDrivePath(path->letter, path->components), opener,
-                                           mountPointParents(), options);
+    return std::make_unique<PosixTreeWalk>(formatDrivePath(path->letter, path->components), opener, mountPointParents(),
+                                           options);
 }
 
 bool PosixFileSystem::isOnSpinningDisk(const HostPath& path) const
@@ -368,8 +366,8 @@ const MountPointParents& PosixFileSystem::mountPointParents()
 
 ResolvedDirectory PosixFileSystem::resolveDirectory(const std::string& userPath)
 {
-    const bool drivePath = userPath.size() >= 2 && userPath[1] == ':' &&
-                           std::isalpha(static_cast<unsigned char>(userPath[0]));
+    const bool drivePath =
+        userPath.size() >= 2 && userPath[1] == ':' && std::isalpha(static_cast<unsigned char>(userPath[0]));
     std::string host;
     UniqueFd directory;
     if (drivePath) {
@@ -405,7 +403,7 @@ ResolvedDirectory PosixFileSystem::resolveDirectory(const std::string& userPath)
 }
 
 std::variant<DriveLocation, std::string> PosixFileSystem::locateOnItsFileSystem(const std::string& hostPath,
-                                                                                 int directory)
+                                                                                int directory)
 {
     // The walk never leaves the file system it starts on, and it rounds with the cluster size of
     // the drive's file system: a directory on another one needs a drive of its own.
@@ -430,8 +428,7 @@ std::variant<DriveLocation, std::string> PosixFileSystem::locateOnItsFileSystem(
     return onTop ? *onTop : DriveLocation{*letter, {}};
 }
 
-std::optional<PosixFileSystem::HostPath> PosixFileSystem::parseDrivePath(
-    const std::string& drivePath) const
+std::optional<PosixFileSystem::HostPath> PosixFileSystem::parseDrivePath(const std::string& drivePath) const
 {
     if (drivePath.size() < 2 || drivePath[1] != ':') {
         return std::nullopt;
@@ -469,8 +466,7 @@ std::optional<std::string> PosixFileSystem::hostPath(const std::string& drivePat
     return host;
 }
 
-std::string PosixFileSystem::formatDrivePath(char letter,
-                                             const std::vector<std::string>& components) const
+std::string PosixFileSystem::formatDrivePath(char letter, const std::vector<std::string>& components) const
 {
     std::string path{letter};
     path += ":\\";
@@ -513,8 +509,7 @@ UniqueFd PosixFileSystem::openSparingly(const HostPath& path)
 bool PosixFileSystem::moveCurrentTo(const std::vector<std::string>& components)
 {
     std::size_t common = 0;
-    while (common < components.size() && common + 1 < chain_.size() &&
-           chain_[common + 1].name == components[common]) {
+    while (common < components.size() && common + 1 < chain_.size() && chain_[common + 1].name == components[common]) {
         ++common;
     }
     std::size_t base = common;

@@ -153,7 +153,9 @@ int writeAll(int fd, const std::string& bytes)
         const ssize_t n = ::write(fd, bytes.data() + written, bytes.size() - written);
         if (n < 0) {
             if (errno == EAGAIN || errno == EWOULDBLOCK) {
-                struct pollfd writable {fd, POLLOUT, 0};
+                struct pollfd writable {
+                    fd, POLLOUT, 0
+                };
                 ::poll(&writable, 1, kWaitForever);
                 continue;
             }
@@ -358,8 +360,8 @@ std::optional<Replacement> replaceThroughUnnamed(UniqueFd fd, const Target& targ
 Replacement replaceThroughNamed(const Target& target, InterruptCleanup& cleanup, int& error)
 {
     std::string temporary;
-    UniqueFd fd = createTemporary(target.directory, target.replaced != nullptr ? kPrivateMode : kNewFileMode,
-                                  temporary);
+    UniqueFd fd =
+        createTemporary(target.directory, target.replaced != nullptr ? kPrivateMode : kNewFileMode, temporary);
     if (!fd.valid()) {
         return Replacement::impossible;
     }

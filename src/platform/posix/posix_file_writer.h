@@ -18,7 +18,10 @@ public:
     // letters), as on file systems without them.
     enum class Temporary { UnnamedWherePossible, Named };
 
-    explicit AtomicFileWriter(Temporary temporary = Temporary::UnnamedWherePossible) : temporary_(temporary) {}
+    explicit AtomicFileWriter(Temporary temporary = Temporary::UnnamedWherePossible)
+        : temporary_(temporary)
+    {
+    }
 
     bool replaceFile(const std::string& path, const std::string& bytes, std::string& error) override;
     bool writeStandardOutput(const std::string& bytes, std::string& error) override;

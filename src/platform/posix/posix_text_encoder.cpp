@@ -19,16 +19,20 @@ constexpr std::size_t kConversionFailed = static_cast<std::size_t>(-1);
 // The length of the UTF-8 sequence that starts with `lead`, 1 for a byte that starts none.
 std::size_t sequenceLength(unsigned char lead)
 {
-    if (lead >= 0xF0 && lead <= 0xF4) return 4;
-    if (lead >= 0xE0) return lead <= 0xEF ? 3 : 1;
-    if (lead >= 0xC2) return 2;
+    if (lead >= 0xF0 && lead <= 0xF4)
+        return 4;
+    if (lead >= 0xE0)
+        return lead <= 0xEF ? 3 : 1;
+    if (lead >= 0xC2)
+        return 2;
     return 1;
 }
 
 }  // namespace
 
 IconvShiftJisEncoder::IconvShiftJisEncoder()
-    : toCodePage_(::iconv_open(kCodePage, kSourceEncoding)), fromCodePage_(::iconv_open(kSourceEncoding, kCodePage))
+    : toCodePage_(::iconv_open(kCodePage, kSourceEncoding)),
+      fromCodePage_(::iconv_open(kSourceEncoding, kCodePage))
 {
 }
 

@@ -20,10 +20,7 @@ public:
 
     Directory& top() override { return walk_.top(); }
     const Listing& listing(Directory& directory) override { return walk_.listing(directory); }
-    Directory& subdirectory(Directory& parent, std::size_t index) override
-    {
-        return walk_.subdirectory(parent, index);
-    }
+    Directory& subdirectory(Directory& parent, std::size_t index) override { return walk_.subdirectory(parent, index); }
     void done(Directory& directory) override { walk_.done(directory); }
 
 private:

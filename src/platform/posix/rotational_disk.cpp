@@ -40,8 +40,7 @@ bool isSpinningDisk(const std::string& devicePath, const std::string& rotational
 
 bool isOnRotationalDisk(dev_t device)
 {
-    const std::string block =
-        "/sys/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
+    const std::string block = "/sys/dev/block/" + std::to_string(major(device)) + ":" + std::to_string(minor(device));
     char* resolved = ::realpath(block.c_str(), nullptr);
     if (resolved == nullptr) {
         return false;

@@ -8,7 +8,9 @@
 namespace mezu::posix {
 
 SearchPermission::SearchPermission(uid_t user, gid_t group, std::vector<gid_t> otherGroups)
-    : user_(user), group_(group), otherGroups_(std::move(otherGroups))
+    : user_(user),
+      group_(group),
+      otherGroups_(std::move(otherGroups))
 {
     std::sort(otherGroups_.begin(), otherGroups_.end());
 }

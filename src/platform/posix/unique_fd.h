@@ -14,8 +14,14 @@ public:
     static constexpr int kNone = -1;
 
     UniqueFd() = default;
-    explicit UniqueFd(int fd) : fd_(fd) {}
-    UniqueFd(UniqueFd&& other) noexcept : fd_(std::exchange(other.fd_, kNone)) {}
+    explicit UniqueFd(int fd)
+        : fd_(fd)
+    {
+    }
+    UniqueFd(UniqueFd&& other) noexcept
+        : fd_(std::exchange(other.fd_, kNone))
+    {
+    }
     UniqueFd& operator=(UniqueFd&& other) noexcept
     {
         if (this != &other) {

@@ -21,9 +21,9 @@ std::optional<std::uint64_t> DirectoryAllocations::of(const std::string& name)
 
 void DirectoryAllocations::read()
 {
-    const HANDLE directory =
-        ::CreateFileW(systemDirectory_.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                      nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE directory = ::CreateFileW(systemDirectory_.c_str(), FILE_LIST_DIRECTORY,
+                                           FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                           OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (directory == INVALID_HANDLE_VALUE) {
         return;
     }

@@ -15,7 +15,10 @@ namespace mezu::win32 {
 class DirectoryAllocations {
 public:
     // `systemDirectory` in the form the system takes (extended where needed).
-    explicit DirectoryAllocations(std::wstring systemDirectory) : systemDirectory_(std::move(systemDirectory)) {}
+    explicit DirectoryAllocations(std::wstring systemDirectory)
+        : systemDirectory_(std::move(systemDirectory))
+    {
+    }
 
     // The bytes allocated to the entry `name` as the directory listed it; nullopt when the
     // directory could not be read this way or did not list the name when it was read.

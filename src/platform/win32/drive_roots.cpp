@@ -20,16 +20,15 @@ char upper(char c)
 
 bool hasDriveLetter(const std::wstring& path)
 {
-    return path.size() >= 2 && path[1] == L':' && ((path[0] >= L'A' && path[0] <= L'Z') ||
-                                                  (path[0] >= L'a' && path[0] <= L'z'));
+    return path.size() >= 2 && path[1] == L':' &&
+           ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
 }
 
 // Whether `path` is `root` or lies below it, letters compared as the file system does.
 bool holds(const std::wstring& root, const std::wstring& path)
 {
-    if (path.size() < root.size() ||
-        ::CompareStringOrdinal(root.data(), static_cast<int>(root.size()), path.data(),
-                               static_cast<int>(root.size()), TRUE) != CSTR_EQUAL) {
+    if (path.size() < root.size() || ::CompareStringOrdinal(root.data(), static_cast<int>(root.size()), path.data(),
+                                                            static_cast<int>(root.size()), TRUE) != CSTR_EQUAL) {
         return false;
     }
     return path.size() == root.size() || path[root.size()] == L'\\';
@@ -37,10 +36,10 @@ bool holds(const std::wstring& root, const std::wstring& path)
 
 }  // namespace
 
-DriveRoots::DriveRoots(std::vector<DriveRoot> roots) : roots_(std::move(roots))
+DriveRoots::DriveRoots(std::vector<DriveRoot> roots)
+    : roots_(std::move(roots))
 {
-    std::sort(roots_.begin(), roots_.end(),
-              [](const DriveRoot& a, const DriveRoot& b) { return a.letter < b.letter; });
+    std::sort(roots_.begin(), roots_.end(), [](const DriveRoot& a, const DriveRoot& b) { return a.letter < b.letter; });
 }
 
 DriveRoots DriveRoots::systemDrives()
@@ -64,8 +63,8 @@ std::variant<DriveRoots, std::string> DriveRoots::fromDirectories(
         while (root.size() > 2 && root.back() == L'\\') {
             root.pop_back();
         }
-        const DWORD attributes = root.empty() ? INVALID_FILE_ATTRIBUTES
-                                              : ::GetFileAttributesW(extendedPath(root + L'\\').c_str());
+        const DWORD attributes =
+            root.empty() ? INVALID_FILE_ATTRIBUTES : ::GetFileAttributesW(extendedPath(root + L'\\').c_str());
         if (!hasDriveLetter(root) || attributes == INVALID_FILE_ATTRIBUTES ||
             (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             return directory + ": not a directory on a drive";

@@ -25,7 +25,8 @@ public:
     static DriveRoots systemDrives();
     // Letters standing for the given directories (any path form, relative or absolute), which
     // must exist and lie on a drive; an error text otherwise.
-    static std::variant<DriveRoots, std::string> fromDirectories(const std::vector<std::pair<char, std::string>>& given);
+    static std::variant<DriveRoots, std::string> fromDirectories(
+        const std::vector<std::pair<char, std::string>>& given);
 
     std::vector<char> letters() const;
     // The system directory of a letter (either case); nullptr for a letter without a drive.

@@ -37,7 +37,7 @@ LocalDateTime Win32Clock::now() const
     } else {
         ::GetLocalTime(&time);
     }
-    return LocalDateTime{time.wYear, time.wMonth, time.wDay, time.wDayOfWeek,
+    return LocalDateTime{time.wYear, time.wMonth,  time.wDay,    time.wDayOfWeek,
                          time.wHour, time.wMinute, time.wSecond, offset};
 }
 

@@ -30,7 +30,8 @@ bool walkedEntry(const FILE_FULL_DIR_INFO& record, FileAttributes& attributes)
     if (directory && (system & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
         return false;
     }
-    attributes = (directory ? kAttrDirectory : kAttrNormal) | ((system & FILE_ATTRIBUTE_READONLY) != 0 ? kAttrReadOnly : 0) |
+    attributes = (directory ? kAttrDirectory : kAttrNormal) |
+                 ((system & FILE_ATTRIBUTE_READONLY) != 0 ? kAttrReadOnly : 0) |
                  ((system & FILE_ATTRIBUTE_ARCHIVE) != 0 ? kAttrArchive : 0);
     return true;
 }
@@ -47,10 +48,10 @@ DirectorySource::Read Win32DirectorySource::read(const Request& request, TaskSha
     Read read;
     TreeWalk::Listing& listing = read.listing;
     const std::wstring path = roots_.systemPath(request.path());
-    const HANDLE directory =
-        path.empty() ? INVALID_HANDLE_VALUE
-                     : ::CreateFileW(path.c_str(), FILE_LIST_DIRECTORY, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
-                                     nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+    const HANDLE directory = path.empty() ? INVALID_HANDLE_VALUE
+                                          : ::CreateFileW(path.c_str(), FILE_LIST_DIRECTORY,
+                                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE,
+                                                          nullptr, OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
     if (directory == INVALID_HANDLE_VALUE) {
         const DWORD error = path.empty() ? ERROR_PATH_NOT_FOUND : ::GetLastError();
         // Only a subdirectory can have gone since its parent listed it; the top was never seen.
@@ -79,7 +80,8 @@ DirectorySource::Read Win32DirectorySource::read(const Request& request, TaskSha
             const std::wstring_view name{record.FileName, record.FileNameLength / sizeof(WCHAR)};
             FileAttributes attributes = kAttrNormal;
             if (name != L"." && name != L".." && walkedEntry(record, attributes)) {
-                Found entry{toUtf8(name), {attributes, nonNegative(record.EndOfFile), nonNegative(record.AllocationSize)}};
+                Found entry{toUtf8(name),
+                            {attributes, nonNegative(record.EndOfFile), nonNegative(record.AllocationSize)}};
                 nameBytes += entry.name.size();
                 found.push_back(std::move(entry));
             }

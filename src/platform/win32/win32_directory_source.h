@@ -15,7 +15,10 @@ namespace mezu::win32 {
 class Win32DirectorySource final : public DirectorySource {
 public:
     // Borrows `roots`, which must stay as they are while the walk runs.
-    explicit Win32DirectorySource(const DriveRoots& roots) : roots_(roots) {}
+    explicit Win32DirectorySource(const DriveRoots& roots)
+        : roots_(roots)
+    {
+    }
 
     Read read(const Request& request, TaskSharing& helpers) override;
 

@@ -10,7 +10,10 @@ namespace mezu::win32 {
 
 class Win32DriveQuery final : public DriveQuery {
 public:
-    explicit Win32DriveQuery(DriveRoots roots = DriveRoots::systemDrives()) : roots_(std::move(roots)) {}
+    explicit Win32DriveQuery(DriveRoots roots = DriveRoots::systemDrives())
+        : roots_(std::move(roots))
+    {
+    }
     std::optional<DiskFreeSpace> getDiskFreeSpace(const std::string& root) override;
 
 private:

@@ -77,7 +77,8 @@ std::uint64_t lengthOf(DWORD high, DWORD low)
 bool isMountedInPlace(const std::wstring& path)
 {
     const std::wstring target = finalPath(path);
-    return !target.empty() && ::CompareStringOrdinal(target.c_str(), -1, ordinaryPath(path).c_str(), -1, TRUE) == CSTR_EQUAL;
+    return !target.empty() &&
+           ::CompareStringOrdinal(target.c_str(), -1, ordinaryPath(path).c_str(), -1, TRUE) == CSTR_EQUAL;
 }
 
 // Whether the system path names a directory that may be entered and walked from.
@@ -166,8 +167,8 @@ std::unique_ptr<Win32Enumeration> enumerate(const std::wstring& systemDirectory,
     }
     const std::wstring pattern = systemDirectory + (systemDirectory.back() == L'\\' ? L"*" : L"\\*");
     WIN32_FIND_DATAW data{};
-    const HANDLE handle = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch,
-                                             nullptr, FIND_FIRST_EX_LARGE_FETCH);
+    const HANDLE handle = ::FindFirstFileExW(pattern.c_str(), FindExInfoBasic, &data, FindExSearchNameMatch, nullptr,
+                                             FIND_FIRST_EX_LARGE_FETCH);
     if (handle == INVALID_HANDLE_VALUE && ::GetLastError() != ERROR_FILE_NOT_FOUND) {
         return nullptr;
     }
@@ -177,7 +178,8 @@ std::unique_ptr<Win32Enumeration> enumerate(const std::wstring& systemDirectory,
 }  // namespace
 
 Win32FileSystem::Win32FileSystem(DriveRoots roots, unsigned readerThreads)
-    : roots_(std::move(roots)), readerThreads_(readerThreads)
+    : roots_(std::move(roots)),
+      readerThreads_(readerThreads)
 {
     const std::vector<char> letters = drives();
     if (letters.empty()) {
@@ -268,8 +270,7 @@ bool Win32FileSystem::directoryExists(const std::string& drivePath)
     return canonical && driveExists(canonical->front()) && isEnterable(*canonical);
 }
 
-std::unique_ptr<DirectoryEnumeration> Win32FileSystem::startEnumeration(std::string_view pattern,
-                                                                        FileAttributes mask)
+std::unique_ptr<DirectoryEnumeration> Win32FileSystem::startEnumeration(std::string_view pattern, FileAttributes mask)
 {
     const std::optional<std::string> current = currentDirectory(currentDrive_);
     if ((pattern != kEveryName && pattern != "*") || !current) {
@@ -404,8 +405,9 @@ ResolvedDirectory Win32FileSystem::resolveDirectory(const std::string& userPath)
         canonical = located ? canonicalDrivePath(*located) : std::nullopt;
         if (!canonical) {
             const bool onADriveLetter = full.size() >= 2 && full[1] == L':' && full[0] < 0x80;
-            return {{}, onADriveLetter ? std::string{"there is no drive "} + upper(static_cast<char>(full[0])) + ":"
-                                       : std::string{"not on any drive"}};
+            return {{},
+                    onADriveLetter ? std::string{"there is no drive "} + upper(static_cast<char>(full[0])) + ":"
+                                   : std::string{"not on any drive"}};
         }
     }
     const std::wstring system = roots_.systemPath(*canonical);

@@ -48,8 +48,7 @@ public:
     bool changeDrive(char letter) override;
     bool changeDirectory(const std::string& drivePath) override;
     bool directoryExists(const std::string& drivePath) override;
-    std::unique_ptr<DirectoryEnumeration> startEnumeration(std::string_view pattern,
-                                                           FileAttributes mask) override;
+    std::unique_ptr<DirectoryEnumeration> startEnumeration(std::string_view pattern, FileAttributes mask) override;
     std::optional<FileAttributes> attributes(const std::string& name) override;
     std::optional<std::uint64_t> fileLength(const std::string& name) override;
     std::optional<std::uint64_t> allocatedBytes(const std::string& name) override;

@@ -120,8 +120,8 @@ bool Win32FileWriter::replaceFile(const std::string& path, const std::string& by
     }
     // ReplaceFileW without a backup name leaves the target as it was when it fails.
     const bool replaced =
-        (exists && ::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS,
-                                  nullptr, nullptr)) ||
+        (exists && ::ReplaceFileW(target.c_str(), temporary.c_str(), nullptr, REPLACEFILE_IGNORE_MERGE_ERRORS, nullptr,
+                                  nullptr)) ||
         ::MoveFileExW(temporary.c_str(), target.c_str(), MOVEFILE_REPLACE_EXISTING | MOVEFILE_WRITE_THROUGH);
     if (!replaced) {
         error = systemErrorText(::GetLastError());

@@ -24,8 +24,8 @@ std::string Win32ShiftJisEncoder::encode(std::string_view utf8) const
     const int length = static_cast<int>(wide.size());
     // Wine reads a second byte for a double-byte code page: the terminating zero ends it.
     const char* defaultChar = "?";
-    const int needed = ::WideCharToMultiByte(kShiftJisCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), length, nullptr,
-                                             0, defaultChar, nullptr);
+    const int needed = ::WideCharToMultiByte(kShiftJisCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), length, nullptr, 0,
+                                             defaultChar, nullptr);
     std::string encoded(static_cast<std::size_t>(needed > 0 ? needed : 0), '\0');
     if (needed > 0) {
         ::WideCharToMultiByte(kShiftJisCodePage, WC_NO_BEST_FIT_CHARS, wide.data(), length, encoded.data(), needed,

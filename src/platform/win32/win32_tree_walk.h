@@ -13,16 +13,14 @@ namespace mezu::win32 {
 class Win32TreeWalk final : public TreeWalk {
 public:
     Win32TreeWalk(const DriveRoots& roots, std::string drivePath, ScheduledTreeWalk::Options options)
-        : source_(roots), walk_(source_, std::move(drivePath), options)
+        : source_(roots),
+          walk_(source_, std::move(drivePath), options)
     {
     }
 
     Directory& top() override { return walk_.top(); }
     const Listing& listing(Directory& directory) override { return walk_.listing(directory); }
-    Directory& subdirectory(Directory& parent, std::size_t index) override
-    {
-        return walk_.subdirectory(parent, index);
-    }
+    Directory& subdirectory(Directory& parent, std::size_t index) override { return walk_.subdirectory(parent, index); }
     void done(Directory& directory) override { walk_.done(directory); }
 
 private:

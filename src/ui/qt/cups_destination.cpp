@@ -18,12 +18,11 @@ bool optionIs(const cups_dest_t& destination, std::string_view name, std::string
     return found != nullptr && value == found;
 }
 
-bool sendDocument(cups_dest_t* destination, cups_dinfo_t* info, int job, std::string_view title,
-                  std::string_view pdf)
+bool sendDocument(cups_dest_t* destination, cups_dinfo_t* info, int job, std::string_view title, std::string_view pdf)
 {
     const std::string name{title};
-    if (cupsStartDestDocument(CUPS_HTTP_DEFAULT, destination, info, job, name.c_str(), CUPS_FORMAT_PDF, 0,
-                              nullptr, kLastDocument) != HTTP_STATUS_CONTINUE) {
+    if (cupsStartDestDocument(CUPS_HTTP_DEFAULT, destination, info, job, name.c_str(), CUPS_FORMAT_PDF, 0, nullptr,
+                              kLastDocument) != HTTP_STATUS_CONTINUE) {
         return false;
     }
     for (std::size_t sent = 0; sent < pdf.size(); sent += kChunkBytes) {
@@ -46,7 +45,8 @@ std::unique_ptr<CupsDestination> CupsDestination::openDefault()
         return nullptr;
     }
     cups_dinfo_t* info = nullptr;
-    if (!optionIs(*destination, kAcceptingJobs, kNotAccepting) && !optionIs(*destination, kPrinterState, std::to_string(IPP_PSTATE_STOPPED))) {
+    if (!optionIs(*destination, kAcceptingJobs, kNotAccepting) &&
+        !optionIs(*destination, kPrinterState, std::to_string(IPP_PSTATE_STOPPED))) {
         info = cupsCopyDestInfo(CUPS_HTTP_DEFAULT, destination);
     }
     if (info == nullptr) {
@@ -57,7 +57,8 @@ std::unique_ptr<CupsDestination> CupsDestination::openDefault()
 }
 
 CupsDestination::CupsDestination(cups_dest_t* destination, cups_dinfo_t* info)
-    : destination_(destination), info_(info)
+    : destination_(destination),
+      info_(info)
 {
 }
 

@@ -13,8 +13,7 @@ int indentOf(const QModelIndex& index)
 
 }  // namespace
 
-void DirectoryViewDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option,
-                                  const QModelIndex& index) const
+void DirectoryViewDelegate::paint(QPainter* painter, const QStyleOptionViewItem& option, const QModelIndex& index) const
 {
     QStyleOptionViewItem indented = option;
     indented.rect.setLeft(option.rect.left() + indentOf(index));

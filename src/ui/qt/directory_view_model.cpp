@@ -8,7 +8,9 @@
 namespace mezu {
 
 DirectoryViewModel::DirectoryViewModel(QIcon openIcon, QIcon closedIcon, QObject* parent)
-    : QAbstractListModel(parent), openIcon_(std::move(openIcon)), closedIcon_(std::move(closedIcon))
+    : QAbstractListModel(parent),
+      openIcon_(std::move(openIcon)),
+      closedIcon_(std::move(closedIcon))
 {
 }
 
@@ -37,14 +39,14 @@ QVariant DirectoryViewModel::data(const QModelIndex& index, int role) const
     }
     const DirectoryViewEntry& entry = entries_[static_cast<std::size_t>(index.row())];
     switch (role) {
-    case Qt::DisplayRole:
-        return qtText(entry.label);
-    case kDepthRole:
-        return static_cast<int>(entry.depth);
-    case Qt::DecorationRole:
-        return entry.isOpen || index.row() < openRow_ ? openIcon_ : closedIcon_;
-    default:
-        return {};
+        case Qt::DisplayRole:
+            return qtText(entry.label);
+        case kDepthRole:
+            return static_cast<int>(entry.depth);
+        case Qt::DecorationRole:
+            return entry.isOpen || index.row() < openRow_ ? openIcon_ : closedIcon_;
+        default:
+            return {};
     }
 }
 

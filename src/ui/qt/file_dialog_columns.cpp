@@ -51,8 +51,8 @@ void fitFileDialogColumns(QFileDialog& dialog)
     auto* places = dialog.findChild<QListView*>(QString::fromLatin1(kPlaces));
     auto* splitter = dialog.findChild<QSplitter*>(QString::fromLatin1(kSplitter));
     if (places != nullptr && splitter != nullptr && splitter->count() == 2) {
-        const int placesWidth = places->sizeHintForColumn(0) + 2 * places->frameWidth() +
-                                places->verticalScrollBar()->sizeHint().width();
+        const int placesWidth =
+            places->sizeHintForColumn(0) + 2 * places->frameWidth() + places->verticalScrollBar()->sizeHint().width();
         splitter->setSizes({placesWidth, std::max(splitter->width() - placesWidth, placesWidth)});
     }
     const int width = QFontMetrics{dialog.font()}.averageCharWidth() * kDialogCharacters;

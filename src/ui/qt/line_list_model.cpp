@@ -15,11 +15,12 @@ namespace {
 // Room around the text that the item delegate draws inside a row.
 constexpr int kTextMargin = 8;
 
-
 }  // namespace
 
 LineListModel::LineListModel(const LineList& lines, QObject* parent)
-    : QAbstractListModel(parent), lines_(lines), follower_(lines)
+    : QAbstractListModel(parent),
+      lines_(lines),
+      follower_(lines)
 {
 }
 
@@ -73,17 +74,17 @@ QVariant LineListModel::data(const QModelIndex& index, int role) const
         return {};
     }
     switch (role) {
-    case Qt::DisplayRole:
-        return qtText(lines_.line(static_cast<std::size_t>(index.row())));
-    case Qt::SizeHintRole:
-        return QSize{widest_ + kTextMargin, rowHeight_};
-    case kShareRole:
-        if (static_cast<std::size_t>(index.row()) < shares_.size()) {
-            return shares_[static_cast<std::size_t>(index.row())];
-        }
-        return {};
-    default:
-        return {};
+        case Qt::DisplayRole:
+            return qtText(lines_.line(static_cast<std::size_t>(index.row())));
+        case Qt::SizeHintRole:
+            return QSize{widest_ + kTextMargin, rowHeight_};
+        case kShareRole:
+            if (static_cast<std::size_t>(index.row()) < shares_.size()) {
+                return shares_[static_cast<std::size_t>(index.row())];
+            }
+            return {};
+        default:
+            return {};
     }
 }
 

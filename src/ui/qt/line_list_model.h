@@ -47,7 +47,7 @@ private:
     std::size_t shownRows_ = 0;
     QFont font_;
     int rowHeight_ = 0;
-    int widest_ = 0;  // pixels of the widest shown line
+    int widest_ = 0;                                     // pixels of the widest shown line
     std::array<int, kAsciiCharacters> asciiAdvances_{};  // pixels of each ASCII character
     std::vector<double> shares_;
 };

@@ -99,7 +99,8 @@ QIcon applicationIcon()
 }
 
 MezuMainView::MezuMainView(mezumain& model, QtWindowSystem& windowSystem)
-    : windowSystem_(windowSystem), presenter_(model, *this, windowSystem)
+    : windowSystem_(windowSystem),
+      presenter_(model, *this, windowSystem)
 {
     setWindowTitle(qtText(model.windowTitle()));
     setWindowIcon(applicationIcon());
@@ -134,8 +135,8 @@ void MezuMainView::buildControls(const WindowLists& lists)
     // Both drive lines must fit the list's two rows of height; the font's own line height may
     // be a pixel or two taller than the system's list boxes allow for.
     constexpr int kDriveLines = 2;
-    const int drivelineHeight = std::min(QFontMetrics{dlist_->font()}.height(),
-                                         dlist_->contentsRect().height() / kDriveLines);
+    const int drivelineHeight =
+        std::min(QFontMetrics{dlist_->font()}.height(), dlist_->contentsRect().height() / kDriveLines);
     dlistModel_->setRowGeometry(dlist_->font(), drivelineHeight);
 
     drive1_ = new DriveComboBox{client};
@@ -309,8 +310,8 @@ void MezuMainView::showShares(const std::vector<double>& shares)
 
 void MezuMainView::enableControls(bool enabled)
 {
-    for (QWidget* control : std::initializer_list<QWidget*>{command1_, command2_, command3_, command4_,
-                                                            command5_, drive1_, dir1_}) {
+    for (QWidget* control :
+         std::initializer_list<QWidget*>{command1_, command2_, command3_, command4_, command5_, drive1_, dir1_}) {
         control->setEnabled(enabled);
     }
 }

@@ -37,9 +37,7 @@ QString fitWrappedTail(const QString& text, const QFont& font, QSize size)
 {
     const int lineSpacing = QFontMetrics{font}.lineSpacing();
     const int maxLines = std::max(1, size.height() / std::max(1, lineSpacing));
-    auto fits = [&](const QString& candidate) {
-        return wrappedLineCount(candidate, font, size.width()) <= maxLines;
-    };
+    auto fits = [&](const QString& candidate) { return wrappedLineCount(candidate, font, size.width()) <= maxLines; };
     if (fits(text)) {
         return text;
     }
@@ -60,7 +58,8 @@ QString fitWrappedTail(const QString& text, const QFont& font, QSize size)
     return kEllipsis + text.mid(fitting);
 }
 
-PathLabel::PathLabel(QWidget* parent) : QLabel(parent)
+PathLabel::PathLabel(QWidget* parent)
+    : QLabel(parent)
 {
     setTextFormat(Qt::PlainText);
     setAlignment(Qt::AlignLeft | Qt::AlignTop);

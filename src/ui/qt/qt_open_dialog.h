@@ -11,7 +11,10 @@ namespace mezu {
 
 class QtOpenDialog final : public OpenDialog {
 public:
-    explicit QtOpenDialog(QWidget* parent = nullptr) : parent_(parent) {}
+    explicit QtOpenDialog(QWidget* parent = nullptr)
+        : parent_(parent)
+    {
+    }
     void setParent(QWidget* parent) { parent_ = parent; }
 
     std::optional<std::string> askFileToOpen(std::string_view title, std::string_view filter) override;

@@ -29,12 +29,11 @@ QPageLayout pageLayoutOf(const CupsDestination& destination)
                            QPageLayout::Millimeter};
     }
     const auto millimetres = [](int hundredths) { return hundredths / kHundredthsPerMillimetre; };
-    return QPageLayout{
-        QPageSize{QSizeF{millimetres(media->width), millimetres(media->length)}, QPageSize::Millimeter},
-        QPageLayout::Portrait,
-        QMarginsF{millimetres(media->left), millimetres(media->top), millimetres(media->right),
-                  millimetres(media->bottom)},
-        QPageLayout::Millimeter};
+    return QPageLayout{QPageSize{QSizeF{millimetres(media->width), millimetres(media->length)}, QPageSize::Millimeter},
+                       QPageLayout::Portrait,
+                       QMarginsF{millimetres(media->left), millimetres(media->top), millimetres(media->right),
+                                 millimetres(media->bottom)},
+                       QPageLayout::Millimeter};
 }
 
 }  // namespace
@@ -79,8 +78,7 @@ bool QtPrinter::printLine(const std::string& text)
     const QFontMetricsF metrics{painter_->font(), writer_.get()};
     const qreal indent = metrics.horizontalAdvance(QString(style::kContinuationIndentSpaces, u' '));
 
-    QTextLayout layout{qtText(text), painter_->font(),
-                       writer_.get()};
+    QTextLayout layout{qtText(text), painter_->font(), writer_.get()};
     QTextOption option;
     option.setWrapMode(QTextOption::WrapAtWordBoundaryOrAnywhere);
     layout.setTextOption(option);
@@ -109,8 +107,8 @@ bool QtPrinter::endDocument()
     bool ended = destination_ != nullptr;
     if (ended && painter_) {
         const QByteArray& pdf = pdf_->data();
-        ended = painter_->end() &&
-                destination_->submitPdf(kDocumentName, {pdf.constData(), static_cast<std::size_t>(pdf.size())}, copies_);
+        ended = painter_->end() && destination_->submitPdf(
+                                       kDocumentName, {pdf.constData(), static_cast<std::size_t>(pdf.size())}, copies_);
     }
     discardDocument();
     return ended;

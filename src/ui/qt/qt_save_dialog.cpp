@@ -31,8 +31,7 @@ QString localPatterns(const QString& patterns)
 
 QStringList qtNameFilters(std::string_view filter)
 {
-    const QStringList parts = qtText(filter)
-                                  .split(kFilterSeparator);
+    const QStringList parts = qtText(filter).split(kFilterSeparator);
     QStringList filters;
     for (qsizetype i = 0; i + 1 < parts.size(); i += 2) {
         if (!parts[i].isEmpty()) {

@@ -12,7 +12,10 @@ namespace mezu {
 
 class QtSaveDialog final : public SaveDialog {
 public:
-    explicit QtSaveDialog(QWidget* parent = nullptr) : parent_(parent) {}
+    explicit QtSaveDialog(QWidget* parent = nullptr)
+        : parent_(parent)
+    {
+    }
     void setParent(QWidget* parent) { parent_ = parent; }
 
     std::optional<std::string> askFileName(std::string_view filter, const std::string& presetName) override;

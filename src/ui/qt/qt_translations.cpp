@@ -19,14 +19,15 @@ constexpr char kFormerContext[] = "QFileDialog";
 // under the former one otherwise; nothing else (the catalogue's own translator answers that).
 class MovedTextsTranslator final : public QTranslator {
 public:
-    MovedTextsTranslator(const QTranslator& catalogue, QObject* parent) : QTranslator(parent), catalogue_(catalogue)
+    MovedTextsTranslator(const QTranslator& catalogue, QObject* parent)
+        : QTranslator(parent),
+          catalogue_(catalogue)
     {
     }
 
     bool isEmpty() const override { return catalogue_.isEmpty(); }
 
-    QString translate(const char* context, const char* sourceText, const char* disambiguation,
-                      int n) const override
+    QString translate(const char* context, const char* sourceText, const char* disambiguation, int n) const override
     {
         if (qstrcmp(context, kMovedContext) != 0) {
             return {};

@@ -54,8 +54,7 @@ void QtWindowSystem::showRequestedPointer()
 void QtWindowSystem::messageBox(const std::string& text)
 {
     showRequestedPointer();
-    QMessageBox box{QMessageBox::NoIcon, QStringLiteral("mezu"), messageBoxText(text), QMessageBox::Ok,
-                    window_};
+    QMessageBox box{QMessageBox::NoIcon, QStringLiteral("mezu"), messageBoxText(text), QMessageBox::Ok, window_};
     box.exec();
 }
 

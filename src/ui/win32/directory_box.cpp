@@ -63,8 +63,7 @@ void DirectoryBox::setEntries(std::vector<DirectoryViewEntry> entries)
     ::SendMessageW(listBox_, LB_RESETCONTENT, 0, 0);
     ::SendMessageW(listBox_, LB_INITSTORAGE, entries_.size(), entries_.size() * 32);
     for (std::size_t i = 0; i < entries_.size(); ++i) {
-        ::SendMessageW(listBox_, LB_ADDSTRING, 0,
-                       reinterpret_cast<LPARAM>(toWide(entries_[i].label).c_str()));
+        ::SendMessageW(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(entries_[i].label).c_str()));
         if (entries_[i].isOpen) {
             openRow_ = static_cast<int>(i);
         }
@@ -78,7 +77,7 @@ std::optional<std::size_t> DirectoryBox::selectedRow() const
 {
     const LRESULT row = ::SendMessageW(listBox_, LB_GETCURSEL, 0, 0);
     return row >= 0 && static_cast<std::size_t>(row) < entries_.size() ? std::optional{static_cast<std::size_t>(row)}
-                                                                        : std::nullopt;
+                                                                       : std::nullopt;
 }
 
 void DirectoryBox::draw(const DRAWITEMSTRUCT& item) const

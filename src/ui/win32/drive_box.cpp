@@ -22,8 +22,7 @@ std::wstring rootOf(char letter)
 std::wstring volumeLabel(char letter)
 {
     wchar_t label[MAX_PATH + 1] = {};
-    if (!::GetVolumeInformationW(rootOf(letter).c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr,
-                                 0)) {
+    if (!::GetVolumeInformationW(rootOf(letter).c_str(), label, MAX_PATH + 1, nullptr, nullptr, nullptr, nullptr, 0)) {
         return {};
     }
     return label;
@@ -99,7 +98,8 @@ void DriveBox::fitList() const
     const int frame = 2 * ::GetSystemMetrics(SM_CYEDGE);
     const int height = fieldHeight_ + frame + lines * lineHeight + frame;
     for (const HWND box : {box_, combo}) {
-        ::SetWindowPos(box, nullptr, 0, 0, field.right - field.left, height, SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
+        ::SetWindowPos(box, nullptr, 0, 0, field.right - field.left, height,
+                       SWP_NOMOVE | SWP_NOZORDER | SWP_NOACTIVATE);
     }
 }
 
@@ -117,7 +117,7 @@ char DriveBox::selected() const
 {
     const LRESULT index = ::SendMessageW(box_, CB_GETCURSEL, 0, 0);
     return index >= 0 && static_cast<std::size_t>(index) < letters_.size() ? letters_[static_cast<std::size_t>(index)]
-                                                                            : '\0';
+                                                                           : '\0';
 }
 
 bool DriveBox::droppedDown() const

@@ -19,7 +19,11 @@ namespace mezu::win32 {
 class LineListBox {
 public:
     // Borrows the lines; they outlive this object. The list box is bound later.
-    explicit LineListBox(const LineList& lines) : lines_(lines), follower_(lines) {}
+    explicit LineListBox(const LineList& lines)
+        : lines_(lines),
+          follower_(lines)
+    {
+    }
 
     // The control the lines are shown in; they are measured in the font setFont gives.
     void bind(HWND listBox);

@@ -51,11 +51,10 @@ struct Placement {
     layout::TwipsRect twips;
 };
 constexpr Placement kPlacements[] = {
-    {MEZU_ID_LABEL1, layout::kLabel1},     {MEZU_ID_DLIST, layout::kDlist},
-    {MEZU_ID_DRIVE1, layout::kDrive1},     {MEZU_ID_DIR1, layout::kDir1},
-    {MEZU_ID_COMMAND1, layout::kCommand1}, {MEZU_ID_COMMAND2, layout::kCommand2},
-    {MEZU_ID_COMMAND3, layout::kCommand3}, {MEZU_ID_COMMAND4, layout::kCommand4},
-    {MEZU_ID_COMMAND5, layout::kCommand5}, {MEZU_ID_LIST1, layout::kList1},
+    {MEZU_ID_LABEL1, layout::kLabel1},     {MEZU_ID_DLIST, layout::kDlist},       {MEZU_ID_DRIVE1, layout::kDrive1},
+    {MEZU_ID_DIR1, layout::kDir1},         {MEZU_ID_COMMAND1, layout::kCommand1}, {MEZU_ID_COMMAND2, layout::kCommand2},
+    {MEZU_ID_COMMAND3, layout::kCommand3}, {MEZU_ID_COMMAND4, layout::kCommand4}, {MEZU_ID_COMMAND5, layout::kCommand5},
+    {MEZU_ID_LIST1, layout::kList1},
 };
 
 int pixels(int twips, int dpi)
@@ -66,7 +65,9 @@ int pixels(int twips, int dpi)
 }  // namespace
 
 MainWindow::MainWindow(mezumain& model, Win32WindowSystem& windowSystem)
-    : windowSystem_(windowSystem), presenter_(model, *this, windowSystem), dlist_(model.lists().dlist),
+    : windowSystem_(windowSystem),
+      presenter_(model, *this, windowSystem),
+      dlist_(model.lists().dlist),
       list1_(model.lists().List1)
 {
 }
@@ -90,18 +91,17 @@ bool MainWindow::create(HINSTANCE instance)
     windowClass.lpfnWndProc = windowProcedure;
     windowClass.hInstance = instance;
     windowClass.hIcon = ::LoadIconW(instance, MAKEINTRESOURCEW(MEZU_ICON));
-    windowClass.hIconSm = static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(MEZU_ICON), IMAGE_ICON,
-                                                          ::GetSystemMetrics(SM_CXSMICON),
-                                                          ::GetSystemMetrics(SM_CYSMICON), 0));
+    windowClass.hIconSm =
+        static_cast<HICON>(::LoadImageW(instance, MAKEINTRESOURCEW(MEZU_ICON), IMAGE_ICON,
+                                        ::GetSystemMetrics(SM_CXSMICON), ::GetSystemMetrics(SM_CYSMICON), 0));
     windowClass.hCursor = ::LoadCursorW(nullptr, IDC_ARROW);
     windowClass.hbrBackground = ::GetSysColorBrush(COLOR_BTNFACE);
     windowClass.lpszClassName = MEZU_MAIN_WINDOW_CLASS;
     if (::RegisterClassExW(&windowClass) == 0) {
         return false;
     }
-    if (::CreateWindowExW(kWindowExStyle, MEZU_MAIN_WINDOW_CLASS, kTitle, kWindowStyle, CW_USEDEFAULT,
-                          CW_USEDEFAULT, CW_USEDEFAULT, CW_USEDEFAULT, nullptr, createMenu(), instance,
-                          this) == nullptr) {
+    if (::CreateWindowExW(kWindowExStyle, MEZU_MAIN_WINDOW_CLASS, kTitle, kWindowStyle, CW_USEDEFAULT, CW_USEDEFAULT,
+                          CW_USEDEFAULT, CW_USEDEFAULT, nullptr, createMenu(), instance, this) == nullptr) {
         return false;
     }
     dlistBrush_ = ::CreateSolidBrush(kDriveListBackground);
@@ -122,8 +122,8 @@ bool MainWindow::create(HINSTANCE instance)
 HWND MainWindow::createControl(const wchar_t* windowClass, const wchar_t* text, DWORD style, int id)
 {
     const bool framed = id == MEZU_ID_DLIST || id == MEZU_ID_DIR1 || id == MEZU_ID_LIST1;
-    return ::CreateWindowExW(framed ? WS_EX_CLIENTEDGE : 0, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0,
-                             0, 0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
+    return ::CreateWindowExW(framed ? WS_EX_CLIENTEDGE : 0, windowClass, text, WS_CHILD | WS_VISIBLE | style, 0, 0, 0,
+                             0, window_, reinterpret_cast<HMENU>(static_cast<INT_PTR>(id)), nullptr, nullptr);
 }
 
 void MainWindow::createControls()
@@ -243,63 +243,63 @@ LRESULT CALLBACK MainWindow::list1Procedure(HWND list, UINT message, WPARAM wPar
 LRESULT MainWindow::handleMessage(UINT message, WPARAM wParam, LPARAM lParam)
 {
     switch (message) {
-    case WM_COMMAND:
-        onCommand(LOWORD(wParam), HIWORD(wParam));
-        return 0;
-    case WM_DRAWITEM: {
-        const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
-        if (item.CtlID == MEZU_ID_LABEL1) {
-            label1_.draw(item, windowFont_);
-        } else if (item.CtlID == MEZU_ID_DIR1) {
-            dir1_.draw(item);
-        } else if (item.CtlID == MEZU_ID_LIST1) {
-            list1_.draw(item);
-        }
-        return TRUE;
-    }
-    case WM_CTLCOLORLISTBOX:
-        if (reinterpret_cast<HWND>(lParam) == ::GetDlgItem(window_, MEZU_ID_DLIST)) {
-            ::SetBkColor(reinterpret_cast<HDC>(wParam), kDriveListBackground);
-            return reinterpret_cast<LRESULT>(dlistBrush_);
-        }
-        break;
-    case WM_CONTEXTMENU:
-        if (reinterpret_cast<HWND>(wParam) == ::GetDlgItem(window_, MEZU_ID_LIST1)) {
-            showList1Menu(lParam);
+        case WM_COMMAND:
+            onCommand(LOWORD(wParam), HIWORD(wParam));
             return 0;
-        }
-        break;
-    case WM_SETCURSOR:
-        if (windowSystem_.showBusyPointer()) {
+        case WM_DRAWITEM: {
+            const auto& item = *reinterpret_cast<const DRAWITEMSTRUCT*>(lParam);
+            if (item.CtlID == MEZU_ID_LABEL1) {
+                label1_.draw(item, windowFont_);
+            } else if (item.CtlID == MEZU_ID_DIR1) {
+                dir1_.draw(item);
+            } else if (item.CtlID == MEZU_ID_LIST1) {
+                list1_.draw(item);
+            }
             return TRUE;
         }
-        break;
-    case WM_ACTIVATE:
-        // A plain window does not keep its focus across a switch to another program, as a
-        // dialog does: the control that had it gets it back.
-        if (LOWORD(wParam) == WA_INACTIVE) {
-            focusBeforeDeactivation_ = ::GetFocus();
-        } else if (focusBeforeDeactivation_ != nullptr && ::IsWindow(focusBeforeDeactivation_)) {
-            ::SetFocus(focusBeforeDeactivation_);
+        case WM_CTLCOLORLISTBOX:
+            if (reinterpret_cast<HWND>(lParam) == ::GetDlgItem(window_, MEZU_ID_DLIST)) {
+                ::SetBkColor(reinterpret_cast<HDC>(wParam), kDriveListBackground);
+                return reinterpret_cast<LRESULT>(dlistBrush_);
+            }
+            break;
+        case WM_CONTEXTMENU:
+            if (reinterpret_cast<HWND>(wParam) == ::GetDlgItem(window_, MEZU_ID_LIST1)) {
+                showList1Menu(lParam);
+                return 0;
+            }
+            break;
+        case WM_SETCURSOR:
+            if (windowSystem_.showBusyPointer()) {
+                return TRUE;
+            }
+            break;
+        case WM_ACTIVATE:
+            // A plain window does not keep its focus across a switch to another program, as a
+            // dialog does: the control that had it gets it back.
+            if (LOWORD(wParam) == WA_INACTIVE) {
+                focusBeforeDeactivation_ = ::GetFocus();
+            } else if (focusBeforeDeactivation_ != nullptr && ::IsWindow(focusBeforeDeactivation_)) {
+                ::SetFocus(focusBeforeDeactivation_);
+            }
+            return 0;
+        case WM_DPICHANGED: {
+            const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
+            ::SetWindowPos(window_, nullptr, suggested.left, suggested.top, 0, 0,
+                           SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
+            applyDpi(HIWORD(wParam));
+            return 0;
         }
-        return 0;
-    case WM_DPICHANGED: {
-        const RECT& suggested = *reinterpret_cast<const RECT*>(lParam);
-        ::SetWindowPos(window_, nullptr, suggested.left, suggested.top, 0, 0,
-                       SWP_NOSIZE | SWP_NOZORDER | SWP_NOACTIVATE);
-        applyDpi(HIWORD(wParam));
-        return 0;
-    }
-    case WM_CLOSE:
-        if (!presenter_.closeRequested()) {
-            ::DestroyWindow(window_);
-        }
-        return 0;
-    case WM_DESTROY:
-        ::PostQuitMessage(0);
-        return 0;
-    default:
-        break;
+        case WM_CLOSE:
+            if (!presenter_.closeRequested()) {
+                ::DestroyWindow(window_);
+            }
+            return 0;
+        case WM_DESTROY:
+            ::PostQuitMessage(0);
+            return 0;
+        default:
+            break;
     }
     return ::DefWindowProcW(window_, message, wParam, lParam);
 }
@@ -319,33 +319,33 @@ void MainWindow::onCommand(int id, int notification)
         }
     }
     switch (id) {
-    case IDOK:
-        onEnter();
-        break;
-    case IDCANCEL:
-        presenter_.escapePressed();
-        break;
-    case MEZU_ID_DRIVE1:
-        // While the list is dropped, the selection follows the pointer; the choice counts
-        // when the list closes.
-        if ((notification == CBN_SELCHANGE && !drive1_.droppedDown()) || notification == CBN_CLOSEUP) {
-            presenter_.driveChosen(drive1_.selected());
-        } else if (notification == CBN_DROPDOWN) {
-            presenter_.drive1DropsDown();
-        }
-        break;
-    case MEZU_ID_DIR1:
-        if (notification == LBN_DBLCLK) {
-            presenter_.dir1Opened(dir1_.selectedRow());
-        }
-        break;
-    case MEZU_ID_LIST1:
-        if (notification == LBN_DBLCLK) {
-            presenter_.list1Activated(list1Selection());
-        }
-        break;
-    default:
-        break;
+        case IDOK:
+            onEnter();
+            break;
+        case IDCANCEL:
+            presenter_.escapePressed();
+            break;
+        case MEZU_ID_DRIVE1:
+            // While the list is dropped, the selection follows the pointer; the choice counts
+            // when the list closes.
+            if ((notification == CBN_SELCHANGE && !drive1_.droppedDown()) || notification == CBN_CLOSEUP) {
+                presenter_.driveChosen(drive1_.selected());
+            } else if (notification == CBN_DROPDOWN) {
+                presenter_.drive1DropsDown();
+            }
+            break;
+        case MEZU_ID_DIR1:
+            if (notification == LBN_DBLCLK) {
+                presenter_.dir1Opened(dir1_.selectedRow());
+            }
+            break;
+        case MEZU_ID_LIST1:
+            if (notification == LBN_DBLCLK) {
+                presenter_.list1Activated(list1Selection());
+            }
+            break;
+        default:
+            break;
     }
 }
 

@@ -69,8 +69,7 @@ HFONT createReportFont(int dpi)
 {
     // Where none is installed, the font mapper replaces the first by a face of the Japanese
     // character set.
-    const std::wstring face =
-        firstInstalled(style::kReportFaces).value_or(toWide(style::kReportFaces.front()));
+    const std::wstring face = firstInstalled(style::kReportFaces).value_or(toWide(style::kReportFaces.front()));
     const LOGFONTW font = japaneseFont(dpi, face, FIXED_PITCH | FF_ROMAN);
     return ::CreateFontIndirectW(&font);
 }

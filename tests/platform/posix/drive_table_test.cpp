@@ -53,8 +53,12 @@ TEST(DriveTableTest, DefaultTableLettersDisksAndSharesByMountPoint)
 {
     const DriveTable table =
         driveTableFromMountInfo(kMountInfo, [](const std::string& path) { return path != "/etc/hosts"; });
-    EXPECT_EQ(drivesOf(table), (Drives{{'C', "/"}, {'D', "/media/my disk"}, {'E', "/mnt/share"}, {'F', "/opt"},
-                                       {'G', "/srv/again"}, {'H', "/srv/data"}}));
+    EXPECT_EQ(drivesOf(table), (Drives{{'C', "/"},
+                                       {'D', "/media/my disk"},
+                                       {'E', "/mnt/share"},
+                                       {'F', "/opt"},
+                                       {'G', "/srv/again"},
+                                       {'H', "/srv/data"}}));
 }
 
 // The mounts of real layouts, as their /proc/self/mountinfo shows them.
@@ -67,19 +71,45 @@ TEST(DriveTableTest, DefaultTablesOfCommonLayouts)
     const Case cases[] = {
         // / and /home are subvolumes of one btrfs; /tmp is a tmpfs; a portal shows files again.
         {"fedora-btrfs.txt",
-         {{'C', "/"}, {'D', "/boot"}, {'E', "/boot/efi"}, {'F', "/home"}, {'G', "/run/media/alice/USB STICK"},
+         {{'C', "/"},
+          {'D', "/boot"},
+          {'E', "/boot/efi"},
+          {'F', "/home"},
+          {'G', "/run/media/alice/USB STICK"},
           {'H', "/tmp"}}},
         // Subvolumes below /@, snapshots hidden, a bind mount of a directory of /home.
         {"opensuse-btrfs.txt",
-         {{'C', "/"}, {'D', "/boot/efi"}, {'E', "/boot/grub2/i386-pc"}, {'F', "/boot/grub2/x86_64-efi"},
-          {'G', "/home"}, {'H', "/opt"}, {'I', "/root"}, {'J', "/srv"}, {'K', "/tmp"}, {'L', "/usr/local"},
+         {{'C', "/"},
+          {'D', "/boot/efi"},
+          {'E', "/boot/grub2/i386-pc"},
+          {'F', "/boot/grub2/x86_64-efi"},
+          {'G', "/home"},
+          {'H', "/opt"},
+          {'I', "/root"},
+          {'J', "/srv"},
+          {'K', "/tmp"},
+          {'L', "/usr/local"},
           {'M', "/var"}}},
         // A dataset per directory, sources without "/", snaps, /boot/grub bound from /boot/efi.
         {"ubuntu-zfs.txt",
-         {{'C', "/"}, {'D', "/boot"}, {'E', "/boot/efi"}, {'F', "/home/alice"}, {'G', "/root"}, {'H', "/srv"},
-          {'I', "/usr/local"}, {'J', "/var/games"}, {'K', "/var/lib"}, {'L', "/var/lib/AccountsService"},
-          {'M', "/var/lib/NetworkManager"}, {'N', "/var/lib/apt"}, {'O', "/var/lib/dpkg"}, {'P', "/var/log"},
-          {'Q', "/var/mail"}, {'R', "/var/snap"}, {'S', "/var/spool"}, {'T', "/var/www"}}},
+         {{'C', "/"},
+          {'D', "/boot"},
+          {'E', "/boot/efi"},
+          {'F', "/home/alice"},
+          {'G', "/root"},
+          {'H', "/srv"},
+          {'I', "/usr/local"},
+          {'J', "/var/games"},
+          {'K', "/var/lib"},
+          {'L', "/var/lib/AccountsService"},
+          {'M', "/var/lib/NetworkManager"},
+          {'N', "/var/lib/apt"},
+          {'O', "/var/lib/dpkg"},
+          {'P', "/var/log"},
+          {'Q', "/var/mail"},
+          {'R', "/var/snap"},
+          {'S', "/var/spool"},
+          {'T', "/var/www"}}},
         // A tmpfs at /tmp has a letter, one elsewhere none.
         {"debian13-tmpfs.txt", {{'C', "/"}, {'D', "/boot/efi"}, {'E', "/home"}, {'F', "/tmp"}}},
         // Snaps, a container's overlay and name spaces beside a data disk.
@@ -90,8 +120,13 @@ TEST(DriveTableTest, DefaultTablesOfCommonLayouts)
         // sshfs, rclone, ntfs-3g, NFS behind an automount, SMB, a virtual machine's share; an
         // AppImage below a hidden name.
         {"fuse-and-network.txt",
-         {{'C', "/"}, {'D', "/home/alice/gdrive"}, {'E', "/home/alice/server"}, {'F', "/media/alice/Windows"},
-          {'G', "/mnt/host"}, {'H', "/mnt/nas"}, {'I', "/mnt/nfs"}}},
+         {{'C', "/"},
+          {'D', "/home/alice/gdrive"},
+          {'E', "/home/alice/server"},
+          {'F', "/media/alice/Windows"},
+          {'G', "/mnt/host"},
+          {'H', "/mnt/nas"},
+          {'I', "/mnt/nfs"}}},
     };
     const std::set<std::string> files = {"/etc/resolv.conf", "/etc/hostname", "/etc/hosts", "/proc/kcore"};
     for (const Case& c : cases) {

@@ -82,8 +82,7 @@ TEST_F(PosixFileSystemTest, LinksAndSpecialFilesAreSystemAndNeverFollowed)
     EXPECT_EQ(module().totalbytes(), 4096u);
     ASSERT_TRUE(fileSystem().changeDirectory("C:\\t"));
     for (const char* name : {"dirlink", "filelink", "dangling"}) {
-        EXPECT_EQ(fileSystem().attributes(name).value_or(0) & (kAttrSystem | kAttrDirectory), kAttrSystem)
-            << name;
+        EXPECT_EQ(fileSystem().attributes(name).value_or(0) & (kAttrSystem | kAttrDirectory), kAttrSystem) << name;
     }
     if (haveFifo) {
         EXPECT_NE(fileSystem().attributes("fifo").value_or(0) & kAttrSystem, 0u);
@@ -375,8 +374,10 @@ TEST(RotationalDiskTest, OnlyADiskThatSpinsAndIsNoVirtualMachinesIsReadOneAtATim
         const char* model;
         bool spinning;
     } cases[] = {
-        {"/sys/devices/pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0/block/sda", "1", "WDC WD40EFRX-68N", true},
-        {"/sys/devices/pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0/block/sda", "0", "Samsung SSD 870", false},
+        {"/sys/devices/pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0/block/sda", "1", "WDC WD40EFRX-68N",
+         true},
+        {"/sys/devices/pci0000:00/0000:00:1f.2/ata1/host0/target0:0:0/0:0:0:0/block/sda", "0", "Samsung SSD 870",
+         false},
         {"/sys/devices/pci0000:00/0000:00:02.0/virtio1/block/vda", "1", "", false},
         {"/sys/devices/pci0000:00/0000:00:10.0/host2/target2:0:0/2:0:0:0/block/sdb", "1", "QEMU HARDDISK", false},
         {"/sys/devices/pci0000:00/0000:00:10.0/host2/target2:0:0/2:0:0:0/block/sdc", "1", "Virtual disk", false},

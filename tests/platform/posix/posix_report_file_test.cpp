@@ -109,8 +109,14 @@ TEST(ShiftJisEncoderTest, FullWidthTakesTwoBytesAndHalfWidthKatakanaOne)
               "\x81\x5B\x83\x8B\x81\x40Ver 1.10");
     EXPECT_EQ(encoder.encode("ﾃｷｽﾄﾌｧｲﾙ"), "\xC3\xB7\xBD\xC4\xCC\xA7\xB2\xD9");
     EXPECT_EQ(encoder.encode("実施日時：1998年10月23日(金)－14時05分09秒"),
-              "\x8E\xC0\x8E\x7B\x93\xFA\x8E\x9E\x81\x46" "1998\x94\x4E" "10\x8C\x8E" "23\x93\xFA(\x8B\xE0)"
-              "\x81\x7C" "14\x8E\x9E" "05\x95\xAA" "09\x95\x62");
+              "\x8E\xC0\x8E\x7B\x93\xFA\x8E\x9E\x81\x46"
+              "1998\x94\x4E"
+              "10\x8C\x8E"
+              "23\x93\xFA(\x8B\xE0)"
+              "\x81\x7C"
+              "14\x8E\x9E"
+              "05\x95\xAA"
+              "09\x95\x62");
     EXPECT_EQ(encoder.encode("C:\\DATA 以下のディレクトリ数： 12"),
               "C:\\DATA \x88\xC8\x89\xBA\x82\xCC\x83\x66\x83\x42\x83\x8C\x83\x4E\x83\x67\x83\x8A\x90\x94"
               "\x81\x46 12");
@@ -155,7 +161,8 @@ TEST(ReportFileReaderTest, ReadsTheBytesOfARegularFileOnly)
     const struct {
         const char* name;
         const char* error;
-    } refused[] = {{"directory", "Is a directory"}, {"fifo", "not a regular file"}, {"missing", "No such file or directory"}};
+    } refused[] = {
+        {"directory", "Is a directory"}, {"fifo", "not a regular file"}, {"missing", "No such file or directory"}};
     for (const auto& [name, reason] : refused) {
         EXPECT_EQ(reader.readReportBytes(tree.path(name), error), std::nullopt) << name;
         EXPECT_EQ(error, reason);
@@ -264,7 +271,8 @@ TEST(AtomicFileWriterTest, DevicesAreWrittenInPlaceAndTheirErrorsReported)
         const char* error;
     };
     constexpr unsigned kMemoryDevices = 1;
-    for (const Case c : {Case{"null", kMemoryDevices, 3, ""}, Case{"full", kMemoryDevices, 7, "No space left on device"}}) {
+    for (const Case c :
+         {Case{"null", kMemoryDevices, 3, ""}, Case{"full", kMemoryDevices, 7, "No space left on device"}}) {
         test::TempTree tree;
         const std::string node = tree.path(c.name);
         if (::mknod(node.c_str(), S_IFCHR | 0666, ::makedev(c.major, c.minor)) != 0) {
@@ -318,7 +326,8 @@ TEST(AtomicFileWriterTest, OwnDescriptorsAreWrittenWhereTheyStandNeverTruncated)
               "descriptor " + std::to_string(pipeEnds[0]) + " is not open for writing");
     ::close(pipeEnds[1]);
     char received[64] = {};
-    EXPECT_EQ(std::string(received, static_cast<std::size_t>(std::max<ssize_t>(0, ::read(pipeEnds[0], received, sizeof received)))),
+    EXPECT_EQ(std::string(received, static_cast<std::size_t>(
+                                        std::max<ssize_t>(0, ::read(pipeEnds[0], received, sizeof received)))),
               "piped\r\n");
     ::close(pipeEnds[0]);
     EXPECT_EQ(saveAndReport("/dev/fd/" + std::to_string(pipeEnds[1]), "x"),
@@ -418,7 +427,9 @@ int saveMeetingSignal(const std::string& file, AtomicFileWriter::Temporary tempo
 {
     const pid_t child = ::fork();
     if (child == 0) {
-        const struct rlimit noCore {0, 0};
+        const struct rlimit noCore {
+            0, 0
+        };
         ::setrlimit(RLIMIT_CORE, &noCore);
         const int folder = ::open(file.substr(0, file.rfind('/')).c_str(), O_RDONLY | O_DIRECTORY);
         if (folder < 0 || ::fcntl(folder, F_SETSIG, signal) != 0 || ::fcntl(folder, F_NOTIFY, event) != 0) {
@@ -435,10 +446,11 @@ int saveMeetingSignal(const std::string& file, AtomicFileWriter::Temporary tempo
 // temporary file and as that file is given a name, whichever kind of temporary file it is.
 TEST(AtomicFileWriterTest, ASignalDuringASaveLeavesTheTargetAndNoTemporaryFile)
 {
-    const std::vector<int> signals{SIGINT,  SIGTERM, SIGHUP,  SIGQUIT, SIGPIPE,   SIGALRM, SIGUSR1, SIGUSR2, SIGABRT,
-                                   SIGXCPU, SIGVTALRM, SIGPROF, SIGIO, SIGPWR, SIGSYS, SIGRTMIN, SIGRTMAX};
+    const std::vector<int> signals{SIGINT,  SIGTERM,   SIGHUP,  SIGQUIT, SIGPIPE, SIGALRM, SIGUSR1,  SIGUSR2, SIGABRT,
+                                   SIGXCPU, SIGVTALRM, SIGPROF, SIGIO,   SIGPWR,  SIGSYS,  SIGRTMIN, SIGRTMAX};
     for (const AtomicFileWriter::Temporary temporary : kTemporaries) {
-        for (const unsigned long event : {DN_CREATE, DN_MODIFY}) {
+        for (const unsigned long event :
+             {static_cast<unsigned long>(DN_CREATE), static_cast<unsigned long>(DN_MODIFY)}) {
             for (const int signal : signals) {
                 test::TempTree tree;
                 const std::string file = tree.path("MEZU.TXT");
@@ -447,7 +459,8 @@ TEST(AtomicFileWriterTest, ASignalDuringASaveLeavesTheTargetAndNoTemporaryFile)
                 if (WIFEXITED(status) && WEXITSTATUS(status) == kNoNotification) {
                     GTEST_SKIP() << "folder notification (F_NOTIFY) is not available here";
                 }
-                const std::string where = std::string{strsignal(signal)} + (event == DN_CREATE ? ", at a name" : ", writing") +
+                const std::string where = std::string{strsignal(signal)} +
+                                          (event == DN_CREATE ? ", at a name" : ", writing") +
                                           (temporary == AtomicFileWriter::Temporary::Named ? ", named" : ", unnamed");
                 EXPECT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == signal)
                     << where << ": the signal still ends the process; status " << status;
@@ -473,12 +486,14 @@ TEST(AtomicFileWriterTest, EvenSigkillWhileWritingLeavesNoTemporaryFile)
         if (existing) {
             std::ofstream{file} << "precious";
         }
-        const int status = saveMeetingSignal(file, AtomicFileWriter::Temporary::UnnamedWherePossible, DN_MODIFY, SIGKILL);
+        const int status =
+            saveMeetingSignal(file, AtomicFileWriter::Temporary::UnnamedWherePossible, DN_MODIFY, SIGKILL);
         if (WIFEXITED(status) && WEXITSTATUS(status) == kNoNotification) {
             GTEST_SKIP() << "folder notification (F_NOTIFY) is not available here";
         }
         ASSERT_TRUE(WIFSIGNALED(status) && WTERMSIG(status) == SIGKILL) << "status " << status;
-        EXPECT_EQ(entryNames(tree.root()), existing ? std::vector<std::string>{"MEZU.TXT"} : std::vector<std::string>{});
+        EXPECT_EQ(entryNames(tree.root()),
+                  existing ? std::vector<std::string>{"MEZU.TXT"} : std::vector<std::string>{});
         if (existing) {
             EXPECT_EQ(contents(file), "precious");
         }

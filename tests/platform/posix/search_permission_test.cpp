@@ -20,9 +20,9 @@ TEST(SearchPermissionTest, TheOwnersTheGroupsOrTheOthersBitDecides)
         bool searchable;
     };
     const Case cases[] = {
-        {kUser, 1, 0700, true},         {kUser, 1, 0600, false},        {kUser, kGroup, 0071, false},
-        {2, kGroup, 0010, true},        {2, kOtherGroup, 0010, true},   {2, kOtherGroup, 0701, false},
-        {2, 1, 0001, true},             {2, 1, 0770, false},
+        {kUser, 1, 0700, true},  {kUser, 1, 0600, false},      {kUser, kGroup, 0071, false},
+        {2, kGroup, 0010, true}, {2, kOtherGroup, 0010, true}, {2, kOtherGroup, 0701, false},
+        {2, 1, 0001, true},      {2, 1, 0770, false},
     };
     for (const Case& c : cases) {
         struct stat directory {};

@@ -50,8 +50,8 @@ std::set<std::string> enumerate(FileSystem& fileSystem, FileAttributes mask)
 
 std::string contents(const std::string& path)
 {
-    const HANDLE file = ::CreateFileW(win32::extendedPath(toWide(path)).c_str(), GENERIC_READ, FILE_SHARE_READ,
-                                      nullptr, OPEN_EXISTING, 0, nullptr);
+    const HANDLE file = ::CreateFileW(win32::extendedPath(toWide(path)).c_str(), GENERIC_READ, FILE_SHARE_READ, nullptr,
+                                      OPEN_EXISTING, 0, nullptr);
     std::string bytes(4096, '\0');
     DWORD read = 0;
     const bool done = file != INVALID_HANDLE_VALUE &&
@@ -70,14 +70,10 @@ TEST(Win32FileSystemTest, SystemAttributesDecideWhatTheMaskKeeps)
         bool listedForTheWalk;  // mask kAttrDirectory
     };
     const std::vector<Case> cases = {
-        {"plain", FILE_ATTRIBUTE_NORMAL, false, true},
-        {"readonly", FILE_ATTRIBUTE_READONLY, false, true},
-        {"archive", FILE_ATTRIBUTE_ARCHIVE, false, true},
-        {"hidden", FILE_ATTRIBUTE_HIDDEN, false, false},
-        {"system", FILE_ATTRIBUTE_SYSTEM, false, false},
-        {"dir", FILE_ATTRIBUTE_DIRECTORY, true, true},
-        {"hiddendir", FILE_ATTRIBUTE_HIDDEN, true, false},
-        {"systemdir", FILE_ATTRIBUTE_SYSTEM, true, false},
+        {"plain", FILE_ATTRIBUTE_NORMAL, false, true},     {"readonly", FILE_ATTRIBUTE_READONLY, false, true},
+        {"archive", FILE_ATTRIBUTE_ARCHIVE, false, true},  {"hidden", FILE_ATTRIBUTE_HIDDEN, false, false},
+        {"system", FILE_ATTRIBUTE_SYSTEM, false, false},   {"dir", FILE_ATTRIBUTE_DIRECTORY, true, true},
+        {"hiddendir", FILE_ATTRIBUTE_HIDDEN, true, false}, {"systemdir", FILE_ATTRIBUTE_SYSTEM, true, false},
     };
     test::Win32TempTree tree;
     for (const Case& c : cases) {
@@ -165,10 +161,8 @@ TEST(Win32FileSystemTest, HostPathsAreTheSystemPathsOfDrivePaths)
         std::string drivePath;
         std::optional<std::string> host;
     } cases[] = {
-        {"C:\\", "C:\\"},
-        {"C:\\Windows\\Fonts", "C:\\Windows\\Fonts"},
-        {"Q:\\", tree.root()},
-        {"Q:\\sub\\日本語", tree.path("sub") + "\\日本語"},
+        {"C:\\", "C:\\"},        {"C:\\Windows\\Fonts", "C:\\Windows\\Fonts"},
+        {"Q:\\", tree.root()},   {"Q:\\sub\\日本語", tree.path("sub") + "\\日本語"},
         {"R:\\x", std::nullopt},
     };
     for (const auto& c : cases) {
@@ -230,8 +224,8 @@ TEST(Win32FileSystemTest, ReparsePointDirectoriesAreNotEntered)
 TEST(Win32FileSystemTest, AFileSystemMountedInAFolderIsSurveyedInPlace)
 {
     std::vector<std::string> mountPoints;
-    if (const HANDLE mounts = ::CreateFileW(L"Z:\\proc\\self\\mounts", GENERIC_READ, FILE_SHARE_READ, nullptr,
-                                            OPEN_EXISTING, 0, nullptr);
+    if (const HANDLE mounts =
+            ::CreateFileW(L"Z:\\proc\\self\\mounts", GENERIC_READ, FILE_SHARE_READ, nullptr, OPEN_EXISTING, 0, nullptr);
         mounts != INVALID_HANDLE_VALUE) {
         std::string text(1 << 16, '\0');
         DWORD read = 0;
@@ -291,7 +285,9 @@ TEST(Win32TextEncoderTest, EncodesCodePage932WithoutBestFit)
         {"日本語", "\x93\xfa\x96\x7b\x8c\xea"},
         {"ｱ", "\xb1"},
         {"é", "?"},
-        {"a\xff" "b", "a?b"},
+        {"a\xff"
+         "b",
+         "a?b"},
         {"", ""},
     };
     const win32::Win32ShiftJisEncoder encoder;

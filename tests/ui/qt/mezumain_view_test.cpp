@@ -193,8 +193,7 @@ void MezuMainViewTest::controlsStandWhereTheLayoutPutsThem()
         // Smoothed at this size, its full stop reads as a comma.
         QVERIFY(f.view->List1()->font().styleStrategy() & QFont::NoAntialias);
     }
-    QCOMPARE(f.view->Label1()->palette().color(QPalette::Window),
-             f.view->palette().color(QPalette::Base));
+    QCOMPARE(f.view->Label1()->palette().color(QPalette::Window), f.view->palette().color(QPalette::Base));
     QVERIFY(!f.view->windowIcon().isNull());
 }
 
@@ -275,9 +274,9 @@ void MezuMainViewTest::controlsAreDisabledWhileASurveyRuns()
     QTimer poll;
     QObject::connect(&poll, &QTimer::timeout, [&] {
         ++checks;
-        for (QWidget* control : std::initializer_list<QWidget*>{
-                 f.view->Command1(), f.view->Command2(), f.view->Command3(), f.view->Command4(),
-                 f.view->Command5(), f.view->Drive1(), f.view->Dir1()}) {
+        for (QWidget* control : std::initializer_list<QWidget*>{f.view->Command1(), f.view->Command2(),
+                                                                f.view->Command3(), f.view->Command4(),
+                                                                f.view->Command5(), f.view->Drive1(), f.view->Dir1()}) {
             allDisabled = allDisabled && !control->isEnabled();
         }
         shownWhileRunning << static_cast<std::size_t>(rowCount(f.view->List1()));
@@ -305,8 +304,8 @@ void MezuMainViewTest::helpItemsShowTheirBoxes()
     QCOMPARE(items.size(), static_cast<qsizetype>(kHelpMenu.size()));
     const std::string texts[] = {descriptionText(), authorText(), environmentText(), versionText()};
     for (std::size_t i = 0; i < kHelpMenu.size(); ++i) {
-        QCOMPARE(items[static_cast<qsizetype>(i)]->text(), QString::fromUtf8(kHelpMenu[i].caption.data(),
-                                                                            static_cast<qsizetype>(kHelpMenu[i].caption.size())));
+        QCOMPARE(items[static_cast<qsizetype>(i)]->text(),
+                 QString::fromUtf8(kHelpMenu[i].caption.data(), static_cast<qsizetype>(kHelpMenu[i].caption.size())));
         QString text;
         QMessageBox::Icon icon = QMessageBox::Information;
         QString title;
@@ -401,8 +400,9 @@ void MezuMainViewTest::theAllFilesFilterOffersEveryFileAndKeepsTheName()
         QString preset;
         QString typed;
     };
-    for (const Case& c : {Case{QStringLiteral("MEZU.TXT"), QString{}}, Case{QStringLiteral("MEZU.TXT"), QStringLiteral("REPORT")},
-                          Case{QStringLiteral("old.report.txt"), QString{}}}) {
+    for (const Case& c :
+         {Case{QStringLiteral("MEZU.TXT"), QString{}}, Case{QStringLiteral("MEZU.TXT"), QStringLiteral("REPORT")},
+          Case{QStringLiteral("old.report.txt"), QString{}}}) {
         QtSaveDialog dialog;
         QString shownName;
         QString nameFilter;
@@ -429,7 +429,8 @@ void MezuMainViewTest::theAllFilesFilterOffersEveryFileAndKeepsTheName()
 
 void MezuMainViewTest::standardDialogsSpeakJapanese()
 {
-    QTranslator* translator = installQtTranslations(*QCoreApplication::instance(), QLocale{QLocale::Japanese, QLocale::Japan});
+    QTranslator* translator =
+        installQtTranslations(*QCoreApplication::instance(), QLocale{QLocale::Japanese, QLocale::Japan});
     if (translator == nullptr) {
         QSKIP("Qt's Japanese translations are not installed (Debian package qt6-translations-l10n)");
     }
@@ -490,10 +491,20 @@ void MezuMainViewTest::listViewsShowExactlyTheirLinesAfterAnyChange()
 {
     // Each step changes the list in a way that leaves its last line, or its length, as it was.
     const std::vector<std::function<void(LineList&)>> steps = {
-        [](LineList& l) { l.add("0000.01MB - C:\\A"); l.add("0000.30MB - C:\\B"); l.add("0000.02MB - C:\\C"); },
+        [](LineList& l) {
+            l.add("0000.01MB - C:\\A");
+            l.add("0000.30MB - C:\\B");
+            l.add("0000.02MB - C:\\C");
+        },
         [](LineList& l) { sortLargestFirst(l); },  // the last line stays, the first two swap
         [](LineList& l) { l.add("0000.01MB - C:\\D"); },
-        [](LineList& l) { l.clear(); l.add("x"); l.add("y"); l.add("z"); l.add("0000.01MB - C:\\D"); },
+        [](LineList& l) {
+            l.clear();
+            l.add("x");
+            l.add("y");
+            l.add("z");
+            l.add("0000.01MB - C:\\D");
+        },
         [](LineList& l) { l.set(0, "w"); },
         [](LineList& l) { l.clear(); },
     };
@@ -523,13 +534,10 @@ void MezuMainViewTest::label1KeepsTheSelectedFolderInView()
     QCOMPARE(label->text().toStdString(), path);
     QCOMPARE(label->toolTip().toStdString(), path);
     const QString shown = label->shownText();
-    QVERIFY2(shown.startsWith(QStringLiteral("…")) && shown.endsWith(QStringLiteral("\\SELECTED")),
-             qPrintable(shown));
-    const QRect needed = QFontMetrics{label->font()}.boundingRect(
-        label->contentsRect(), Qt::TextWrapAnywhere, shown);
+    QVERIFY2(shown.startsWith(QStringLiteral("…")) && shown.endsWith(QStringLiteral("\\SELECTED")), qPrintable(shown));
+    const QRect needed = QFontMetrics{label->font()}.boundingRect(label->contentsRect(), Qt::TextWrapAnywhere, shown);
     QVERIFY2(needed.height() <= label->contentsRect().height(), qPrintable(shown));
-    QCOMPARE(fitWrappedTail(QStringLiteral("C:\\SHORT"), label->font(), label->size()),
-             QStringLiteral("C:\\SHORT"));
+    QCOMPARE(fitWrappedTail(QStringLiteral("C:\\SHORT"), label->font(), label->size()), QStringLiteral("C:\\SHORT"));
 }
 
 void MezuMainViewTest::longResultLinesScrollInsteadOfBeingCut()
@@ -642,7 +650,8 @@ void MezuMainViewTest::comparingWithASavedReportShowsTheChanges()
     QtOpenDialog dialog;
     posix::PosixReportFileReader reader;
     posix::IconvShiftJisEncoder encoder;
-    mezumain window{{f.fs, f.drives, f.windowSystem, f.clock, ".", nullptr, &encoder, nullptr, nullptr, &dialog, &reader}};
+    mezumain window{
+        {f.fs, f.drives, f.windowSystem, f.clock, ".", nullptr, &encoder, nullptr, nullptr, &dialog, &reader}};
     MezuMainView view{window, f.windowSystem};
     dialog.setParent(&view);
     window.Form_Load();

@@ -77,8 +77,8 @@ TEST_F(Win32TextTest, LongPathsLoseTheirBeginningNeverTheirEnd)
     for (const std::wstring& whole : {std::wstring{L"C:\\short"}, wrapping}) {
         EXPECT_EQ(fittingEnd(context_, whole, twoLines), whole);
     }
-    for (const std::wstring& path : {L"C:\\" + std::wstring(300, L'a') + L"\\selected",
-                                     L"C:\\日本語\\" + std::wstring(200, L'あ') + L"\\選択"}) {
+    for (const std::wstring& path :
+         {L"C:\\" + std::wstring(300, L'a') + L"\\selected", L"C:\\日本語\\" + std::wstring(200, L'あ') + L"\\選択"}) {
         const std::wstring shown = fittingEnd(context_, path, twoLines);
         ASSERT_GT(shown.size(), 1U);
         EXPECT_EQ(shown.front(), L'…');
@@ -135,8 +135,8 @@ TEST(Win32DriveBoxTest, ShowsTheDrivesAnewAndKeepsTheirLetters)
 
 TEST(Win32LineListBoxTest, ShowsTheListAsItStands)
 {
-    const HWND list = ::CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP | WS_HSCROLL | LBS_NOINTEGRALHEIGHT, 0, 0,
-                                        200, 100, nullptr, nullptr, nullptr, nullptr);
+    const HWND list = ::CreateWindowExW(0, L"LISTBOX", L"", WS_POPUP | WS_HSCROLL | LBS_NOINTEGRALHEIGHT, 0, 0, 200,
+                                        100, nullptr, nullptr, nullptr, nullptr);
     ASSERT_NE(list, nullptr) << "no window without a display: run under Xvfb";
     const HFONT font = createReportFont(kBaseDpi);
     LineList lines;
@@ -183,7 +183,6 @@ TEST(Win32LineListBoxTest, ShowsTheListAsItStands)
     ::DestroyWindow(list);
     ::DeleteObject(font);
 }
-
 
 TEST(Win32LineListBoxTest, DrawsEachLinesShareAsABarAcrossTheVisibleWidth)
 {

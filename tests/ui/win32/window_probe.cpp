@@ -148,7 +148,7 @@ void checkFocusOrder(HWND window, DWORD threadId)
     gui.cbSize = sizeof gui;
     ::GetGUIThreadInfo(threadId, &gui);
     check(gui.hwndFocus == ::GetDlgItem(window, MEZU_ID_COMMAND1), "ディレクトリ容量調査 has the focus at start");
-    const int expected[] = {MEZU_ID_COMMAND1, MEZU_ID_LIST1, MEZU_ID_DRIVE1, MEZU_ID_DIR1, MEZU_ID_DLIST,
+    const int expected[] = {MEZU_ID_COMMAND1, MEZU_ID_LIST1,    MEZU_ID_DRIVE1,   MEZU_ID_DIR1,    MEZU_ID_DLIST,
                             MEZU_ID_COMMAND4, MEZU_ID_COMMAND5, MEZU_ID_COMMAND3, MEZU_ID_COMMAND2};
     bool inOrder = true;
     HWND control = ::GetDlgItem(window, MEZU_ID_COMMAND1);
@@ -323,8 +323,9 @@ int wmain(int argc, wchar_t** argv)
 {
     const bool layoutOnly = argc == 5 && std::wstring{argv[1]} == L"--layout";
     if (argc != (layoutOnly ? 5 : 4)) {
-        std::fprintf(stderr, "usage: mezu_window_probe MEZU.EXE DIRECTORY SAVE-AS\n"
-                             "       mezu_window_probe --layout MEZU.EXE DIRECTORY FIRST-SUBDIRECTORY\n");
+        std::fprintf(stderr,
+                     "usage: mezu_window_probe MEZU.EXE DIRECTORY SAVE-AS\n"
+                     "       mezu_window_probe --layout MEZU.EXE DIRECTORY FIRST-SUBDIRECTORY\n");
         return 2;
     }
     const wchar_t* exe = argv[layoutOnly ? 2 : 1];
