@@ -34,7 +34,7 @@ set_tests_properties(mezu_core_tests mezu_win32_platform_tests mezu_report_exe_u
 
 # The window under Wine on a virtual X display, driven from outside through its controls.
 add_executable(mezu_window_probe ui/win32/window_probe.cpp)
-target_link_libraries(mezu_window_probe PRIVATE mezu_win32 winspool)
+target_link_libraries(mezu_window_probe PRIVATE mezu_ui mezu_win32 winspool)
 target_link_options(mezu_window_probe PRIVATE -municode)
 target_compile_definitions(mezu_window_probe PRIVATE UNICODE _UNICODE)
 add_test(NAME mezu_window_under_wine

@@ -102,14 +102,14 @@ const TreeWalk::Listing& ScheduledTreeWalk::listing(Directory& directory)
             if (node.queued) {
                 --waiting_;
             }
-            read(node, lock);
+            read(node);
             continue;
         }
         // Another thread reads it: better read ahead than sleep while the reads come from
         // memory; while they wait for the device, the readers are enough, and the walker must
         // not be stuck in a slow read when what it waits for arrives.
         if (Node* other = gate_.open() <= gate_.cores() ? claimNext() : nullptr) {
-            read(*other, lock);
+            read(*other);
             continue;
         }
         walkerWaiting_ = true;
@@ -228,12 +228,14 @@ void ScheduledTreeWalk::dequeue(Node& node, const std::vector<std::pair<std::siz
     }
 }
 
-void ScheduledTreeWalk::read(Node& node, MutexLock& lock)
+void ScheduledTreeWalk::read(Node& node)
 {
     std::shared_ptr<DirectorySource::Opened> parentOpened = std::move(node.parentOpened);
     const DirectorySource::Request request{parentOpened.get(), node.parent != nullptr ? node.name : std::string_view{},
                                            [this, &node] { return pathOf(node); }};
-    lock.unlock();
+    // Read without the mutex, which the caller's lock holds again when this returns or throws
+    // (clang's analysis cannot follow a lock handed in by reference, so the mutex itself is let go).
+    mutex_.unlock();
     DirectorySource::Read read;
     std::vector<std::pair<std::size_t, Node*>> children;
     bool failed = false;
@@ -259,12 +261,18 @@ void ScheduledTreeWalk::read(Node& node, MutexLock& lock)
             delete child;
         }
         children.clear();
+    } catch (...) {
+        for (const auto& [index, child] : children) {
+            delete child;
+        }
+        mutex_.lock();
+        throw;
     }
     const auto took = std::chrono::steady_clock::now() - started;
     // The parent's descriptor may close here, outside the lock, when this was its last child.
     parentOpened.reset();
     read.opened.reset();
-    lock.lock();
+    mutex_.lock();
     if (gate_.noteRead(took, read.listing.entries.size())) {
         startReaders();
         workAvailable_.notify_all();
@@ -353,7 +361,7 @@ void ScheduledTreeWalk::readAhead(unsigned rank)
         if (admitted) {
             if (Node* node = claimNext()) {
                 try {
-                    read(*node, lock);
+                    read(*node);
                 } catch (const std::bad_alloc&) {
                     outOfMemory_ = true;
                     listingReady_.notify_all();

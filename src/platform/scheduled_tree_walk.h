@@ -92,8 +92,9 @@ private:
     bool share(SharedTask& task) override MEZU_EXCLUDES(mutex_);
     void unshare(SharedTask& task) override MEZU_EXCLUDES(mutex_);
 
-    // Reads `node`, which this thread has claimed (Reading), and publishes what it read.
-    void read(Node& node, MutexLock& lock) MEZU_REQUIRES(mutex_);
+    // Reads `node`, which this thread has claimed (Reading), with the mutex let go meanwhile,
+    // and publishes what it read.
+    void read(Node& node) MEZU_REQUIRES(mutex_);
     // The next directory to read ahead, claimed; null when none is waiting or the read-ahead
     // budget is spent.
     Node* claimNext() MEZU_REQUIRES(mutex_);

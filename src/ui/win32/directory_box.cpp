@@ -61,7 +61,7 @@ void DirectoryBox::setEntries(std::vector<DirectoryViewEntry> entries)
     openRow_ = -1;
     ::SendMessageW(listBox_, WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(listBox_, LB_RESETCONTENT, 0, 0);
-    ::SendMessageW(listBox_, LB_INITSTORAGE, entries_.size(), entries_.size() * 32);
+    ::SendMessageW(listBox_, LB_INITSTORAGE, entries_.size(), static_cast<LPARAM>(entries_.size() * 32));
     for (std::size_t i = 0; i < entries_.size(); ++i) {
         ::SendMessageW(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(entries_[i].label).c_str()));
         if (entries_[i].isOpen) {

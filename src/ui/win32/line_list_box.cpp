@@ -61,7 +61,7 @@ void LineListBox::showAfresh(std::size_t count)
 {
     ::SendMessageW(listBox_, WM_SETREDRAW, FALSE, 0);
     ::SendMessageW(listBox_, LB_RESETCONTENT, 0, 0);
-    ::SendMessageW(listBox_, LB_INITSTORAGE, count, count * 64);
+    ::SendMessageW(listBox_, LB_INITSTORAGE, count, static_cast<LPARAM>(count * 64));
     for (std::size_t i = 0; i < count; ++i) {
         ::SendMessageW(listBox_, LB_ADDSTRING, 0, reinterpret_cast<LPARAM>(toWide(lines_.line(i)).c_str()));
     }

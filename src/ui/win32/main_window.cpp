@@ -435,7 +435,8 @@ void MainWindow::showList1Menu(LPARAM position)
         // From the keyboard's menu key: the current line, or the list's corner.
         RECT line{};
         const LRESULT current = ::SendMessageW(list, LB_GETCURSEL, 0, 0);
-        if (current < 0 || ::SendMessageW(list, LB_GETITEMRECT, current, reinterpret_cast<LPARAM>(&line)) == LB_ERR) {
+        if (current < 0 || ::SendMessageW(list, LB_GETITEMRECT, static_cast<WPARAM>(current),
+                                          reinterpret_cast<LPARAM>(&line)) == LB_ERR) {
             line = RECT{};
         }
         at = POINT{line.left, line.bottom};
@@ -456,7 +457,7 @@ void MainWindow::showList1Menu(LPARAM position)
         if (item.separatorBefore) {
             ::AppendMenuW(menu, MF_SEPARATOR, 0, nullptr);
         }
-        ::AppendMenuW(menu, MF_STRING | (item.enabled ? 0 : MF_GRAYED) | (item.checked ? MF_CHECKED : 0),
+        ::AppendMenuW(menu, MF_STRING | (item.enabled ? 0U : UINT{MF_GRAYED}) | (item.checked ? UINT{MF_CHECKED} : 0U),
                       MEZU_ID_LIST1_MENU + i, toWide(item.caption).c_str());
     }
     const int chosen = static_cast<int>(

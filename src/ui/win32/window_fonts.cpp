@@ -89,7 +89,7 @@ HFONT createWindowFont(int dpi)
     }
     NONCLIENTMETRICSW metrics{};
     metrics.cbSize = sizeof metrics;
-    if (::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, dpi)) {
+    if (::SystemParametersInfoForDpi(SPI_GETNONCLIENTMETRICS, sizeof metrics, &metrics, 0, static_cast<UINT>(dpi))) {
         metrics.lfMessageFont.lfHeight = heightAt(dpi);
         return ::CreateFontIndirectW(&metrics.lfMessageFont);
     }
