@@ -12,6 +12,8 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <cstring>
 #include <fstream>
 
 #include "platform/posix/posix_drive_query.h"
@@ -151,6 +153,22 @@ TEST_F(PosixFileSystemTest, AnotherFileSystemMountedBelowIsSystem)
     ASSERT_TRUE(machine.changeDirectory("C:\\"));
     const FileAttributes attributes = machine.attributes("proc").value_or(0);
     EXPECT_EQ(attributes & (kAttrDirectory | kAttrSystem), kAttrDirectory | kAttrSystem);
+}
+
+// As every file counts, so does every link of one: a file with two names counts twice, as the
+// original program counts it (du counts it once).
+TEST_F(PosixFileSystemTest, AFileWithSeveralLinksCountsOncePerLink)
+{
+    tree.dir("h");
+    tree.dir("h/a");
+    tree.dir("h/b");
+    tree.file("h/a/file", 5000);
+    if (::link(tree.path("h/a/file").c_str(), tree.path("h/b/again").c_str()) != 0 ||
+        ::link(tree.path("h/a/file").c_str(), tree.path("h/a/twice").c_str()) != 0) {
+        GTEST_SKIP() << "no hard links here: " << std::strerror(errno);
+    }
+    module().measure("C:\\h");
+    EXPECT_EQ(module().totalbytes(), 3u * 8192u) << "three names of one file, each in two clusters";
 }
 
 TEST_F(PosixFileSystemTest, NamesRoundTripAsTheirBytes)
