@@ -21,6 +21,7 @@ std::variant<ReportPlatform, std::string> makePosixReportPlatform(const Platform
         table = posix::defaultDriveTable();
     } else {
         std::vector<posix::DriveMapping> roots;
+        roots.reserve(drives.size());
         for (const DriveOption& drive : drives) {
             roots.push_back({drive.letter, drive.root});
         }
@@ -28,7 +29,7 @@ std::variant<ReportPlatform, std::string> makePosixReportPlatform(const Platform
         if (std::holds_alternative<std::string>(made)) {
             return std::get<std::string>(made);
         }
-        table = std::move(std::get<posix::DriveTable>(made));
+        table = std::get<posix::DriveTable>(made);
     }
     // One table for both, so that a letter given for the run heads the report too.
     const auto shared = std::make_shared<posix::DriveTable>(std::move(table));

@@ -166,6 +166,87 @@ std::string optionValue(const std::vector<std::string>& args, std::size_t& i, st
     return i + 1 < args.size() ? args[++i] : std::string{};
 }
 
+// Each adds what its option gives to `options`, or says what is wrong with it.
+std::string addDriveOption(const std::vector<std::string>& args, std::size_t& i, Options& options)
+{
+    const std::string& arg = args[i];
+    std::string spec;
+    if (arg == "--drive") {
+        if (i + 1 >= args.size()) {
+            return "--drive needs X=DIR";
+        }
+        spec = args[++i];
+    } else {
+        spec = arg.substr(std::string_view{"--drive="}.size());
+    }
+    const std::optional<DriveOption> drive = parseDriveOption(spec);
+    if (!drive) {
+        return "--drive takes X=DIR with a drive letter from C to Z, not '" + spec + "'";
+    }
+    for (const DriveOption& given : options.platform.drives) {
+        if (given.letter == drive->letter) {
+            return std::string{"--drive gives drive "} + drive->letter + ": twice";
+        }
+    }
+    options.platform.drives.push_back(*drive);
+    return {};
+}
+
+std::string setThreads(const std::string& count, Options& options)
+{
+    const bool digits =
+        !count.empty() && count.size() <= 3 && count.find_first_not_of("0123456789") == std::string::npos;
+    const unsigned threads = digits ? static_cast<unsigned>(std::stoul(count)) : 0;
+    if (threads < 1 || threads > kMostThreads) {
+        return "--threads takes a number from 1 to " + std::to_string(kMostThreads);
+    }
+    options.platform.readerThreads = threads;
+    return {};
+}
+
+std::string setOutputFile(const std::vector<std::string>& args, std::size_t& i, Options& options)
+{
+    const std::string& arg = args[i];
+    if (options.outputFile) {
+        return "the report can be saved to one file only";
+    }
+    if (arg.rfind("--output=", 0) == 0) {
+        options.outputFile = arg.substr(std::string_view{"--output="}.size());
+    } else if (i + 1 < args.size()) {
+        options.outputFile = args[++i];
+    }
+    if (!options.outputFile || options.outputFile->empty()) {
+        return arg + " needs a file name";
+    }
+    return {};
+}
+
+// What is wrong with the command and its operands, if anything.
+std::string commandError(const Options& options)
+{
+    if (options.command.empty()) {
+        return "no command given";
+    }
+    const std::vector<std::string>& operands = options.operands;
+    if (options.command == "compare") {
+        const bool againstSurvey = operands.size() >= 2 && operands[1] == "survey";
+        if (operands.size() < 2 || (!againstSurvey && operands.size() > 2) || operands.size() > 3) {
+            return "compare takes OLD NEW, or OLD survey [DIR]";
+        }
+        return options.format != ReportFormat::Text ? "compare prints text only" : "";
+    }
+    if (options.command != "survey" && options.command != "drives" && options.command != "all-drives") {
+        return "unknown command '" + options.command + "'";
+    }
+    if (options.command == "survey" && operands.size() > 1) {
+        return "survey takes one directory at most";
+    }
+    if (options.command != "survey" && !operands.empty()) {
+        return options.command + " takes no directory";
+    }
+    return {};
+}
+
 ParseResult parseArguments(const std::vector<std::string>& args)
 {
     ParseResult result;
@@ -190,28 +271,9 @@ ParseResult parseArguments(const std::vector<std::string>& args)
             result.version = true;
             return result;
         } else if (arg == "--drive" || arg.rfind("--drive=", 0) == 0) {
-            std::string spec;
-            if (arg == "--drive") {
-                if (i + 1 >= args.size()) {
-                    result.error = "--drive needs X=DIR";
-                    return result;
-                }
-                spec = args[++i];
-            } else {
-                spec = arg.substr(std::string_view{"--drive="}.size());
-            }
-            const std::optional<DriveOption> drive = parseDriveOption(spec);
-            if (!drive) {
-                result.error = "--drive takes X=DIR with a drive letter from C to Z, not '" + spec + "'";
+            if (result.error = addDriveOption(args, i, options); !result.error.empty()) {
                 return result;
             }
-            for (const DriveOption& given : options.platform.drives) {
-                if (given.letter == drive->letter) {
-                    result.error = std::string{"--drive gives drive "} + drive->letter + ": twice";
-                    return result;
-                }
-            }
-            options.platform.drives.push_back(*drive);
         } else if (isOption(arg, "--size")) {
             if (!choose(optionValue(args, i, "--size"), kSizeModes, options.sizeMode, "--size", result.error)) {
                 return result;
@@ -221,29 +283,13 @@ ParseResult parseArguments(const std::vector<std::string>& args)
                 return result;
             }
         } else if (isOption(arg, "--threads")) {
-            const std::string count = optionValue(args, i, "--threads");
-            const bool digits =
-                !count.empty() && count.size() <= 3 && count.find_first_not_of("0123456789") == std::string::npos;
-            const unsigned threads = digits ? static_cast<unsigned>(std::stoul(count)) : 0;
-            if (threads < 1 || threads > kMostThreads) {
-                result.error = "--threads takes a number from 1 to " + std::to_string(kMostThreads);
+            if (result.error = setThreads(optionValue(args, i, "--threads"), options); !result.error.empty()) {
                 return result;
             }
-            options.platform.readerThreads = threads;
         } else if (arg == "-q" || arg == "--quiet") {
             options.quiet = true;
         } else if (arg == "-o" || arg == "--output" || arg.rfind("--output=", 0) == 0) {
-            if (options.outputFile) {
-                result.error = "the report can be saved to one file only";
-                return result;
-            }
-            if (arg.rfind("--output=", 0) == 0) {
-                options.outputFile = arg.substr(std::string_view{"--output="}.size());
-            } else if (i + 1 < args.size()) {
-                options.outputFile = args[++i];
-            }
-            if (!options.outputFile || options.outputFile->empty()) {
-                result.error = arg + " needs a file name";
+            if (result.error = setOutputFile(args, i, options); !result.error.empty()) {
                 return result;
             }
         } else {
@@ -251,37 +297,9 @@ ParseResult parseArguments(const std::vector<std::string>& args)
             return result;
         }
     }
-    if (options.command.empty()) {
-        result.error = "no command given";
-        return result;
-    }
-    if (options.command == "compare") {
-        const std::vector<std::string>& operands = options.operands;
-        const bool againstSurvey = operands.size() >= 2 && operands[1] == "survey";
-        if (operands.size() < 2 || (!againstSurvey && operands.size() > 2) || operands.size() > 3) {
-            result.error = "compare takes OLD NEW, or OLD survey [DIR]";
-            return result;
-        }
-        if (options.format != ReportFormat::Text) {
-            result.error = "compare prints text only";
-            return result;
-        }
+    if (result.error = commandError(options); result.error.empty()) {
         result.options = std::move(options);
-        return result;
     }
-    if (options.command != "survey" && options.command != "drives" && options.command != "all-drives") {
-        result.error = "unknown command '" + options.command + "'";
-        return result;
-    }
-    if (options.command == "survey" && options.operands.size() > 1) {
-        result.error = "survey takes one directory at most";
-        return result;
-    }
-    if (options.command != "survey" && !options.operands.empty()) {
-        result.error = options.command + " takes no directory";
-        return result;
-    }
-    result.options = std::move(options);
     return result;
 }
 

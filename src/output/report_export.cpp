@@ -115,7 +115,7 @@ std::string isoDateTime(const LocalDateTime& when)
 
 std::string csvField(std::string_view text)
 {
-    const std::string valid = validUtf8(text);
+    std::string valid = validUtf8(text);
     if (valid.find_first_of(",\"\r\n") == std::string::npos) {
         return valid;
     }

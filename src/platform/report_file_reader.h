@@ -12,7 +12,7 @@
 namespace mezu {
 
 // A report is a few lines per directory; a file far larger is no report.
-inline constexpr std::size_t kLargestReportFile = 256 * 1024 * 1024;
+inline constexpr std::size_t kLargestReportFile = std::size_t{256} * 1024 * 1024;
 
 class ReportFileReader {
 public:

@@ -37,7 +37,7 @@ std::string fixedPoint(ByteTotal scaled, std::uint64_t scale, std::size_t minInt
 }
 
 constexpr std::uint64_t kKilobyte = 1024;
-constexpr std::uint64_t kMegabyte = 1024 * 1024;
+constexpr std::uint64_t kMegabyte = std::uint64_t{1024} * 1024;
 
 }  // namespace
 

@@ -261,7 +261,7 @@ void mezumain::Dir1_Change()
 std::string mezumain::openableDirectoryOfDrive(char drive)
 {
     FileSystem& fileSystem = services_.fileSystem;
-    const std::string current = fileSystem.currentDirectory(drive).value_or("");
+    std::string current = fileSystem.currentDirectory(drive).value_or("");
     if (!current.empty() && fileSystem.directoryExists(current)) {
         return current;
     }

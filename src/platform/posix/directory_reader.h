@@ -81,7 +81,7 @@ public:
 
 private:
     // Small, as up to 64 reads may be in flight at once: a few names a call cost little.
-    static constexpr std::size_t kBufferBytes = 4 * 1024;
+    static constexpr std::size_t kBufferBytes = std::size_t{4} * 1024;
 
     std::unique_ptr<char[]> buffer_;
     std::vector<ReadEntry> entries_;

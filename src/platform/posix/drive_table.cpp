@@ -239,6 +239,7 @@ std::variant<DriveTable, std::string> driveTableFromRoots(const std::vector<Driv
         byLetter[upper(mapping.letter)] = std::move(root);
     }
     std::vector<DriveMapping> mappings;
+    mappings.reserve(byLetter.size());
     for (auto& [letter, root] : byLetter) {
         mappings.push_back({letter, std::move(root)});
     }

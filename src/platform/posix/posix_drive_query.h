@@ -19,8 +19,8 @@ public:
         : table_(table ? std::move(table) : std::make_shared<const DriveTable>())
     {
     }
-    explicit PosixDriveQuery(DriveTable table)
-        : table_(std::make_shared<const DriveTable>(std::move(table)))
+    explicit PosixDriveQuery(const DriveTable& table)
+        : table_(std::make_shared<const DriveTable>(table))
     {
     }
 

@@ -48,8 +48,8 @@ public:
     // time while they wait (see reader_gate.h). The table is shared with the process's drive query, which so knows every
     // letter given for the run.
     explicit PosixFileSystem(std::shared_ptr<DriveTable> table, unsigned readerThreads = 0);
-    explicit PosixFileSystem(DriveTable table, unsigned readerThreads = 0)
-        : PosixFileSystem(std::make_shared<DriveTable>(std::move(table)), readerThreads)
+    explicit PosixFileSystem(const DriveTable& table, unsigned readerThreads = 0)
+        : PosixFileSystem(std::make_shared<DriveTable>(table), readerThreads)
     {
     }
 

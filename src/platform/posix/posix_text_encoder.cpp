@@ -13,7 +13,8 @@ namespace {
 constexpr const char* kCodePage = "CP932";
 constexpr const char* kSourceEncoding = "UTF-8";
 constexpr char kReplacement = '?';
-const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);
+// iconv_open says it failed with (iconv_t)-1.
+const iconv_t kNoConverter = reinterpret_cast<iconv_t>(-1);  // NOLINT(performance-no-int-to-ptr)
 constexpr std::size_t kConversionFailed = static_cast<std::size_t>(-1);
 
 // The length of the UTF-8 sequence that starts with `lead`, 1 for a byte that starts none.
