@@ -85,7 +85,7 @@ std::string ScheduledTreeWalk::pathOf(const Node& node) const
 const TreeWalk::Listing& ScheduledTreeWalk::listing(Directory& directory)
 {
     Node& node = static_cast<Node&>(directory);
-    if (node.state.load(std::memory_order_acquire) == State::Ready) {
+    if (node.onPath) {
         return node.listing;
     }
     MutexLock lock{mutex_};
@@ -116,6 +116,7 @@ const TreeWalk::Listing& ScheduledTreeWalk::listing(Directory& directory)
         lock.wait(listingReady_);
         walkerWaiting_ = false;
     }
+    enterPath(node);
     return node.listing;
 }
 
@@ -138,13 +139,24 @@ TreeWalk::Directory& ScheduledTreeWalk::subdirectory(Directory& parent, std::siz
     return *found->second;
 }
 
+void ScheduledTreeWalk::enterPath(Node& node)
+{
+    if (!node.onPath) {
+        node.onPath = true;
+        pathBytes_ += node.bytes;
+    }
+}
+
 void ScheduledTreeWalk::done(Directory& directory)
 {
     Node& node = static_cast<Node&>(directory);
     const MutexLock lock{mutex_};
-    const bool budgetWasSpent = bytesAhead_ >= readAheadBytes_;
+    const bool budgetWasSpent = budgetSpent();
+    if (node.onPath) {
+        pathBytes_ -= node.bytes;
+    }
     finish(node);
-    if (budgetWasSpent && bytesAhead_ < readAheadBytes_) {
+    if (budgetWasSpent && !budgetSpent()) {
         wakeReaders(waiting_);
     }
 }
@@ -189,7 +201,7 @@ void ScheduledTreeWalk::freeIfUnused(Node* node)
 
 ScheduledTreeWalk::Node* ScheduledTreeWalk::claimNext()
 {
-    if (bytesAhead_ >= readAheadBytes_ || waiting_ == 0) {
+    if (budgetSpent() || waiting_ == 0) {
         return nullptr;
     }
     for (auto at = pending_.begin(); at != pending_.end();) {

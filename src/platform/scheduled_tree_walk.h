@@ -80,9 +80,10 @@ private:
         std::vector<std::pair<std::size_t, Node*>> children;    // entry index and subdirectory, null once freed
         std::shared_ptr<DirectorySource::Opened> parentOpened;  // until it is read
         std::size_t nextChild = 0;                              // the walker's: where subdirectory() looks first
-        bool taken = false;                                     // the walker's: it asked for this one
-        bool finished = false;                                  // mutex: done, or left with a parent that was done
-        bool queued = false;                  // mutex: in the list of directories to read, at `queuedAt`
+        bool onPath = false;    // the walker's: it has this listing; mutex for the bytes it adds to pathBytes_
+        bool taken = false;     // the walker's: it asked for this one
+        bool finished = false;  // mutex: done, or left with a parent that was done
+        bool queued = false;    // mutex: in the list of directories to read, at `queuedAt`
         std::list<Node*>::iterator queuedAt;  // mutex
         int liveChildren = 0;                 // mutex: children not freed yet, which name their parents
         Node* previous = nullptr;             // mutex: every node, for freeing what is left at the end
@@ -98,6 +99,9 @@ private:
     // The next directory to read ahead, claimed; null when none is waiting or the read-ahead
     // budget is spent.
     Node* claimNext() MEZU_REQUIRES(mutex_);
+    bool budgetSpent() const MEZU_REQUIRES(mutex_) { return bytesAhead_ - pathBytes_ >= readAheadBytes_; }
+    // Counts `node`'s listing, which the walker now has, as the walker's.
+    void enterPath(Node& node) MEZU_REQUIRES(mutex_);
     // Takes `node` out of the list of directories to read, its subdirectories `children` (if
     // any) in its place.
     void dequeue(Node& node, const std::vector<std::pair<std::size_t, Node*>>& children) MEZU_REQUIRES(mutex_);
@@ -124,6 +128,10 @@ private:
     std::list<Node*> pending_ MEZU_GUARDED_BY(mutex_);
     std::size_t waiting_ MEZU_GUARDED_BY(mutex_) = 0;  // of them not being read
     std::size_t bytesAhead_ MEZU_GUARDED_BY(mutex_) = 0;
+    // Of them, the listings the walker has and is not done with: the directories it is in,
+    // which are no read-ahead and must not hold the readers back (one directory of 20,000
+    // subdirectories would spend the whole budget).
+    std::size_t pathBytes_ MEZU_GUARDED_BY(mutex_) = 0;
     Node* nodes_ MEZU_GUARDED_BY(mutex_) = nullptr;  // the first of every node
     SharedTask* shared_ MEZU_GUARDED_BY(mutex_) = nullptr;
     std::uint64_t sharedSerial_ MEZU_GUARDED_BY(mutex_) = 0;  // counts the tasks shared
