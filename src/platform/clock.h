@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: MIT
-// The local date and time, for the report header's date line.
+// The local date and time: for the report header's date line, and the dates of files.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 
 namespace mezu {
@@ -21,6 +22,9 @@ class Clock {
 public:
     virtual ~Clock() = default;
     virtual LocalDateTime now() const = 0;
+    // The local date and time of an instant given in seconds since 1970-01-01 00:00 UTC, with
+    // the offset in force then; nullopt for one the system cannot show.
+    virtual std::optional<LocalDateTime> localTime(std::int64_t secondsSinceEpoch) const = 0;
 };
 
 }  // namespace mezu

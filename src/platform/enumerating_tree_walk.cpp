@@ -72,7 +72,7 @@ void EnumeratingTreeWalk::read(Node& node)
             if (!attributes || !length || !allocated) {
                 continue;
             }
-            figures = {*attributes, *length, *allocated};
+            figures = {.attributes = *attributes, .length = *length, .allocated = *allocated};
         }
         found.push_back({node.names.size(), name.size(), figures});
         node.names += name;

@@ -5,6 +5,7 @@
 #pragma once
 
 #include <cstdint>
+#include <limits>
 #include <memory>
 #include <optional>
 #include <string>
@@ -20,11 +21,17 @@ class TreeWalk;
 // The pattern that selects every name; the only one the engine uses.
 inline constexpr std::string_view kEveryName = "*.*";
 
+// The modification time of an entry whose enumeration does not give one.
+inline constexpr std::int64_t kUnknownTime = std::numeric_limits<std::int64_t>::min();
+
 // What an enumeration knows of an entry it returned.
 struct EntryFigures {
     FileAttributes attributes = kAttrNormal;
     std::uint64_t length = 0;
-    std::uint64_t allocated = 0;  // bytes the file system reports as allocated
+    std::uint64_t allocated = 0;           // bytes the file system reports as allocated
+    std::int64_t modified = kUnknownTime;  // last modification, seconds since 1970-01-01 00:00 UTC
+    std::uint32_t links = 0;               // the names the file has (hard links); 0: not known
+    std::uint64_t fileId = 0;              // its number on its volume (the inode), when links is known
 };
 
 // One enumeration of a directory, started by FileSystem::startEnumeration. Several may be open

@@ -12,6 +12,7 @@
 
 #include <cstddef>
 #include <memory>
+#include <optional>
 #include <span>
 #include <string>
 #include <string_view>
@@ -29,6 +30,14 @@ struct WalkEntry {
     EntryFigures figures;
 };
 
+// Which file a name stands for, among the files of every volume: the same at each of its hard
+// links.
+struct FileIdentity {
+    std::uint64_t volume = 0;
+    std::uint64_t file = 0;
+    bool operator==(const FileIdentity&) const = default;
+};
+
 class TreeWalk {
 public:
     // A directory of the walk; each backend's own kind derives from it.
@@ -44,6 +53,8 @@ public:
         // it: no part of the walk either, as it would not have been listed a moment later.
         bool gone = false;
         std::span<const WalkEntry> entries;  // valid until the walker is done with the directory
+        // The volume its files lie on, which tells their fileIds apart from other volumes'.
+        std::uint64_t volume = 0;
         // Why the directory could not be opened or read, or why entries of it are missing, as
         // the system words it; empty when it was read whole.
         std::string error;
@@ -60,6 +71,19 @@ public:
     // The walker will ask nothing more of `directory`: its listing may go, and so may what was
     // read of subdirectories it did not take. Those it took stay until they are done too.
     virtual void done(Directory& directory) = 0;
+
+    // The file at entry `index` of `directory`'s listing, a file, when it has more than one name;
+    // nullopt for a file with one name or one the system cannot say of. By default from the
+    // figures its listing gives; a backend whose listings do not count links asks the system.
+    virtual std::optional<FileIdentity> linkedFile(Directory& directory, std::size_t index)
+    {
+        const Listing& listed = listing(directory);
+        const EntryFigures& figures = listed.entries[index].figures;
+        if (figures.links <= 1) {
+            return std::nullopt;
+        }
+        return FileIdentity{listed.volume, figures.fileId};
+    }
 };
 
 }  // namespace mezu

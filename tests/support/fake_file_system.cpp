@@ -53,6 +53,25 @@ public:
         return {};
     }
 
+    // Only what a real enumeration gives: an entry that fails to be examined is asked again.
+    std::optional<EntryFigures> lastFigures() const override
+    {
+        if (position_ == 0) {
+            return std::nullopt;
+        }
+        const FakeFileSystem::Node& entry = *entries_[position_ - 1];
+        if (entry.attributesFail || entry.lengthFails) {
+            return std::nullopt;
+        }
+        const bool directory = isDirectory(entry.attributes);
+        return EntryFigures{.attributes = entry.attributes,
+                            .length = directory ? 0 : entry.length,
+                            .allocated = directory ? 0 : entry.allocated.value_or(entry.length),
+                            .modified = entry.modified,
+                            .links = entry.links,
+                            .fileId = entry.fileId};
+    }
+
 private:
     std::vector<std::shared_ptr<FakeFileSystem::Node>> entries_;
     FileAttributes mask_;

@@ -13,6 +13,7 @@
 #include <vector>
 
 #include "model/path_text.h"
+#include "model/calendar.h"
 #include "platform/clock.h"
 #include "platform/drive_query.h"
 #include "output/printer.h"
@@ -64,6 +65,23 @@ public:
     {
     }
     LocalDateTime now() const override { return when_; }
+    // At the offset of `now`, or UTC: a zone without summer time.
+    std::optional<LocalDateTime> localTime(std::int64_t secondsSinceEpoch) const override
+    {
+        constexpr std::int64_t kSecondsPerDay = 86'400;
+        const std::int64_t local = secondsSinceEpoch + std::int64_t{when_.utcOffsetMinutes.value_or(0)} * 60;
+        const std::int64_t days = local >= 0 ? local / kSecondsPerDay : (local + 1) / kSecondsPerDay - 1;
+        const std::int64_t second = local - days * kSecondsPerDay;
+        const CivilDate date = civilFromDays(days);
+        return LocalDateTime{date.year,
+                             date.month,
+                             date.day,
+                             weekdayOfDays(days),
+                             static_cast<int>(second / 3600),
+                             static_cast<int>(second / 60 % 60),
+                             static_cast<int>(second % 60),
+                             when_.utcOffsetMinutes};
+    }
 
 private:
     LocalDateTime when_;

@@ -76,11 +76,8 @@ void EntryExamination::takePart()
                 entry.nameLength = 0;
                 continue;
             }
-            const EntryFigures figures = figuresFromStatus(name, status, static_cast<dev_t>(device_));
             entry.examined = true;
-            entry.attributes = figures.attributes;
-            entry.length = figures.length;
-            entry.allocated = figures.allocated;
+            entry.figures = figuresFromStatus(name, status, static_cast<dev_t>(device_));
         }
     }
 }
@@ -113,7 +110,7 @@ DirectoryReader::Result DirectoryReader::read(int fd, std::uint64_t device, Task
             FileAttributes attributes = kAttrNormal;
             if (leftUnexamined(*entry, examine, attributes)) {
                 item.examined = true;
-                item.attributes = attributes;
+                item.figures.attributes = attributes;
             }
             // Hidden and special entries the walk never uses need not be kept at all.
             if (!(item.examined && (attributes & kNotWalked) != 0)) {
@@ -131,7 +128,7 @@ DirectoryReader::Result DirectoryReader::read(int fd, std::uint64_t device, Task
     }
 
     const auto used = [](const ReadEntry& entry) {
-        return entry.nameLength != 0 && (entry.attributes & kNotWalked) == 0;
+        return entry.nameLength != 0 && (entry.figures.attributes & kNotWalked) == 0;
     };
     std::size_t count = 0;
     std::size_t nameBytes = 0;
@@ -150,8 +147,7 @@ DirectoryReader::Result DirectoryReader::read(int fd, std::uint64_t device, Task
         }
         char* name = std::copy_n(names_.data() + entry.nameOffset, entry.nameLength, names) - entry.nameLength;
         std::replace(name, name + entry.nameLength, kHostNameBackslash, kDriveNameSeparator);
-        new (out++)
-            WalkEntry{std::string_view{name, entry.nameLength}, {entry.attributes, entry.length, entry.allocated}};
+        new (out++) WalkEntry{std::string_view{name, entry.nameLength}, entry.figures};
         names += entry.nameLength;
     }
     return result;

@@ -25,9 +25,7 @@ struct ReadEntry {
     std::uint32_t nameOffset = 0;
     std::uint16_t nameLength = 0;  // names are at most 255 bytes on every POSIX file system; 0: gone
     bool examined = false;
-    FileAttributes attributes = kAttrNormal;
-    std::uint64_t length = 0;
-    std::uint64_t allocated = 0;
+    EntryFigures figures;
 };
 
 // The lstat of every entry a read listed that is to be examined, in chunks that any number of

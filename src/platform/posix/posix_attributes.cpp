@@ -46,9 +46,14 @@ std::string toHostName(std::string name)
 
 EntryFigures figuresFromStatus(const char* hostName, const struct stat& status, std::optional<dev_t> parentDevice)
 {
-    return EntryFigures{attributesFromStatus(hostName, status, parentDevice),
-                        status.st_size < 0 ? 0 : static_cast<std::uint64_t>(status.st_size),
-                        allocatedBytesOf(status).value_or(0)};
+    return EntryFigures{
+        .attributes = attributesFromStatus(hostName, status, parentDevice),
+        .length = status.st_size < 0 ? 0 : static_cast<std::uint64_t>(status.st_size),
+        .allocated = allocatedBytesOf(status).value_or(0),
+        .modified = static_cast<std::int64_t>(status.st_mtim.tv_sec),
+        .links = static_cast<std::uint32_t>(std::min<nlink_t>(status.st_nlink, std::numeric_limits<std::uint32_t>::max())),
+        .fileId = static_cast<std::uint64_t>(status.st_ino),
+    };
 }
 
 std::optional<std::uint64_t> allocatedBytesOf(const struct stat& status)

@@ -9,6 +9,7 @@ namespace mezu::posix {
 class PosixClock final : public Clock {
 public:
     LocalDateTime now() const override;
+    std::optional<LocalDateTime> localTime(std::int64_t secondsSinceEpoch) const override;
 };
 
 }  // namespace mezu::posix

@@ -126,6 +126,7 @@ DirectorySource::Read PosixDirectorySource::read(const Request& request, TaskSha
     DirectoryReader::Result result =
         reader.read(opening.fd.get(), static_cast<std::uint64_t>(opening.status.st_dev), &helpers, examine);
     listing.entries = {result.packed.entries, result.count};
+    listing.volume = static_cast<std::uint64_t>(opening.status.st_dev);
     if (result.error != 0) {
         listing.error = std::strerror(result.error);
     }

@@ -41,4 +41,28 @@ LocalDateTime Win32Clock::now() const
                          time.wHour, time.wMinute, time.wSecond, offset};
 }
 
+std::optional<LocalDateTime> Win32Clock::localTime(std::int64_t secondsSinceEpoch) const
+{
+    constexpr std::int64_t kTicksPerSecond = 10'000'000;
+    constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
+    constexpr std::int64_t kLastSecond = INT64_MAX / kTicksPerSecond - kSecondsFrom1601To1970;
+    if (secondsSinceEpoch < -kSecondsFrom1601To1970 || secondsSinceEpoch > kLastSecond) {
+        return std::nullopt;
+    }
+    const auto fileTicks = static_cast<std::uint64_t>((secondsSinceEpoch + kSecondsFrom1601To1970) * kTicksPerSecond);
+    const FILETIME utcFile{static_cast<DWORD>(fileTicks & 0xFFFFFFFFU), static_cast<DWORD>(fileTicks >> 32)};
+    SYSTEMTIME utc{};
+    SYSTEMTIME local{};
+    FILETIME localFile{};
+    SYSTEMTIME time{};
+    if (!::FileTimeToSystemTime(&utcFile, &utc) || !::SystemTimeToTzSpecificLocalTime(nullptr, &utc, &local) ||
+        !::SystemTimeToFileTime(&local, &localFile) || !::FileTimeToSystemTime(&localFile, &time)) {
+        return std::nullopt;
+    }
+    constexpr std::int64_t kTicksPerMinute = 600'000'000;
+    const int offset = static_cast<int>((ticks(localFile) - ticks(utcFile)) / kTicksPerMinute);
+    return LocalDateTime{time.wYear, time.wMonth,  time.wDay,    time.wDayOfWeek,
+                         time.wHour, time.wMinute, time.wSecond, offset};
+}
+
 }  // namespace mezu::win32

@@ -41,6 +41,14 @@ std::uint64_t nonNegative(const LARGE_INTEGER& value)
     return value.QuadPart < 0 ? 0 : static_cast<std::uint64_t>(value.QuadPart);
 }
 
+// A file time (100 ns since 1601-01-01 UTC) in seconds since 1970-01-01 UTC.
+std::int64_t unixSeconds(const LARGE_INTEGER& fileTime)
+{
+    constexpr std::int64_t kTicksPerSecond = 10'000'000;
+    constexpr std::int64_t kSecondsFrom1601To1970 = 11'644'473'600;
+    return fileTime.QuadPart / kTicksPerSecond - kSecondsFrom1601To1970;
+}
+
 }  // namespace
 
 DirectorySource::Read Win32DirectorySource::read(const Request& request, TaskSharing&)
@@ -81,7 +89,10 @@ DirectorySource::Read Win32DirectorySource::read(const Request& request, TaskSha
             FileAttributes attributes = kAttrNormal;
             if (name != L"." && name != L".." && walkedEntry(record, attributes)) {
                 Found entry{toUtf8(name),
-                            {attributes, nonNegative(record.EndOfFile), nonNegative(record.AllocationSize)}};
+                            {.attributes = attributes,
+                             .length = nonNegative(record.EndOfFile),
+                             .allocated = nonNegative(record.AllocationSize),
+                             .modified = unixSeconds(record.LastWriteTime)}};
                 nameBytes += entry.name.size();
                 found.push_back(std::move(entry));
             }

@@ -63,11 +63,11 @@ TEST(EntryExaminationTest, EveryChunkIsExaminedOnceWhateverThreadTakesIt)
         const std::string name{names.data() + entry.nameOffset, entry.nameLength};
         ASSERT_NE(name.rfind("vanished", 0), 0u) << name << " does not exist";
         if (name == "sub") {
-            EXPECT_EQ(entry.attributes, kAttrDirectory);
+            EXPECT_EQ(entry.figures.attributes, kAttrDirectory);
             continue;
         }
-        EXPECT_EQ(entry.length, std::stoull(name.substr(1))) << name;
-        EXPECT_FALSE(isDirectory(entry.attributes)) << name;
+        EXPECT_EQ(entry.figures.length, std::stoull(name.substr(1))) << name;
+        EXPECT_FALSE(isDirectory(entry.figures.attributes)) << name;
         ++examined;
     }
     EXPECT_EQ(examined, kFiles);
