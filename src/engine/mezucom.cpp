@@ -58,6 +58,8 @@ void mezucom::forgetMeasurements()
 {
     measurements_.clear();
     directoriesWalked_ = 0;
+    countedLinkedFiles_.clear();
+    linksPassedOver_ = 0;
     // A new command may find the disk changed: the figures of the last walk are not reused.
     forgetKeptTrees();
 }
@@ -182,7 +184,18 @@ void mezucom::walkBelow(std::size_t entry, Summing summing, SubdirectoryLines li
                 enter(child, at);
             }
         } else if (summing == Summing::On && passesMask(item.figures.attributes, kFilesOnlyMask)) {
+            if (linkCounting_ == LinkCounting::Once) {
+                if (const std::optional<FileIdentity> file = walk->linkedFile(*level.directory, index);
+                    file && !countedLinkedFiles_.insert(*file).second) {
+                    ++linksPassedOver_;
+                    windowSystem_.yield();
+                    continue;
+                }
+            }
             const ByteTotal allocation = fileAllocation(item.figures);
+            if (fileObserver_ != nullptr) {
+                fileObserver_->file({item.name, item.figures, allocation, list, level.entry});
+            }
             totalbytes_ += allocation;
             ++filesCounted_;
             if (levels.size() > 1) {

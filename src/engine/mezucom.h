@@ -19,12 +19,14 @@
 #include <unordered_set>
 #include <vector>
 
+#include "engine/file_observer.h"
 #include "engine/window_system.h"
 #include "model/byte_total.h"
 #include "model/size_mode.h"
 #include "model/window_lists.h"
 #include "platform/drive_query.h"
 #include "platform/file_system.h"
+#include "platform/tree_walk.h"
 #include "report/drive_lines.h"
 
 namespace mezu {
@@ -114,6 +116,20 @@ public:
     SizeMode sizeMode() const { return sizeMode_; }
     void setSizeMode(SizeMode mode) { sizeMode_ = mode; }
 
+    // Whether a file with several names counts at each (the default) or once in each command,
+    // where the walk meets it first; a command starts afresh with forgetMeasurements.
+    LinkCounting linkCounting() const { return linkCounting_; }
+    void setLinkCounting(LinkCounting counting) { linkCounting_ = counting; }
+    // Files that walks have passed over as further names of a file counted already, since the
+    // last forgetMeasurements.
+    std::uint64_t linksPassedOver() const { return linksPassedOver_; }
+
+    // Tells `observer` of every file later measurements count, until set to null; borrowed.
+    void setFileObserver(FileObserver* observer) { fileObserver_ = observer; }
+
+    // The locale's decimal separator, as the result lines show it.
+    const std::string& decimalSeparator() const { return decimalSeparator_; }
+
     // Bytes allocated by the last (or running) measurement.
     ByteTotal totalbytes() const { return totalbytes_; }
     // Bytes per cluster of the drive of the last successful drvinfo; 0 before any, in which
@@ -172,6 +188,8 @@ private:
     ByteTotal totalbytes_ = 0;
     std::uint64_t clustersize_ = 0;
     SizeMode sizeMode_ = SizeMode::Clusters;
+    LinkCounting linkCounting_ = LinkCounting::EveryLink;
+    FileObserver* fileObserver_ = nullptr;
     bool stopRequested_ = false;
     std::vector<SkippedDirectory> skipped_;
     std::vector<TreeMeasurement> measurements_;
@@ -181,6 +199,16 @@ private:
     std::uint64_t directoriesCounted_ = 0;
     std::uint64_t directoriesWalked_ = 0;
     std::unordered_set<std::string> skippedPaths_;
+    // The files with several names counted in this command, with links counted once: only
+    // those, so the set grows with them and not with the tree.
+    struct IdentityHash {
+        std::size_t operator()(const FileIdentity& identity) const
+        {
+            return std::hash<std::uint64_t>{}(identity.file * 0x9E3779B97F4A7C15ULL ^ identity.volume);
+        }
+    };
+    std::unordered_set<FileIdentity, IdentityHash> countedLinkedFiles_;
+    std::uint64_t linksPassedOver_ = 0;
     // Kept by the last measure that walked to its end: its path with a trailing separator and
     // its immediate subdirectories' trees, in walk order.
     std::string keptBase_;

@@ -30,4 +30,27 @@ bool FileSystem::changeToParent()
     return separator != std::string::npos && changeDirectory(current->substr(0, std::max(separator, rootSize)));
 }
 
+std::optional<FileAttributes> FileSystem::attributesOf(const std::string& drivePath)
+{
+    const std::size_t separator = drivePath.find_last_of(kPathSeparator);
+    if (separator == std::string::npos || separator + 1 == drivePath.size()) {
+        return std::nullopt;
+    }
+    const char drive = driveLetterOf(drivePath);
+    const char previousDrive = currentDrive();
+    const std::optional<std::string> previous = currentDirectory(drive);
+    const std::size_t rootSize = driveRoot(drive).size();
+    // "C:\a.txt" lies in the root "C:\", "C:\DATA\a.txt" in "C:\DATA".
+    const std::string directory = drivePath.substr(0, separator + 1 <= rootSize ? rootSize : separator);
+    std::optional<FileAttributes> found;
+    if (changeDrive(drive) && changeDirectory(directory)) {
+        found = attributes(drivePath.substr(separator + 1));
+    }
+    if (previous) {
+        changeDirectory(*previous);
+    }
+    changeDrive(previousDrive);
+    return found;
+}
+
 }  // namespace mezu

@@ -95,6 +95,9 @@ public:
     // them (less than the length for a sparse or compressed file, more for a preallocated
     // one); nullopt when they cannot be read.
     virtual std::optional<std::uint64_t> allocatedBytes(const std::string& name) = 0;
+    // Attribute bits of the entry an absolute drive path names, nullopt when there is none or it
+    // cannot be read. The current drive and directories are as they were afterwards.
+    virtual std::optional<FileAttributes> attributesOf(const std::string& drivePath);
     // Why the last failed changeDrive, changeDirectory or startEnumeration failed, as the system
     // words it ("Permission denied").
     virtual std::string lastError() const = 0;

@@ -40,13 +40,16 @@ std::string formatDateLine(const LocalDateTime& when)
     return line;
 }
 
-void appendHeaderBlock(LineList& header, const LocalDateTime& when, SizeMode mode)
+void appendHeaderBlock(LineList& header, const LocalDateTime& when, SizeMode mode, LinkCounting links)
 {
     header.add(std::string{kBlankReportLine});
     header.add(std::string{kBlankReportLine});
     std::string title = "ディレクトリ容量調査ツール　Ver " + std::string{kVersionText};
     if (mode == SizeMode::Allocated) {
         title += kAllocatedTitleNote;
+    }
+    if (links == LinkCounting::Once) {
+        title += kLinksOnceTitleNote;
     }
     header.add(std::move(title));
     header.add(std::string{kBlankReportLine});

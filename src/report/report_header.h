@@ -24,11 +24,15 @@ std::string formatDateLine(const LocalDateTime& when);
 // What ends the title line of a survey measured in the allocated size mode, so that a saved
 // report says what it measured.
 inline constexpr std::string_view kAllocatedTitleNote = "（実割当）";
+// And what ends it when a file with several names was counted once.
+inline constexpr std::string_view kLinksOnceTitleNote = "（ハードリンク1回）";
 
 // Appends the six header lines: two blank lines, the title with the version, a blank line, the
 // date line and a blank line. (A blank line of a report is one space.) A survey made in the
-// allocated size mode says so at the end of its title; in the cluster mode the title is plain.
-void appendHeaderBlock(LineList& header, const LocalDateTime& when, SizeMode mode = SizeMode::Clusters);
+// allocated size mode, or with links counted once, says so at the end of its title; otherwise the
+// title is plain.
+void appendHeaderBlock(LineList& header, const LocalDateTime& when, SizeMode mode = SizeMode::Clusters,
+                       LinkCounting links = LinkCounting::EveryLink);
 
 // What a report stopped before its end has in place of its footer, on screen, in the saved file
 // and on paper, so that it is never taken for a whole one (a comparison refuses it too).

@@ -15,7 +15,7 @@ void allDrivesSurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSy
     lists.List2.clear();
     lists.List3.clear();
     lists.List4.clear();
-    appendHeaderBlock(lists.List2, when, module.sizeMode());
+    appendHeaderBlock(lists.List2, when, module.sizeMode(), module.linkCounting());
     lists.List2.add(std::string{kSectionRule});
 
     for (const std::string& root : surveyedDriveRoots()) {

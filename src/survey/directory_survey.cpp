@@ -13,7 +13,7 @@ void directorySurvey(WindowLists& lists, mezucom& module, WindowSystem& windowSy
     lists.List2.clear();
     lists.List3.clear();
 
-    appendHeaderBlock(lists.List2, when, module.sizeMode());
+    appendHeaderBlock(lists.List2, when, module.sizeMode(), module.linkCounting());
     lists.List2.add(lists.dlist.lineOrEmpty(0));
     lists.List2.add(lists.dlist.lineOrEmpty(1));
     lists.List2.add(std::string{kBlankReportLine});

@@ -2,6 +2,7 @@
 #include "ui/mezumain.h"
 
 #include <algorithm>
+#include <array>
 #include <cctype>
 
 #include "model/path_text.h"
@@ -86,9 +87,14 @@ std::string mezumain::windowTitle() const
         }
         return title;
     }
-    const bool survey = lastReport_ == Report::DirectorySurvey || lastReport_ == Report::AllDrivesSurvey;
-    if (survey && reportSizeMode_ == SizeMode::Allocated) {
+    const bool counted = lastReport_ == Report::DirectorySurvey || lastReport_ == Report::AllDrivesSurvey ||
+                         lastReport_ == Report::LargestFiles || lastReport_ == Report::FileKinds ||
+                         lastReport_ == Report::FileAges;
+    if (counted && reportSizeMode_ == SizeMode::Allocated) {
         title += kAllocatedTitleNote;
+    }
+    if (counted && reportLinkCounting_ == LinkCounting::Once) {
+        title += kLinksOnceTitleNote;
     }
     if (lastReport_ == Report::Comparison) {
         title += "（前回の報告との比較）";
@@ -123,8 +129,17 @@ void mezumain::showUnreadableDirectories()
 
 mezumain::ShownReport mezumain::shownReport() const
 {
-    return {lists_.List1, lists_.List2,    lists_.List3,       module_.measurements(), module_.skippedDirectories(),
-            lastReport_,  reportSizeMode_, surveyedDirectory_, reportStopped_};
+    return {lists_.List1,
+            lists_.List2,
+            lists_.List3,
+            module_.measurements(),
+            module_.skippedDirectories(),
+            lastReport_,
+            reportSizeMode_,
+            reportLinkCounting_,
+            surveyedDirectory_,
+            reportStopped_,
+            fileFindings_};
 }
 
 void mezumain::showReport(ShownReport report)
@@ -135,8 +150,10 @@ void mezumain::showReport(ShownReport report)
     module_.restoreFindings(std::move(report.measurements), std::move(report.unreadable));
     lastReport_ = report.report;
     reportSizeMode_ = report.sizeMode;
+    reportLinkCounting_ = report.linkCounting;
     surveyedDirectory_ = std::move(report.surveyedDirectory);
     reportStopped_ = report.stopped;
+    fileFindings_ = std::move(report.fileFindings);
 }
 
 void mezumain::stopCommand()
@@ -154,7 +171,11 @@ std::vector<mezumain::List1MenuItem> mezumain::List1Menu(std::optional<std::size
         {List1Action::SurveyLine, "このディレクトリを調査", idle && namesDirectory},
         {List1Action::Compare, "前回の報告と比較...", idle},
         {List1Action::ShowUnreadable, "読み取れなかったディレクトリ...", !module_.skippedDirectories().empty()},
+        {List1Action::LargestFiles, "大きいファイル", idle, false, false, true},
+        {List1Action::FileKinds, "ファイルの種類", idle},
+        {List1Action::FileAges, "ファイルの更新日", idle},
         {List1Action::AllocatedSize, "実割当で計算", idle, true, sizeMode() == SizeMode::Allocated, true},
+        {List1Action::LinksOnce, "ハードリンクを1回だけ数える", idle, true, linkCounting() == LinkCounting::Once},
     };
 }
 
@@ -172,8 +193,20 @@ void mezumain::List1Chosen(List1Action action, std::optional<std::size_t> line)
         case List1Action::ShowUnreadable:
             showUnreadableDirectories();
             break;
+        case List1Action::LargestFiles:
+            surveyFiles(FileReport::Largest);
+            break;
+        case List1Action::FileKinds:
+            surveyFiles(FileReport::Kinds);
+            break;
+        case List1Action::FileAges:
+            surveyFiles(FileReport::Ages);
+            break;
         case List1Action::AllocatedSize:
             setSizeMode(sizeMode() == SizeMode::Allocated ? SizeMode::Clusters : SizeMode::Allocated);
+            break;
+        case List1Action::LinksOnce:
+            setLinkCounting(linkCounting() == LinkCounting::Once ? LinkCounting::EveryLink : LinkCounting::Once);
             break;
     }
 }
@@ -290,6 +323,8 @@ void mezumain::Command1_Click()
     }
     lastReport_ = Report::DirectorySurvey;
     reportSizeMode_ = module_.sizeMode();
+    reportLinkCounting_ = module_.linkCounting();
+    fileFindings_ = {};
     surveyedDirectory_ = selection_.Label1;
     directorySurvey(lists_, module_, services_.windowSystem, services_.clock.now(), selection_.Label1);
     reportStopped_ = module_.stopRequested();
@@ -303,6 +338,8 @@ void mezumain::Command2_Click()
     }
     lastReport_ = Report::AllDrivesSurvey;
     reportSizeMode_ = module_.sizeMode();
+    reportLinkCounting_ = module_.linkCounting();
+    fileFindings_ = {};
     allDrivesSurvey(lists_, module_, services_.windowSystem, services_.clock.now());
     reportStopped_ = module_.stopRequested();
     requerySelectedDrive();
@@ -366,6 +403,31 @@ bool mezumain::setSizeMode(SizeMode mode)
     return true;
 }
 
+bool mezumain::setLinkCounting(LinkCounting counting)
+{
+    if (commandRunning_) {
+        return false;
+    }
+    module_.setLinkCounting(counting);
+    return true;
+}
+
+void mezumain::surveyFiles(FileReport report)
+{
+    const CommandScope scope{commandRunning_, closing_, module_};
+    if (!scope.entered()) {
+        return;
+    }
+    constexpr std::array<Report, 3> kReports = {Report::LargestFiles, Report::FileKinds, Report::FileAges};
+    lastReport_ = kReports[static_cast<std::size_t>(report)];
+    reportSizeMode_ = module_.sizeMode();
+    reportLinkCounting_ = module_.linkCounting();
+    fileFindings_ = {};
+    surveyedDirectory_ = selection_.Label1;
+    fileFindings_ = fileReportSurvey(lists_, module_, services_.clock, services_.clock.now(), selection_.Label1, report);
+    reportStopped_ = module_.stopRequested();
+}
+
 void mezumain::pgm_Click()
 {
     services_.windowSystem.messageBox(descriptionText());
@@ -393,6 +455,13 @@ void mezumain::sortcmd()
 
 std::optional<std::string> mezumain::listedDirectory(std::size_t index) const
 {
+    if (lastReport_ == Report::LargestFiles) {
+        const std::uint32_t tag = lists_.List1.tag(index);
+        if (tag >= fileFindings_.files.size()) {
+            return std::nullopt;
+        }
+        return fileFindings_.files[tag].directory();
+    }
     const bool survey = lastReport_ == Report::DirectorySurvey || lastReport_ == Report::AllDrivesSurvey;
     if (!survey || index >= lists_.List1.count()) {
         return std::nullopt;
@@ -407,6 +476,16 @@ std::optional<std::string> mezumain::listedDirectory(std::size_t index) const
 
 bool mezumain::surveyListedDirectory(std::size_t index)
 {
+    if (lastReport_ == Report::LargestFiles && !commandRunning_) {
+        // A file removed (or made a directory) since the report was made names nothing to survey.
+        const std::uint32_t tag = lists_.List1.tag(index);
+        const std::optional<FileAttributes> attributes =
+            tag < fileFindings_.files.size() ? services_.fileSystem.attributesOf(fileFindings_.files[tag].path)
+                                             : std::nullopt;
+        if (!attributes || isDirectory(*attributes)) {
+            return false;
+        }
+    }
     const std::optional<std::string> directory = listedDirectory(index);
     return directory && openAndSurvey(*directory);
 }
@@ -484,6 +563,31 @@ void mezumain::compareWithEarlierReport()
 std::vector<double> mezumain::List1Shares() const
 {
     std::vector<double> shares;
+    const auto share = [whole = static_cast<double>(fileFindings_.bytes)](ByteTotal bytes) {
+        return whole > 0 ? std::min(1.0, static_cast<double>(bytes) / whole) : 0.0;
+    };
+    switch (lastReport_) {
+        case Report::LargestFiles:
+            for (const ListedFile& file : fileFindings_.files) {
+                shares.push_back(share(file.counted));
+            }
+            return shares;
+        case Report::FileKinds:
+            for (const KindRow& row : fileFindings_.kinds.largest) {
+                shares.push_back(share(row.bytes));
+            }
+            if (fileFindings_.kinds.rest.files != 0) {
+                shares.push_back(share(fileFindings_.kinds.rest.bytes));
+            }
+            return shares;
+        case Report::FileAges:
+            for (const AgeRow& row : fileFindings_.ages) {
+                shares.push_back(share(row.bytes));
+            }
+            return shares;
+        default:
+            break;
+    }
     const std::vector<TreeMeasurement>& measured = module_.measurements();
     if (lastReport_ != Report::DirectorySurvey || measured.empty()) {
         return shares;

@@ -24,6 +24,7 @@
 #include "platform/report_file_reader.h"
 #include "platform/report_file_writer.h"
 #include "platform/text_encoder.h"
+#include "survey/file_report_survey.h"
 #include "ui/directory_view.h"
 #include "ui/open_dialog.h"
 #include "ui/save_dialog.h"
@@ -117,9 +118,25 @@ public:
     void sortcmd();
 
     // The report List1 holds, as the last command left it.
-    enum class Report { None, DirectorySurvey, AllDrivesSurvey, DriveInformation, Comparison };
+    enum class Report {
+        None,
+        DirectorySurvey,
+        AllDrivesSurvey,
+        DriveInformation,
+        Comparison,
+        LargestFiles,
+        FileKinds,
+        FileAges,
+    };
     Report lastReport() const { return lastReport_; }
-    // The directory that List1's line `index` names, when it is a result line of a survey.
+    // The report of the files below the directory in Label1 (its largest files, by kind, by
+    // age), made in one walk with the size mode and link counting of a survey.
+    void surveyFiles(FileReport report);
+    // What the file report on screen found; empty after any other report.
+    const FileFindings& fileFindings() const { return fileFindings_; }
+
+    // The directory that List1's line `index` names: of a survey's result line, or the folder
+    // of a file in the largest files while that file is still there.
     std::optional<std::string> listedDirectory(std::size_t index) const;
     // Drill down: opens the directory of List1's line `index` in Dir1 (on its own drive) and
     // surveys it. Returns false, doing nothing, for a line that names no directory, a
@@ -129,8 +146,8 @@ public:
     // doing nothing, at a drive's root, when List1 holds no directory survey, or while a
     // command runs.
     bool surveyParentDirectory();
-    // After a directory survey, each line's share of the whole tree, from 0 to 1, in List1's
-    // order; empty after any other report.
+    // After a directory survey or a file report, each line's share of the whole tree, from 0 to
+    // 1, in List1's order; empty after any other report.
     std::vector<double> List1Shares() const;
     // Compares a saved survey report, chosen in the Open dialog, with the survey in the window
     // (made first, of the directory in Label1, when the window shows none): the comparison
@@ -144,6 +161,10 @@ public:
     // while a command runs.
     SizeMode sizeMode() const { return module_.sizeMode(); }
     bool setSizeMode(SizeMode mode);
+    // Whether a file with several names counts at each (the default) or once in a command, for
+    // surveys and file reports alike; as setSizeMode.
+    LinkCounting linkCounting() const { return module_.linkCounting(); }
+    bool setLinkCounting(LinkCounting counting);
 
     // The help menu: each shows its box.
     void pgm_Click();
@@ -167,7 +188,16 @@ public:
 
     // The result list's context menu, for the line `line` (none when no line is chosen): what
     // each item does, its caption and whether it can be chosen now.
-    enum class List1Action { SurveyLine, Compare, ShowUnreadable, AllocatedSize };
+    enum class List1Action {
+        SurveyLine,
+        Compare,
+        ShowUnreadable,
+        LargestFiles,
+        FileKinds,
+        FileAges,
+        AllocatedSize,
+        LinksOnce,
+    };
     struct List1MenuItem {
         List1Action action;
         std::string caption;
@@ -180,7 +210,9 @@ public:
     // Whether the item makes a report of its own in place of the one shown.
     static bool replacesReport(List1Action action)
     {
-        return action == List1Action::SurveyLine || action == List1Action::Compare;
+        return action == List1Action::SurveyLine || action == List1Action::Compare ||
+               action == List1Action::LargestFiles || action == List1Action::FileKinds ||
+               action == List1Action::FileAges;
     }
 
     // The report on screen with all that its lines stand for, to put back when a command
@@ -193,8 +225,10 @@ public:
         std::vector<SkippedDirectory> unreadable;
         Report report = Report::None;
         SizeMode sizeMode = SizeMode::Clusters;
+        LinkCounting linkCounting = LinkCounting::EveryLink;
         std::string surveyedDirectory;
         bool stopped = false;
+        FileFindings fileFindings;
     };
     ShownReport shownReport() const;
     void showReport(ShownReport report);
@@ -227,6 +261,8 @@ private:
     std::string cob1FileName_;
     Report lastReport_ = Report::None;
     SizeMode reportSizeMode_ = SizeMode::Clusters;  // of the survey on screen
+    LinkCounting reportLinkCounting_ = LinkCounting::EveryLink;
+    FileFindings fileFindings_;
     bool closing_ = false;
     bool reportStopped_ = false;
     std::string surveyedDirectory_;  // the directory of the last directory survey

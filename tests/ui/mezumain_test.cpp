@@ -347,15 +347,18 @@ TEST_F(MainWindowTest, TheResultListsMenuOffersWhatCanBeDoneNow)
         }
         return states;
     };
-    EXPECT_EQ(enabled(std::nullopt), (std::vector<bool>{false, true, false, true}));
+    EXPECT_EQ(enabled(std::nullopt), (std::vector<bool>{false, true, false, true, true, true, true, true}));
     window.Command1_Click();
-    EXPECT_EQ(enabled(0), (std::vector<bool>{true, true, true, true}));
+    EXPECT_EQ(enabled(0), (std::vector<bool>{true, true, true, true, true, true, true, true}));
     window.List1Chosen(mezumain::List1Action::ShowUnreadable, std::nullopt);
     ASSERT_EQ(windowSystem.messages.size(), 1u);
     EXPECT_EQ(windowSystem.messages[0],
               "読み取れなかったディレクトリ（1）：\rC:\\HOME\\USER\\LOCKED：Permission denied");
     window.List1Chosen(mezumain::List1Action::AllocatedSize, std::nullopt);
-    EXPECT_TRUE(window.List1Menu(std::nullopt).back().checked);
+    window.List1Chosen(mezumain::List1Action::LinksOnce, std::nullopt);
+    for (const mezumain::List1MenuItem& item : window.List1Menu(std::nullopt)) {
+        EXPECT_EQ(item.checked, item.checkable) << item.caption;
+    }
 }
 
 TEST_F(MainWindowTest, SortcmdSortsList1)
