@@ -508,3 +508,75 @@ TEST_F(MainWindowTest, EachLineStandsForItsOwnDirectoryHoweverItsNameIsShown)
 
 }  // namespace
 }  // namespace mezu
+
+namespace mezu {
+namespace {
+
+// Two names of one file, in two subdirectories, and a file of one name.
+void addLinkedFiles(test::FakeFileSystem& fs)
+{
+    for (const char* path : {"C:\\HOME\\USER\\A\\linked.dat", "C:\\HOME\\USER\\B\\other.DAT"}) {
+        test::FakeFileSystem::Node& name = fs.addFile(path, 10000);
+        name.links = 2;
+        name.fileId = 7;
+    }
+    fs.addFile("C:\\HOME\\USER\\B\\single.txt", 5000).fileId = 7;  // one name: its number means nothing
+}
+
+TEST_F(MainWindowTest, AFileWithSeveralNamesCountsOnceWhenAskedAndTheReportSaysSo)
+{
+    addLinkedFiles(fs);
+    loaded();
+    const auto wholeTree = [this] { return window.module().measurements().front().bytes; };
+    window.Command1_Click();
+    EXPECT_EQ(wholeTree(), ByteTotal{3 * 12288 - 4096}) << "every name counts by default";
+    EXPECT_EQ(window.lists().List2.line(2), "ディレクトリ容量調査ツール　Ver 1.10");
+
+    ASSERT_TRUE(window.setLinkCounting(LinkCounting::Once));
+    window.Command1_Click();
+    EXPECT_EQ(wholeTree(), ByteTotal{12288 + 8192});
+    EXPECT_EQ(window.module().linksPassedOver(), 1u);
+    EXPECT_EQ(window.lists().List2.line(2), "ディレクトリ容量調査ツール　Ver 1.10（ハードリンク1回）");
+    EXPECT_NE(window.windowTitle().find("（ハードリンク1回）"), std::string::npos);
+    window.Command1_Click();
+    EXPECT_EQ(wholeTree(), ByteTotal{12288 + 8192}) << "each command counts afresh";
+}
+
+TEST_F(MainWindowTest, FileReportsListWhatTheWalkCountedAndTheLargestLeadToTheirFolders)
+{
+    addLinkedFiles(fs);
+    fs.addFile("C:\\HOME\\USER\\README", 1).modified = 909140709;  // 1998-10-23 10:05:09 UTC
+    loaded();
+
+    window.surveyFiles(FileReport::Largest);
+    const LineList& body = window.lists().List1;
+    ASSERT_EQ(body.count(), 4u);
+    EXPECT_EQ(window.lists().List2.line(9), "C:\\HOME\\USER 以下の大きいファイル 100 件");
+    EXPECT_NE(body.line(0).find("C:\\HOME\\USER\\A\\linked.dat"), std::string::npos) << "equal sizes by path";
+    EXPECT_NE(body.line(1).find("C:\\HOME\\USER\\B\\other.DAT"), std::string::npos);
+    EXPECT_NE(body.line(3).find("1998/10/23"), std::string::npos) << body.line(3);
+    EXPECT_NE(body.line(0).find("----/--/--"), std::string::npos) << "no date known";
+    EXPECT_EQ(window.lists().List3.line(1), "調べたファイル数： 4");
+    EXPECT_EQ(window.List1Shares().size(), 4u);
+
+    ASSERT_TRUE(window.surveyListedDirectory(1));
+    EXPECT_EQ(window.selection().Label1, "C:\\HOME\\USER\\B");
+    EXPECT_EQ(window.lastReport(), mezumain::Report::DirectorySurvey);
+
+    window.openDirectory("C:\\HOME\\USER");
+    window.surveyFiles(FileReport::Largest);
+    fs.remove("C:\\HOME\\USER\\A\\linked.dat");
+    EXPECT_FALSE(window.surveyListedDirectory(0)) << "a file removed since names nothing";
+    EXPECT_EQ(window.lastReport(), mezumain::Report::LargestFiles);
+
+    window.surveyFiles(FileReport::Kinds);
+    EXPECT_EQ(window.lists().List1.count(), 3u) << "dat, txt and no extension";
+    EXPECT_NE(window.lists().List1.line(0).find("dat"), std::string::npos);
+    EXPECT_FALSE(window.listedDirectory(0).has_value());
+    window.surveyFiles(FileReport::Ages);
+    EXPECT_EQ(window.fileFindings().ages.back().band, AgeBand::Unknown);
+    EXPECT_EQ(window.fileFindings().examined, 3u);
+}
+
+}  // namespace
+}  // namespace mezu
