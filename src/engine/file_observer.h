@@ -7,6 +7,7 @@
 #pragma once
 
 #include <cstddef>
+#include <cstdint>
 #include <string_view>
 
 #include "model/byte_total.h"
@@ -25,6 +26,9 @@ public:
         // for a walk names millions of files.
         const DirectoryList& directories;
         std::size_t directory;
+        // Tells the walk's directories apart where `directory` may be reused: the same for each
+        // file of one directory, another for every directory the command enters.
+        std::uint64_t directorySerial;
     };
 
     virtual ~FileObserver() = default;

@@ -125,6 +125,7 @@ void mezucom::walkBelow(std::size_t entry, Summing summing, SubdirectoryLines li
         TreeWalk::Directory* directory;
         const TreeWalk::Listing* listing;
         std::size_t entry;
+        std::uint64_t serial;  // of the directory among those walked in the command
         std::size_t next = 0;  // the entry of the listing handled next
     };
     std::vector<Level> levels;
@@ -142,7 +143,7 @@ void mezucom::walkBelow(std::size_t entry, Summing summing, SubdirectoryLines li
                 ++keptTrees_[keptTree].directories;
             }
         }
-        levels.push_back({&directory, &listing, at});
+        levels.push_back({&directory, &listing, at, directoriesWalked_});
     };
     ++directoriesWalked_;
     enter(walk->top(), entry);
@@ -194,7 +195,7 @@ void mezucom::walkBelow(std::size_t entry, Summing summing, SubdirectoryLines li
             }
             const ByteTotal allocation = fileAllocation(item.figures);
             if (fileObserver_ != nullptr) {
-                fileObserver_->file({item.name, item.figures, allocation, list, level.entry});
+                fileObserver_->file({item.name, item.figures, allocation, list, level.entry, level.serial});
             }
             totalbytes_ += allocation;
             ++filesCounted_;

@@ -2,6 +2,7 @@
 #include "survey/largest_files.h"
 
 #include <algorithm>
+#include <string_view>
 
 #include "model/path_text.h"
 
@@ -14,11 +15,12 @@ bool ranksBefore(const ListedFile& a, const ListedFile& b)
     return a.counted != b.counted ? a.counted > b.counted : a.path < b.path;
 }
 
-ListedFile listed(const FileObserver::File& file)
+ListedFile listed(const FileObserver::File& file, std::string_view directory)
 {
-    std::string directory = file.directories.line(file.directory);
-    const std::size_t nameAt = withTrailingSeparator(directory).size();
-    return {file.counted, file.figures.length, file.figures.modified, childPath(directory, file.name), nameAt};
+    std::string path = withTrailingSeparator(directory);
+    const std::size_t nameAt = path.size();
+    path += file.name;
+    return {file.counted, file.figures.length, file.figures.modified, std::move(path), nameAt};
 }
 
 }  // namespace
@@ -47,7 +49,7 @@ void LargestFiles::file(const File& file)
         return;
     }
     if (kept_.size() < count_) {
-        kept_.push_back(listed(file));
+        kept_.push_back(listed(file, file.directories.line(file.directory)));
         std::push_heap(kept_.begin(), kept_.end(), ranksBefore);
         return;
     }
@@ -56,10 +58,25 @@ void LargestFiles::file(const File& file)
     if (file.counted < leaving.counted) {
         return;
     }
-    ListedFile candidate = listed(file);
-    if (!ranksBefore(candidate, leaving)) {
-        return;
+    if (file.counted == leaving.counted) {
+        if (tiedDirectory_.empty() || tiedSerial_ != file.directorySerial) {
+            tiedSerial_ = file.directorySerial;
+            tiedDirectory_ = withTrailingSeparator(file.directories.line(file.directory));
+        }
+        // Compared as the paths would be, without building this one.
+        const std::string_view kept = leaving.path;
+        const std::size_t common = std::min(kept.size(), tiedDirectory_.size());
+        const int order = kept.compare(0, common, tiedDirectory_, 0, common);
+        const bool before = order != 0 ? order > 0
+                            : kept.size() > tiedDirectory_.size()
+                                ? kept.substr(tiedDirectory_.size()) > file.name
+                                : false;
+        if (!before) {
+            return;
+        }
     }
+    ListedFile candidate =
+        listed(file, file.counted == leaving.counted ? tiedDirectory_ : file.directories.line(file.directory));
     std::pop_heap(kept_.begin(), kept_.end(), ranksBefore);
     kept_.back() = std::move(candidate);
     std::push_heap(kept_.begin(), kept_.end(), ranksBefore);

@@ -42,6 +42,10 @@ private:
     std::vector<ListedFile> kept_;
     std::uint64_t examined_ = 0;
     ByteTotal examinedBytes_ = 0;
+    // The path of the directory whose file tied last, built once for all its files: a tree of
+    // files of one size ties at nearly every file.
+    std::uint64_t tiedSerial_ = 0;
+    std::string tiedDirectory_;
 };
 
 }  // namespace mezu

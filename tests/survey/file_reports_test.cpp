@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include <gtest/gtest.h>
 
+#include <map>
 #include <string>
 #include <vector>
 
@@ -21,8 +22,13 @@ public:
         list.add("C:\\");
         const std::size_t at = directory.empty() ? 0 : list.addChild(0, directory);
         const EntryFigures figures{.length = static_cast<std::uint64_t>(counted) - 1, .modified = modified};
-        observer.file({name, figures, counted, list, at});
+        // The same directory keeps its serial, as in a walk.
+        const std::uint64_t serial = serials_.emplace(directory, serials_.size() + 1).first->second;
+        observer.file({name, figures, counted, list, at, serial});
     }
+
+private:
+    std::map<std::string, std::uint64_t> serials_;
 };
 
 TEST(LargestFilesTest, KeepsTheLargestWithTiesInTheOrderOfTheirPaths)
@@ -34,17 +40,23 @@ TEST(LargestFilesTest, KeepsTheLargestWithTiesInTheOrderOfTheirPaths)
     files.show(largest, "", "small", 1);
     files.show(largest, "A", "big", 50);
     files.show(largest, "A", "x", 10);  // a tie with the last kept, which it ranks before
+    for (const char* name : {"w", "z", "x0"}) {
+        files.show(largest, "A", name, 10);
+    }
+    files.show(largest, "B", "a", 10);
+    files.show(largest, "AB", "a", 10);
     const std::vector<ListedFile> kept = largest.largestFirst();
     std::vector<std::string> paths;
     for (const ListedFile& file : kept) {
         paths.push_back(file.path);
     }
-    EXPECT_EQ(paths, (std::vector<std::string>{"C:\\A\\big", "C:\\A\\x", "C:\\A\\y"}));
+    EXPECT_EQ(paths, (std::vector<std::string>{"C:\\A\\big", "C:\\AB\\a", "C:\\A\\w"}))
+        << "ties in the order of the whole paths' texts, where 'B' comes before '\\'";
     EXPECT_EQ(kept[0].directory(), "C:\\A");
     EXPECT_EQ(kept[0].name(), "big");
     EXPECT_EQ(kept[0].length, 49u);
-    EXPECT_EQ(largest.examined(), 5u);
-    EXPECT_EQ(largest.examinedBytes(), ByteTotal{81});
+    EXPECT_EQ(largest.examined(), 10u);
+    EXPECT_EQ(largest.examinedBytes(), ByteTotal{131});
 
     LargestFiles none{0};
     files.show(none, "", "root", 7);
