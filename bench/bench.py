@@ -190,6 +190,8 @@ def main():
     heavy_cases.add_argument("--cold", action="store_true", help="452,420 files, page cache dropped (root)")
     heavy_cases.add_argument("--big", action="store_true",
                              help="1,398,100 files: peak memory warm, and the page cache dropped (root)")
+    heavy_cases.add_argument("--reports", action="store_true",
+                             help="the reports of files against the survey on 1,398,100 files")
     heavy_cases.add_argument("--windows", action="store_true", help="the Windows build under Wine on the share (root)")
     heavy_cases.add_argument("--all", action="store_true", help="every heavy case and the warm cases")
     heavy_cases.add_argument("--warm", action="store_true", help="the warm cases as well as the heavy ones chosen")
@@ -201,9 +203,9 @@ def main():
     args = parser.parse_args()
     if args.runs < 1:
         parser.error("--runs must be at least 1")
-    for case in ("share", "cold", "big", "windows", "warm"):
+    for case in ("share", "cold", "big", "reports", "windows", "warm"):
         setattr(args, case, getattr(args, case) or args.all)
-    with_heavy = args.share or args.cold or args.big or args.windows
+    with_heavy = args.share or args.cold or args.big or args.reports or args.windows
     signal.signal(signal.SIGTERM, leave_on_signal)
     signal.signal(signal.SIGHUP, leave_on_signal)
 
@@ -225,6 +227,8 @@ def heavy_targets(args):
         targets += heavy.bench_cold(tools, args.work, args.runs, is_root)
     if args.big:
         targets += heavy.bench_big(tools, args.work, args.runs, is_root)
+    if args.reports:
+        targets += heavy.bench_reports(tools, args.work, args.runs, is_root)
     return targets
 
 

@@ -1,8 +1,8 @@
 # SPDX-License-Identifier: MIT
 """The benchmark's heavy cases, each chosen by an option of bench.py: a network share with a
 1 ms round trip read cold (--share), trees read after the page cache is dropped (--cold, --big),
-peak memory on 1.4 million entries (--big), and the Windows build under Wine on the share
-(--windows). Each compares mezu-report with the bare walker limit, gdu, du and ncdu.
+peak memory on 1.4 million entries (--big), the reports of files against the survey on them
+(--reports), and the Windows build under Wine on the share (--windows). Each compares mezu-report with the bare walker limit, gdu, du and ncdu.
 
 Dropping the caches and mounting need root; a case that cannot run prints a line saying why,
 and its targets show as not measured. The share is always unmounted on the way out, also when
@@ -23,6 +23,10 @@ COLD_TREE = (20, 12, 4)  # 452,420 files in 22,620 directories
 BIG_TREE = (20, 16, 4)  # 1,398,100 files in 69,904 directories
 BIG_MEMORY_MIB = 32
 BIG_OVER_SMALL_MIB = 4
+REPORTS_TIME_RATIO = 1.10  # of each file report to the survey on the same tree
+REPORTS_OVER_SURVEY_MIB = 4
+FILE_REPORTS = (("largest", "the largest files"), ("kinds", "by kind"), ("ages", "by age"),
+                ("--hard-links once survey", "survey, hard links once"))
 SFTP_SERVER = "/usr/lib/openssh/sftp-server"
 
 
@@ -178,6 +182,36 @@ def bench_big(tools, work, runs, is_root):
     for (_, name), (peak_target, over_target) in zip(kinds, zip(targets[::2], targets[1::2])):
         peak, small_peak = named(warm, name).peak() / MIB, named(few, name).peak() / MIB
         peak_target.measured, over_target.measured = peak, peak - small_peak
+    return targets
+
+
+def bench_reports(tools, work, runs, is_root):
+    """--reports: each report of the files, and the survey counting hard links once, against the
+    survey on the 1.4M-file tree: time warm (and cold when root) and peak memory, all made in
+    the one walk a survey makes."""
+    targets = []
+    for _, title in FILE_REPORTS:
+        targets += [Target(f"1.4M: {title}, time / survey's, warm", None, REPORTS_TIME_RATIO, "x"),
+                    Target(f"1.4M: {title}, peak over survey's", None, REPORTS_OVER_SURVEY_MIB, " MiB")]
+    why = why_not(tools, is_root)
+    if why:
+        return not_measured("Reports of files", why, targets)
+    root = big_tree(tools, work, BIG_TREE)
+    report = os.path.join(tools.bin_dir, "mezu-report")
+    contenders = [Contender("mezu-report survey", [report, "survey", root])]
+    contenders += [Contender(f"mezu-report {command}", [report] + command.split() + [root])
+                   for command, _ in FILE_REPORTS]
+    warm_runs(contenders, runs)
+    survey = contenders[0]
+    print_table(f"Reports of files, warm cache: {root}, {describe(root)}, median of {runs} runs in turns",
+                contenders, survey, with_range=True)
+    for contender, (time_target, peak_target) in zip(contenders[1:], zip(targets[::2], targets[1::2])):
+        time_target.measured = contender.median() / survey.median()
+        peak_target.measured = (contender.peak() - survey.peak()) / MIB
+    if is_root:
+        cold_runs(contenders, max(1, runs // 3))
+        print_table(f"Reports of files, page cache dropped: {root}, median of {max(1, runs // 3)} runs in turns",
+                    contenders, survey, with_range=True)
     return targets
 
 

@@ -3,8 +3,8 @@
 # Builds mezu and the programs it is compared with, then prints the benchmark table.
 # Usage: bench/run.sh [--files N] [--dirs N] [--wide-dirs N] [--chain-levels N]
 #                     [--long-chain-levels N] [--runs N] [--work DIR]
-#                     [--share] [--cold] [--big] [--windows] [--all] [--warm]
-# Without a case option the warm cases run; --share, --cold, --big and --windows choose the
+#                     [--share] [--cold] [--big] [--reports] [--windows] [--all] [--warm]
+# Without a case option the warm cases run; --share, --cold, --big, --reports and --windows choose the
 # heavy ones (as root), --all runs everything. See docs/performance.md.
 set -euo pipefail
 root=$(cd "$(dirname "$0")/.." && pwd)
