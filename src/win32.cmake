@@ -12,6 +12,7 @@ add_library(mezu_win32 STATIC
   platform/win32/win32_drive_query.cpp
   platform/win32/win32_file_system.cpp
   platform/win32/win32_directory_source.cpp
+  platform/win32/win32_tree_walk.cpp
   platform/win32/win32_file_writer.cpp
   platform/win32/win32_report_file_reader.cpp
   platform/win32/win32_text_encoder.cpp

@@ -6,6 +6,7 @@ target_include_directories(mezu_win32_test_support PUBLIC ${CMAKE_CURRENT_SOURCE
 target_link_libraries(mezu_win32_test_support PUBLIC mezu_win32)
 
 mezu_test(mezu_win32_platform_tests
+  platform/clock_test.cpp
   platform/file_system_contract_test.cpp
   platform/win32/win32_platform_test.cpp
 )

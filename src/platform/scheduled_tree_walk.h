@@ -57,6 +57,9 @@ public:
     const Listing& listing(Directory& directory) override MEZU_EXCLUDES(mutex_);
     Directory& subdirectory(Directory& parent, std::size_t index) override;
     void done(Directory& directory) override MEZU_EXCLUDES(mutex_);
+    // The drive path of a directory of this walk, for a backend that must reach one of its
+    // entries by name.
+    std::string drivePath(Directory& directory) const { return pathOf(static_cast<const Node&>(directory)); }
 
     // For tests: the bytes of listings read and not yet done, and the reader threads started.
     std::size_t bytesAhead() MEZU_EXCLUDES(mutex_);

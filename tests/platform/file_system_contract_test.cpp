@@ -9,6 +9,7 @@
 #include <map>
 #include <ostream>
 #include <set>
+#include <stdexcept>
 
 #include "fake_file_system.h"
 #include "platform/tree_walk.h"
@@ -19,6 +20,13 @@
 #include "platform/win32/win32_file_system.h"
 #include "win32_temp_tree.h"
 #else
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <cstring>
+
 #include "platform/posix/posix_file_system.h"
 #include "temp_tree.h"
 #endif
@@ -59,12 +67,22 @@ std::string toDrivePath(const std::string& relative)
     return path;
 }
 
+// An instant both as a date of the UTC calendar and in seconds since 1970, so that each backend
+// is set in its system's own terms and none by the reckoning under test.
+struct Instant {
+    int year, month, day, hour, minute, second, millisecond;
+    std::int64_t unixSeconds;  // the whole seconds, rounded down
+};
+
 class Harness {
 public:
     virtual ~Harness() = default;
     virtual FileSystem& fileSystem() = 0;
     // Removes a directory of the tree and all below it.
     virtual void remove(const std::string& relative) = 0;
+    virtual void setModified(const std::string& relative, const Instant& when) = 0;
+    // Gives the file `existing` the further name `relative`; empty, or why the system refused.
+    virtual std::string hardLink(const std::string& existing, const std::string& relative) = 0;
 };
 
 #ifndef _WIN32
@@ -91,6 +109,16 @@ public:
     }
     FileSystem& fileSystem() override { return *fileSystem_; }
     void remove(const std::string& relative) override { tree_.remove(relative); }
+    void setModified(const std::string& relative, const Instant& when) override
+    {
+        const timespec times[2] = {{0, UTIME_OMIT}, {when.unixSeconds, when.millisecond * 1'000'000L}};
+        EXPECT_EQ(::utimensat(AT_FDCWD, tree_.path(relative).c_str(), times, AT_SYMLINK_NOFOLLOW), 0)
+            << relative << ": " << std::strerror(errno);
+    }
+    std::string hardLink(const std::string& existing, const std::string& relative) override
+    {
+        return ::link(tree_.path(existing).c_str(), tree_.path(relative).c_str()) == 0 ? "" : std::strerror(errno);
+    }
 
 private:
     test::TempTree tree_;
@@ -128,8 +156,39 @@ public:
     }
     FileSystem& fileSystem() override { return *fileSystem_; }
     void remove(const std::string& relative) override { tree_.remove(relative); }
+    void setModified(const std::string& relative, const Instant& when) override
+    {
+        const SYSTEMTIME utc{.wYear = static_cast<WORD>(when.year),
+                             .wMonth = static_cast<WORD>(when.month),
+                             .wDayOfWeek = 0,
+                             .wDay = static_cast<WORD>(when.day),
+                             .wHour = static_cast<WORD>(when.hour),
+                             .wMinute = static_cast<WORD>(when.minute),
+                             .wSecond = static_cast<WORD>(when.second),
+                             .wMilliseconds = static_cast<WORD>(when.millisecond)};
+        FILETIME time{};
+        ASSERT_TRUE(::SystemTimeToFileTime(&utc, &time)) << relative;
+        const HANDLE file = ::CreateFileW(systemPath(relative).c_str(), FILE_WRITE_ATTRIBUTES,
+                                          FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                          OPEN_EXISTING, FILE_FLAG_BACKUP_SEMANTICS, nullptr);
+        ASSERT_NE(file, INVALID_HANDLE_VALUE) << relative;
+        EXPECT_TRUE(::SetFileTime(file, nullptr, nullptr, &time))
+            << relative << ": " << win32::systemErrorText(::GetLastError());
+        ::CloseHandle(file);
+    }
+    std::string hardLink(const std::string& existing, const std::string& relative) override
+    {
+        return ::CreateHardLinkW(systemPath(relative).c_str(), systemPath(existing).c_str(), nullptr)
+                   ? ""
+                   : win32::systemErrorText(::GetLastError());
+    }
 
 private:
+    std::wstring systemPath(const std::string& relative) const
+    {
+        return win32::extendedPath(win32::toWide(tree_.path(relative)));
+    }
+
     test::Win32TempTree tree_;
     std::unique_ptr<win32::Win32FileSystem> fileSystem_;
 };
@@ -157,6 +216,15 @@ public:
     }
     FileSystem& fileSystem() override { return fake_; }
     void remove(const std::string& relative) override { fake_.remove(toDrivePath(relative)); }
+    void setModified(const std::string& relative, const Instant& when) override
+    {
+        fake_.find(toDrivePath(relative))->modified = when.unixSeconds;
+    }
+    std::string hardLink(const std::string& existing, const std::string& relative) override
+    {
+        fake_.addHardLink(toDrivePath(existing), toDrivePath(relative));
+        return {};
+    }
 
 private:
     test::FakeFileSystem fake_{{'C', 'D'}};
@@ -196,6 +264,7 @@ protected:
     }
 
     void remove(const std::string& relative) { harness_->remove(relative); }
+    Harness& harness() { return *harness_; }
 
 private:
     std::unique_ptr<Harness> harness_;
@@ -348,6 +417,17 @@ std::map<std::string, EntryFigures> walked(const TreeWalk::Listing& listing)
     return entries;
 }
 
+// The index of the entry `name` in a listing; throws, failing the test, when there is none.
+std::size_t indexOf(const TreeWalk::Listing& listing, std::string_view name)
+{
+    const auto found = std::find_if(listing.entries.begin(), listing.entries.end(),
+                                    [&](const WalkEntry& e) { return e.name == name; });
+    if (found == listing.entries.end()) {
+        throw std::invalid_argument("no entry " + std::string{name} + " in the listing");
+    }
+    return static_cast<std::size_t>(found - listing.entries.begin());
+}
+
 TEST_P(FileSystemContractTest, AWalkListsFilesAndWalkedDirectoriesWithTheirFigures)
 {
     const std::unique_ptr<TreeWalk> walk = fs().walkTree("C:\\");
@@ -369,10 +449,7 @@ TEST_P(FileSystemContractTest, AWalkListsFilesAndWalkedDirectoriesWithTheirFigur
     }
     EXPECT_EQ(names, (std::set<std::string>{"sub", "f0", "f4096", "f4097", "f2g", "日本語.txt"}))
         << "no hidden entry, no link";
-    const auto index = static_cast<std::size_t>(
-        std::find_if(top.entries.begin(), top.entries.end(), [](const WalkEntry& e) { return e.name == "sub"; }) -
-        top.entries.begin());
-    TreeWalk::Directory& sub = walk->subdirectory(walk->top(), index);
+    TreeWalk::Directory& sub = walk->subdirectory(walk->top(), indexOf(top, "sub"));
     const TreeWalk::Listing& below = walk->listing(sub);
     EXPECT_EQ(walked(below).size(), 2u);
     EXPECT_EQ(walked(below).at("f4095").length, 4095u);
@@ -394,13 +471,57 @@ TEST_P(FileSystemContractTest, ASubdirectoryGoneSinceItsParentWasReadIsNoPartOfT
     const std::unique_ptr<TreeWalk> walk = fs().walkTree("C:\\sub");
     const TreeWalk::Listing& top = walk->listing(walk->top());
     ASSERT_EQ(walked(top).count("deeper"), 1u);
-    const auto index = static_cast<std::size_t>(
-        std::find_if(top.entries.begin(), top.entries.end(), [](const WalkEntry& e) { return e.name == "deeper"; }) -
-        top.entries.begin());
+    const std::size_t index = indexOf(top, "deeper");
     remove("sub/deeper");
     const TreeWalk::Listing& deeper = walk->listing(walk->subdirectory(walk->top(), index));
     // A reader thread may have read it before it went: then it is as it was.
     EXPECT_TRUE(deeper.gone || (deeper.readable && deeper.entries.empty())) << deeper.error;
+}
+
+TEST_P(FileSystemContractTest, AWalkGivesTheTimeEachFileWasLastModified)
+{
+    const std::map<std::string, Instant> stamps = {
+        {"f4096", {2001, 2, 3, 4, 5, 6, 700, 981'173'106}},
+        {"f4097", {2100, 1, 1, 0, 0, 0, 0, 4'102'444'800}},   // in the future, beyond 32-bit seconds
+        {"日本語.txt", {1969, 12, 31, 23, 59, 59, 500, -1}},  // before 1970, where rounding toward 0 is wrong
+    };
+    for (const auto& [name, when] : stamps) {
+        harness().setModified(name, when);
+    }
+    const std::unique_ptr<TreeWalk> walk = fs().walkTree("C:\\");
+    const std::map<std::string, EntryFigures> entries = walked(walk->listing(walk->top()));
+    for (const auto& [name, when] : stamps) {
+        ASSERT_EQ(entries.count(name), 1u) << name;
+        EXPECT_EQ(entries.at(name).modified, when.unixSeconds) << name;
+    }
+}
+
+TEST_P(FileSystemContractTest, TheNamesOfAFileWithSeveralStandForOneFile)
+{
+    const std::vector<std::pair<std::string, std::string>> links = {
+        {"f4097", "twin"}, {"f4097", "sub/twin"}, {"f4096", "sub/other"}};
+    for (const auto& [existing, name] : links) {
+        if (const std::string refused = harness().hardLink(existing, name); !refused.empty()) {
+            GTEST_SKIP() << "the system makes no hard link " << name << ": " << refused;
+        }
+    }
+    const std::unique_ptr<TreeWalk> walk = fs().walkTree("C:\\");
+    TreeWalk::Directory& top = walk->top();
+    const TreeWalk::Listing& listing = walk->listing(top);
+    TreeWalk::Directory& sub = walk->subdirectory(top, indexOf(listing, "sub"));
+    const TreeWalk::Listing& below = walk->listing(sub);
+
+    const std::optional<FileIdentity> file = walk->linkedFile(top, indexOf(listing, "f4097"));
+    ASSERT_TRUE(file.has_value());
+    EXPECT_EQ(walk->linkedFile(top, indexOf(listing, "twin")), file) << "in the same directory";
+    EXPECT_EQ(walk->linkedFile(sub, indexOf(below, "twin")), file) << "in another directory";
+    const std::optional<FileIdentity> other = walk->linkedFile(sub, indexOf(below, "other"));
+    ASSERT_TRUE(other.has_value());
+    EXPECT_NE(*other, *file);
+    EXPECT_EQ(walk->linkedFile(top, indexOf(listing, "f0")), std::nullopt) << "a file of one name";
+    EXPECT_EQ(walk->linkedFile(sub, indexOf(below, "f4095")), std::nullopt) << "a file of one name";
+    walk->done(sub);
+    walk->done(top);
 }
 
 std::vector<Backend> backends()

@@ -149,6 +149,41 @@ FakeFileSystem::Node& FakeFileSystem::addFile(const std::string& path, std::uint
     return insert(path, extra, length);
 }
 
+FakeFileSystem::Node& FakeFileSystem::addHardLink(const std::string& existing, const std::string& newPath)
+{
+    Node* file = find(existing);
+    if (file == nullptr || isDirectory(file->attributes)) {
+        throw std::invalid_argument("fake file system: no file to link at " + existing);
+    }
+    if (file->fileId == 0) {
+        std::uint64_t highest = 0;
+        forEachNode([&highest](const Node& node) { highest = std::max(highest, node.fileId); });
+        file->fileId = highest + 1;
+    }
+    Node& link = insert(newPath, kAttrNormal, 0);
+    const std::string name = link.name;
+    const FileAttributes attributes = link.attributes;
+    link = *file;
+    link.name = name;
+    link.attributes = attributes | (file->attributes & ~kAttrHidden);
+    const std::uint64_t id = file->fileId;
+    forEachNode([id](Node& node) { node.links += node.fileId == id ? 1 : 0; });
+    return link;
+}
+
+void FakeFileSystem::forEachNode(const std::function<void(Node&)>& visit)
+{
+    const std::function<void(Node&)> below = [&](Node& node) {
+        visit(node);
+        for (const std::shared_ptr<Node>& child : node.children) {
+            below(*child);
+        }
+    };
+    for (const auto& root : roots_) {
+        below(*root.second);
+    }
+}
+
 void FakeFileSystem::remove(const std::string& path)
 {
     const std::optional<SplitPath> parts = split(path);

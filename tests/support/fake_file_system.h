@@ -42,6 +42,10 @@ public:
     // directories. A name beginning with "." is hidden, as on the POSIX backend.
     Node& addDirectory(const std::string& path, FileAttributes extra = kAttrNormal);
     Node& addFile(const std::string& path, std::uint64_t length, FileAttributes extra = kAttrNormal);
+    // Another name of the file at `existing`, as a hard link: a node of its own with the file's
+    // figures and fileId (a fresh one when it had none), and every name of the file counts one
+    // link more.
+    Node& addHardLink(const std::string& existing, const std::string& newPath);
     // Removes an entry and everything below it; enumerations already started keep their list.
     void remove(const std::string& path);
     void rename(const std::string& path, const std::string& newName);
@@ -87,6 +91,7 @@ private:
     std::shared_ptr<Node> childOf(const Node& directory, const std::string& name) const;
     Node& insert(const std::string& path, FileAttributes attributes, std::uint64_t length);
     std::shared_ptr<Node> currentNode() const;
+    void forEachNode(const std::function<void(Node&)>& visit);
 
     std::map<char, std::shared_ptr<Node>> roots_;
     std::map<char, std::string> currentDirectories_;
