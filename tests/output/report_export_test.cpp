@@ -50,8 +50,11 @@ TEST(ReportExportTest, FiguresBeyond64BitsAreWrittenExactly)
     ExportedReport report{"survey",
                           test::FixedClock{}.now(),
                           SizeMode::Clusters,
+                          LinkCounting::EveryLink,
                           {},
-                          {{"C:\\a,b", std::string{"/srv/a,b"}, huge, 2, 1, 1.0}}};
+                          {{"C:\\a,b", std::string{"/srv/a,b"}, huge, 2, 1, 1.0}},
+                          {},
+                          {}};
     const std::string csv = csvDocument(report);
     EXPECT_EQ(csv, "drive_path,host_path,bytes,files,directories,share,depth,read_error\r\n\"C:\\a,b\",\"/srv/a,b\"," +
                        decimalText(huge) + ",2,1,1.000000,1,false\r\n");
