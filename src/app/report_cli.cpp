@@ -14,6 +14,7 @@
 #include "output/report_export.h"
 #include "output/report_output.h"
 #include "report/report_header.h"
+#include "survey/file_report_survey.h"
 #include "survey/report_compare.h"
 #include "survey/saved_report.h"
 #include "ui/mezumain.h"
@@ -30,6 +31,9 @@ constexpr std::string_view kUsageCommands =
     "       mezu-report [--drive X=DIR]... [-o FILE] all-drives\n"
     "       mezu-report [--drive X=DIR]... [-o FILE] compare OLD NEW\n"
     "       mezu-report [--drive X=DIR]... [-o FILE] compare OLD survey [DIR]\n"
+    "       mezu-report [--drive X=DIR]... [-o FILE] largest [DIR] [-n N]\n"
+    "       mezu-report [--drive X=DIR]... [-o FILE] kinds [DIR]\n"
+    "       mezu-report [--drive X=DIR]... [-o FILE] ages [DIR]\n"
     "\n"
     "survey      how much disk space DIR (default: the working directory) and each\n"
     "            of its immediate subdirectories occupy, counting every file in\n"
@@ -42,6 +46,12 @@ constexpr std::string_view kUsageCommands =
     "            NEW, or against a survey of DIR made now: the change, the\n"
     "            directory, its size before and after, largest growth first;\n"
     "            \"なし\" (nashi, none) where one lacks it\n"
+    "largest     the N largest files below DIR (default: 100), largest first, each\n"
+    "            with what it counts, its date, its length and its path\n"
+    "kinds       the bytes, number and share of the files below DIR by extension\n"
+    "            (case folded), the 50 largest kinds and one row for the rest\n"
+    "ages        the same by the age of their last modification: under a month,\n"
+    "            1-3 and 3-12 months, 1-2, 2-5 and 5 years or more, in the future\n"
     "\n"
     "The report is printed in UTF-8.\n"
     "\n";
@@ -56,17 +66,23 @@ constexpr std::string_view kUsageOutput =
     "                 (Shift_JIS, CR LF; csv and json as printed) instead of\n";
 
 constexpr std::string_view kUsageFormats =
+    "  -n, --count N  how many files largest lists, from 1 to 1000000 (default: 100)\n"
     "  --size MODE    what each file counts in a survey: clusters (the default),\n"
     "                 its length in whole clusters of its drive, or allocated, the\n"
     "                 space the file system reports as allocated to it (less for a\n"
     "                 sparse or compressed file); the title of an allocated survey\n"
     "                 ends in \"（実割当）\" (jitsu-wariate, allocated)\n"
+    "  --hard-links MODE\n"
+    "                 every (the default): a file with several names (hard links)\n"
+    "                 counts at each; once: at the first name the walk meets, as du\n"
+    "                 counts; the title then ends in \"（ハードリンク1回）\"\n"
     "  --format FORMAT\n"
     "                 text (the default), or csv or json: one record per directory\n"
     "                 line of survey or all-drives (drive path, host path, bytes,\n"
     "                 files and directories counted, survey share, depth, read\n"
-    "                 error), one per drive of drives; in UTF-8, with -o too; not\n"
-    "                 for compare\n"
+    "                 error), one per drive of drives, one per file of largest,\n"
+    "                 per row of kinds and ages; in UTF-8, with -o too; not for\n"
+    "                 compare\n"
     "  -q, --quiet    show no progress; without it, progress goes to standard error\n"
     "                 while a survey runs, when that is a terminal that can redraw\n"
     "                 a line\n";
@@ -90,6 +106,8 @@ std::string usageText(const PlatformHelp& help)
 }
 
 constexpr unsigned kMostThreads = 64;
+// Enough for any report a person reads, and a bound on what the largest files keep in memory.
+constexpr std::size_t kMostLargestFiles = 1'000'000;
 
 enum class ReportFormat { Text, Csv, Json };
 
@@ -99,6 +117,27 @@ using Choices = std::array<std::pair<std::string_view, Value>, Count>;
 constexpr Choices<SizeMode, 2> kSizeModes = {{{"clusters", SizeMode::Clusters}, {"allocated", SizeMode::Allocated}}};
 constexpr Choices<ReportFormat, 3> kFormats = {
     {{"text", ReportFormat::Text}, {"csv", ReportFormat::Csv}, {"json", ReportFormat::Json}}};
+constexpr Choices<LinkCounting, 2> kLinkCountings = {
+    {{"every", LinkCounting::EveryLink}, {"once", LinkCounting::Once}}};
+// The commands that report the files below a directory, with the report each makes.
+constexpr Choices<FileReport, 3> kFileReports = {
+    {{"largest", FileReport::Largest}, {"kinds", FileReport::Kinds}, {"ages", FileReport::Ages}}};
+
+std::optional<FileReport> fileReportOf(std::string_view command)
+{
+    for (const auto& [name, report] : kFileReports) {
+        if (command == name) {
+            return report;
+        }
+    }
+    return std::nullopt;
+}
+
+// Whether the command surveys one directory, the working directory unless one is given.
+bool surveysDirectory(std::string_view command)
+{
+    return command == "survey" || fileReportOf(command);
+}
 
 // Sets `value` to the choice `word` names; false, with a usage error naming every choice, when
 // it names none.
@@ -124,7 +163,9 @@ bool choose(const std::string& word, const Choices<Value, Count>& choices, Value
 struct Options {
     PlatformOptions platform;
     SizeMode sizeMode = SizeMode::Clusters;
+    LinkCounting linkCounting = LinkCounting::EveryLink;
     ReportFormat format = ReportFormat::Text;
+    std::optional<std::size_t> largestCount;  // -n
     std::optional<std::string> outputFile;
     bool quiet = false;  // --quiet: no progress whatever standard error is
     std::string command;
@@ -204,6 +245,19 @@ std::string setThreads(const std::string& count, Options& options)
     return {};
 }
 
+std::string setLargestCount(const std::string& count, std::string_view option, Options& options)
+{
+    const std::string limit = std::to_string(kMostLargestFiles);
+    const bool digits =
+        !count.empty() && count.size() <= limit.size() && count.find_first_not_of("0123456789") == std::string::npos;
+    const std::size_t files = digits ? std::stoul(count) : 0;
+    if (files < 1 || files > kMostLargestFiles) {
+        return std::string{option} + " takes a number of files from 1 to " + limit + ", not '" + count + "'";
+    }
+    options.largestCount = files;
+    return {};
+}
+
 std::string setOutputFile(const std::vector<std::string>& args, std::size_t& i, Options& options)
 {
     const std::string& arg = args[i];
@@ -227,6 +281,9 @@ std::string commandError(const Options& options)
     if (options.command.empty()) {
         return "no command given";
     }
+    if (options.largestCount && options.command != "largest") {
+        return "-n is for largest only, not " + options.command;
+    }
     const std::vector<std::string>& operands = options.operands;
     if (options.command == "compare") {
         const bool againstSurvey = operands.size() >= 2 && operands[1] == "survey";
@@ -235,13 +292,13 @@ std::string commandError(const Options& options)
         }
         return options.format != ReportFormat::Text ? "compare prints text only" : "";
     }
-    if (options.command != "survey" && options.command != "drives" && options.command != "all-drives") {
+    if (options.command != "drives" && options.command != "all-drives" && !surveysDirectory(options.command)) {
         return "unknown command '" + options.command + "'";
     }
-    if (options.command == "survey" && operands.size() > 1) {
-        return "survey takes one directory at most";
+    if (surveysDirectory(options.command) && operands.size() > 1) {
+        return options.command + " takes one directory at most";
     }
-    if (options.command != "survey" && !operands.empty()) {
+    if (!surveysDirectory(options.command) && !operands.empty()) {
         return options.command + " takes no directory";
     }
     return {};
@@ -276,6 +333,16 @@ ParseResult parseArguments(const std::vector<std::string>& args)
             }
         } else if (isOption(arg, "--size")) {
             if (!choose(optionValue(args, i, "--size"), kSizeModes, options.sizeMode, "--size", result.error)) {
+                return result;
+            }
+        } else if (isOption(arg, "--hard-links")) {
+            if (!choose(optionValue(args, i, "--hard-links"), kLinkCountings, options.linkCounting, "--hard-links",
+                        result.error)) {
+                return result;
+            }
+        } else if (arg == "-n" || isOption(arg, "--count")) {
+            const std::string name = arg == "-n" ? "-n" : "--count";
+            if (result.error = setLargestCount(optionValue(args, i, name), name, options); !result.error.empty()) {
                 return result;
             }
         } else if (isOption(arg, "--format")) {
@@ -365,7 +432,7 @@ std::optional<int> makeReport(const Options& options, ReportPlatform& platform, 
                               std::string* exported = nullptr, std::vector<TreeMeasurement>* measured = nullptr)
 {
     FileSystem& fileSystem = *platform.fileSystem;
-    if (options.command == "survey") {
+    if (surveysDirectory(options.command)) {
         // The survey starts where the window would after start-up in DIR.
         const std::string requested = options.operands.empty() ? "." : options.operands.front();
         const ResolvedDirectory directory = fileSystem.resolveDirectory(requested);
@@ -386,7 +453,11 @@ std::optional<int> makeReport(const Options& options, ReportPlatform& platform, 
     windowSystem.watch(window.lists());
     window.Form_Load();
     window.setSizeMode(options.sizeMode);
-    if (options.command == "survey") {
+    window.setLinkCounting(options.linkCounting);
+    const std::optional<FileReport> fileReport = fileReportOf(options.command);
+    if (fileReport) {
+        window.surveyFiles(*fileReport, options.largestCount.value_or(LargestFiles::kDefaultCount));
+    } else if (options.command == "survey") {
         window.Command1_Click();
     } else if (options.command == "drives") {
         window.Command3_Click();
@@ -402,7 +473,9 @@ std::optional<int> makeReport(const Options& options, ReportPlatform& platform, 
     }
     if (exported != nullptr) {
         const ExportedReport records =
-            exportedReport(options.command, window.module(), fileSystem, platform.clock->now());
+            fileReport ? exportedFileReport(options.command, window.fileFindings(), window.module(), fileSystem,
+                                            *platform.clock, platform.clock->now())
+                       : exportedReport(options.command, window.module(), fileSystem, platform.clock->now());
         *exported = options.format == ReportFormat::Csv ? csvDocument(records) : jsonDocument(records);
     }
     return std::nullopt;

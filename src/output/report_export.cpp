@@ -16,6 +16,9 @@ constexpr std::string_view kCsvLineEnd = "\r\n";
 constexpr std::string_view kDirectoryColumns = "drive_path,host_path,bytes,files,directories,share,depth,read_error";
 constexpr std::string_view kDriveColumns =
     "drive,total_mb,free_mb,bytes_per_sector,sectors_per_cluster,bytes_per_cluster";
+constexpr std::string_view kFileColumns = "rank,drive_path,host_path,bytes,length,modified,directory";
+constexpr std::string_view kKindColumns = "kind,rest,bytes,files,share";
+constexpr std::string_view kAgeColumns = "age,bytes,files,share";
 // Enough digits that a share tells apart any two trees a report can show.
 constexpr std::size_t kShareDigits = 6;
 
@@ -60,22 +63,118 @@ std::string_view sizeModeName(SizeMode mode)
     return mode == SizeMode::Allocated ? "allocated" : "clusters";
 }
 
+std::string_view linkCountingName(LinkCounting counting)
+{
+    return counting == LinkCounting::Once ? "once" : "every";
+}
+
+// Whether the command's report covers one surveyed tree, whose share of itself is whole.
+bool surveysOneTree(std::string_view command)
+{
+    return command == "survey" || command == "largest" || command == "kinds" || command == "ages";
+}
+
+double shareOf(ByteTotal part, ByteTotal whole)
+{
+    return whole > 0 ? std::min(1.0, static_cast<double>(part) / static_cast<double>(whole)) : 0.0;
+}
+
+std::string jsonOptional(const std::optional<std::string>& text)
+{
+    return text ? jsonString(*text) : std::string{"null"};
+}
+
+std::string csvDirectory(const ExportedDirectory& directory)
+{
+    return csvField(directory.drivePath) + "," + csvField(directory.hostPath.value_or("")) + "," +
+           decimalText(directory.bytes) + "," + std::to_string(directory.files) + "," +
+           std::to_string(directory.directories) + "," +
+           (directory.share ? shareText(*directory.share) : std::string{}) + "," + std::to_string(directory.depth) +
+           "," + std::string{boolText(directory.readError)};
+}
+
+std::string jsonDirectory(const ExportedDirectory& d)
+{
+    return "{\"drive_path\": " + jsonString(d.drivePath) + ", \"host_path\": " + jsonOptional(d.hostPath) +
+           ", \"bytes\": " + decimalText(d.bytes) + ", \"files\": " + std::to_string(d.files) +
+           ", \"directories\": " + std::to_string(d.directories) +
+           ", \"share\": " + (d.share ? shareText(*d.share) : std::string{"null"}) +
+           ", \"depth\": " + std::to_string(d.depth) + ", \"read_error\": " + std::string{boolText(d.readError)} + "}";
+}
+
+std::string csvFile(const ExportedFile& file)
+{
+    return std::to_string(file.rank) + "," + csvField(file.drivePath) + "," + csvField(file.hostPath.value_or("")) +
+           "," + decimalText(file.bytes) + "," + std::to_string(file.length) + "," +
+           (file.modified ? isoDateTime(*file.modified) : std::string{}) + "," + csvField(file.directory);
+}
+
+std::string jsonFile(const ExportedFile& file)
+{
+    return "{\"rank\": " + std::to_string(file.rank) + ", \"drive_path\": " + jsonString(file.drivePath) +
+           ", \"host_path\": " + jsonOptional(file.hostPath) + ", \"bytes\": " + decimalText(file.bytes) +
+           ", \"length\": " + std::to_string(file.length) +
+           ", \"modified\": " + (file.modified ? jsonString(isoDateTime(*file.modified)) : std::string{"null"}) +
+           ", \"directory\": " + jsonString(file.directory) + "}";
+}
+
+// A kind's row names its kind; an age's its band, and is never the rest.
+std::string csvGroup(const ExportedGroup& group, bool kinds)
+{
+    std::string row = csvField(group.name) + ",";
+    if (kinds) {
+        row += std::string{boolText(group.rest)} + ",";
+    }
+    return row + decimalText(group.bytes) + "," + std::to_string(group.files) + "," + shareText(group.share);
+}
+
+std::string jsonGroup(const ExportedGroup& group, bool kinds)
+{
+    // The rest is no kind: its name is null, so that it never reads as the kind of names
+    // without an extension.
+    std::string row = kinds ? "{\"kind\": " + (group.rest ? std::string{"null"} : jsonString(group.name)) +
+                                  ", \"rest\": " + std::string{boolText(group.rest)}
+                            : "{\"age\": " + jsonString(group.name);
+    return row + ", \"bytes\": " + decimalText(group.bytes) + ", \"files\": " + std::to_string(group.files) +
+           ", \"share\": " + shareText(group.share) + "}";
+}
+
+// A JSON member holding an array of one record per line, indented as the rest of the document.
+template <typename Item, typename Format>
+std::string jsonArray(std::string_view name, const std::vector<Item>& items, Format format)
+{
+    std::string member = ",\n  " + jsonString(name) + ": [";
+    for (std::size_t i = 0; i < items.size(); ++i) {
+        member += std::string{i == 0 ? "\n" : ",\n"} + "    " + format(items[i]);
+    }
+    return member + (items.empty() ? "" : "\n  ") + "]";
+}
+
+template <typename Item, typename Format>
+std::string csvRecords(std::string_view columns, const std::vector<Item>& items, Format format)
+{
+    std::string document = std::string{columns} + std::string{kCsvLineEnd};
+    for (const Item& item : items) {
+        document += format(item) + std::string{kCsvLineEnd};
+    }
+    return document;
+}
+
 }  // namespace
 
 ExportedReport exportedReport(std::string command, const mezucom& module, const FileSystem& fileSystem,
                               const LocalDateTime& when)
 {
-    ExportedReport report{std::move(command), when, module.sizeMode(), {}, {}};
-    const bool survey = report.command == "survey";
+    ExportedReport report{std::move(command), when, module.sizeMode(), module.linkCounting(), {}, {}, {}, {}};
+    const bool survey = surveysOneTree(report.command);
     const std::vector<TreeMeasurement>& measured = module.measurements();
-    const double whole = measured.empty() ? 0.0 : static_cast<double>(measured.front().bytes);
     for (const TreeMeasurement& tree : measured) {
         if (!tree.complete) {
             continue;
         }
         std::optional<double> share;
         if (survey) {
-            share = whole > 0 ? std::min(1.0, static_cast<double>(tree.bytes) / whole) : 0.0;
+            share = shareOf(tree.bytes, measured.front().bytes);
         }
         const unsigned depth = survey && &tree == &measured.front() ? 0 : 1;
         const std::vector<SkippedDirectory>& skipped = module.skippedDirectories();
@@ -94,6 +193,33 @@ ExportedReport exportedReport(std::string command, const mezucom& module, const 
     for (const auto& [letter, figures] : module.queriedDrives()) {
         if (!survey || (!measured.empty() && measured.front().path.front() == letter)) {
             report.drives.push_back({letter, figures});
+        }
+    }
+    return report;
+}
+
+ExportedReport exportedFileReport(std::string command, const FileFindings& findings, const mezucom& module,
+                                  const FileSystem& fileSystem, const Clock& clock, const LocalDateTime& when)
+{
+    ExportedReport report = exportedReport(std::move(command), module, fileSystem, when);
+    report.files.reserve(findings.files.size());
+    for (const ListedFile& file : findings.files) {
+        report.files.push_back(
+            {report.files.size() + 1, file.path, fileSystem.hostPath(file.path), file.counted, file.length,
+             file.modified == kUnknownTime ? std::nullopt : clock.localTime(file.modified), file.directory()});
+    }
+    if (findings.report == FileReport::Kinds) {
+        for (const KindRow& row : findings.kinds.largest) {
+            report.groups.push_back({row.kind, false, row.bytes, row.files, shareOf(row.bytes, findings.bytes)});
+        }
+        const KindRow& rest = findings.kinds.rest;
+        if (rest.files != 0) {
+            report.groups.push_back({{}, true, rest.bytes, rest.files, shareOf(rest.bytes, findings.bytes)});
+        }
+    } else if (findings.report == FileReport::Ages) {
+        for (const AgeRow& row : findings.ages) {
+            report.groups.push_back(
+                {std::string{ageKey(row.band)}, false, row.bytes, row.files, shareOf(row.bytes, findings.bytes)});
         }
     }
     return report;
@@ -171,58 +297,55 @@ std::string jsonString(std::string_view text)
 
 std::string csvDocument(const ExportedReport& report)
 {
-    std::string document;
     if (report.command == "drives") {
-        document += std::string{kDriveColumns} + std::string{kCsvLineEnd};
-        for (const ExportedDrive& drive : report.drives) {
+        return csvRecords(kDriveColumns, report.drives, [](const ExportedDrive& drive) {
             const DriveFigures& f = drive.figures;
-            document += driveName(drive.letter) + "," + std::to_string(f.totalMegabytes) + "," +
-                        std::to_string(f.freeMegabytes) + "," + std::to_string(f.bytesPerSector) + "," +
-                        std::to_string(f.sectorsPerCluster) + "," + std::to_string(f.bytesPerCluster) +
-                        std::string{kCsvLineEnd};
-        }
-        return document;
+            return driveName(drive.letter) + "," + std::to_string(f.totalMegabytes) + "," +
+                   std::to_string(f.freeMegabytes) + "," + std::to_string(f.bytesPerSector) + "," +
+                   std::to_string(f.sectorsPerCluster) + "," + std::to_string(f.bytesPerCluster);
+        });
     }
-    document += std::string{kDirectoryColumns} + std::string{kCsvLineEnd};
-    for (const ExportedDirectory& directory : report.directories) {
-        document += csvField(directory.drivePath) + "," + csvField(directory.hostPath.value_or("")) + "," +
-                    decimalText(directory.bytes) + "," + std::to_string(directory.files) + "," +
-                    std::to_string(directory.directories) + "," +
-                    (directory.share ? shareText(*directory.share) : std::string{}) + "," +
-                    std::to_string(directory.depth) + "," + std::string{boolText(directory.readError)} +
-                    std::string{kCsvLineEnd};
+    if (report.command == "largest") {
+        return csvRecords(kFileColumns, report.files, csvFile);
     }
-    return document;
+    if (report.command == "kinds" || report.command == "ages") {
+        const bool kinds = report.command == "kinds";
+        return csvRecords(kinds ? kKindColumns : kAgeColumns, report.groups,
+                          [kinds](const ExportedGroup& group) { return csvGroup(group, kinds); });
+    }
+    return csvRecords(kDirectoryColumns, report.directories, csvDirectory);
 }
 
 std::string jsonDocument(const ExportedReport& report)
 {
     std::string document = "{\n  \"command\": " + jsonString(report.command) +
                            ",\n  \"date\": " + jsonString(isoDateTime(report.when)) +
-                           ",\n  \"size\": " + jsonString(sizeModeName(report.sizeMode)) + ",\n  \"drives\": [";
-    for (std::size_t i = 0; i < report.drives.size(); ++i) {
-        const DriveFigures& f = report.drives[i].figures;
-        document += std::string{i == 0 ? "\n" : ",\n"} +
-                    "    {\"drive\": " + jsonString(driveName(report.drives[i].letter)) +
-                    ", \"total_mb\": " + std::to_string(f.totalMegabytes) +
-                    ", \"free_mb\": " + std::to_string(f.freeMegabytes) +
-                    ", \"bytes_per_sector\": " + std::to_string(f.bytesPerSector) +
-                    ", \"sectors_per_cluster\": " + std::to_string(f.sectorsPerCluster) +
-                    ", \"bytes_per_cluster\": " + std::to_string(f.bytesPerCluster) + "}";
+                           ",\n  \"size\": " + jsonString(sizeModeName(report.sizeMode)) +
+                           ",\n  \"hard_links\": " + jsonString(linkCountingName(report.linkCounting));
+    document += jsonArray("drives", report.drives, [](const ExportedDrive& drive) {
+        const DriveFigures& f = drive.figures;
+        return "{\"drive\": " + jsonString(driveName(drive.letter)) +
+               ", \"total_mb\": " + std::to_string(f.totalMegabytes) +
+               ", \"free_mb\": " + std::to_string(f.freeMegabytes) +
+               ", \"bytes_per_sector\": " + std::to_string(f.bytesPerSector) +
+               ", \"sectors_per_cluster\": " + std::to_string(f.sectorsPerCluster) +
+               ", \"bytes_per_cluster\": " + std::to_string(f.bytesPerCluster) + "}";
+    });
+    const bool kinds = report.command == "kinds";
+    if (report.command == "largest" || kinds || report.command == "ages") {
+        // The surveyed tree: what every file examined counts together, and whether all was read.
+        document += ",\n  \"directory\": " +
+                    (report.directories.empty() ? std::string{"null"} : jsonDirectory(report.directories.front()));
+        if (report.command == "largest") {
+            document += jsonArray("files", report.files, jsonFile);
+        } else {
+            document += jsonArray(kinds ? "kinds" : "ages", report.groups,
+                                  [kinds](const ExportedGroup& group) { return jsonGroup(group, kinds); });
+        }
+    } else {
+        document += jsonArray("directories", report.directories, jsonDirectory);
     }
-    document += std::string{report.drives.empty() ? "" : "\n  "} + "],\n  \"directories\": [";
-    for (std::size_t i = 0; i < report.directories.size(); ++i) {
-        const ExportedDirectory& d = report.directories[i];
-        document += std::string{i == 0 ? "\n" : ",\n"} + "    {\"drive_path\": " + jsonString(d.drivePath) +
-                    ", \"host_path\": " + (d.hostPath ? jsonString(*d.hostPath) : std::string{"null"}) +
-                    ", \"bytes\": " + decimalText(d.bytes) + ", \"files\": " + std::to_string(d.files) +
-                    ", \"directories\": " + std::to_string(d.directories) +
-                    ", \"share\": " + (d.share ? shareText(*d.share) : std::string{"null"}) +
-                    ", \"depth\": " + std::to_string(d.depth) +
-                    ", \"read_error\": " + std::string{boolText(d.readError)} + "}";
-    }
-    document += std::string{report.directories.empty() ? "" : "\n  "} + "]\n}\n";
-    return document;
+    return document + "\n}\n";
 }
 
 }  // namespace mezu

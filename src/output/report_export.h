@@ -1,6 +1,6 @@
 // SPDX-License-Identifier: MIT
-// The machine-readable forms of a survey, drives or all-drives report, for scripts: CSV (RFC
-// 4180, a header row, CR LF) and JSON (one document). Both are UTF-8, whatever bytes the names
+// The machine-readable forms of a report, for scripts: CSV (RFC 4180, a header row, CR LF) and
+// JSON (one document). Both are UTF-8, whatever bytes the names
 // hold: a byte that is no part of valid UTF-8 becomes U+FFFD. Byte figures are exact decimal
 // integers, beyond 64 bits too.
 #pragma once
@@ -16,6 +16,7 @@
 #include "platform/clock.h"
 #include "platform/file_system.h"
 #include "report/drive_lines.h"
+#include "survey/file_report_survey.h"
 
 namespace mezu {
 
@@ -39,12 +40,37 @@ struct ExportedDrive {
     DriveFigures figures;
 };
 
+// One of the largest files.
+struct ExportedFile {
+    std::size_t rank = 0;  // 1 for the largest
+    std::string drivePath;
+    std::optional<std::string> hostPath;
+    ByteTotal bytes = 0;  // as the survey counts it
+    std::uint64_t length = 0;
+    std::optional<LocalDateTime> modified;  // where the system can say
+    std::string directory;                  // drive path of its folder
+};
+
+// One row of the kinds (its kind, "" for names without an extension) or of the ages (its band's
+// key, "under_1_month").
+struct ExportedGroup {
+    std::string name;
+    bool rest = false;  // the kinds not shown on rows of their own, together
+    ByteTotal bytes = 0;
+    std::uint64_t files = 0;
+    double share = 0;  // of every file examined, from 0 to 1
+};
+
 struct ExportedReport {
-    std::string command;  // "survey", "drives" or "all-drives"
+    std::string command;  // "survey", "drives", "all-drives", "largest", "kinds" or "ages"
     LocalDateTime when;
     SizeMode sizeMode = SizeMode::Clusters;
+    LinkCounting linkCounting = LinkCounting::EveryLink;
     std::vector<ExportedDrive> drives;
+    // Of a report of files, the surveyed directory alone.
     std::vector<ExportedDirectory> directories;
+    std::vector<ExportedFile> files;    // largest
+    std::vector<ExportedGroup> groups;  // kinds, ages
 };
 
 // The export of the command the module has just run ("survey", "drives" or "all-drives"):
@@ -54,12 +80,17 @@ struct ExportedReport {
 ExportedReport exportedReport(std::string command, const mezucom& module, const FileSystem& fileSystem,
                               const LocalDateTime& when);
 
+// The export of a report of files the module has just made ("largest", "kinds" or "ages"): the
+// surveyed directory as a survey's tree, its drive, and the report's rows; `clock` dates the files.
+ExportedReport exportedFileReport(std::string command, const FileFindings& findings, const mezucom& module,
+                                  const FileSystem& fileSystem, const Clock& clock, const LocalDateTime& when);
+
 // "2026-12-07T15:23:19+09:00": the local date and time with its offset from UTC ("+00:00" for
 // none); without one where the clock cannot say.
 std::string isoDateTime(const LocalDateTime& when);
 
 // The directories, one record each after a header row; the drives command's records are its
-// drives.
+// drives, a report of files' its files or rows.
 std::string csvDocument(const ExportedReport& report);
 std::string jsonDocument(const ExportedReport& report);
 

@@ -412,7 +412,7 @@ bool mezumain::setLinkCounting(LinkCounting counting)
     return true;
 }
 
-void mezumain::surveyFiles(FileReport report)
+void mezumain::surveyFiles(FileReport report, std::size_t count)
 {
     const CommandScope scope{commandRunning_, closing_, module_};
     if (!scope.entered()) {
@@ -424,7 +424,8 @@ void mezumain::surveyFiles(FileReport report)
     reportLinkCounting_ = module_.linkCounting();
     fileFindings_ = {};
     surveyedDirectory_ = selection_.Label1;
-    fileFindings_ = fileReportSurvey(lists_, module_, services_.clock, services_.clock.now(), selection_.Label1, report);
+    fileFindings_ =
+        fileReportSurvey(lists_, module_, services_.clock, services_.clock.now(), selection_.Label1, report, count);
     reportStopped_ = module_.stopRequested();
 }
 

@@ -129,9 +129,9 @@ public:
         FileAges,
     };
     Report lastReport() const { return lastReport_; }
-    // The report of the files below the directory in Label1 (its largest files, by kind, by
-    // age), made in one walk with the size mode and link counting of a survey.
-    void surveyFiles(FileReport report);
+    // The report of the files below the directory in Label1 (its largest files, `count` of them,
+    // by kind, by age), made in one walk with the size mode and link counting of a survey.
+    void surveyFiles(FileReport report, std::size_t count = LargestFiles::kDefaultCount);
     // What the file report on screen found; empty after any other report.
     const FileFindings& fileFindings() const { return fileFindings_; }
 

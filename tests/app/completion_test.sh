@@ -33,6 +33,15 @@ mezu-report survey s|second sub
 mezu-report -o saved.txt survey su|sub
 mezu-report compare saved.txt su|sub survey
 mezu-report compare saved.txt survey se|second
+mezu-report l|largest
+mezu-report a|ages all-drives
+mezu-report --hard-links |every once
+mezu-report --hard-links=o|once
+mezu-report --hard-links once k|kinds
+mezu-report largest s|second sub
+mezu-report largest -n 10 su|sub
+mezu-report largest --c|--count
+mezu-report largest --count=5 s|second sub
 '
 failures=0
 while IFS='|' read -r line expected; do

@@ -4,7 +4,8 @@
 # result line, the bytes of all regular files below that directory, each rounded up to whole
 # blocks of the file system, leaving out hidden entries (and all below hidden directories),
 # links, special files and other file systems. Covers generated trees, a real system
-# directory, and a directory that cannot be read (run unprivileged when we are root).
+# directory, and a directory that cannot be read (run unprivileged when we are root); and the
+# reports of files (largest, kinds, ages) against file_reports_check.py's count with os.walk.
 set -euo pipefail
 self=$(readlink -f "$0")
 export LC_ALL=C
@@ -149,6 +150,53 @@ for pair in C:"$gen/d1" E:"$gen/d2"; do
     fi
 done
 
+# The reports of files: a tree of many kinds (more than the 50 shown) and ages, hidden files,
+# links, a sparse file, names without an extension or with one in either case, dates in the
+# future and years back, and hard links within and across directories, each report checked
+# in both size modes and both ways of counting links by file_reports_check.py.
+files="$work/files"
+sizesTree "$files" 3 2
+for sub in "$files"/d*/e*; do ln -s x4097 "$sub/link.jpg"; done
+mkdir -p "$files/kinds" "$files/dated" "$files/linked/a" "$files/linked/b" "$files/.hidden"
+for k in $(seq 1 60); do truncate -s $((k * 1000)) "$files/kinds/k.x$k"; done
+truncate -s 300000 "$files/kinds/A.JPG" "$files/kinds/C.Jpg"
+truncate -s 200000 "$files/kinds/b.jpg" "$files/kinds/archive.tar.GZ" "$files/kinds/README" "$files/kinds/trailing."
+truncate -s 9000 "$files/.hidden/big.jpg" "$files/kinds/.hidden.jpg"
+truncate -s 4000000000 "$files/kinds/sparse.img"
+printf 'data%.0s' $(seq 1 3000) >"$files/kinds/written.img"
+for age in '+2 years' '10 days ago' '2 months ago' '7 months ago' '18 months ago' '3 years ago' '7 years ago'; do
+    name="$files/dated/${age// /_}.log"
+    truncate -s 50000 "$name"
+    touch -d "$age" "$name"
+done
+truncate -s 70000 "$files/linked/a/one.bin"
+ln "$files/linked/a/one.bin" "$files/linked/a/two.bin"
+ln "$files/linked/a/one.bin" "$files/linked/b/three.bin"
+touch -d '2 months ago' "$files/linked/a/one.bin"
+for size in clusters allocated; do
+    for links in every once; do
+        while IFS= read -r line; do
+            echo "$line"
+            checks=$((checks + 1))
+            [[ $line == ok* ]] || failures=$((failures + 1))
+        done < <(python3 "$(dirname "$self")/file_reports_check.py" "$report" "$work" "$files" "$size" "$links" 2>&1)
+    done
+done
+
+# Each report of files is saved as the window saves it, and names what it could not read as a
+# survey does, with the same status.
+for command in largest kinds ages; do
+    printed=$("$report" --drive "C=$work" "$command" "$files")
+    "$report" --drive "C=$work" -o "$work/FILES.TXT" "$command" "$files"
+    checks=$((checks + 1))
+    if diff <(printf '%s\n' "$printed" | iconv -f UTF-8 -t CP932 | sed 's/$/\r/' | sed '5d;7d') \
+            <(sed '5d;7d' "$work/FILES.TXT") >"$work/diff"; then
+        echo "ok - saved $command report is the printed one in Shift_JIS with CR LF"
+    else
+        echo "FAIL - saved $command report"; cat "$work/diff"; failures=$((failures + 1))
+    fi
+done
+
 # A real directory of this system, surveyed where it lies.
 for real in /usr/share/doc /usr/include /etc; do
     if [ -d "$real" ]; then
@@ -164,7 +212,8 @@ truncate -s 10000 "$locked/open/f" "$locked/closed/inner/g" "$locked/closed/g"
 chmod 000 "$locked/closed"
 if [ "$(id -u)" -eq 0 ]; then
     if command -v setpriv >/dev/null && setpriv --reuid=65534 --regid=65534 --clear-groups true 2>/dev/null; then
-        check "unreadable subdirectory (as nobody)" "$work" "$locked" "setpriv --reuid=65534 --regid=65534 --clear-groups" 1
+        unprivileged="setpriv --reuid=65534 --regid=65534 --clear-groups"
+        check "unreadable subdirectory (as nobody)" "$work" "$locked" "$unprivileged" 1
     else
         echo "skip - unreadable subdirectory: cannot drop root privileges here"
     fi
@@ -174,6 +223,19 @@ fi
 if [ -s "$work/stderr" ] && [ "$(cat "$work/stderr")" != "mezu-report: C:\\locked\\closed ($locked/closed): Permission denied" ]; then
     echo "FAIL - unreadable subdirectory is not named on standard error:"; cat "$work/stderr"
     failures=$((failures + 1))
+fi
+if [ -s "$work/stderr" ]; then
+    for command in largest kinds ages; do
+        checks=$((checks + 1))
+        ended=0
+        ${unprivileged:-} "$report" --drive "C=$work" "$command" "$locked" >/dev/null 2>"$work/stderr-$command" || ended=$?
+        if [ "$ended" -eq 1 ] && cmp -s "$work/stderr" "$work/stderr-$command"; then
+            echo "ok - $command names the unreadable subdirectory as survey does"
+        else
+            echo "FAIL - $command on an unreadable subdirectory: status $ended"; cat "$work/stderr-$command"
+            failures=$((failures + 1))
+        fi
+    done
 fi
 
 echo "$((checks - failures)) passed, $failures failed"

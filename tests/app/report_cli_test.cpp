@@ -49,6 +49,14 @@ protected:
                 fs->addFile("C:\\DATA\\cluster", 4096);
                 fs->addFile("C:\\DATA\\OLD\\ten", 10000);
                 fs->addFile("C:\\file", 1);
+                if (linkedTree) {
+                    // One file of 5000 bytes under two names, in two directories.
+                    for (const char* name : {"C:\\LINKED\\a\\x.dat", "C:\\LINKED\\b\\y.dat"}) {
+                        test::FakeFileSystem::Node& node = fs->addFile(name, 5000);
+                        node.links = 2;
+                        node.fileId = 7;
+                    }
+                }
                 if (lockedTree) {
                     fs->addFile("C:\\LOCKED\\open\\f", 1);
                     fs->addDirectory("C:\\LOCKED\\root").cannotOpen = true;
@@ -74,6 +82,7 @@ protected:
     unsigned requestedThreads = 0;
     bool failWrites = false;
     bool lockedTree = false;  // C:\LOCKED with two directories that cannot be read
+    bool linkedTree = false;  // C:\LINKED with a file of two names
     std::shared_ptr<test::MemoryFileWriter::Files> savedFiles = std::make_shared<test::MemoryFileWriter::Files>();
 };
 
@@ -151,6 +160,20 @@ TEST_F(ReportCliTest, UsageErrorsExitTwo)
         {"compare", "old.txt"},
         {"compare", "old.txt", "new.txt", "C:\\DATA"},
         {"compare", "old.txt", "survey", "C:\\DATA", "x"},
+        {"largest", "-n", "0"},
+        {"largest", "-n", "1000001"},
+        {"largest", "-n", "99999999999999999999"},
+        {"largest", "-n", "-3"},
+        {"largest", "--count=x"},
+        {"largest", "-n"},
+        {"-n", "5", "survey"},
+        {"kinds", "-n", "5"},
+        {"--hard-links", "twice", "survey"},
+        {"--hard-links=", "largest"},
+        {"--hard-links"},
+        {"largest", "a", "b"},
+        {"kinds", "a", "b"},
+        {"ages", "a", "b"},
     };
     for (const Lines& args : cases) {
         const Run result = run(args);
@@ -159,6 +182,68 @@ TEST_F(ReportCliTest, UsageErrorsExitTwo)
         EXPECT_NE(result.err.find("Try 'mezu-report --help'"), std::string::npos);
     }
     EXPECT_NE(run({"drives", "x"}).err.find("drives takes no directory"), std::string::npos);
+    EXPECT_NE(run({"largest", "-n", "0"}).err.find("-n takes a number of files from 1 to 1000000, not '0'"),
+              std::string::npos);
+    EXPECT_NE(run({"ages", "-n", "3"}).err.find("-n is for largest only, not ages"), std::string::npos);
+    EXPECT_NE(run({"--hard-links", "all", "ages"}).err.find("--hard-links takes every or once, not 'all'"),
+              std::string::npos);
+}
+
+TEST_F(ReportCliTest, TheReportsOfFilesAreTheWindowsWithTheModesInTheTitle)
+{
+    linkedTree = true;
+    constexpr std::size_t kTitle = 2;
+    const std::string plain = "ディレクトリ容量調査ツール　Ver 1.10";
+    const struct {
+        Lines options;
+        std::string title;
+        std::string examined;  // the footer of a report of files
+    } modes[] = {
+        {{}, plain, "調べたファイル数： 2"},
+        {{"--hard-links", "every"}, plain, "調べたファイル数： 2"},
+        {{"--size=allocated"}, plain + std::string{kAllocatedTitleNote}, "調べたファイル数： 2"},
+        {{"--hard-links=once"}, plain + std::string{kLinksOnceTitleNote}, "調べたファイル数： 1"},
+        {{"--hard-links", "once", "--size", "allocated"},
+         plain + std::string{kAllocatedTitleNote} + std::string{kLinksOnceTitleNote},
+         "調べたファイル数： 1"},
+    };
+    for (const auto& mode : modes) {
+        for (const std::string command : {"survey", "largest", "kinds", "ages"}) {
+            Lines args = mode.options;
+            args.insert(args.end(), {command, "C:\\LINKED"});
+            const Run result = run(args);
+            ASSERT_EQ(result.status, kExitSuccess) << result.err;
+            const Lines lines = splitLines(result.out);
+            ASSERT_GT(lines.size(), kTitle) << result.out;
+            EXPECT_EQ(lines[kTitle], mode.title) << ::testing::PrintToString(args);
+            if (command != "survey") {
+                EXPECT_EQ(lines.back(), mode.examined) << ::testing::PrintToString(args);
+            }
+        }
+    }
+}
+
+TEST_F(ReportCliTest, LargestListsAsManyFilesAsAskedAndSavesAsTheWindow)
+{
+    const Lines listed = splitLines(run({"largest", "C:\\DATA"}).out);
+    const auto titled = [](const Lines& lines, const std::string& title) {
+        return std::find(lines.begin(), lines.end(), title) != lines.end();
+    };
+    EXPECT_TRUE(titled(listed, "C:\\DATA 以下の大きいファイル 100 件")) << "the default";
+    for (const Lines& two : {Lines{"largest", "-n", "2", "C:\\DATA"}, Lines{"largest", "C:\\DATA", "--count=2"}}) {
+        const Run result = run(two);
+        ASSERT_EQ(result.status, kExitSuccess) << result.err;
+        const Lines lines = splitLines(result.out);
+        EXPECT_TRUE(titled(lines, "C:\\DATA 以下の大きいファイル 2 件")) << result.out;
+        // Two of the three files: one line fewer, the rest of the report alike.
+        EXPECT_EQ(lines.size() + 1, listed.size()) << result.out;
+    }
+    ASSERT_EQ(run({"-o", "largest.txt", "largest", "C:\\DATA"}).status, kExitSuccess);
+    std::string expected;
+    for (const std::string& line : listed) {
+        expected += line + "\r\n";
+    }
+    EXPECT_EQ(savedFiles->at("largest.txt"), expected);
 }
 
 TEST_F(ReportCliTest, SizeOptionChoosesWhatEachFileCounts)
@@ -180,6 +265,17 @@ TEST_F(ReportCliTest, SizeOptionChoosesWhatEachFileCounts)
 TEST_F(ReportCliTest, ExportsKeepNamingUnreadableDirectoriesAndSaveAsPrinted)
 {
     lockedTree = true;
+    for (const std::string command : {"largest", "kinds", "ages"}) {
+        for (const std::string format : {"text", "csv", "json"}) {
+            const Run printed = run({"--format", format, command, "C:\\LOCKED"});
+            EXPECT_EQ(printed.status, kExitFailure) << command << ' ' << format;
+            EXPECT_EQ(printed.err, run({"survey", "C:\\LOCKED"}).err) << command << ' ' << format;
+            if (format != "text") {
+                ASSERT_EQ(run({"--format=" + format, "-o", "out", command, "C:\\LOCKED"}).status, kExitFailure);
+                EXPECT_EQ(savedFiles->at("out"), printed.out) << "saved as printed, not re-encoded";
+            }
+        }
+    }
     for (const std::string format : {"csv", "json"}) {
         const Run printed = run({"--format", format, "survey", "C:\\LOCKED"});
         EXPECT_EQ(printed.status, kExitFailure) << format;

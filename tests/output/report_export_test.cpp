@@ -50,8 +50,11 @@ TEST(ReportExportTest, FiguresBeyond64BitsAreWrittenExactly)
     ExportedReport report{"survey",
                           test::FixedClock{}.now(),
                           SizeMode::Clusters,
+                          LinkCounting::EveryLink,
                           {},
-                          {{"C:\\a,b", std::string{"/srv/a,b"}, huge, 2, 1, 1.0}}};
+                          {{"C:\\a,b", std::string{"/srv/a,b"}, huge, 2, 1, 1.0}},
+                          {},
+                          {}};
     const std::string csv = csvDocument(report);
     EXPECT_EQ(csv, "drive_path,host_path,bytes,files,directories,share,depth,read_error\r\n\"C:\\a,b\",\"/srv/a,b\"," +
                        decimalText(huge) + ",2,1,1.000000,1,false\r\n");
@@ -59,6 +62,38 @@ TEST(ReportExportTest, FiguresBeyond64BitsAreWrittenExactly)
     EXPECT_NE(json.find("\"bytes\": " + decimalText(huge) + ","), std::string::npos) << json;
     EXPECT_NE(json.find("\"date\": \"" + isoDateTime(report.when) + "\""), std::string::npos) << json;
     EXPECT_EQ(decimalText(huge).size(), 20u) << "more digits than any 64-bit figure has";
+}
+
+TEST(ReportExportTest, RowsOfFilesTellTheRestFromNamesWithoutAnExtension)
+{
+    const LocalDateTime when = test::FixedClock{}.now();
+    const ByteTotal huge = (ByteTotal{1} << 70) + 1;
+    ExportedReport kinds{"kinds",
+                         when,
+                         SizeMode::Clusters,
+                         LinkCounting::Once,
+                         {},
+                         {},
+                         {},
+                         {{"jpg", false, huge, 3, 0.5}, {"", false, 4096, 1, 0.25}, {"", true, 8192, 9, 0.25}}};
+    EXPECT_EQ(csvDocument(kinds), "kind,rest,bytes,files,share\r\njpg,false," + decimalText(huge) +
+                                      ",3,0.500000\r\n,false,4096,1,0.250000\r\n,true,8192,9,0.250000\r\n");
+    const std::string json = jsonDocument(kinds);
+    for (const std::string row : {"{\"kind\": \"\", \"rest\": false, \"bytes\": 4096,",
+                                  "{\"kind\": null, \"rest\": true, \"bytes\": 8192,", "\"hard_links\": \"once\""}) {
+        EXPECT_NE(json.find(row), std::string::npos) << row << '\n' << json;
+    }
+
+    ExportedReport largest{"largest", when, SizeMode::Allocated, LinkCounting::EveryLink, {}, {}, {}, {}};
+    largest.files = {{1, "C:\\a,b", std::string{"/srv/a,b"}, 8192, 5000, when, "C:\\"},
+                     {2, "C:\\x\\old", std::nullopt, 4096, 1, std::nullopt, "C:\\x"}};
+    EXPECT_EQ(csvDocument(largest),
+              "rank,drive_path,host_path,bytes,length,modified,directory\r\n1,\"C:\\a,b\",\"/srv/a,b\","
+              "8192,5000," +
+                  isoDateTime(when) + ",C:\\\r\n2,C:\\x\\old,,4096,1,,C:\\x\r\n");
+    EXPECT_NE(jsonDocument(largest).find("\"host_path\": null, \"bytes\": 4096, \"length\": 1, \"modified\": null"),
+              std::string::npos)
+        << jsonDocument(largest);
 }
 
 TEST(ReportExportTest, DatesAreIso8601)
