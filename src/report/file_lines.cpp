@@ -49,9 +49,8 @@ ByteTotal perMille(ByteTotal part, ByteTotal whole)
 
 }  // namespace
 
-std::string formatLargestFileLine(ByteTotal counted, std::uint64_t length,
-                                  const std::optional<LocalDateTime>& modified, std::string_view path,
-                                  std::string_view decimalSeparator)
+std::string formatLargestFileLine(ByteTotal counted, std::uint64_t length, const std::optional<LocalDateTime>& modified,
+                                  std::string_view path, std::string_view decimalSeparator)
 {
     std::string line = formatMegabytes(counted, decimalSeparator);
     line += kFieldGap;

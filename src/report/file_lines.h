@@ -18,9 +18,8 @@ namespace mezu {
 
 // "0002.86MB  2026/11/30      2998000 B  C:\DATA\a.iso": what the file counts, its date of
 // last modification (dashes when not known), its length and its path.
-std::string formatLargestFileLine(ByteTotal counted, std::uint64_t length,
-                                  const std::optional<LocalDateTime>& modified, std::string_view path,
-                                  std::string_view decimalSeparator);
+std::string formatLargestFileLine(ByteTotal counted, std::uint64_t length, const std::optional<LocalDateTime>& modified,
+                                  std::string_view path, std::string_view decimalSeparator);
 
 // "0002.86MB   12.5%       1234 個  jpg": the bytes of a group of files, their share of
 // `whole` with one decimal, their number and what the group is.

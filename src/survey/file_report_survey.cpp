@@ -83,7 +83,7 @@ FileFindings fileReportSurvey(WindowLists& lists, mezucom& module, const Clock& 
     module.setFileObserver(observer);
     // The observer lives only in this call: the module lets go of it however the walk ends.
     const std::unique_ptr<mezucom, void (*)(mezucom*)> release{&module,
-                                                              [](mezucom* m) { m->setFileObserver(nullptr); }};
+                                                               [](mezucom* m) { m->setFileObserver(nullptr); }};
     module.measure(directory);
     // The measurement's own line is the survey's, not this report's.
     lists.List1.clear();

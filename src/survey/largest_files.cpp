@@ -67,10 +67,9 @@ void LargestFiles::file(const File& file)
         const std::string_view kept = leaving.path;
         const std::size_t common = std::min(kept.size(), tiedDirectory_.size());
         const int order = kept.compare(0, common, tiedDirectory_, 0, common);
-        const bool before = order != 0 ? order > 0
-                            : kept.size() > tiedDirectory_.size()
-                                ? kept.substr(tiedDirectory_.size()) > file.name
-                                : false;
+        const bool before = order != 0                            ? order > 0
+                            : kept.size() > tiedDirectory_.size() ? kept.substr(tiedDirectory_.size()) > file.name
+                                                                  : false;
         if (!before) {
             return;
         }

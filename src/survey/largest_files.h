@@ -17,8 +17,8 @@ struct ListedFile {
     ByteTotal counted = 0;  // as the measurement counts it
     std::uint64_t length = 0;
     std::int64_t modified = kUnknownTime;
-    std::string path;         // drive path of the file
-    std::size_t nameAt = 0;   // where its name begins in `path`
+    std::string path;        // drive path of the file
+    std::size_t nameAt = 0;  // where its name begins in `path`
     std::string directory() const;
     std::string name() const { return path.substr(nameAt); }
 };

@@ -129,16 +129,8 @@ void mezumain::showUnreadableDirectories()
 
 mezumain::ShownReport mezumain::shownReport() const
 {
-    return {lists_.List1,
-            lists_.List2,
-            lists_.List3,
-            module_.measurements(),
-            module_.skippedDirectories(),
-            lastReport_,
-            reportSizeMode_,
-            reportLinkCounting_,
-            surveyedDirectory_,
-            reportStopped_,
+    return {lists_.List1, lists_.List2,    lists_.List3,        module_.measurements(), module_.skippedDirectories(),
+            lastReport_,  reportSizeMode_, reportLinkCounting_, surveyedDirectory_,     reportStopped_,
             fileFindings_};
 }
 

@@ -140,6 +140,38 @@ else
     fail "on a console"; tr '\r' '\n' <"$work/console.txt" | head -20
 fi
 
+# The reports of files give the Linux mezu-report's lines: the dates of files, in the past and
+# the future, read from the directories' records, and a file with several names, counted once
+# with --hard-links once, told by its file index. The body and footer are compared, with the
+# tree's Windows path written as the Linux run's drive C:.
+ln "$gen/d1/dense" "$gen/d3/dense-link"
+ln "$gen/d1/dense" "$gen/d1/dense-again"
+touch -d '2019-05-01 12:00' "$gen/d3/e1/f/dense"
+touch -d '2031-01-01 12:00' "$gen/with space/file"
+windowsTree=$(windowsPath "$work")
+body() { sed -n '/^+\{10,\}$/,$p' | sed '1d' | sed "s|${windowsTree//\\/\\\\}|C:|"; }
+linuxCluster=""
+[ -n "$linux" ] && linuxCluster=$("$linux" --drive C="$work" drives | grep -A1 '^C drive:' | sed -n 's/.*Block = *\([0-9]*\) B$/\1/p')
+for report in "largest -n 8" kinds ages "--hard-links once largest -n 8" "--hard-links once survey"; do
+    checks=$((checks + 1))
+    if [ -z "$cluster" ] || [ "$linuxCluster" != "$cluster" ]; then
+        echo "skip - $report not compared: no Linux mezu-report of Wine's cluster size"
+        continue
+    fi
+    # A survey's lines pad their paths, which differ in length: compared as bytes and paths.
+    shape=body
+    [[ $report == *survey ]] && shape=resultLines
+    # shellcheck disable=SC2086 # the report's words are options and a command
+    "$linux" --drive C="$work" $report 'C:\gen' | if [ $shape = body ]; then body; else resultLines C "$work"; fi >"$work/linux.txt"
+    # shellcheck disable=SC2086
+    runExe $report "$(windowsPath "$gen")" | if [ $shape = body ]; then body; else resultLines; fi >"$work/wine.txt"
+    if diff "$work/linux.txt" "$work/wine.txt" >"$work/diff" && [ "$(wc -l <"$work/wine.txt")" -gt 2 ]; then
+        pass "$report matches the Linux mezu-report ($(wc -l <"$work/wine.txt") lines)"
+    else
+        fail "$report differs from the Linux mezu-report"; cat "$work/diff"
+    fi
+done
+
 # The help speaks of Windows: its drives, attributes and junctions, not of Linux mounts.
 checks=$((checks + 1))
 help=$(runExe --help)

@@ -22,9 +22,9 @@ public:
         std::string name;
         FileAttributes attributes = kAttrNormal;
         std::uint64_t length = 0;
-        std::optional<std::uint64_t> allocated;       // allocated bytes; the length when unset
+        std::optional<std::uint64_t> allocated;  // allocated bytes; the length when unset
         std::int64_t modified = kUnknownTime;
-        std::uint32_t links = 1;   // a file with more: each of its nodes has the same fileId
+        std::uint32_t links = 1;  // a file with more: each of its nodes has the same fileId
         std::uint64_t fileId = 0;
         std::vector<std::shared_ptr<Node>> children;  // in enumeration order
         bool cannotOpen = false;                      // cannot be made current

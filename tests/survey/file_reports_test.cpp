@@ -72,9 +72,8 @@ TEST(FileKindsTest, FoldsCaseKeepsNamesWithoutExtensionApartAndSumsTheRest)
         std::string_view name;
         std::string_view kind;
     };
-    for (const Case& c : {Case{"a.JPG", "jpg"}, Case{"b.jpg", "jpg"}, Case{"archive.tar.GZ", "gz"},
-                          Case{"README", ""}, Case{".profile", ""}, Case{"trailing.", ""},
-                          Case{"写真.ＪＰＧ", "ＪＰＧ"}}) {
+    for (const Case& c : {Case{"a.JPG", "jpg"}, Case{"b.jpg", "jpg"}, Case{"archive.tar.GZ", "gz"}, Case{"README", ""},
+                          Case{".profile", ""}, Case{"trailing.", ""}, Case{"写真.ＪＰＧ", "ＪＰＧ"}}) {
         EXPECT_EQ(fileKind(c.name), c.kind) << c.name;
     }
 
@@ -128,15 +127,12 @@ TEST(FileAgesTest, BandsFollowTheCalendarBackFromTheCommand)
         AgeBand band;
     };
     // One month before 31 March is 28 February, 31 days earlier.
-    for (const Case& c : {Case{kNow + 1, AgeBand::Future}, Case{kNow, AgeBand::UnderOneMonth},
-                          Case{kNow - 31 * kDay, AgeBand::UnderOneMonth},
-                          Case{kNow - 31 * kDay - 1, AgeBand::OneToThreeMonths},
-                          Case{kNow - 100 * kDay, AgeBand::ThreeToTwelveMonths},
-                          Case{kNow - 365 * kDay, AgeBand::ThreeToTwelveMonths},
-                          Case{kNow - 366 * kDay, AgeBand::OneToTwoYears},
-                          Case{kNow - 3 * 365 * kDay, AgeBand::TwoToFiveYears},
-                          Case{kNow - 6 * 365 * kDay, AgeBand::Older}, Case{0, AgeBand::Older},
-                          Case{kUnknownTime, AgeBand::Unknown}}) {
+    for (const Case& c :
+         {Case{kNow + 1, AgeBand::Future}, Case{kNow, AgeBand::UnderOneMonth},
+          Case{kNow - 31 * kDay, AgeBand::UnderOneMonth}, Case{kNow - 31 * kDay - 1, AgeBand::OneToThreeMonths},
+          Case{kNow - 100 * kDay, AgeBand::ThreeToTwelveMonths}, Case{kNow - 365 * kDay, AgeBand::ThreeToTwelveMonths},
+          Case{kNow - 366 * kDay, AgeBand::OneToTwoYears}, Case{kNow - 3 * 365 * kDay, AgeBand::TwoToFiveYears},
+          Case{kNow - 6 * 365 * kDay, AgeBand::Older}, Case{0, AgeBand::Older}, Case{kUnknownTime, AgeBand::Unknown}}) {
         EXPECT_EQ(ages.bandOf(c.modified), c.band) << c.modified;
     }
     EXPECT_EQ(secondsSinceEpoch(now), kNow);

@@ -51,7 +51,8 @@ EntryFigures figuresFromStatus(const char* hostName, const struct stat& status, 
         .length = status.st_size < 0 ? 0 : static_cast<std::uint64_t>(status.st_size),
         .allocated = allocatedBytesOf(status).value_or(0),
         .modified = static_cast<std::int64_t>(status.st_mtim.tv_sec),
-        .links = static_cast<std::uint32_t>(std::min<nlink_t>(status.st_nlink, std::numeric_limits<std::uint32_t>::max())),
+        .links =
+            static_cast<std::uint32_t>(std::min<nlink_t>(status.st_nlink, std::numeric_limits<std::uint32_t>::max())),
         .fileId = static_cast<std::uint64_t>(status.st_ino),
     };
 }
