@@ -198,9 +198,12 @@ def bench_reports(tools, work, runs, is_root):
         return not_measured("Reports of files", why, targets)
     root = big_tree(tools, work, BIG_TREE)
     report = os.path.join(tools.bin_dir, "mezu-report")
-    contenders = [Contender("mezu-report survey", [report, "survey", root])]
-    contenders += [Contender(f"mezu-report {command}", [report] + command.split() + [root])
-                   for command, _ in FILE_REPORTS]
+
+    def reports():
+        return [Contender("mezu-report survey", [report, "survey", root])] + [
+            Contender(f"mezu-report {command}", [report] + command.split() + [root]) for command, _ in FILE_REPORTS]
+
+    contenders = reports()
     warm_runs(contenders, runs)
     survey = contenders[0]
     print_table(f"Reports of files, warm cache: {root}, {describe(root)}, median of {runs} runs in turns",
@@ -209,9 +212,10 @@ def bench_reports(tools, work, runs, is_root):
         time_target.measured = contender.median() / survey.median()
         peak_target.measured = (contender.peak() - survey.peak()) / MIB
     if is_root:
-        cold_runs(contenders, max(1, runs // 3))
+        cold = reports()
+        cold_runs(cold, max(1, runs // 3))
         print_table(f"Reports of files, page cache dropped: {root}, median of {max(1, runs // 3)} runs in turns",
-                    contenders, survey, with_range=True)
+                    cold, cold[0], with_range=True)
     return targets
 
 
