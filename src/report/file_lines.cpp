@@ -39,7 +39,7 @@ ByteTotal perMille(ByteTotal part, ByteTotal whole)
         return 0;
     }
     // Halving both keeps the ratio to far more places than shown, and the products in range.
-    while (whole > ~ByteTotal{0} / (2 * kScale)) {
+    while (whole > ~ByteTotal{0} / (ByteTotal{2} * kScale)) {
         part >>= 1;
         whole >>= 1;
     }
