@@ -106,11 +106,8 @@ std::optional<std::string> DriveRoots::locate(const std::wstring& absolute) cons
     if (best == nullptr) {
         return std::nullopt;
     }
-    std::string path{best->letter};
-    path += ':';
     const std::wstring rest = absolute.substr(best->root.size());
-    path += rest.empty() ? "\\" : toUtf8(rest);
-    return path;
+    return std::string{best->letter, ':'} + (rest.empty() ? std::string{kPathSeparator} : toUtf8(rest));
 }
 
 }  // namespace mezu::win32
