@@ -10,6 +10,7 @@
 
 #include "app/licence_text.h"
 #include "app/progress_window_system.h"
+#include "model/drive_path.h"
 #include "model/path_text.h"
 #include "output/report_export.h"
 #include "output/report_output.h"
@@ -184,7 +185,7 @@ std::optional<DriveOption> parseDriveOption(const std::string& spec)
     if (spec.size() < 3 || spec[1] != '=') {
         return std::nullopt;
     }
-    const char letter = static_cast<char>((spec[0] >= 'a' && spec[0] <= 'z') ? spec[0] - 'a' + 'A' : spec[0]);
+    const char letter = asciiUpper(spec[0]);
     if (letter < 'C' || letter > 'Z') {
         return std::nullopt;
     }

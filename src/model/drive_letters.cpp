@@ -8,7 +8,7 @@ namespace mezu {
 std::vector<std::string> surveyedDriveRoots()
 {
     std::vector<std::string> roots;
-    for (char letter = 'C'; letter <= 'Z'; ++letter) {
+    for (char letter = kFirstSurveyedDrive; letter <= kLastDriveLetter; ++letter) {
         roots.push_back(driveRoot(letter));
     }
     return roots;

@@ -70,11 +70,7 @@ std::string withTrailingSeparator(std::string_view path)
 
 char driveLetterOf(std::string_view path)
 {
-    if (path.empty()) {
-        return '\0';
-    }
-    const char c = path.front();
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    return path.empty() ? '\0' : asciiUpper(path.front());
 }
 
 std::string driveRootOf(std::string_view path)
@@ -84,7 +80,7 @@ std::string driveRootOf(std::string_view path)
 
 std::string driveRoot(char letter)
 {
-    return std::string{letter} + ":\\";
+    return DrivePath{letter, {}}.text();
 }
 
 }  // namespace mezu

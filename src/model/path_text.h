@@ -1,14 +1,14 @@
 // SPDX-License-Identifier: MIT
-// Helpers for the drive paths the core works in ("C:\" for a root, "C:\DATA\OLD" below it).
-// They only manipulate text; whether a path exists is the file system's business.
+// Helpers for the drive paths the core builds itself ("C:\" for a root, "C:\DATA\OLD" below
+// it), which take them as well formed; a text from elsewhere is read with parseDrivePath.
 #pragma once
 
 #include <string>
 #include <string_view>
 
-namespace mezu {
+#include "model/drive_path.h"
 
-inline constexpr char kPathSeparator = '\\';
+namespace mezu {
 
 // The parent path, then "\" unless the parent already ends with one, then the name.
 std::string childPath(std::string_view parent, std::string_view name);

@@ -3,32 +3,20 @@
 
 #include <algorithm>
 #include <stdexcept>
+#include <variant>
 
+#include "model/drive_path.h"
 #include "model/path_text.h"
 
 namespace mezu::test {
 namespace {
 
-struct SplitPath {
-    char letter = '\0';
-    std::vector<std::string> names;
-};
-
-std::optional<SplitPath> split(const std::string& path)
+// The fake reads drive paths as the real file systems do.
+std::optional<DrivePath> split(const std::string& path)
 {
-    if (path.size() < 2 || path[1] != ':') {
-        return std::nullopt;
-    }
-    SplitPath result{driveLetterOf(path), {}};
-    std::size_t start = 2;
-    while (start < path.size()) {
-        const std::size_t end = std::min(path.find('\\', start), path.size());
-        if (end > start) {
-            result.names.push_back(path.substr(start, end - start));
-        }
-        start = end + 1;
-    }
-    return result;
+    std::variant<DrivePath, std::string> parsed = parseDrivePath(path);
+    DrivePath* drivePath = std::get_if<DrivePath>(&parsed);
+    return drivePath != nullptr ? std::optional{std::move(*drivePath)} : std::nullopt;
 }
 
 class FakeEnumeration final : public DirectoryEnumeration {
@@ -116,23 +104,23 @@ std::optional<std::string> FakeFileSystem::hostPath(const std::string& drivePath
 
 FakeFileSystem::Node& FakeFileSystem::insert(const std::string& path, FileAttributes attributes, std::uint64_t length)
 {
-    const std::optional<SplitPath> parts = split(path);
-    if (!parts || parts->names.empty() || roots_.count(parts->letter) == 0) {
+    const std::optional<DrivePath> parts = split(path);
+    if (!parts || parts->components.empty() || roots_.count(parts->letter) == 0) {
         throw std::invalid_argument("fake file system: bad path " + path);
     }
     std::shared_ptr<Node> directory = roots_.at(parts->letter);
-    for (std::size_t i = 0; i + 1 < parts->names.size(); ++i) {
-        std::shared_ptr<Node> child = childOf(*directory, parts->names[i]);
+    for (std::size_t i = 0; i + 1 < parts->components.size(); ++i) {
+        std::shared_ptr<Node> child = childOf(*directory, parts->components[i]);
         if (!child) {
             child = std::make_shared<Node>();
-            child->name = parts->names[i];
+            child->name = parts->components[i];
             child->attributes = kAttrDirectory | (child->name[0] == '.' ? kAttrHidden : kAttrNormal);
             directory->children.push_back(child);
         }
         directory = child;
     }
     auto node = std::make_shared<Node>();
-    node->name = parts->names.back();
+    node->name = parts->components.back();
     node->attributes = attributes | (node->name[0] == '.' ? kAttrHidden : kAttrNormal);
     node->length = length;
     directory->children.push_back(node);
@@ -186,16 +174,13 @@ void FakeFileSystem::forEachNode(const std::function<void(Node&)>& visit)
 
 void FakeFileSystem::remove(const std::string& path)
 {
-    const std::optional<SplitPath> parts = split(path);
-    std::string parentPath{parts->letter};
-    parentPath += ":\\";
-    for (std::size_t i = 0; i + 1 < parts->names.size(); ++i) {
-        parentPath = childPath(parentPath, parts->names[i]);
-    }
-    const std::shared_ptr<Node> parent = lookup(parentPath, false);
+    const std::optional<DrivePath> parts = split(path);
+    DrivePath parentPath = *parts;
+    parentPath.components.pop_back();
+    const std::shared_ptr<Node> parent = lookup(parentPath.text(), false);
     auto& children = parent->children;
     children.erase(std::remove_if(children.begin(), children.end(),
-                                  [&](const auto& child) { return child->name == parts->names.back(); }),
+                                  [&](const auto& child) { return child->name == parts->components.back(); }),
                    children.end());
 }
 
@@ -221,7 +206,7 @@ std::shared_ptr<FakeFileSystem::Node> FakeFileSystem::childOf(const Node& direct
 
 std::shared_ptr<FakeFileSystem::Node> FakeFileSystem::lookup(const std::string& drivePath, bool forOpening) const
 {
-    const std::optional<SplitPath> parts = split(drivePath);
+    const std::optional<DrivePath> parts = split(drivePath);
     if (!parts || roots_.count(parts->letter) == 0) {
         return nullptr;
     }
@@ -233,7 +218,7 @@ std::shared_ptr<FakeFileSystem::Node> FakeFileSystem::lookup(const std::string& 
         }
     }
     std::shared_ptr<Node> node = roots_.at(parts->letter);
-    for (const std::string& name : parts->names) {
+    for (const std::string& name : parts->components) {
         node = childOf(*node, name);
         if (!node) {
             lastError_ = "No such file or directory";
@@ -289,12 +274,8 @@ bool FakeFileSystem::changeDirectory(const std::string& drivePath)
     if (!lookup(drivePath, true)) {
         return false;
     }
-    std::string normalised = drivePath;
-    normalised[0] = driveLetterOf(drivePath);
-    if (normalised.size() > 3 && normalised.back() == '\\') {
-        normalised.pop_back();
-    }
-    currentDirectories_[normalised[0]] = normalised.size() == 2 ? normalised + "\\" : normalised;
+    const DrivePath path = *split(drivePath);
+    currentDirectories_[path.letter] = path.text();
     return true;
 }
 

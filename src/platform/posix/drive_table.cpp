@@ -9,25 +9,14 @@
 #include <cstring>
 #include <map>
 
+#include "model/drive_path.h"
 #include "platform/posix/mount_table.h"
 
 namespace mezu::posix {
 namespace {
 
-constexpr char kFirstDrive = 'C';
-constexpr char kLastDrive = 'Z';
 // The order letters are given for the run in: those no all-drives command visits first.
 constexpr std::string_view kRunLetterOrder = "ABCDEFGHIJKLMNOPQRSTUVWXYZ";
-
-char upper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
-bool isLetter(char upperCase)
-{
-    return upperCase >= 'A' && upperCase <= 'Z';
-}
 
 std::vector<std::string> splitComponents(std::string_view path)
 {
@@ -126,20 +115,20 @@ DriveTable driveTableFromMountInfo(std::string_view mountInfo,
     }
     std::sort(mappings.begin(), mappings.end(),
               [](const DriveMapping& a, const DriveMapping& b) { return a.root < b.root; });
-    mappings.resize(std::min<std::size_t>(mappings.size(), kLastDrive - kFirstDrive));
-    char next = kFirstDrive + 1;
+    mappings.resize(std::min<std::size_t>(mappings.size(), kLastDriveLetter - kFirstSurveyedDrive));
+    char next = kFirstSurveyedDrive + 1;
     for (DriveMapping& mapping : mappings) {
         mapping.letter = next++;
     }
-    mappings.insert(mappings.begin(), {kFirstDrive, "/"});
+    mappings.insert(mappings.begin(), {kFirstSurveyedDrive, "/"});
     return DriveTable{mappings};
 }
 
 DriveTable::DriveTable(const std::vector<DriveMapping>& mappings)
 {
     for (const DriveMapping& mapping : mappings) {
-        if (const char letter = upper(mapping.letter); isLetter(letter)) {
-            Slot& slot = slots_[static_cast<std::size_t>(letter - 'A')];
+        if (const char letter = asciiUpper(mapping.letter); isDriveLetter(letter)) {
+            Slot& slot = slots_[static_cast<std::size_t>(letter - kFirstDriveLetter)];
             slot.root = withoutTrailingSlashes(mapping.root);
             slot.given.store(true, std::memory_order_release);
         }
@@ -168,7 +157,7 @@ std::vector<DriveMapping> DriveTable::mappings() const
     std::vector<DriveMapping> given;
     for (std::size_t i = 0; i < kLetters; ++i) {
         if (slots_[i].given.load(std::memory_order_acquire)) {
-            given.push_back({static_cast<char>('A' + i), slots_[i].root});
+            given.push_back({static_cast<char>(kFirstDriveLetter + i), slots_[i].root});
         }
     }
     return given;
@@ -176,11 +165,11 @@ std::vector<DriveMapping> DriveTable::mappings() const
 
 const std::string* DriveTable::root(char letter) const
 {
-    const char drive = upper(letter);
-    if (!isLetter(drive)) {
+    const char drive = asciiUpper(letter);
+    if (!isDriveLetter(drive)) {
         return nullptr;
     }
-    const Slot& slot = slots_[static_cast<std::size_t>(drive - 'A')];
+    const Slot& slot = slots_[static_cast<std::size_t>(drive - kFirstDriveLetter)];
     return slot.given.load(std::memory_order_acquire) ? &slot.root : nullptr;
 }
 
@@ -213,7 +202,7 @@ std::optional<char> DriveTable::addRunLetter(const std::string& root)
         }
     }
     for (const char letter : kRunLetterOrder) {
-        Slot& slot = slots_[static_cast<std::size_t>(letter - 'A')];
+        Slot& slot = slots_[static_cast<std::size_t>(letter - kFirstDriveLetter)];
         if (!slot.given.load(std::memory_order_acquire)) {
             slot.root = normalised;
             slot.given.store(true, std::memory_order_release);
@@ -236,7 +225,7 @@ std::variant<DriveTable, std::string> driveTableFromRoots(const std::vector<Driv
         if (!isDirectoryOnHost(root)) {
             return mapping.root + ": " + std::strerror(ENOTDIR);
         }
-        byLetter[upper(mapping.letter)] = std::move(root);
+        byLetter[asciiUpper(mapping.letter)] = std::move(root);
     }
     std::vector<DriveMapping> mappings;
     mappings.reserve(byLetter.size());

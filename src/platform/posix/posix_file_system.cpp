@@ -9,13 +9,14 @@
 #include <unistd.h>
 
 #include <algorithm>
-#include <cctype>
 #include <cerrno>
 #include <cstring>
 #include <iterator>
 #include <memory>
 #include <thread>
 
+#include "model/drive_path.h"
+#include "model/path_text.h"
 #include "platform/posix/file_system_top.h"
 #include "platform/posix/physical_path.h"
 #include "platform/posix/posix_attributes.h"
@@ -30,11 +31,6 @@ constexpr int kChildOpenFlags = kDirectoryOpenFlags | O_NOFOLLOW;
 // Descriptors kept open for the levels nearest the root; deeper levels but the last are
 // reopened when the walk climbs back to them, so that any depth fits the descriptor limit.
 constexpr std::size_t kHeldLevels = 64;
-
-char upper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
 
 bool isDotOrDotDot(const char* name)
 {
@@ -140,7 +136,7 @@ std::vector<char> PosixFileSystem::drives() const
 
 std::optional<std::string> PosixFileSystem::currentDirectory(char letter) const
 {
-    const char drive = upper(letter);
+    const char drive = asciiUpper(letter);
     if (table_->root(drive) == nullptr) {
         return std::nullopt;
     }
@@ -168,7 +164,7 @@ bool PosixFileSystem::openCurrentDrive()
 
 bool PosixFileSystem::changeDrive(char letter)
 {
-    const char drive = upper(letter);
+    const char drive = asciiUpper(letter);
     if (table_->root(drive) == nullptr) {
         return false;
     }
@@ -220,10 +216,7 @@ bool PosixFileSystem::changeToSubdirectory(const std::string& name)
     releaseMiddleDescriptors(std::max(chain_.size() - 2, kHeldLevels));
     currentDevice_.reset();
     std::string& directory = currentDirectories_[currentDrive_];
-    if (directory.back() != '\\') {
-        directory += '\\';
-    }
-    directory += name;
+    directory = childPath(directory, name);
     return true;
 }
 
@@ -366,14 +359,13 @@ const MountPointParents& PosixFileSystem::mountPointParents()
 
 ResolvedDirectory PosixFileSystem::resolveDirectory(const std::string& userPath)
 {
-    const bool drivePath =
-        userPath.size() >= 2 && userPath[1] == ':' && std::isalpha(static_cast<unsigned char>(userPath[0]));
+    const bool drivePath = userPath.size() >= 2 && userPath[1] == ':' && isDriveLetter(userPath[0]);
     std::string host;
     UniqueFd directory;
     if (drivePath) {
         const std::optional<HostPath> path = parseDrivePath(userPath);
         if (!path) {
-            return {{}, "not a valid drive path"};
+            return {{}, "not a valid drive path: " + std::get<std::string>(mezu::parseDrivePath(userPath))};
         }
         if (table_->root(path->letter) == nullptr) {
             return {{}, std::string{"there is no drive "} + path->letter + ":"};
@@ -430,23 +422,13 @@ std::variant<DriveLocation, std::string> PosixFileSystem::locateOnItsFileSystem(
 
 std::optional<PosixFileSystem::HostPath> PosixFileSystem::parseDrivePath(const std::string& drivePath) const
 {
-    if (drivePath.size() < 2 || drivePath[1] != ':') {
+    std::variant<DrivePath, std::string> parsed = mezu::parseDrivePath(drivePath);
+    DrivePath* path = std::get_if<DrivePath>(&parsed);
+    if (path == nullptr) {
         return std::nullopt;
     }
-    HostPath path{upper(drivePath[0]), {}};
-    std::size_t start = 2;
-    while (start < drivePath.size()) {
-        const std::size_t end = std::min(drivePath.find('\\', start), drivePath.size());
-        if (end > start) {
-            std::string name = toHostName(drivePath.substr(start, end - start));
-            if (name == "." || name == "..") {
-                return std::nullopt;
-            }
-            path.components.push_back(std::move(name));
-        }
-        start = end + 1;
-    }
-    return path;
+    std::transform(path->components.begin(), path->components.end(), path->components.begin(), toHostName);
+    return HostPath{path->letter, std::move(path->components)};
 }
 
 std::optional<std::string> PosixFileSystem::hostPath(const std::string& drivePath) const
@@ -468,15 +450,9 @@ std::optional<std::string> PosixFileSystem::hostPath(const std::string& drivePat
 
 std::string PosixFileSystem::formatDrivePath(char letter, const std::vector<std::string>& components) const
 {
-    std::string path{letter};
-    path += ":\\";
-    for (std::size_t i = 0; i < components.size(); ++i) {
-        if (i != 0) {
-            path += '\\';
-        }
-        path += toDriveName(components[i]);
-    }
-    return path;
+    DrivePath path{letter, components};
+    std::transform(path.components.begin(), path.components.end(), path.components.begin(), toDriveName);
+    return path.text();
 }
 
 UniqueFd PosixFileSystem::openDirectory(const HostPath& path) const

@@ -80,6 +80,7 @@ private:
         std::vector<std::string> components;  // host names below the drive root
     };
 
+    // A drive path read as model/drive_path.h reads it, its names as the host's; nullopt for none.
     std::optional<HostPath> parseDrivePath(const std::string& drivePath) const;
     // Where a directory (its physical host path and an open descriptor of it) is surveyed: on
     // the drive whose root is its path's longest prefix when that root is on the directory's

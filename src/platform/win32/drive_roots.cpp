@@ -5,23 +5,15 @@
 
 #include <algorithm>
 
+#include "model/drive_path.h"
 #include "platform/win32/wide_text.h"
 
 namespace mezu::win32 {
 namespace {
 
-constexpr char kFirstDrive = 'C';
-constexpr char kLastDrive = 'Z';
-
-char upper(char c)
-{
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
-}
-
 bool hasDriveLetter(const std::wstring& path)
 {
-    return path.size() >= 2 && path[1] == L':' &&
-           ((path[0] >= L'A' && path[0] <= L'Z') || (path[0] >= L'a' && path[0] <= L'z'));
+    return path.size() >= 2 && path[1] == L':' && path[0] < 0x80 && isDriveLetter(static_cast<char>(path[0]));
 }
 
 // Whether `path` is `root` or lies below it, letters compared as the file system does.
@@ -46,8 +38,8 @@ DriveRoots DriveRoots::systemDrives()
 {
     const DWORD present = ::GetLogicalDrives();
     std::vector<DriveRoot> roots;
-    for (char letter = kFirstDrive; letter <= kLastDrive; ++letter) {
-        if ((present >> (letter - 'A')) & 1U) {
+    for (char letter = kFirstSurveyedDrive; letter <= kLastDriveLetter; ++letter) {
+        if ((present >> (letter - kFirstDriveLetter)) & 1U) {
             roots.push_back({letter, std::wstring{static_cast<wchar_t>(letter), L':'}});
         }
     }
@@ -69,7 +61,7 @@ std::variant<DriveRoots, std::string> DriveRoots::fromDirectories(
             (attributes & FILE_ATTRIBUTE_DIRECTORY) == 0) {
             return directory + ": not a directory on a drive";
         }
-        roots.push_back({upper(letter), std::move(root)});
+        roots.push_back({asciiUpper(letter), std::move(root)});
     }
     return DriveRoots{std::move(roots)};
 }
@@ -85,7 +77,7 @@ std::vector<char> DriveRoots::letters() const
 
 const std::wstring* DriveRoots::root(char letter) const
 {
-    const char drive = upper(letter);
+    const char drive = asciiUpper(letter);
     for (const DriveRoot& root : roots_) {
         if (root.letter == drive) {
             return &root.root;
@@ -114,11 +106,8 @@ std::optional<std::string> DriveRoots::locate(const std::wstring& absolute) cons
     if (best == nullptr) {
         return std::nullopt;
     }
-    std::string path{best->letter};
-    path += ':';
     const std::wstring rest = absolute.substr(best->root.size());
-    path += rest.empty() ? "\\" : toUtf8(rest);
-    return path;
+    return std::string{best->letter, ':'} + (rest.empty() ? std::string{kPathSeparator} : toUtf8(rest));
 }
 
 }  // namespace mezu::win32

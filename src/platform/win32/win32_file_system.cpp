@@ -3,55 +3,30 @@
 
 #include <windows.h>
 
+#include <algorithm>
+
+#include "model/drive_path.h"
+#include "model/path_text.h"
 #include "platform/win32/wide_text.h"
 #include "platform/win32/win32_tree_walk.h"
 
 namespace mezu::win32 {
 namespace {
 
-char upper(char c)
+// A user's "/" between names, read as the system reads it.
+std::string withBackslashes(std::string path)
 {
-    return (c >= 'a' && c <= 'z') ? static_cast<char>(c - 'a' + 'A') : c;
+    std::replace(path.begin(), path.end(), '/', kPathSeparator);
+    return path;
 }
 
-// The drive path in the form the walk builds: "X:\" or "X:\a\b", upper-case letter, "\" or "/"
-// accepted between names, empty names dropped. nullopt for what is not a drive path, or has a
-// "." or ".." name (the extended form would take them literally).
+// The drive path in the form the walk builds; nullopt for what is none, which includes a path
+// with a "." or ".." name (the extended form would take them literally).
 std::optional<std::string> canonicalDrivePath(const std::string& drivePath)
 {
-    if (drivePath.size() < 2 || drivePath[1] != ':') {
-        return std::nullopt;
-    }
-    const char letter = upper(drivePath[0]);
-    if (letter < 'A' || letter > 'Z') {
-        return std::nullopt;
-    }
-    std::string canonical{letter};
-    canonical += ":\\";
-    std::size_t start = 2;
-    while (start < drivePath.size()) {
-        std::size_t end = drivePath.find_first_of("\\/", start);
-        if (end == std::string::npos) {
-            end = drivePath.size();
-        }
-        if (end > start) {
-            const std::string_view name{drivePath.data() + start, end - start};
-            if (name == "." || name == "..") {
-                return std::nullopt;
-            }
-            if (canonical.back() != '\\') {
-                canonical += '\\';
-            }
-            canonical += name;
-        }
-        start = end + 1;
-    }
-    return canonical;
-}
-
-std::string childPath(const std::string& directory, const std::string& name)
-{
-    return directory.back() == '\\' ? directory + name : directory + '\\' + name;
+    const std::variant<DrivePath, std::string> parsed = parseDrivePath(withBackslashes(drivePath));
+    const DrivePath* path = std::get_if<DrivePath>(&parsed);
+    return path != nullptr ? std::optional{path->text()} : std::nullopt;
 }
 
 // The core's attribute bits of a system entry: a reparse-point directory is a system entry the
@@ -215,12 +190,12 @@ bool Win32FileSystem::isEnterable(const std::string& canonical) const
 
 std::optional<std::string> Win32FileSystem::currentDirectory(char letter) const
 {
-    const char drive = upper(letter);
+    const char drive = asciiUpper(letter);
     if (!driveExists(drive)) {
         return std::nullopt;
     }
     const auto found = currentDirectories_.find(drive);
-    return found == currentDirectories_.end() ? std::string{drive} + ":\\" : found->second;
+    return found == currentDirectories_.end() ? driveRoot(drive) : found->second;
 }
 
 bool Win32FileSystem::failed()
@@ -232,12 +207,12 @@ bool Win32FileSystem::failed()
 
 bool Win32FileSystem::changeDrive(char letter)
 {
-    const char drive = upper(letter);
+    const char drive = asciiUpper(letter);
     if (!driveExists(drive)) {
         ::SetLastError(ERROR_INVALID_DRIVE);
         return failed();
     }
-    const std::string root = std::string{drive} + ":\\";
+    const std::string root = driveRoot(drive);
     const auto found = currentDirectories_.find(drive);
     if (found != currentDirectories_.end() && isEnterable(found->second)) {
         currentDrive_ = drive;
@@ -286,7 +261,7 @@ std::unique_ptr<DirectoryEnumeration> Win32FileSystem::startEnumeration(std::str
 const FoundEntry* Win32FileSystem::foundInCurrent(const std::string& name) const
 {
     const auto current = currentDirectories_.find(currentDrive_);
-    const std::string root = std::string{currentDrive_} + ":\\";
+    const std::string root = driveRoot(currentDrive_);
     const std::string& directory = current == currentDirectories_.end() ? root : current->second;
     return lastFound_->name == name && lastFound_->directory == directory ? lastFound_.get() : nullptr;
 }
@@ -394,7 +369,7 @@ ResolvedDirectory Win32FileSystem::resolveDirectory(const std::string& userPath)
     if (drivePath) {
         canonical = canonicalDrivePath(userPath);
         if (!canonical) {
-            return {{}, "not a valid drive path"};
+            return {{}, "not a valid drive path: " + std::get<std::string>(parseDrivePath(withBackslashes(userPath)))};
         }
     } else {
         const std::wstring full = fullPath(toWide(userPath));
@@ -406,7 +381,7 @@ ResolvedDirectory Win32FileSystem::resolveDirectory(const std::string& userPath)
         if (!canonical) {
             const bool onADriveLetter = full.size() >= 2 && full[1] == L':' && full[0] < 0x80;
             return {{},
-                    onADriveLetter ? std::string{"there is no drive "} + upper(static_cast<char>(full[0])) + ":"
+                    onADriveLetter ? std::string{"there is no drive "} + asciiUpper(static_cast<char>(full[0])) + ":"
                                    : std::string{"not on any drive"}};
         }
     }

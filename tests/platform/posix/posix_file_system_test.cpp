@@ -282,7 +282,10 @@ TEST_F(PosixFileSystemTest, ResolvesUserPathsToDrivePaths)
     EXPECT_EQ(fs.resolveDirectory(tree.path("missing")).error, "No such file or directory");
     EXPECT_EQ(fs.resolveDirectory("/").drivePath, "A:\\") << "on no drive: a letter for the run";
     EXPECT_EQ(fs.resolveDirectory("Q:\\").error, "there is no drive Q:");
-    EXPECT_FALSE(fs.resolveDirectory("C:\\sub\\..\\..").error.empty());
+    EXPECT_EQ(fs.resolveDirectory("C:\\sub\\..\\..").error,
+              "not a valid drive path: it has the name \"..\", which leads elsewhere");
+    EXPECT_EQ(fs.resolveDirectory("C:sub").error, "not a valid drive path: no \"\\\" follows \"C:\"")
+        << "not C:\\sub, which Windows would not take it for";
 }
 
 // A directory a/b in a fresh directory of /dev/shm, a file system of its own below /dev.

@@ -142,6 +142,7 @@ TEST(Win32FileSystemTest, ResolvesSystemPathsOntoItsDrives)
         {tree.path("file"), ""},
         {tree.path("missing"), ""},
         {"Q:\\sub\\..", ""},
+        {"Q:sub", ""},  // relative to the drive's current directory, not Q:\sub
         {"C:\\", ""},
         {"R:\\x", ""},
         {"\\\\server\\share", ""},
