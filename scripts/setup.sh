@@ -17,7 +17,7 @@ for option in "$@"; do
     case "$option" in
     --tests)
         packages+=(libgtest-dev util-linux findutils coreutils cups poppler-utils python3 ncdu time
-            groff-base bash-completion desktop-file-utils lintian appstream btrfs-progs e2fsprogs)
+            groff-base mandoc bash-completion desktop-file-utils lintian appstream btrfs-progs e2fsprogs)
         build_tests=ON
         ;;
     --bench) packages+=(python3 ncdu gdu time coreutils sshfs openssh-sftp-server) ;;

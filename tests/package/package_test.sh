@@ -137,18 +137,35 @@ fi
 
 "$root/usr/bin/mezu-report" --version | grep -q '^mezu-report ' || fail "the packaged mezu-report does not run"
 
-# The manual pages render without a warning, and every command and option of --help is in it.
-for page in mezu mezu-report; do
-    file=$root/usr/share/man/man1/$page.1.gz
-    [ -f "$file" ] || { fail "no manual page $page(1)"; continue; }
-    warnings=$(zcat "$file" | groff -k -man -Tutf8 -ww -z 2>&1) || true
-    [ -z "$warnings" ] || fail "$page(1) renders with warnings: $warnings"
+# The manual pages, in English and in Japanese, each in its program's package, render without a
+# warning (the Japanese ones with groff's Japanese line breaking, which man loads for them), and
+# mezu-report's pages name every command and option of its --help.
+help_words=$("$root/usr/bin/mezu-report" --help | grep -oE '(^| )(--?[a-z][a-z-]*|survey|drives|all-drives)' | sort -u)
+for page_deb in "mezu:$window_deb" "mezu-report:$report_deb"; do
+    page=${page_deb%%:*}
+    deb=${page_deb#*:}
+    listing=$(dpkg-deb -c "$deb" | awk '{print $6}')
+    for dir in man1 ja/man1; do
+        file=usr/share/man/$dir/$page.1.gz
+        name="$page(1) in $dir"
+        macros="" exit_status="EXIT STATUS"
+        if [ "$dir" = ja/man1 ]; then
+            macros=-mja exit_status=終了ステータス
+        fi
+        grep -qx "\./$file" <<<"$listing" || { fail "$(basename "$deb") holds no $file"; continue; }
+        warnings=$(zcat "$root/$file" | groff -k $macros -man -Tutf8 -ww -z 2>&1) || true
+        [ -z "$warnings" ] || fail "$name renders with warnings: $warnings"
+        if command -v mandoc >/dev/null; then
+            warnings=$(zcat "$root/$file" | mandoc -Tlint -W warning 2>&1) || fail "mandoc -Tlint: $name: $warnings"
+        fi
+        [ "$page" = mezu-report ] || continue
+        manual=$(zcat "$root/$file" | groff -k $macros -man -Tutf8 2>/dev/null | sed 's/.\x08//g')
+        for word in $help_words; do
+            grep -qF -- "$word" <<<"$manual" || fail "$name does not mention $word from --help"
+        done
+        grep -q "$exit_status" <<<"$manual" || fail "$name has no $exit_status"
+    done
 done
-manual=$(zcat "$root/usr/share/man/man1/mezu-report.1.gz" | groff -k -man -Tutf8 2>/dev/null | sed 's/.\x08//g')
-for word in $("$root/usr/bin/mezu-report" --help | grep -oE '(^| )(--?[a-z][a-z-]*|survey|drives|all-drives)' | sort -u); do
-    grep -qF -- "$word" <<<"$manual" || fail "mezu-report(1) does not mention $word from --help"
-done
-grep -q "EXIT STATUS" <<<"$manual" || fail "mezu-report(1) has no exit status"
 
 # The completion itself is tested by tests/app/completion_test.sh.
 cmp -s "$root/usr/share/bash-completion/completions/mezu-report" "$source_dir/data/completion/mezu-report" ||
@@ -181,6 +198,12 @@ else
         done
         /usr/bin/mezu-report --drive "C=$work" survey 'C:\' >/dev/null || fail "the installed mezu-report does not survey"
         /usr/bin/mezu --version >/dev/null || fail "the installed mezu does not answer --version"
+        if command -v man >/dev/null; then
+            for page in mezu mezu-report; do
+                MANPAGER=cat man -L ja "$page" 2>/dev/null | grep -q 終了ステータス ||
+                    fail "man -L ja $page shows no Japanese page"
+            done
+        fi
     fi
     output=$(dpkg --purge mezu mezu-report 2>&1) || fail "dpkg --purge: $output"
     for file in /usr/bin/mezu /usr/bin/mezu-report /usr/share/doc/mezu /usr/share/doc/mezu-report \
