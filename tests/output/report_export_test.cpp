@@ -139,7 +139,7 @@ TEST(ReportExportTest, ASurveyExportsEachTreeWithItsCountsShareAndDrive)
     EXPECT_EQ(big.drivePath, "C:\\DATA\\BIG");
     EXPECT_EQ(empty.drivePath, "C:\\DATA\\EMPTY");
     EXPECT_EQ(whole.bytes, window.module().measurements().front().bytes);
-    EXPECT_EQ(whole.bytes, clusterAllocation(1, 4096) + clusterAllocation(10000, 4096) + clusterAllocation(1, 4096));
+    EXPECT_EQ(whole.bytes, ByteTotal{4096 + 12288 + 4096}) << "1, 10000 and 1 bytes in whole clusters";
     EXPECT_EQ(whole.files, 3u);
     EXPECT_EQ(whole.directories, 4u);
     EXPECT_EQ(big.files, 2u);
