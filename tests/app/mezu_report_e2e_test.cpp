@@ -41,6 +41,13 @@ std::string readAll(int fd)
     return text;
 }
 
+std::string fileBytes(const std::string& path)
+{
+    std::ostringstream bytes;
+    bytes << std::ifstream{path, std::ios::binary}.rdbuf();
+    return bytes.str();
+}
+
 // chdir(2) one name at a time, so that the directory may be deeper than PATH_MAX.
 bool changeDirectoryStepwise(const std::string& path)
 {
@@ -194,8 +201,7 @@ TEST(MezuReportEndToEnd, ControlCharactersInNamesCannotBreakOrForgeLines)
 
     const std::string saved = tree.path("MEZU.TXT");
     ASSERT_EQ(runReport({"--drive", "C=" + tree.root(), "-o", saved, "survey", tree.path("top")}).status, 0);
-    std::ifstream in{saved, std::ios::binary};
-    const std::string bytes{std::istreambuf_iterator<char>{in}, {}};
+    const std::string bytes = fileBytes(saved);
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), std::count(bytes.begin(), bytes.end(), '\r'));
     EXPECT_EQ(bytes.find("\r\r"), std::string::npos);
     EXPECT_EQ(std::count(bytes.begin(), bytes.end(), '\n'), std::count(run.out.begin(), run.out.end(), '\n'));
@@ -248,8 +254,7 @@ TEST(MezuReportEndToEnd, CompareRefusesWhatIsNoWholeReportAndNeverWaitsOnAFifo)
     tree.dir("top/a");
     const std::string saved = tree.path("old.txt");
     ASSERT_EQ(runReport({"--drive", "C=" + tree.root(), "-o", saved, "survey", tree.path("top")}).status, 0);
-    std::ifstream in{saved, std::ios::binary};
-    const std::string bytes{std::istreambuf_iterator<char>{in}, {}};
+    const std::string bytes = fileBytes(saved);
     std::ofstream{tree.path("cut.txt"), std::ios::binary} << bytes.substr(0, bytes.rfind(std::string(41, '+')));
     std::ofstream{tree.path("junk.txt"), std::ios::binary} << bytes.substr(0, 40) << "\xff\xfe\x80\x1b[31m";
     tree.fifo("fifo");
@@ -444,8 +449,7 @@ TEST(MezuReportEndToEnd, JsonExportIsOneDocumentWrittenAsUtf8WithO)
     const Outcome run = runReport({"--drive", "D=" + tree.root(), "--format=json", "-o", saved, "survey", "D:\\top"});
     ASSERT_EQ(run.status, 0) << run.err;
     EXPECT_EQ(run.out, "");
-    std::ifstream in{saved, std::ios::binary};
-    const std::string json{std::istreambuf_iterator<char>{in}, std::istreambuf_iterator<char>{}};
+    const std::string json = fileBytes(saved);
     static const std::regex kDate{R"("date": "\d{4}-\d\d-\d\dT\d\d:\d\d:\d\d[+-]\d\d:\d\d")"};
     EXPECT_TRUE(std::regex_search(json, kDate)) << json;
     EXPECT_EQ(json.front(), '{');
