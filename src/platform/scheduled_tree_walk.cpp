@@ -10,6 +10,10 @@ namespace mezu {
 namespace {
 
 constexpr char kSeparator = '\\';
+// Directories the walker is done with are finished in batches of up to this many, or at once
+// when their listings hold this many bytes, so that a batch never keeps much memory.
+constexpr std::size_t kDoneBatch = 32;
+constexpr std::size_t kDoneBatchBytes = std::size_t{64} * 1024;
 
 }  // namespace
 
@@ -88,9 +92,19 @@ const TreeWalk::Listing& ScheduledTreeWalk::listing(Directory& directory)
     if (node.onPath) {
         return node.listing;
     }
+    if (outOfMemory_.load(std::memory_order_relaxed)) {
+        throw std::bad_alloc{};
+    }
+    if (node.state.load(std::memory_order_acquire) == State::Ready) {
+        // Read ahead: nothing to wait for, nor anything to take the lock for.
+        node.onPath = true;
+        pathBytes_.fetch_add(node.bytes, std::memory_order_relaxed);
+        return node.listing;
+    }
     MutexLock lock{mutex_};
+    finishDone();
     for (;;) {
-        if (outOfMemory_) {
+        if (outOfMemory_.load(std::memory_order_relaxed)) {
             throw std::bad_alloc{};
         }
         const State state = node.state.load(std::memory_order_relaxed);
@@ -116,7 +130,8 @@ const TreeWalk::Listing& ScheduledTreeWalk::listing(Directory& directory)
         lock.wait(listingReady_);
         walkerWaiting_ = false;
     }
-    enterPath(node);
+    node.onPath = true;
+    pathBytes_.fetch_add(node.bytes, std::memory_order_relaxed);
     return node.listing;
 }
 
@@ -139,24 +154,37 @@ TreeWalk::Directory& ScheduledTreeWalk::subdirectory(Directory& parent, std::siz
     return *found->second;
 }
 
-void ScheduledTreeWalk::enterPath(Node& node)
+bool ScheduledTreeWalk::budgetSpent() const
 {
-    if (!node.onPath) {
-        node.onPath = true;
-        pathBytes_ += node.bytes;
-    }
+    // The walker may have taken listings since it last held the lock, never more than were read.
+    const std::size_t onPath = std::min(pathBytes_.load(std::memory_order_relaxed), bytesAhead_);
+    return bytesAhead_ - onPath >= readAheadBytes_;
 }
 
 void ScheduledTreeWalk::done(Directory& directory)
 {
     Node& node = static_cast<Node&>(directory);
-    const MutexLock lock{mutex_};
-    const bool budgetWasSpent = budgetSpent();
-    if (node.onPath) {
-        pathBytes_ -= node.bytes;
+    doneLater_.push_back(&node);
+    doneLaterBytes_ += node.bytes;
+    if (doneLater_.size() >= kDoneBatch || doneLaterBytes_ >= kDoneBatchBytes) {
+        const MutexLock lock{mutex_};
+        finishDone();
     }
-    finish(node);
-    if (budgetWasSpent && !budgetSpent()) {
+}
+
+void ScheduledTreeWalk::finishDone()
+{
+    for (Node* node : doneLater_) {
+        if (node->onPath) {
+            pathBytes_.fetch_sub(node->bytes, std::memory_order_relaxed);
+        }
+        finish(*node);
+    }
+    doneLater_.clear();
+    doneLaterBytes_ = 0;
+    // What the walker took and handed back since it last held the lock may have freed the budget.
+    if (budgetHeldBack_ && !budgetSpent()) {
+        budgetHeldBack_ = false;
         wakeReaders(waiting_);
     }
 }
@@ -201,17 +229,20 @@ void ScheduledTreeWalk::freeIfUnused(Node* node)
 
 ScheduledTreeWalk::Node* ScheduledTreeWalk::claimNext()
 {
-    if (budgetSpent() || waiting_ == 0) {
+    if (waiting_ == 0) {
         return nullptr;
     }
-    for (auto at = pending_.begin(); at != pending_.end();) {
-        Node* node = *at;
+    if (budgetSpent()) {
+        budgetHeldBack_ = true;
+        return nullptr;
+    }
+    for (Node* node = firstPending_; node != nullptr;) {
         if (node->finished && node->state.load(std::memory_order_relaxed) == State::Named) {
             // Left with a parent that was done: no part of the walk any more.
-            at = pending_.erase(at);
-            node->queued = false;
+            Node* after = unqueue(*node);
             --waiting_;
             freeIfUnused(node);
+            node = after;
             continue;
         }
         if (node->state.load(std::memory_order_relaxed) == State::Named) {
@@ -219,25 +250,44 @@ ScheduledTreeWalk::Node* ScheduledTreeWalk::claimNext()
             --waiting_;
             return node;
         }
-        ++at;
+        node = node->queuedAfter;
     }
     return nullptr;
 }
 
 void ScheduledTreeWalk::dequeue(Node& node, const std::vector<std::pair<std::size_t, Node*>>& children)
 {
-    const auto place = node.queued ? std::next(node.queuedAt) : pending_.begin();
+    Node* const place = node.queued ? node.queuedAfter : firstPending_;
     if (readersMayExist_) {
         for (const auto& [index, child] : children) {
-            child->queuedAt = pending_.insert(place, child);
-            child->queued = true;
+            enqueueBefore(place, *child);
             ++waiting_;
         }
     }
     if (node.queued) {
-        pending_.erase(node.queuedAt);
-        node.queued = false;
+        unqueue(node);
     }
+}
+
+void ScheduledTreeWalk::enqueueBefore(Node* place, Node& node)
+{
+    Node* const before = place != nullptr ? place->queuedBefore : lastPending_;
+    node.queuedBefore = before;
+    node.queuedAfter = place;
+    (before != nullptr ? before->queuedAfter : firstPending_) = &node;
+    (place != nullptr ? place->queuedBefore : lastPending_) = &node;
+    node.queued = true;
+}
+
+ScheduledTreeWalk::Node* ScheduledTreeWalk::unqueue(Node& node)
+{
+    Node* const after = node.queuedAfter;
+    (node.queuedBefore != nullptr ? node.queuedBefore->queuedAfter : firstPending_) = after;
+    (after != nullptr ? after->queuedBefore : lastPending_) = node.queuedBefore;
+    node.queuedBefore = nullptr;
+    node.queuedAfter = nullptr;
+    node.queued = false;
+    return after;
 }
 
 void ScheduledTreeWalk::read(Node& node)
@@ -291,7 +341,7 @@ void ScheduledTreeWalk::read(Node& node)
     }
     if (failed) {
         // The node stays Reading: the walk is over, and the walker's next call says so.
-        outOfMemory_ = true;
+        outOfMemory_.store(true, std::memory_order_relaxed);
         listingReady_.notify_all();
         workAvailable_.notify_all();
         return;
@@ -353,7 +403,7 @@ void ScheduledTreeWalk::readAhead(unsigned rank)
     MutexLock lock{mutex_};
     std::uint64_t helped = 0;  // the serial of the last task this thread helped with
     while (!stopping_) {
-        const bool admitted = rank < gate_.open() && !outOfMemory_;
+        const bool admitted = rank < gate_.open() && !outOfMemory_.load(std::memory_order_relaxed);
         if (admitted && shared_ != nullptr && sharedSerial_ != helped) {
             SharedTask* task = shared_;
             helped = sharedSerial_;
@@ -375,7 +425,7 @@ void ScheduledTreeWalk::readAhead(unsigned rank)
                 try {
                     read(*node);
                 } catch (const std::bad_alloc&) {
-                    outOfMemory_ = true;
+                    outOfMemory_.store(true, std::memory_order_relaxed);
                     listingReady_.notify_all();
                 }
                 continue;
@@ -415,6 +465,7 @@ void ScheduledTreeWalk::unshare(SharedTask& task)
 std::size_t ScheduledTreeWalk::bytesAhead()
 {
     const MutexLock lock{mutex_};
+    finishDone();
     return bytesAhead_;
 }
 

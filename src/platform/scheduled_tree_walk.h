@@ -21,7 +21,6 @@
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
-#include <list>
 #include <memory>
 #include <string>
 #include <thread>
@@ -83,11 +82,12 @@ private:
         std::vector<std::pair<std::size_t, Node*>> children;    // entry index and subdirectory, null once freed
         std::shared_ptr<DirectorySource::Opened> parentOpened;  // until it is read
         std::size_t nextChild = 0;                              // the walker's: where subdirectory() looks first
-        bool onPath = false;    // the walker's: it has this listing; mutex for the bytes it adds to pathBytes_
+        bool onPath = false;    // the walker's: it has this listing, whose bytes are in pathBytes_
         bool taken = false;     // the walker's: it asked for this one
         bool finished = false;  // mutex: done, or left with a parent that was done
-        bool queued = false;    // mutex: in the list of directories to read, at `queuedAt`
-        std::list<Node*>::iterator queuedAt;  // mutex
+        bool queued = false;           // mutex: in the list of directories to read, between these
+        Node* queuedBefore = nullptr;  // mutex
+        Node* queuedAfter = nullptr;   // mutex
         int liveChildren = 0;                 // mutex: children not freed yet, which name their parents
         Node* previous = nullptr;             // mutex: every node, for freeing what is left at the end
         Node* next = nullptr;
@@ -102,12 +102,16 @@ private:
     // The next directory to read ahead, claimed; null when none is waiting or the read-ahead
     // budget is spent.
     Node* claimNext() MEZU_REQUIRES(mutex_);
-    bool budgetSpent() const MEZU_REQUIRES(mutex_) { return bytesAhead_ - pathBytes_ >= readAheadBytes_; }
-    // Counts `node`'s listing, which the walker now has, as the walker's.
-    void enterPath(Node& node) MEZU_REQUIRES(mutex_);
+    bool budgetSpent() const MEZU_REQUIRES(mutex_);
+    // Finishes the directories the walker is done with since the last time.
+    void finishDone() MEZU_REQUIRES(mutex_);
     // Takes `node` out of the list of directories to read, its subdirectories `children` (if
     // any) in its place.
     void dequeue(Node& node, const std::vector<std::pair<std::size_t, Node*>>& children) MEZU_REQUIRES(mutex_);
+    // Puts `node` in the list of directories to read before `place` (null: at its end).
+    void enqueueBefore(Node* place, Node& node) MEZU_REQUIRES(mutex_);
+    // Takes `node` out of that list; the node after it, or null.
+    Node* unqueue(Node& node) MEZU_REQUIRES(mutex_);
     void finish(Node& node) MEZU_REQUIRES(mutex_);
     void freeIfUnused(Node* node) MEZU_REQUIRES(mutex_);
     void link(Node* node) MEZU_REQUIRES(mutex_);
@@ -127,22 +131,30 @@ private:
     std::condition_variable taskLeft_;       // unshare: no helper works on the task any more
     ReaderGate gate_ MEZU_GUARDED_BY(mutex_);
     // To read, in the order the walker will ask; one being read stays until its subdirectories
-    // take its place.
-    std::list<Node*> pending_ MEZU_GUARDED_BY(mutex_);
+    // take its place. Linked through the nodes, so that queueing a directory allocates nothing.
+    Node* firstPending_ MEZU_GUARDED_BY(mutex_) = nullptr;
+    Node* lastPending_ MEZU_GUARDED_BY(mutex_) = nullptr;
     std::size_t waiting_ MEZU_GUARDED_BY(mutex_) = 0;  // of them not being read
     std::size_t bytesAhead_ MEZU_GUARDED_BY(mutex_) = 0;
-    // Of them, the listings the walker has and is not done with: the directories it is in,
+    // Of them, the listings the walker has and has not handed back: the directories it is in,
     // which are no read-ahead and must not hold the readers back (one directory of 20,000
-    // subdirectories would spend the whole budget).
-    std::size_t pathBytes_ MEZU_GUARDED_BY(mutex_) = 0;
+    // subdirectories would spend the whole budget). Written by the walker alone, which takes a
+    // listing that is ready without the lock.
+    std::atomic<std::size_t> pathBytes_{0};
+    // The walker's: directories it is done with, finished a few at a time under one lock, so
+    // that the walker takes the lock about once a directory rather than twice.
+    std::vector<Node*> doneLater_;
+    std::size_t doneLaterBytes_ = 0;
     Node* nodes_ MEZU_GUARDED_BY(mutex_) = nullptr;  // the first of every node
     SharedTask* shared_ MEZU_GUARDED_BY(mutex_) = nullptr;
     std::uint64_t sharedSerial_ MEZU_GUARDED_BY(mutex_) = 0;  // counts the tasks shared
     int sharedUsers_ MEZU_GUARDED_BY(mutex_) = 0;
     int idleReaders_ MEZU_GUARDED_BY(mutex_) = 0;
     bool walkerWaiting_ MEZU_GUARDED_BY(mutex_) = false;
+    bool budgetHeldBack_ MEZU_GUARDED_BY(mutex_) = false;  // a thread found the budget spent
     bool stopping_ MEZU_GUARDED_BY(mutex_) = false;
-    bool outOfMemory_ MEZU_GUARDED_BY(mutex_) = false;
+    // Set under the mutex; read without it by the walker's way to a listing that is ready.
+    std::atomic<bool> outOfMemory_{false};
     std::vector<std::thread> readers_ MEZU_GUARDED_BY(mutex_);
 };
 
