@@ -41,11 +41,8 @@ int DescriptorBudget::ofThisProcess()
 
 DescriptorBudget::Held::~Held()
 {
-    if (budget_ == nullptr) {
-        return;
-    }
-    const MutexLock lock{budget_->mutex_};
-    if (fd_.valid()) {
+    // Nobody opens below it any more, nor takes it back: both hold a reference to it.
+    if (budget_ != nullptr && (state_.load(std::memory_order_acquire) & kClosed) == 0) {
         fd_.reset();
         budget_->giveBack(1);
     }
@@ -53,75 +50,119 @@ DescriptorBudget::Held::~Held()
 
 UniqueFd DescriptorBudget::Held::openBelow(const char* name, int flags, bool& wasOpen) const
 {
+    wasOpen = false;
     if (budget_ == nullptr) {
-        wasOpen = false;
         return UniqueFd{};
     }
-    {
-        const MutexLock lock{budget_->mutex_};
-        wasOpen = fd_.valid();
-        if (!wasOpen) {
+    unsigned seen = state_.load(std::memory_order_acquire);
+    do {
+        if ((seen & kClosed) != 0) {
             return UniqueFd{};
         }
-        ++users_;
-    }
+    } while (!state_.compare_exchange_weak(seen, seen + kUser, std::memory_order_acquire));
+    wasOpen = true;
     UniqueFd opened{::openat(fd_.get(), name, flags)};
     const int error = errno;
-    const MutexLock lock{budget_->mutex_};
-    if (--users_ == 0 && release_) {
-        fd_.reset();
+    if (closeIfReleased(state_.fetch_sub(kUser, std::memory_order_acq_rel) - kUser)) {
         budget_->giveBack(1);
     }
     errno = error;
     return opened;
 }
 
+bool DescriptorBudget::Held::closeIfReleased(unsigned seen) const
+{
+    while (seen == kRelease) {
+        if (state_.compare_exchange_weak(seen, kRelease | kClosed, std::memory_order_acq_rel)) {
+            fd_.reset();
+            return true;
+        }
+    }
+    return false;
+}
+
+bool DescriptorBudget::Held::takeBack() const
+{
+    unsigned seen = state_.load(std::memory_order_acquire);
+    for (;;) {
+        if ((seen & kClosed) != 0) {
+            return false;
+        }
+        if (seen < kUser) {
+            if (state_.compare_exchange_weak(seen, seen | kClosed, std::memory_order_acq_rel)) {
+                fd_.reset();
+                return true;
+            }
+        } else if (state_.compare_exchange_weak(seen, seen | kRelease, std::memory_order_acq_rel)) {
+            // The last user may have gone in between, not knowing it was wanted back.
+            return closeIfReleased(state_.load(std::memory_order_acquire));
+        }
+    }
+}
+
 DescriptorBudget::ReadTicket::~ReadTicket()
 {
-    const MutexLock lock{budget_->mutex_};
     budget_->giveBack(kPerRead);
+}
+
+bool DescriptorBudget::tryTake(int descriptors, int leaving)
+{
+    int seen = free_.load(std::memory_order_relaxed);
+    while (seen >= descriptors + leaving) {
+        if (free_.compare_exchange_weak(seen, seen - descriptors, std::memory_order_acq_rel)) {
+            return true;
+        }
+    }
+    return false;
 }
 
 DescriptorBudget::ReadTicket DescriptorBudget::forRead()
 {
+    if (tryTake(kPerRead, 0)) {
+        return ReadTicket{*this};
+    }
     MutexLock lock{mutex_};
-    while (free_ < kPerRead) {
+    // Counted before the last look at the count, so that a descriptor given back after it
+    // wakes this thread (giveBack() counts first and looks for waiters after).
+    waiting_.fetch_add(1, std::memory_order_seq_cst);
+    while (!tryTake(kPerRead, 0)) {
         std::vector<std::shared_ptr<Held>> looked;
         const bool taken = takeBackHeld(looked);
         lock.unlock();
         looked.clear();
         lock.lock();
-        if (!taken && free_ < kPerRead) {
+        if (!taken && free_.load(std::memory_order_seq_cst) < kPerRead) {
             lock.wait(freed_);
         }
     }
-    free_ -= kPerRead;
+    waiting_.fetch_sub(1, std::memory_order_relaxed);
     return ReadTicket{*this};
 }
 
 std::shared_ptr<DescriptorBudget::Held> DescriptorBudget::hold(UniqueFd fd, dev_t device)
 {
-    {
+    if (tryTake(1, kPerRead)) {
+        auto held = std::make_shared<Held>(this, std::move(fd), device);
         const MutexLock lock{mutex_};
-        if (free_ >= kPerRead + 1) {
-            --free_;
-            auto held = std::make_shared<Held>(this, std::move(fd), device);
-            if (held_.size() >= 64 && held_.size() % 64 == 0) {
-                std::erase_if(held_, [](const std::weak_ptr<Held>& kept) { return kept.expired(); });
-            }
-            held_.push_back(held);
-            return held;
+        if (held_.size() >= 64 && held_.size() % 64 == 0) {
+            std::erase_if(held_, [](const std::weak_ptr<Held>& kept) { return kept.expired(); });
         }
+        held_.push_back(held);
+        return held;
     }
-    // Closed outside the lock; the subdirectories know their parent's device all the same.
+    // The subdirectories know their parent's device all the same.
     fd.reset();
     return std::make_shared<Held>(nullptr, UniqueFd{}, device);
 }
 
 void DescriptorBudget::giveBack(int descriptors)
 {
-    free_ += descriptors;
-    freed_.notify_all();
+    free_.fetch_add(descriptors, std::memory_order_seq_cst);
+    if (waiting_.load(std::memory_order_seq_cst) > 0) {
+        // Taken so that a waiter between its last look and its wait is not missed.
+        const MutexLock lock{mutex_};
+        freed_.notify_all();
+    }
 }
 
 bool DescriptorBudget::takeBackHeld(std::vector<std::shared_ptr<Held>>& looked)
@@ -129,19 +170,17 @@ bool DescriptorBudget::takeBackHeld(std::vector<std::shared_ptr<Held>>& looked)
     bool taken = false;
     for (const std::weak_ptr<Held>& kept : held_) {
         std::shared_ptr<Held> held = kept.lock();
-        if (!held || !held->fd_.valid()) {
+        if (!held) {
             continue;
         }
-        looked.push_back(held);
-        if (held->users_ == 0) {
-            held->fd_.reset();
-            ++free_;
+        const bool closed = held->takeBack();
+        looked.push_back(std::move(held));
+        if (closed) {
+            free_.fetch_add(1, std::memory_order_seq_cst);
             taken = true;
-        } else {
-            held->release_ = true;
-        }
-        if (free_ >= kPerRead) {
-            break;
+            if (free_.load(std::memory_order_relaxed) >= kPerRead) {
+                break;
+            }
         }
     }
     std::erase_if(held_, [](const std::weak_ptr<Held>& kept) { return kept.expired(); });

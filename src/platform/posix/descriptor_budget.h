@@ -5,10 +5,15 @@
 // subdirectories can be opened relative to it takes one, and gives it back as soon as a read
 // needs it: the subdirectories are then opened by their paths. A thread that finds none free
 // waits until a read ends.
+//
+// Every read takes and gives back descriptors, from any thread: the counts are atomic, and
+// the mutex is taken only to wait for descriptors, to take held ones back and to list a newly
+// held directory.
 #pragma once
 
 #include <sys/types.h>
 
+#include <atomic>
 #include <condition_variable>
 #include <memory>
 #include <vector>
@@ -51,10 +56,23 @@ public:
 
     private:
         friend class DescriptorBudget;
-        DescriptorBudget* budget_;      // null: nothing held
-        mutable UniqueFd fd_;           // the budget's mutex
-        mutable int users_ = 0;         // the budget's mutex: threads opening below it just now
-        mutable bool release_ = false;  // the budget's mutex: give it back when the last is done
+        // `state_`: the threads opening below it just now, counted in kUser steps, and two
+        // flags. Closed: the descriptor is gone (nobody may use it). Release: it is wanted
+        // back, and the last of its users closes it.
+        static constexpr unsigned kClosed = 1;
+        static constexpr unsigned kRelease = 2;
+        static constexpr unsigned kUser = 4;
+
+        // Closes the descriptor if nobody uses it, else asks its last user to; true when closed
+        // here. The caller counts the descriptor as free.
+        bool takeBack() const;
+        // Closes the descriptor, from state `seen`, when no thread uses it and it is wanted
+        // back; true when closed here, and the caller counts it as free.
+        bool closeIfReleased(unsigned seen) const;
+
+        DescriptorBudget* budget_;  // null: nothing held
+        mutable UniqueFd fd_;       // closed only by whoever sets kClosed
+        mutable std::atomic<unsigned> state_{0};
         dev_t device_;
     };
 
@@ -79,15 +97,18 @@ public:
     std::shared_ptr<Held> hold(UniqueFd fd, dev_t device) MEZU_EXCLUDES(mutex_);
 
 private:
-    void giveBack(int descriptors) MEZU_REQUIRES(mutex_);
+    // Takes `descriptors` if that leaves at least `leaving` free; false, taking none, if not.
+    bool tryTake(int descriptors, int leaving);
+    void giveBack(int descriptors) MEZU_EXCLUDES(mutex_);
     // Closes held directories no thread opens below just now until a read's descriptors are
     // free; false when none could be closed. What it looked at is put in `looked`, to be let go
     // without the lock (the last reference may be among them).
     bool takeBackHeld(std::vector<std::shared_ptr<Held>>& looked) MEZU_REQUIRES(mutex_);
 
+    std::atomic<int> free_;
+    std::atomic<int> waiting_{0};  // threads waiting for descriptors, which giveBack() wakes
     Mutex mutex_;
     std::condition_variable freed_;
-    int free_ MEZU_GUARDED_BY(mutex_);
     std::vector<std::weak_ptr<Held>> held_ MEZU_GUARDED_BY(mutex_);
 };
 
