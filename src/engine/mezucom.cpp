@@ -372,15 +372,15 @@ bool mezucom::measureFromLastWalk(const std::string& path)
     return false;
 }
 
-void mezucom::record(const std::string& path, ByteTotal bytes, std::uint64_t files, std::uint64_t directories,
+void mezucom::record(std::string path, ByteTotal bytes, std::uint64_t files, std::uint64_t directories,
                      std::optional<std::size_t> slot)
 {
     const std::size_t at = slot.value_or(measurements_.size());
     lists_.List1.add(formatResultLine(path, bytes, decimalSeparator_), static_cast<std::uint32_t>(at));
     if (slot) {
-        measurements_[at] = {path, bytes, files, directories, true};
+        measurements_[at] = {std::move(path), bytes, files, directories, true};
     } else {
-        measurements_.push_back({path, bytes, files, directories, true});
+        measurements_.push_back({std::move(path), bytes, files, directories, true});
     }
     windowSystem_.setMousePointer(MousePointer::Default);
 }

@@ -175,7 +175,8 @@ private:
     // Appends the line and the measurement of a kept tree, unless it has one already.
     void showKeptTree(KeptTree& tree);
 
-    void record(const std::string& path, ByteTotal bytes, std::uint64_t files, std::uint64_t directories,
+    // Adds a result line for `path` and its measurement, which keeps the path.
+    void record(std::string path, ByteTotal bytes, std::uint64_t files, std::uint64_t directories,
                 std::optional<std::size_t> slot = std::nullopt);
 
     // What the last measure found below one of the immediate subdirectories of its tree.

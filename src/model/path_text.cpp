@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "model/path_text.h"
 
+#include <algorithm>
+
 #include "model/utf8_text.h"
 
 namespace mezu {
@@ -27,11 +29,32 @@ bool hidesLayout(char32_t c)
 std::string displayPath(std::string_view path)
 {
     std::string shown;
-    shown.reserve(path.size());
+    appendDisplayPath(shown, path);
+    return shown;
+}
+
+void appendDisplayPath(std::string& shown, std::string_view path)
+{
+    shown.reserve(shown.size() + path.size());
+    constexpr unsigned char kFirstNonAscii = 0x80;
+    // Printable ASCII: none of it hides layout (the C0 controls lie below, DEL above).
+    constexpr unsigned char kFirstPrintable = 0x20;
+    constexpr unsigned char kDelete = 0x7F;
+    const auto plainAscii = [](char c) {
+        const auto byte = static_cast<unsigned char>(c);
+        return byte >= kFirstPrintable && byte < kDelete;
+    };
     while (!path.empty()) {
-        constexpr unsigned char kFirstNonAscii = 0x80;
-        if (const auto lead = static_cast<unsigned char>(path.front()); lead < kFirstNonAscii) {
-            shown += hidesLayout(lead) ? kShownForControlCharacter : path.front();
+        // Paths are mostly plain ASCII, taken a run at a time.
+        const std::size_t plain =
+            static_cast<std::size_t>(std::find_if_not(path.begin(), path.end(), plainAscii) - path.begin());
+        shown.append(path.substr(0, plain));
+        path.remove_prefix(plain);
+        if (path.empty()) {
+            return;
+        }
+        if (static_cast<unsigned char>(path.front()) < kFirstNonAscii) {
+            shown += kShownForControlCharacter;
             path.remove_prefix(1);
             continue;
         }
@@ -49,7 +72,6 @@ std::string displayPath(std::string_view path)
         }
         path.remove_prefix(length);
     }
-    return shown;
 }
 
 std::string childPath(std::string_view parent, std::string_view name)

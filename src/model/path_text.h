@@ -32,5 +32,7 @@ std::string driveRoot(char letter);
 // each byte that is no part of valid UTF-8 becomes U+FFFD, so the text is always valid UTF-8.
 // For display only: the walk keeps using the real name.
 std::string displayPath(std::string_view path);
+// The same, added to the end of `out`.
+void appendDisplayPath(std::string& out, std::string_view path);
 
 }  // namespace mezu

@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: MIT
 #include "report/result_line.h"
 
+#include <array>
+#include <charconv>
 #include <cstdint>
 #include <limits>
 
@@ -14,36 +16,77 @@ namespace {
 // Exact for every total: the remainder is scaled separately from the quotient.
 ByteTotal roundedFraction(ByteTotal bytes, std::uint64_t unit, std::uint64_t scale)
 {
+    if (bytes <= std::numeric_limits<std::uint64_t>::max()) {
+        // Divided in 64 bits, which costs no 128-bit library call.
+        const auto narrow = static_cast<std::uint64_t>(bytes);
+        return ByteTotal{narrow / unit} * scale + ((narrow % unit) * scale + unit / 2) / unit;
+    }
     const ByteTotal whole = bytes / unit;
     const std::uint64_t remainder = static_cast<std::uint64_t>(bytes % unit);
     return whole * scale + (remainder * scale + unit / 2) / unit;
 }
 
-std::string fixedPoint(ByteTotal scaled, std::uint64_t scale, std::size_t minIntegerDigits, std::size_t decimals,
-                       std::string_view decimalSeparator)
+// Adds the decimal digits of `value` to `text`.
+void appendDecimal(std::string& text, ByteTotal value)
 {
-    // Nearly every figure fits 64 bits, where division costs no 128-bit library call.
+    // Nearly every figure fits 64 bits, whose digits need neither a 128-bit division nor a
+    // string of their own.
+    if (value > std::numeric_limits<std::uint64_t>::max()) {
+        text += decimalText(value);
+        return;
+    }
+    std::array<char, std::numeric_limits<std::uint64_t>::digits10 + 1> digits{};
+    const auto end = std::to_chars(digits.data(), digits.data() + digits.size(), static_cast<std::uint64_t>(value)).ptr;
+    text.append(digits.data(), end);
+}
+
+std::size_t decimalDigits(ByteTotal value)
+{
+    constexpr unsigned kBase = 10;
+    std::size_t digits = 1;
+    for (; value > std::numeric_limits<std::uint64_t>::max(); value /= kBase) {
+        ++digits;
+    }
+    for (auto narrow = static_cast<std::uint64_t>(value); narrow >= kBase; narrow /= kBase) {
+        ++digits;
+    }
+    return digits;
+}
+
+// Adds `scaled` ÷ `scale` to `text` with at least `minIntegerDigits` integer digits and
+// `decimals` decimals (the digits of `scale` less one).
+void appendFixedPoint(std::string& text, ByteTotal scaled, std::uint64_t scale, std::size_t minIntegerDigits,
+                      std::size_t decimals, std::string_view decimalSeparator)
+{
     const bool narrow = scaled <= std::numeric_limits<std::uint64_t>::max();
     const auto narrowed = static_cast<std::uint64_t>(scaled);
-    std::string text = decimalText(narrow ? ByteTotal{narrowed / scale} : scaled / scale);
-    if (text.size() < minIntegerDigits) {
-        text.insert(0, minIntegerDigits - text.size(), '0');
+    const ByteTotal integer = narrow ? ByteTotal{narrowed / scale} : scaled / scale;
+    const ByteTotal fraction = narrow ? ByteTotal{narrowed % scale} : scaled % scale;
+    if (const std::size_t digits = decimalDigits(integer); digits < minIntegerDigits) {
+        text.append(minIntegerDigits - digits, '0');
     }
-    const std::string fraction = decimalText(narrow ? ByteTotal{narrowed % scale} : scaled % scale);
+    appendDecimal(text, integer);
     text += decimalSeparator;
-    text.append(decimals - fraction.size(), '0');
-    text += fraction;
-    return text;
+    text.append(decimals - decimalDigits(fraction), '0');
+    appendDecimal(text, fraction);
 }
 
 constexpr std::uint64_t kKilobyte = 1024;
 constexpr std::uint64_t kMegabyte = std::uint64_t{1024} * 1024;
 
+void appendMegabytes(std::string& text, ByteTotal totalBytes, std::string_view decimalSeparator)
+{
+    appendFixedPoint(text, roundedFraction(totalBytes, kMegabyte, 100), 100, 4, 2, decimalSeparator);
+    text += "MB";
+}
+
 }  // namespace
 
 std::string formatMegabytes(ByteTotal totalBytes, std::string_view decimalSeparator)
 {
-    return fixedPoint(roundedFraction(totalBytes, kMegabyte, 100), 100, 4, 2, decimalSeparator) + "MB";
+    std::string text;
+    appendMegabytes(text, totalBytes, decimalSeparator);
+    return text;
 }
 
 std::string formatResultLine(std::string_view path, ByteTotal totalBytes, std::string_view decimalSeparator)
@@ -54,18 +97,18 @@ std::string formatResultLine(std::string_view path, ByteTotal totalBytes, std::s
     constexpr std::size_t kOtherFields = 80;
     std::string line;
     line.reserve(path.size() + kResultPathWidth + kOtherFields);
-    line += formatMegabytes(totalBytes, decimalSeparator);
+    appendMegabytes(line, totalBytes, decimalSeparator);
     line += " - ";
-    const std::string shownPath = displayPath(path);
-    line += shownPath;
-    const std::size_t pathWidth = utf16Length(shownPath);
+    const std::size_t pathStart = line.size();
+    appendDisplayPath(line, path);
+    const std::size_t pathWidth = utf16Length(std::string_view{line}.substr(pathStart));
     if (pathWidth < kResultPathWidth) {
         line.append(kResultPathWidth - pathWidth, ' ');
     }
     line += " = (";
-    line += fixedPoint(tenthsOfKilobyte, 10, 1, 1, decimalSeparator);
+    appendFixedPoint(line, tenthsOfKilobyte, 10, 1, 1, decimalSeparator);
     line += "KB) (";
-    line += decimalText(totalBytes);
+    appendDecimal(line, totalBytes);
     line += " B)";
     return line;
 }

@@ -148,8 +148,12 @@ public:
         std::size_t shared = first.size();
         for (auto key = begin + 1; key != end && shared > 0; ++key) {
             const std::string_view other = line(*key).substr(0, shared);
-            shared = static_cast<std::size_t>(std::mismatch(other.begin(), other.end(), first.begin()).first -
-                                              other.begin());
+            // Mostly the beginning is shared whole: one comparison of it is cheaper than a
+            // search, byte by byte, for where it ends.
+            if (other != first.substr(0, shared)) {
+                shared = static_cast<std::size_t>(std::mismatch(other.begin(), other.end(), first.begin()).first -
+                                                  other.begin());
+            }
         }
         for (auto key = begin; key != end; ++key) {
             key->major = packedBytes(line(*key), shared);
