@@ -146,7 +146,10 @@ DirectoryReader::Result DirectoryReader::read(int fd, std::uint64_t device, Task
             continue;
         }
         char* name = std::copy_n(names_.data() + entry.nameOffset, entry.nameLength, names) - entry.nameLength;
-        std::replace(name, name + entry.nameLength, kHostNameBackslash, kDriveNameSeparator);
+        // Hardly any name holds a backslash: looking for one costs less than rewriting each.
+        if (std::memchr(name, kHostNameBackslash, entry.nameLength) != nullptr) {
+            std::replace(name, name + entry.nameLength, kHostNameBackslash, kDriveNameSeparator);
+        }
         new (out++) WalkEntry{std::string_view{name, entry.nameLength}, entry.figures};
         names += entry.nameLength;
     }
