@@ -82,14 +82,14 @@ private:
         std::vector<std::pair<std::size_t, Node*>> children;    // entry index and subdirectory, null once freed
         std::shared_ptr<DirectorySource::Opened> parentOpened;  // until it is read
         std::size_t nextChild = 0;                              // the walker's: where subdirectory() looks first
-        bool onPath = false;    // the walker's: it has this listing, whose bytes are in pathBytes_
-        bool taken = false;     // the walker's: it asked for this one
-        bool finished = false;  // mutex: done, or left with a parent that was done
+        bool onPath = false;           // the walker's: it has this listing, whose bytes are in pathBytes_
+        bool taken = false;            // the walker's: it asked for this one
+        bool finished = false;         // mutex: done, or left with a parent that was done
         bool queued = false;           // mutex: in the list of directories to read, between these
         Node* queuedBefore = nullptr;  // mutex
         Node* queuedAfter = nullptr;   // mutex
-        int liveChildren = 0;                 // mutex: children not freed yet, which name their parents
-        Node* previous = nullptr;             // mutex: every node, for freeing what is left at the end
+        int liveChildren = 0;          // mutex: children not freed yet, which name their parents
+        Node* previous = nullptr;      // mutex: every node, for freeing what is left at the end
         Node* next = nullptr;
     };
 
