@@ -141,13 +141,14 @@ DirectoryReader::Result DirectoryReader::read(int fd, std::uint64_t device, Task
     Result result{packEntries(count, nameBytes), count, error != 0 ? error : examination.error()};
     char* names = result.packed.names;
     WalkEntry* out = result.packed.entries;
+    // Hardly any name holds a backslash: one look through them all costs less than rewriting each.
+    const bool anyBackslash = std::memchr(names_.data(), kHostNameBackslash, names_.size()) != nullptr;
     for (const ReadEntry& entry : entries_) {
         if (!used(entry)) {
             continue;
         }
         char* name = std::copy_n(names_.data() + entry.nameOffset, entry.nameLength, names) - entry.nameLength;
-        // Hardly any name holds a backslash: looking for one costs less than rewriting each.
-        if (std::memchr(name, kHostNameBackslash, entry.nameLength) != nullptr) {
+        if (anyBackslash) {
             std::replace(name, name + entry.nameLength, kHostNameBackslash, kDriveNameSeparator);
         }
         new (out++) WalkEntry{std::string_view{name, entry.nameLength}, entry.figures};
