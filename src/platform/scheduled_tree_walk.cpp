@@ -290,6 +290,14 @@ ScheduledTreeWalk::Node* ScheduledTreeWalk::unqueue(Node& node)
     return after;
 }
 
+void ScheduledTreeWalk::dropChildren(std::vector<std::pair<std::size_t, Node*>>& children)
+{
+    for (const auto& [index, child] : children) {
+        delete child;
+    }
+    children.clear();
+}
+
 void ScheduledTreeWalk::read(Node& node)
 {
     std::shared_ptr<DirectorySource::Opened> parentOpened = std::move(node.parentOpened);
@@ -319,14 +327,9 @@ void ScheduledTreeWalk::read(Node& node)
         read.bytes += children.size() * sizeof(Node);
     } catch (const std::bad_alloc&) {
         failed = true;
-        for (const auto& [index, child] : children) {
-            delete child;
-        }
-        children.clear();
+        dropChildren(children);
     } catch (...) {
-        for (const auto& [index, child] : children) {
-            delete child;
-        }
+        dropChildren(children);
         mutex_.lock();
         throw;
     }
@@ -348,9 +351,7 @@ void ScheduledTreeWalk::read(Node& node)
     }
     if (node.finished) {
         // Left while it was read: nothing of it is kept.
-        for (const auto& [index, child] : children) {
-            delete child;
-        }
+        dropChildren(children);
         dequeue(node, {});
         node.state.store(State::Ready, std::memory_order_relaxed);
         freeIfUnused(&node);

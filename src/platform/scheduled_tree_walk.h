@@ -96,6 +96,8 @@ private:
     bool share(SharedTask& task) override MEZU_EXCLUDES(mutex_);
     void unshare(SharedTask& task) override MEZU_EXCLUDES(mutex_);
 
+    // Frees the subdirectory nodes a read made and nobody else knows of yet.
+    static void dropChildren(std::vector<std::pair<std::size_t, Node*>>& children);
     // Reads `node`, which this thread has claimed (Reading), with the mutex let go meanwhile,
     // and publishes what it read.
     void read(Node& node) MEZU_REQUIRES(mutex_);
