@@ -2,6 +2,7 @@
 #include "survey/sortcmd.h"
 
 #include <algorithm>
+#include <cstring>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -80,11 +81,31 @@ constexpr std::size_t kMostIntegerDigits = 19;  // any 19 digits fit in 64 bits
 std::uint64_t packedBytes(std::string_view text, std::size_t at)
 {
     std::uint64_t key = 0;
-    for (std::size_t i = 0; i < kKeyBytes; ++i) {
-        const std::size_t place = at + i;
-        key = (key << 8) | (place < text.size() ? static_cast<unsigned char>(text[place]) : 0U);
+    const std::size_t available = at < text.size() ? std::min(kKeyBytes, text.size() - at) : 0;
+    for (std::size_t i = 0; i < available; ++i) {
+        key = (key << 8) | static_cast<unsigned char>(text[at + i]);
     }
-    return key;
+    if (available == 0) {
+        return 0;
+    }
+    return key << (8 * (kKeyBytes - available));
+}
+
+// Whether every byte of `text` is ASCII, eight bytes at a time.
+bool isAscii(std::string_view text)
+{
+    constexpr std::uint64_t kHighBits = 0x8080808080808080U;
+    std::size_t at = 0;
+    std::uint64_t high = 0;
+    for (; at + kKeyBytes <= text.size(); at += kKeyBytes) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + at, kKeyBytes);
+        high |= word;
+    }
+    for (; at < text.size(); ++at) {
+        high |= static_cast<unsigned char>(text[at]);
+    }
+    return (high & kHighBits) == 0;
 }
 
 SortKey sortKey(std::string_view line, std::uint32_t index)
@@ -101,9 +122,7 @@ SortKey sortKey(std::string_view line, std::uint32_t index)
             key.minor = packedBytes(line.substr(size->fractionStart, size->fractionLength), 0);
         }
     }
-    constexpr unsigned char kFirstNonAscii = 0x80;
-    key.ascii =
-        std::all_of(line.begin(), line.end(), [](char c) { return static_cast<unsigned char>(c) < kFirstNonAscii; });
+    key.ascii = isAscii(line);
     return key;
 }
 
@@ -209,8 +228,17 @@ void sortLargestFirst(LineList& lines)
     }
     // By size first, with integers where they suffice; then each run of one size by its text.
     const KeyOrder order{lines.lines()};
-    std::sort(keys.begin(), keys.end(),
-              [&order](const SortKey& a, const SortKey& b) { return order.largerSize(a, b); });
+    const bool allCompact =
+        std::all_of(keys.begin(), keys.end(), [](const SortKey& key) { return key.sized && key.compactSize; });
+    if (allCompact) {
+        // As every report's lines are: the sizes are their integers alone.
+        std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) {
+            return a.major != b.major ? a.major > b.major : a.minor > b.minor;
+        });
+    } else {
+        std::sort(keys.begin(), keys.end(),
+                  [&order](const SortKey& a, const SortKey& b) { return order.largerSize(a, b); });
+    }
     for (auto run = keys.begin(); run != keys.end();) {
         const auto runEnd =
             std::find_if(run + 1, keys.end(), [&](const SortKey& key) { return !order.sameSize(*run, key); });
