@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: MIT
 #include "engine/mezucom.h"
 
+#include <algorithm>
 #include <memory>
 #include <utility>
 #include <vector>
@@ -222,9 +223,13 @@ void mezucom::sublist(const std::string& path)
     // Right after the measurement of the same directory, its walk has listed them already, in
     // the order its enumeration gives them.
     if (!keptWalkEnd_.empty() && keptBase_ == withTrailingSeparator(path)) {
+        lists_.wkList2.reserve(keptTrees_.size());
         for (const KeptTree& tree : keptTrees_) {
-            lists_.wkList2.add(keptBase_ +
-                               std::string{std::string_view{keptNames_}.substr(tree.nameOffset, tree.nameLength)});
+            std::string subdirectory;
+            subdirectory.reserve(keptBase_.size() + tree.nameLength);
+            subdirectory += keptBase_;
+            subdirectory += std::string_view{keptNames_}.substr(tree.nameOffset, tree.nameLength);
+            lists_.wkList2.add(std::move(subdirectory));
         }
         makeCurrent(path);
         return;
@@ -353,9 +358,11 @@ bool mezucom::measureFromLastWalk(const std::string& path)
         if (isPath(keptTrees_[at])) {
             const KeptTree& tree = keptTrees_[at];
             if (nextKept_ == 0) {
-                // A survey takes them all: room for every one at once, as in keptTrees_.
-                measurements_.reserve(measurements_.size() + count);
-                lists_.List1.reserve(lists_.List1.count() + count);
+                // A survey takes them all: room at once for every one whose line is still to come.
+                const auto unshown = static_cast<std::size_t>(
+                    std::count_if(keptTrees_.begin(), keptTrees_.end(), [](const KeptTree& kept) { return !kept.shown; }));
+                measurements_.reserve(measurements_.size() + unshown);
+                lists_.List1.reserve(lists_.List1.count() + unshown);
             }
             nextKept_ = at + 1;
             if (at + 1 == count && !keptWalkEnd_.empty()) {
