@@ -359,8 +359,8 @@ bool mezucom::measureFromLastWalk(const std::string& path)
             const KeptTree& tree = keptTrees_[at];
             if (nextKept_ == 0) {
                 // A survey takes them all: room at once for every one whose line is still to come.
-                const auto unshown = static_cast<std::size_t>(
-                    std::count_if(keptTrees_.begin(), keptTrees_.end(), [](const KeptTree& kept) { return !kept.shown; }));
+                const auto unshown = static_cast<std::size_t>(std::count_if(
+                    keptTrees_.begin(), keptTrees_.end(), [](const KeptTree& kept) { return !kept.shown; }));
                 measurements_.reserve(measurements_.size() + unshown);
                 lists_.List1.reserve(lists_.List1.count() + unshown);
             }
