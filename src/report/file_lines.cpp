@@ -66,13 +66,10 @@ std::string formatLargestFileLine(ByteTotal counted, std::uint64_t length, const
 std::string formatShareLine(ByteTotal bytes, ByteTotal whole, std::uint64_t files, std::string_view caption,
                             std::string_view decimalSeparator)
 {
-    const ByteTotal tenths = perMille(bytes, whole);
-    std::string share = decimalText(tenths / 10);
-    share += decimalSeparator;
-    share += decimalText(tenths % 10);
+    constexpr std::uint64_t kTenths = 10;
     std::string line = formatMegabytes(bytes, decimalSeparator);
     line += kFieldGap;
-    line += rightAligned(std::move(share), 5);
+    line += rightAligned(formatFixedPoint(perMille(bytes, whole), kTenths, 1, 1, decimalSeparator), 5);
     line += "%";
     line += kFieldGap;
     line += rightAligned(std::to_string(files), kCountWidth);

@@ -82,6 +82,14 @@ void appendMegabytes(std::string& text, ByteTotal totalBytes, std::string_view d
 
 }  // namespace
 
+std::string formatFixedPoint(ByteTotal scaled, std::uint64_t scale, std::size_t minIntegerDigits, std::size_t decimals,
+                             std::string_view decimalSeparator)
+{
+    std::string text;
+    appendFixedPoint(text, scaled, scale, minIntegerDigits, decimals, decimalSeparator);
+    return text;
+}
+
 std::string formatMegabytes(ByteTotal totalBytes, std::string_view decimalSeparator)
 {
     std::string text;

@@ -5,6 +5,7 @@
 // characters the report shows as "?", read back alike.
 #pragma once
 
+#include <cstdint>
 #include <optional>
 #include <string>
 #include <string_view>
@@ -15,6 +16,11 @@ namespace mezu {
 
 // Width of the path column; a longer path is shown whole and pushes the rest to the right.
 inline constexpr std::size_t kResultPathWidth = 21;
+
+// `scaled` ÷ `scale` with at least `minIntegerDigits` integer digits and `decimals` decimals
+// (`scale` is ten to that power): (1234, 10, 1, 1) is "123.4" with a point for a separator.
+std::string formatFixedPoint(ByteTotal scaled, std::uint64_t scale, std::size_t minIntegerDigits, std::size_t decimals,
+                             std::string_view decimalSeparator);
 
 // "0002.86MB": `totalBytes` in megabytes, rounded half away from zero to two decimals, with at
 // least four integer digits; the size field that begins a result line.
