@@ -97,9 +97,7 @@ const TreeWalk::Listing& ScheduledTreeWalk::listing(Directory& directory)
     }
     if (node.state.load(std::memory_order_acquire) == State::Ready) {
         // Read ahead: nothing to wait for, nor anything to take the lock for.
-        node.onPath = true;
-        pathBytes_.fetch_add(node.bytes, std::memory_order_relaxed);
-        return node.listing;
+        return enterPath(node);
     }
     MutexLock lock{mutex_};
     finishDone();
@@ -130,6 +128,11 @@ const TreeWalk::Listing& ScheduledTreeWalk::listing(Directory& directory)
         lock.wait(listingReady_);
         walkerWaiting_ = false;
     }
+    return enterPath(node);
+}
+
+const TreeWalk::Listing& ScheduledTreeWalk::enterPath(Node& node)
+{
     node.onPath = true;
     pathBytes_.fetch_add(node.bytes, std::memory_order_relaxed);
     return node.listing;

@@ -105,6 +105,8 @@ private:
     // budget is spent.
     Node* claimNext() MEZU_REQUIRES(mutex_);
     bool budgetSpent() const MEZU_REQUIRES(mutex_);
+    // The walker's: counts `node`'s listing, which it now has, as on its way; the listing.
+    const Listing& enterPath(Node& node);
     // Finishes the directories the walker is done with since the last time.
     void finishDone() MEZU_REQUIRES(mutex_);
     // Takes `node` out of the list of directories to read, its subdirectories `children` (if
