@@ -228,17 +228,8 @@ void sortLargestFirst(LineList& lines)
     }
     // By size first, with integers where they suffice; then each run of one size by its text.
     const KeyOrder order{lines.lines()};
-    const bool allCompact =
-        std::all_of(keys.begin(), keys.end(), [](const SortKey& key) { return key.sized && key.compactSize; });
-    if (allCompact) {
-        // As every report's lines are: the sizes are their integers alone.
-        std::sort(keys.begin(), keys.end(), [](const SortKey& a, const SortKey& b) {
-            return a.major != b.major ? a.major > b.major : a.minor > b.minor;
-        });
-    } else {
-        std::sort(keys.begin(), keys.end(),
-                  [&order](const SortKey& a, const SortKey& b) { return order.largerSize(a, b); });
-    }
+    std::sort(keys.begin(), keys.end(),
+              [&order](const SortKey& a, const SortKey& b) { return order.largerSize(a, b); });
     for (auto run = keys.begin(); run != keys.end();) {
         const auto runEnd =
             std::find_if(run + 1, keys.end(), [&](const SortKey& key) { return !order.sameSize(*run, key); });
