@@ -35,6 +35,11 @@ std::string displayPath(std::string_view path)
 
 void appendDisplayPath(std::string& shown, std::string_view path)
 {
+    if (isPrintableAscii(path)) {
+        // As most paths are: shown as they are.
+        shown += path;
+        return;
+    }
     shown.reserve(shown.size() + path.size());
     constexpr unsigned char kFirstNonAscii = 0x80;
     // Printable ASCII: none of it hides layout (the C0 controls lie below, DEL above).

@@ -5,6 +5,8 @@
 #include <cstdint>
 #include <cstring>
 
+#include "model/utf8_text.h"
+
 namespace mezu {
 namespace {
 
@@ -153,8 +155,7 @@ int compareUtf16(std::string_view a, std::string_view b)
 std::size_t utf16Length(std::string_view text)
 {
     // ASCII, as most names are, is one unit a byte.
-    constexpr unsigned char kFirstNonAscii = 0x80;
-    if (std::all_of(text.begin(), text.end(), [](char c) { return static_cast<unsigned char>(c) < kFirstNonAscii; })) {
+    if (isAscii(text)) {
         return text.size();
     }
     Utf16Units units{text};

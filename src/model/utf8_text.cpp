@@ -1,6 +1,9 @@
 // SPDX-License-Identifier: MIT
 #include "model/utf8_text.h"
 
+#include <cstdint>
+#include <cstring>
+
 namespace mezu {
 
 std::size_t validSequenceLength(std::string_view text)
@@ -52,6 +55,62 @@ char32_t decodeSequence(std::string_view sequence)
         value = (value << 6) | (static_cast<unsigned char>(sequence[i]) & 0x3FU);
     }
     return value;
+}
+
+namespace {
+
+// Names are looked at eight bytes at a time: a byte at a time costs more than the rest of the
+// work on a short name.
+constexpr std::size_t kWordBytes = sizeof(std::uint64_t);
+constexpr std::uint64_t kEachByte = 0x0101010101010101U;
+constexpr std::uint64_t kHighBits = 0x8080808080808080U;
+
+std::uint64_t wordAt(std::string_view text, std::size_t at)
+{
+    std::uint64_t word = 0;
+    std::memcpy(&word, text.data() + at, kWordBytes);
+    return word;
+}
+
+// The high bit of each byte of `word` that is below 0x20 or above 0x7E. A borrow or carry
+// between bytes starts only at a byte that is itself marked.
+std::uint64_t unprintableBytes(std::uint64_t word)
+{
+    constexpr std::uint64_t kFirstPrintable = 0x20 * kEachByte;
+    const std::uint64_t below = (word - kFirstPrintable) & ~word;
+    const std::uint64_t above = (word + kEachByte) | word;
+    return (below | above) & kHighBits;
+}
+
+}  // namespace
+
+bool isAscii(std::string_view text)
+{
+    std::size_t at = 0;
+    std::uint64_t high = 0;
+    for (; at + kWordBytes <= text.size(); at += kWordBytes) {
+        high |= wordAt(text, at);
+    }
+    for (; at < text.size(); ++at) {
+        high |= static_cast<unsigned char>(text[at]);
+    }
+    return (high & kHighBits) == 0;
+}
+
+bool isPrintableAscii(std::string_view text)
+{
+    std::size_t at = 0;
+    std::uint64_t unprintable = 0;
+    for (; at + kWordBytes <= text.size(); at += kWordBytes) {
+        unprintable |= unprintableBytes(wordAt(text, at));
+    }
+    if (at < text.size()) {
+        // The last bytes padded with spaces, which are printable.
+        std::uint64_t word = 0x20 * kEachByte;
+        std::memcpy(&word, text.data() + at, text.size() - at);
+        unprintable |= unprintableBytes(word);
+    }
+    return unprintable == 0;
 }
 
 bool isValidUtf8(std::string_view text)

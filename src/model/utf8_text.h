@@ -19,6 +19,10 @@ std::size_t validSequenceLength(std::string_view text);
 // The code point of a sequence validSequenceLength accepted whole.
 char32_t decodeSequence(std::string_view sequence);
 
+// Whether every byte of `text` is ASCII (below 0x80), as most names are.
+bool isAscii(std::string_view text);
+// Whether every byte of `text` is printable ASCII (0x20 to 0x7E), which shows as it is.
+bool isPrintableAscii(std::string_view text);
 // Whether every byte of `text` is part of valid UTF-8.
 bool isValidUtf8(std::string_view text);
 

@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: MIT
 #include "report/result_line.h"
 
+#include <algorithm>
 #include <array>
 #include <charconv>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 
 #include "model/path_text.h"
 #include "model/text_order.h"
+#include "model/utf8_text.h"
 
 namespace mezu {
 namespace {
@@ -97,22 +100,90 @@ std::string formatMegabytes(ByteTotal totalBytes, std::string_view decimalSepara
     return text;
 }
 
-std::string formatResultLine(std::string_view path, ByteTotal totalBytes, std::string_view decimalSeparator)
-{
-    const ByteTotal tenthsOfKilobyte = roundedFraction(totalBytes, kKilobyte, 10);
+namespace {
 
-    // Room for the path and every other field of all but the largest totals.
-    constexpr std::size_t kOtherFields = 80;
-    std::string line;
-    line.reserve(path.size() + kResultPathWidth + kOtherFields);
-    appendMegabytes(line, totalBytes, decimalSeparator);
-    line += " - ";
-    const std::size_t pathStart = line.size();
-    appendDisplayPath(line, path);
-    const std::size_t pathWidth = utf16Length(std::string_view{line}.substr(pathStart));
+// The fields of a result line around its path, built on the stack: a survey writes one line for
+// each of thousands of directories, and a string for each field cost more than the walk did.
+// Holds any 64-bit total with a separator of up to kLongestSeparator bytes.
+class LineFields {
+public:
+    static constexpr std::size_t kLongestSeparator = 8;
+
+    void add(std::string_view text)
+    {
+        std::memcpy(end_, text.data(), text.size());
+        end_ += text.size();
+    }
+    // `value` with at least `digits` digits.
+    void addDecimal(std::uint64_t value, std::size_t digits)
+    {
+        std::array<char, kMostDigits> text{};
+        const std::size_t length =
+            static_cast<std::size_t>(std::to_chars(text.begin(), text.end(), value).ptr - text.begin());
+        for (; digits > length; --digits) {
+            *end_++ = '0';
+        }
+        add({text.data(), length});
+    }
+    std::string_view text() const { return {fields_.data(), static_cast<std::size_t>(end_ - fields_.data())}; }
+
+private:
+    static constexpr std::size_t kMostDigits = std::numeric_limits<std::uint64_t>::digits10 + 1;
+    // The longer of "0000.00MB - " and " = (0.0KB) (0 B)" with every figure at its longest.
+    std::array<char, 3 * kMostDigits + 2 * kLongestSeparator + 16> fields_{};
+    char* end_ = fields_.data();
+};
+
+void padPathColumn(std::string& line, std::size_t pathWidth)
+{
     if (pathWidth < kResultPathWidth) {
         line.append(kResultPathWidth - pathWidth, ' ');
     }
+}
+
+}  // namespace
+
+std::string formatResultLine(std::string_view path, ByteTotal totalBytes, std::string_view decimalSeparator)
+{
+    const ByteTotal hundredthsOfMegabyte = roundedFraction(totalBytes, kMegabyte, 100);
+    const ByteTotal tenthsOfKilobyte = roundedFraction(totalBytes, kKilobyte, 10);
+    std::string line;
+    if (totalBytes <= std::numeric_limits<std::uint64_t>::max() &&
+        decimalSeparator.size() <= LineFields::kLongestSeparator) {
+        // Nearly every total: both figures derived from it fit 64 bits as well.
+        const auto megabytes = static_cast<std::uint64_t>(hundredthsOfMegabyte);
+        const auto kilobytes = static_cast<std::uint64_t>(tenthsOfKilobyte);
+        LineFields before;
+        before.addDecimal(megabytes / 100, 4);
+        before.add(decimalSeparator);
+        before.addDecimal(megabytes % 100, 2);
+        before.add("MB - ");
+        LineFields after;
+        after.add(" = (");
+        after.addDecimal(kilobytes / 10, 1);
+        after.add(decimalSeparator);
+        after.addDecimal(kilobytes % 10, 1);
+        after.add("KB) (");
+        after.addDecimal(static_cast<std::uint64_t>(totalBytes), 1);
+        after.add(" B)");
+        line.reserve(before.text().size() + std::max(path.size(), kResultPathWidth) + after.text().size());
+        line += before.text();
+        if (isPrintableAscii(path)) {
+            line += path;
+            padPathColumn(line, path.size());
+        } else {
+            const std::size_t pathStart = line.size();
+            appendDisplayPath(line, path);
+            padPathColumn(line, utf16Length(std::string_view{line}.substr(pathStart)));
+        }
+        line += after.text();
+        return line;
+    }
+    appendFixedPoint(line, hundredthsOfMegabyte, 100, 4, 2, decimalSeparator);
+    line += "MB - ";
+    const std::size_t pathStart = line.size();
+    appendDisplayPath(line, path);
+    padPathColumn(line, utf16Length(std::string_view{line}.substr(pathStart)));
     line += " = (";
     appendFixedPoint(line, tenthsOfKilobyte, 10, 1, 1, decimalSeparator);
     line += "KB) (";

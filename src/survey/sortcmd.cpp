@@ -2,7 +2,6 @@
 #include "survey/sortcmd.h"
 
 #include <algorithm>
-#include <cstring>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -11,6 +10,7 @@
 #include <vector>
 
 #include "model/text_order.h"
+#include "model/utf8_text.h"
 
 namespace mezu {
 namespace {
@@ -89,23 +89,6 @@ std::uint64_t packedBytes(std::string_view text, std::size_t at)
         return 0;
     }
     return key << (8 * (kKeyBytes - available));
-}
-
-// Whether every byte of `text` is ASCII, eight bytes at a time.
-bool isAscii(std::string_view text)
-{
-    constexpr std::uint64_t kHighBits = 0x8080808080808080U;
-    std::size_t at = 0;
-    std::uint64_t high = 0;
-    for (; at + kKeyBytes <= text.size(); at += kKeyBytes) {
-        std::uint64_t word = 0;
-        std::memcpy(&word, text.data() + at, kKeyBytes);
-        high |= word;
-    }
-    for (; at < text.size(); ++at) {
-        high |= static_cast<unsigned char>(text[at]);
-    }
-    return (high & kHighBits) == 0;
 }
 
 SortKey sortKey(std::string_view line, std::uint32_t index)
