@@ -23,6 +23,15 @@ bool progressFits()
     return mezu::posix::standardErrorIsTerminal() && !(terminal != nullptr && std::string_view{terminal} == "dumb");
 }
 
+// Ends the process once a report is delivered: the streams are flushed, and what the command
+// built is left to the system, which takes it back at once, rather than freed block by block.
+[[noreturn]] void endWithReport(int status)
+{
+    std::cout.flush();
+    std::cerr.flush();
+    std::_Exit(status);
+}
+
 }  // namespace
 
 int main(int argc, char** argv)
@@ -37,8 +46,9 @@ try {
     std::setlocale(LC_NUMERIC, "C");
 
     const std::vector<std::string> args(argv + 1, argv + argc);
-    const mezu::ReportEnvironment environment{mezu::makePosixReportPlatform, std::cout, std::cerr, progressFits(),
-                                              decimalSeparator};
+    mezu::ReportEnvironment environment{mezu::makePosixReportPlatform, std::cout, std::cerr, progressFits(),
+                                        decimalSeparator};
+    environment.endProcess = endWithReport;
     return mezu::runMezuReport(args, environment);
 } catch (const std::bad_alloc&) {
     // The report is written only once it is whole; whatever standard output still holds is

@@ -449,8 +449,18 @@ std::optional<int> makeReport(const Options& options, ReportPlatform& platform, 
         }
     }
 
-    ProgressWindowSystem windowSystem{environment.showProgress && !options.quiet ? &environment.err : nullptr};
-    mezumain window{{fileSystem, *platform.driveQuery, windowSystem, *platform.clock, environment.decimalSeparator}};
+    // When the process ends with the report, both are left to its end: the window's
+    // measurements are as many as the report's lines.
+    auto ownedWindowSystem =
+        std::make_unique<ProgressWindowSystem>(environment.showProgress && !options.quiet ? &environment.err : nullptr);
+    ProgressWindowSystem& windowSystem = *ownedWindowSystem;
+    auto ownedWindow = std::make_unique<mezumain>(mezumain::Services{fileSystem, *platform.driveQuery, windowSystem,
+                                                                     *platform.clock, environment.decimalSeparator});
+    mezumain& window = *ownedWindow;
+    if (environment.endProcess != nullptr) {
+        static_cast<void>(ownedWindowSystem.release());
+        static_cast<void>(ownedWindow.release());
+    }
     windowSystem.watch(window.lists());
     window.Form_Load();
     window.setSizeMode(options.sizeMode);
@@ -511,7 +521,11 @@ int runCommand(const Options& options, ReportPlatform& platform, const ReportEnv
             makeReport(options, platform, environment, report, skipped, exported ? &*exported : nullptr)) {
         return *failed;
     }
-    return deliverWithSkipped(report, skipped, options, platform, environment, exported);
+    const int status = deliverWithSkipped(report, skipped, options, platform, environment, exported);
+    if (environment.endProcess != nullptr) {
+        environment.endProcess(status);
+    }
+    return status;
 }
 
 // A saved report read for a comparison.
@@ -585,7 +599,11 @@ int runCompare(const Options& options, ReportPlatform& platform, const ReportEnv
         environment.err << kProgramName << ": " << displayPath(path)
                         << ": more than one directory goes by this name in the reports; each is shown\n";
     }
-    return deliverWithSkipped(comparison, skipped, options, platform, environment);
+    const int status = deliverWithSkipped(comparison, skipped, options, platform, environment);
+    if (environment.endProcess != nullptr) {
+        environment.endProcess(status);
+    }
+    return status;
 }
 
 }  // namespace
