@@ -2,7 +2,9 @@
 #include "platform/scheduled_tree_walk.h"
 
 #include <algorithm>
+#include <array>
 #include <chrono>
+#include <exception>
 #include <new>
 #include <system_error>
 
@@ -30,6 +32,7 @@ PackedEntries packEntries(std::size_t count, std::size_t nameBytes)
 ScheduledTreeWalk::ScheduledTreeWalk(DirectorySource& source, std::string drivePath, Options options)
     : source_(source),
       readAheadBytes_(options.readAheadBytes),
+      batchBytes_(std::max<std::size_t>(options.readAheadBytes / (2 * std::max(options.mostThreads, 1U)), 1)),
       readersMayExist_(options.mostThreads > 1),
       gate_(options.mostThreads, options.cores, options.disk)
 {
@@ -120,9 +123,12 @@ const TreeWalk::Listing& ScheduledTreeWalk::listing(Directory& directory)
         // Another thread reads it: better read ahead than sleep while the reads come from
         // memory; while they wait for the device, the readers are enough, and the walker must
         // not be stuck in a slow read when what it waits for arrives.
-        if (Node* other = gate_.open() <= gate_.cores() ? claimNext() : nullptr) {
-            read(*other);
-            continue;
+        if (gate_.open() <= gate_.cores()) {
+            std::array<Node*, kMostBatch> batch{};
+            if (const std::size_t claimed = claimBatch(batch); claimed > 0) {
+                read(std::span{batch.data(), claimed});
+                continue;
+            }
         }
         walkerWaiting_ = true;
         lock.wait(listingReady_);
@@ -303,55 +309,123 @@ void ScheduledTreeWalk::dropChildren(std::vector<std::pair<std::size_t, Node*>>&
 
 void ScheduledTreeWalk::read(Node& node)
 {
-    std::shared_ptr<DirectorySource::Opened> parentOpened = std::move(node.parentOpened);
-    const DirectorySource::Request request{parentOpened.get(), node.parent != nullptr ? node.name : std::string_view{},
-                                           [this, &node] { return pathOf(node); }};
+    Node* const nodes[] = {&node};
+    read(nodes);
+}
+
+std::size_t ScheduledTreeWalk::claimBatch(std::array<Node*, kMostBatch>& batch)
+{
+    // While reads come from memory the threads only take turns on the cores, and a few
+    // directories a turn take the lock a few times less; while they wait, each thread keeps
+    // one read in flight. Past half the read-ahead budget, one at a time too: what the
+    // threads' batches add to it then stays within the other half (see batchBytes_).
+    const std::size_t onPath = std::min(pathBytes_.load(std::memory_order_relaxed), bytesAhead_);
+    const bool roomForBatches = bytesAhead_ - onPath < readAheadBytes_ / 2;
+    const std::size_t most = gate_.open() <= gate_.cores() && roomForBatches ? kMostBatch : 1;
+    std::size_t claimed = 0;
+    while (claimed < most) {
+        Node* node = claimNext();
+        if (node == nullptr) {
+            break;
+        }
+        batch[claimed++] = node;
+    }
+    return claimed;
+}
+
+void ScheduledTreeWalk::read(std::span<Node* const> nodes)
+{
+    // What each read gave, published together once the lock is taken again.
+    struct Result {
+        DirectorySource::Read read;
+        std::vector<std::pair<std::size_t, Node*>> children;
+        std::chrono::nanoseconds took{};
+        bool failed = false;
+    };
+    std::array<Result, kMostBatch> results;
+    std::array<std::shared_ptr<DirectorySource::Opened>, kMostBatch> parents;
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        parents[i] = std::move(nodes[i]->parentOpened);
+    }
     // Read without the mutex, which the caller's lock holds again when this returns or throws
     // (clang's analysis cannot follow a lock handed in by reference, so the mutex itself is let go).
     mutex_.unlock();
-    DirectorySource::Read read;
-    std::vector<std::pair<std::size_t, Node*>> children;
-    bool failed = false;
-    const auto started = std::chrono::steady_clock::now();
-    try {
-        read = source_.read(request, *this);
-        // The subdirectories are made outside the lock; they are linked in under it.
-        const std::span<const WalkEntry> entries = read.listing.entries;
-        for (std::size_t i = 0; i < entries.size(); ++i) {
-            if (isDirectory(entries[i].figures.attributes)) {
-                auto child = std::make_unique<Node>();
-                child->parent = &node;
-                child->place = children.size();
-                child->name = entries[i].name;
-                child->parentOpened = read.opened;
-                children.emplace_back(i, child.release());
+    std::size_t read = 0;
+    std::size_t batchBytes = 0;
+    bool outOfMemory = false;
+    std::exception_ptr failure;
+    for (; read < nodes.size() && !outOfMemory && batchBytes < batchBytes_; ++read) {
+        Node& node = *nodes[read];
+        Result& result = results[read];
+        const DirectorySource::Request request{parents[read].get(),
+                                               node.parent != nullptr ? node.name : std::string_view{},
+                                               [this, &node] { return pathOf(node); }};
+        const auto started = std::chrono::steady_clock::now();
+        try {
+            result.read = source_.read(request, *this);
+            // The subdirectories are made outside the lock; they are linked in under it.
+            const std::span<const WalkEntry> entries = result.read.listing.entries;
+            for (std::size_t i = 0; i < entries.size(); ++i) {
+                if (isDirectory(entries[i].figures.attributes)) {
+                    auto child = std::make_unique<Node>();
+                    child->parent = &node;
+                    child->place = result.children.size();
+                    child->name = entries[i].name;
+                    child->parentOpened = result.read.opened;
+                    result.children.emplace_back(i, child.release());
+                }
             }
+            result.read.bytes += result.children.size() * sizeof(Node);
+        } catch (const std::bad_alloc&) {
+            result.failed = true;
+            outOfMemory = true;
+            dropChildren(result.children);
+        } catch (...) {
+            dropChildren(result.children);
+            failure = std::current_exception();
+            break;
         }
-        read.bytes += children.size() * sizeof(Node);
-    } catch (const std::bad_alloc&) {
-        failed = true;
-        dropChildren(children);
-    } catch (...) {
-        dropChildren(children);
-        mutex_.lock();
-        throw;
+        result.took = std::chrono::steady_clock::now() - started;
+        batchBytes += result.read.bytes;
+        // The parent's descriptor may close here, outside the lock, when this was its last child.
+        parents[read].reset();
+        result.read.opened.reset();
     }
-    const auto took = std::chrono::steady_clock::now() - started;
-    // The parent's descriptor may close here, outside the lock, when this was its last child.
-    parentOpened.reset();
-    read.opened.reset();
     mutex_.lock();
-    if (gate_.noteRead(took, read.listing.entries.size())) {
-        startReaders();
-        workAvailable_.notify_all();
+    for (std::size_t i = 0; i < read; ++i) {
+        Result& result = results[i];
+        if (gate_.noteRead(result.took, result.read.listing.entries.size())) {
+            startReaders();
+            workAvailable_.notify_all();
+        }
+        if (result.failed) {
+            // The node stays Reading, as do the ones after it: the walk is over, and the
+            // walker's next call says so.
+            outOfMemory_.store(true, std::memory_order_relaxed);
+            listingReady_.notify_all();
+            workAvailable_.notify_all();
+            return;
+        }
+        publish(*nodes[i], result.read, result.children);
     }
-    if (failed) {
-        // The node stays Reading: the walk is over, and the walker's next call says so.
-        outOfMemory_.store(true, std::memory_order_relaxed);
-        listingReady_.notify_all();
-        workAvailable_.notify_all();
-        return;
+    // The directory that failed stays Reading; those of the batch not read wait to be read again.
+    const std::size_t unread = failure ? read + 1 : read;
+    for (std::size_t i = unread; i < nodes.size(); ++i) {
+        nodes[i]->parentOpened = std::move(parents[i]);
+        nodes[i]->state.store(State::Named, std::memory_order_relaxed);
+        ++waiting_;
     }
+    if (unread < nodes.size()) {
+        wakeReaders(nodes.size() - unread);
+    }
+    if (failure) {
+        std::rethrow_exception(failure);
+    }
+}
+
+void ScheduledTreeWalk::publish(Node& node, DirectorySource::Read& read,
+                                std::vector<std::pair<std::size_t, Node*>>& children)
+{
     if (node.finished) {
         // Left while it was read: nothing of it is kept.
         dropChildren(children);
@@ -425,9 +499,10 @@ void ScheduledTreeWalk::readAhead(unsigned rank)
             continue;
         }
         if (admitted) {
-            if (Node* node = claimNext()) {
+            std::array<Node*, kMostBatch> batch{};
+            if (const std::size_t claimed = claimBatch(batch); claimed > 0) {
                 try {
-                    read(*node);
+                    read(std::span{batch.data(), claimed});
                 } catch (const std::bad_alloc&) {
                     outOfMemory_.store(true, std::memory_order_relaxed);
                     listingReady_.notify_all();

@@ -13,15 +13,20 @@
 // while reads come from memory, up to `mostThreads` while they wait; reader threads are started
 // only when the gate first lets them in. The walker reads what it needs itself when no thread
 // has, and reads ahead itself rather than sleep while another thread reads what it waits for.
+// While reads come from memory, a thread claims a few directories at once and publishes them
+// under one lock: a directory read from memory takes little longer than taking the lock twice
+// with another thread after it.
 //
 // Out of memory in any thread ends the walk: the walker's next call throws std::bad_alloc.
 #pragma once
 
+#include <array>
 #include <atomic>
 #include <condition_variable>
 #include <cstddef>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <thread>
 #include <utility>
@@ -98,12 +103,23 @@ private:
 
     // Frees the subdirectory nodes a read made and nobody else knows of yet.
     static void dropChildren(std::vector<std::pair<std::size_t, Node*>>& children);
+    // Most directories a thread claims at once.
+    static constexpr std::size_t kMostBatch = 4;
     // Reads `node`, which this thread has claimed (Reading), with the mutex let go meanwhile,
     // and publishes what it read.
     void read(Node& node) MEZU_REQUIRES(mutex_);
+    // The same for the directories of a batch, published together once read; those a batch
+    // leaves unread once its listings hold batchBytes_ go back to wait.
+    void read(std::span<Node* const> nodes) MEZU_REQUIRES(mutex_);
+    // Makes what a read of `node` gave its own, or drops it when the walk has left `node`.
+    void publish(Node& node, DirectorySource::Read& read, std::vector<std::pair<std::size_t, Node*>>& children)
+        MEZU_REQUIRES(mutex_);
     // The next directory to read ahead, claimed; null when none is waiting or the read-ahead
     // budget is spent.
     Node* claimNext() MEZU_REQUIRES(mutex_);
+    // Claims the next directories to read ahead into `batch`, as many as suit the reads: several
+    // while they come from memory, one while they wait. How many it claimed.
+    std::size_t claimBatch(std::array<Node*, kMostBatch>& batch) MEZU_REQUIRES(mutex_);
     bool budgetSpent() const MEZU_REQUIRES(mutex_);
     // The walker's: counts `node`'s listing, which it now has, as on its way; the listing.
     const Listing& enterPath(Node& node);
@@ -126,6 +142,9 @@ private:
 
     DirectorySource& source_;
     const std::size_t readAheadBytes_;
+    // A batch stops once its listings hold this much: all threads' batches together then add
+    // at most half the read-ahead budget, and one listing each, to what they were claimed for.
+    const std::size_t batchBytes_;
     const bool readersMayExist_;
     Node* top_ = nullptr;
 
