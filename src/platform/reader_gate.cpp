@@ -15,10 +15,14 @@ ReaderGate::ReaderGate(unsigned most, unsigned cores, Disk disk)
 {
 }
 
+bool ReaderGate::waited(std::chrono::nanoseconds took, std::size_t entries)
+{
+    return took > kWait + kWaitPerEntry * static_cast<std::chrono::microseconds::rep>(entries);
+}
+
 bool ReaderGate::noteRead(std::chrono::nanoseconds took, std::size_t entries)
 {
-    const std::chrono::nanoseconds quick = kWait + kWaitPerEntry * static_cast<std::chrono::microseconds::rep>(entries);
-    const bool slow = took > quick;
+    const bool slow = waited(took, entries);
     recentSlowReads_ = (recentSlowReads_ << 1) | (slow ? 1U : 0U);
     ++readsAtWidth_;
     quickReads_ = slow ? 0 : quickReads_ + 1;

@@ -40,6 +40,9 @@ public:
     unsigned open() const { return open_; }
     unsigned most() const { return most_; }
     unsigned cores() const { return cores_; }
+    // Whether a directory read (opening included) that took `took` and listed `entries` waited
+    // for its device.
+    static bool waited(std::chrono::nanoseconds took, std::size_t entries);
     // Notes a directory read (opening included) that took `took` and listed `entries`. True
     // when the gate widened, so that waiting readers should look again.
     bool noteRead(std::chrono::nanoseconds took, std::size_t entries);

@@ -354,7 +354,10 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
     std::size_t batchBytes = 0;
     bool outOfMemory = false;
     std::exception_ptr failure;
-    for (; read < nodes.size() && !outOfMemory && batchBytes < batchBytes_; ++read) {
+    bool waited = false;
+    // A read that waited ends the batch, so that the gate hears of it at once and lets more
+    // threads in.
+    for (; read < nodes.size() && !outOfMemory && !waited && batchBytes < batchBytes_; ++read) {
         Node& node = *nodes[read];
         Result& result = results[read];
         const DirectorySource::Request request{parents[read].get(),
@@ -387,6 +390,7 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
         }
         result.took = std::chrono::steady_clock::now() - started;
         batchBytes += result.read.bytes;
+        waited = ReaderGate::waited(result.took, result.read.listing.entries.size());
         // The parent's descriptor may close here, outside the lock, when this was its last child.
         parents[read].reset();
         result.read.opened.reset();

@@ -104,12 +104,12 @@ private:
     // Frees the subdirectory nodes a read made and nobody else knows of yet.
     static void dropChildren(std::vector<std::pair<std::size_t, Node*>>& children);
     // Most directories a thread claims at once.
-    static constexpr std::size_t kMostBatch = 4;
+    static constexpr std::size_t kMostBatch = 16;
     // Reads `node`, which this thread has claimed (Reading), with the mutex let go meanwhile,
     // and publishes what it read.
     void read(Node& node) MEZU_REQUIRES(mutex_);
     // The same for the directories of a batch, published together once read; those a batch
-    // leaves unread once its listings hold batchBytes_ go back to wait.
+    // leaves unread, once a read waited or its listings hold batchBytes_, go back to wait.
     void read(std::span<Node* const> nodes) MEZU_REQUIRES(mutex_);
     // Makes what a read of `node` gave its own, or drops it when the walk has left `node`.
     void publish(Node& node, DirectorySource::Read& read, std::vector<std::pair<std::size_t, Node*>>& children)
