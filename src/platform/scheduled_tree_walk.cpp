@@ -32,7 +32,8 @@ PackedEntries packEntries(std::size_t count, std::size_t nameBytes)
 ScheduledTreeWalk::ScheduledTreeWalk(DirectorySource& source, std::string drivePath, Options options)
     : source_(source),
       readAheadBytes_(options.readAheadBytes),
-      batchBytes_(std::max<std::size_t>(options.readAheadBytes / (2 * std::max(options.mostThreads, 1U)), 1)),
+      batchBytes_(
+          std::max<std::size_t>(options.readAheadBytes / (std::size_t{2} * std::max(options.mostThreads, 1U)), 1)),
       readersMayExist_(options.mostThreads > 1),
       gate_(options.mostThreads, options.cores, options.disk)
 {
