@@ -134,10 +134,20 @@ private:
     char* end_ = fields_.data();
 };
 
-void padPathColumn(std::string& line, std::size_t pathWidth)
+// Adds `path` as shown, padded to the path column's width.
+void appendPathColumn(std::string& line, std::string_view path)
 {
-    if (pathWidth < kResultPathWidth) {
-        line.append(kResultPathWidth - pathWidth, ' ');
+    std::size_t width = path.size();
+    if (isPrintableAscii(path)) {
+        // As nearly every path is: shown as it is, one position a byte.
+        line += path;
+    } else {
+        const std::size_t pathStart = line.size();
+        appendDisplayPath(line, path);
+        width = utf16Length(std::string_view{line}.substr(pathStart));
+    }
+    if (width < kResultPathWidth) {
+        line.append(kResultPathWidth - width, ' ');
     }
 }
 
@@ -145,13 +155,12 @@ void padPathColumn(std::string& line, std::size_t pathWidth)
 
 std::string formatResultLine(std::string_view path, ByteTotal totalBytes, std::string_view decimalSeparator)
 {
-    const ByteTotal hundredthsOfMegabyte = roundedFraction(totalBytes, kMegabyte, 100);
     const ByteTotal tenthsOfKilobyte = roundedFraction(totalBytes, kKilobyte, 10);
     std::string line;
     if (totalBytes <= std::numeric_limits<std::uint64_t>::max() &&
         decimalSeparator.size() <= LineFields::kLongestSeparator) {
         // Nearly every total: both figures derived from it fit 64 bits as well.
-        const auto megabytes = static_cast<std::uint64_t>(hundredthsOfMegabyte);
+        const auto megabytes = static_cast<std::uint64_t>(roundedFraction(totalBytes, kMegabyte, 100));
         const auto kilobytes = static_cast<std::uint64_t>(tenthsOfKilobyte);
         LineFields before;
         before.addDecimal(megabytes / 100, 4);
@@ -168,22 +177,13 @@ std::string formatResultLine(std::string_view path, ByteTotal totalBytes, std::s
         after.add(" B)");
         line.reserve(before.text().size() + std::max(path.size(), kResultPathWidth) + after.text().size());
         line += before.text();
-        if (isPrintableAscii(path)) {
-            line += path;
-            padPathColumn(line, path.size());
-        } else {
-            const std::size_t pathStart = line.size();
-            appendDisplayPath(line, path);
-            padPathColumn(line, utf16Length(std::string_view{line}.substr(pathStart)));
-        }
+        appendPathColumn(line, path);
         line += after.text();
         return line;
     }
-    appendFixedPoint(line, hundredthsOfMegabyte, 100, 4, 2, decimalSeparator);
-    line += "MB - ";
-    const std::size_t pathStart = line.size();
-    appendDisplayPath(line, path);
-    padPathColumn(line, utf16Length(std::string_view{line}.substr(pathStart)));
+    appendMegabytes(line, totalBytes, decimalSeparator);
+    line += " - ";
+    appendPathColumn(line, path);
     line += " = (";
     appendFixedPoint(line, tenthsOfKilobyte, 10, 1, 1, decimalSeparator);
     line += "KB) (";
