@@ -6,6 +6,7 @@
 #include <chrono>
 #include <exception>
 #include <new>
+#include <optional>
 #include <system_error>
 
 namespace mezu {
@@ -343,7 +344,9 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
         std::chrono::nanoseconds took{};
         bool failed = false;
     };
-    std::array<Result, kMostBatch> results;
+    // Made as the reads are: a batch is mostly short of its most, and each result holds a
+    // listing, a string and a vector to make and to destroy.
+    std::array<std::optional<Result>, kMostBatch> results;
     std::array<std::shared_ptr<DirectorySource::Opened>, kMostBatch> parents;
     for (std::size_t i = 0; i < nodes.size(); ++i) {
         parents[i] = std::move(nodes[i]->parentOpened);
@@ -360,7 +363,7 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
     // threads in.
     for (; read < nodes.size() && !outOfMemory && !waited && batchBytes < batchBytes_; ++read) {
         Node& node = *nodes[read];
-        Result& result = results[read];
+        Result& result = results[read].emplace();
         const DirectorySource::Request request{parents[read].get(),
                                                node.parent != nullptr ? node.name : std::string_view{},
                                                [this, &node] { return pathOf(node); }};
@@ -398,7 +401,7 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
     }
     mutex_.lock();
     for (std::size_t i = 0; i < read; ++i) {
-        Result& result = results[i];
+        Result& result = *results[i];
         if (gate_.noteRead(result.took, result.read.listing.entries.size())) {
             startReaders();
             workAvailable_.notify_all();

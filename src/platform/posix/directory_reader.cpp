@@ -65,7 +65,8 @@ void EntryExamination::takePart()
                 continue;
             }
             const char* name = names_ + entry.nameOffset;
-            struct stat status {};
+            // Left for fstatat to fill: it is read only when the call succeeded.
+            struct stat status;
             if (::fstatat(fd_, name, &status, AT_SYMLINK_NOFOLLOW) != 0) {
                 // An entry removed since the directory was read is simply gone; any other
                 // failure leaves the directory short of an entry, which must be said.
