@@ -116,9 +116,7 @@ const TreeWalk::Listing& ScheduledTreeWalk::listing(Directory& directory)
         }
         if (state == State::Named) {
             node.state.store(State::Reading, std::memory_order_relaxed);
-            if (node.queued) {
-                --waiting_;
-            }
+            unmarkWaiting(node);
             read(node);
             continue;
         }
@@ -247,21 +245,16 @@ ScheduledTreeWalk::Node* ScheduledTreeWalk::claimNext()
         budgetHeldBack_ = true;
         return nullptr;
     }
-    for (Node* node = firstPending_; node != nullptr;) {
-        if (node->finished && node->state.load(std::memory_order_relaxed) == State::Named) {
+    while (Node* node = firstWaiting_) {
+        unmarkWaiting(*node);
+        if (node->finished) {
             // Left with a parent that was done: no part of the walk any more.
-            Node* after = unqueue(*node);
-            --waiting_;
+            unqueue(*node);
             freeIfUnused(node);
-            node = after;
             continue;
         }
-        if (node->state.load(std::memory_order_relaxed) == State::Named) {
-            node->state.store(State::Reading, std::memory_order_relaxed);
-            --waiting_;
-            return node;
-        }
-        node = node->queuedAfter;
+        node->state.store(State::Reading, std::memory_order_relaxed);
+        return node;
     }
     return nullptr;
 }
@@ -269,10 +262,11 @@ ScheduledTreeWalk::Node* ScheduledTreeWalk::claimNext()
 void ScheduledTreeWalk::dequeue(Node& node, const std::vector<std::pair<std::size_t, Node*>>& children)
 {
     Node* const place = node.queued ? node.queuedAfter : firstPending_;
-    if (readersMayExist_) {
+    if (readersMayExist_ && !children.empty()) {
+        Node* const next = waitingFrom(place);
         for (const auto& [index, child] : children) {
             enqueueBefore(place, *child);
-            ++waiting_;
+            markWaiting(*child, next);
         }
     }
     if (node.queued) {
@@ -292,6 +286,7 @@ void ScheduledTreeWalk::enqueueBefore(Node* place, Node& node)
 
 ScheduledTreeWalk::Node* ScheduledTreeWalk::unqueue(Node& node)
 {
+    unmarkWaiting(node);
     Node* const after = node.queuedAfter;
     (node.queuedBefore != nullptr ? node.queuedBefore->queuedAfter : firstPending_) = after;
     (after != nullptr ? after->queuedBefore : lastPending_) = node.queuedBefore;
@@ -299,6 +294,39 @@ ScheduledTreeWalk::Node* ScheduledTreeWalk::unqueue(Node& node)
     node.queuedAfter = nullptr;
     node.queued = false;
     return after;
+}
+
+ScheduledTreeWalk::Node* ScheduledTreeWalk::waitingFrom(Node* queued)
+{
+    // Passes only directories being read: at most about one for each thread.
+    while (queued != nullptr && !queued->waitingToBeRead) {
+        queued = queued->queuedAfter;
+    }
+    return queued;
+}
+
+void ScheduledTreeWalk::markWaiting(Node& node, Node* next)
+{
+    Node* const before = next != nullptr ? next->waitingBefore : lastWaiting_;
+    node.waitingBefore = before;
+    node.waitingAfter = next;
+    (before != nullptr ? before->waitingAfter : firstWaiting_) = &node;
+    (next != nullptr ? next->waitingBefore : lastWaiting_) = &node;
+    node.waitingToBeRead = true;
+    ++waiting_;
+}
+
+void ScheduledTreeWalk::unmarkWaiting(Node& node)
+{
+    if (!node.waitingToBeRead) {
+        return;
+    }
+    (node.waitingBefore != nullptr ? node.waitingBefore->waitingAfter : firstWaiting_) = node.waitingAfter;
+    (node.waitingAfter != nullptr ? node.waitingAfter->waitingBefore : lastWaiting_) = node.waitingBefore;
+    node.waitingBefore = nullptr;
+    node.waitingAfter = nullptr;
+    node.waitingToBeRead = false;
+    --waiting_;
 }
 
 void ScheduledTreeWalk::dropChildren(std::vector<std::pair<std::size_t, Node*>>& children)
@@ -421,7 +449,7 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
     for (std::size_t i = unread; i < nodes.size(); ++i) {
         nodes[i]->parentOpened = std::move(parents[i]);
         nodes[i]->state.store(State::Named, std::memory_order_relaxed);
-        ++waiting_;
+        markWaiting(*nodes[i], waitingFrom(nodes[i]->queuedAfter));
     }
     if (unread < nodes.size()) {
         wakeReaders(nodes.size() - unread);

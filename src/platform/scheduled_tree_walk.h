@@ -93,6 +93,11 @@ private:
         bool queued = false;           // mutex: in the list of directories to read, between these
         Node* queuedBefore = nullptr;  // mutex
         Node* queuedAfter = nullptr;   // mutex
+        // mutex: of the queued ones, those not being read, linked in the same order, so that a
+        // claim need not pass the ones in flight.
+        bool waitingToBeRead = false;
+        Node* waitingBefore = nullptr;
+        Node* waitingAfter = nullptr;
         int liveChildren = 0;          // mutex: children not freed yet, which name their parents
         Node* previous = nullptr;      // mutex: every node, for freeing what is left at the end
         Node* next = nullptr;
@@ -132,6 +137,13 @@ private:
     void enqueueBefore(Node* place, Node& node) MEZU_REQUIRES(mutex_);
     // Takes `node` out of that list; the node after it, or null.
     Node* unqueue(Node& node) MEZU_REQUIRES(mutex_);
+    // The first directory waiting to be read at or after `queued` in the list (null: at its
+    // end), or null when none is.
+    Node* waitingFrom(Node* queued) MEZU_REQUIRES(mutex_);
+    // Marks queued `node` as waiting to be read, before `next`, the first waiting after it.
+    void markWaiting(Node& node, Node* next) MEZU_REQUIRES(mutex_);
+    // Marks `node` as no longer waiting: claimed, or taken by the walker.
+    void unmarkWaiting(Node& node) MEZU_REQUIRES(mutex_);
     void finish(Node& node) MEZU_REQUIRES(mutex_);
     void freeIfUnused(Node* node) MEZU_REQUIRES(mutex_);
     void link(Node* node) MEZU_REQUIRES(mutex_);
@@ -157,7 +169,10 @@ private:
     // take its place. Linked through the nodes, so that queueing a directory allocates nothing.
     Node* firstPending_ MEZU_GUARDED_BY(mutex_) = nullptr;
     Node* lastPending_ MEZU_GUARDED_BY(mutex_) = nullptr;
-    std::size_t waiting_ MEZU_GUARDED_BY(mutex_) = 0;  // of them not being read
+    // Of them, those not being read, in the same order.
+    Node* firstWaiting_ MEZU_GUARDED_BY(mutex_) = nullptr;
+    Node* lastWaiting_ MEZU_GUARDED_BY(mutex_) = nullptr;
+    std::size_t waiting_ MEZU_GUARDED_BY(mutex_) = 0;
     std::size_t bytesAhead_ MEZU_GUARDED_BY(mutex_) = 0;
     // Of them, the listings the walker has and has not handed back: the directories it is in,
     // which are no read-ahead and must not hold the readers back (one directory of 20,000
