@@ -98,8 +98,8 @@ private:
         bool waitingToBeRead = false;
         Node* waitingBefore = nullptr;
         Node* waitingAfter = nullptr;
-        int liveChildren = 0;          // mutex: children not freed yet, which name their parents
-        Node* previous = nullptr;      // mutex: every node, for freeing what is left at the end
+        int liveChildren = 0;      // mutex: children not freed yet, which name their parents
+        Node* previous = nullptr;  // mutex: every node, for freeing what is left at the end
         Node* next = nullptr;
     };
 
