@@ -2,6 +2,7 @@
 #include "survey/sortcmd.h"
 
 #include <algorithm>
+#include <array>
 #include <cstdint>
 #include <limits>
 #include <optional>
@@ -109,6 +110,73 @@ SortKey sortKey(std::string_view line, std::uint32_t index)
     return key;
 }
 
+// Room the radix sort below reuses from one call to the next.
+struct SortSpace {
+    struct Item {
+        std::uint64_t value;
+        std::uint32_t at;  // of its key in the range sorted
+    };
+    std::vector<Item> items;
+    std::vector<Item> spare;
+    std::vector<SortKey> keys;
+};
+
+// Sorts [begin, end) by the 64-bit value `valueOf` reads of each key, largest first, keeping the
+// order of equal values: a byte at a time from the lowest, leaving out the bytes on which every
+// value agrees, with the values and places moved rather than the keys. A survey sorts once its
+// walk is done, with every other thread idle: tens of thousands of lines take a few passes here
+// rather than the comparisons of a general sort.
+template <typename ValueOf>
+void radixSortDescending(std::vector<SortKey>::iterator begin, std::vector<SortKey>::iterator end, SortSpace& space,
+                         const ValueOf& valueOf)
+{
+    const auto count = static_cast<std::size_t>(end - begin);
+    if (count < 2) {
+        return;
+    }
+    space.items.resize(count);
+    space.spare.resize(count);
+    std::uint64_t differing = 0;
+    const std::uint64_t first = valueOf(*begin);
+    for (std::size_t i = 0; i < count; ++i) {
+        const std::uint64_t value = valueOf(begin[static_cast<std::ptrdiff_t>(i)]);
+        space.items[i] = {value, static_cast<std::uint32_t>(i)};
+        differing |= value ^ first;
+    }
+    if (differing == 0) {
+        return;
+    }
+    constexpr unsigned kByteValues = 256;
+    constexpr unsigned kBitsPerByte = 8;
+    constexpr unsigned kValueBits = 64;
+    for (unsigned shift = 0; shift < kValueBits; shift += kBitsPerByte) {
+        if (((differing >> shift) & (kByteValues - 1)) == 0) {
+            continue;
+        }
+        std::array<std::size_t, kByteValues> place{};
+        for (const SortSpace::Item& item : space.items) {
+            ++place[(item.value >> shift) & (kByteValues - 1)];
+        }
+        // The largest byte first.
+        std::size_t next = 0;
+        for (unsigned byte = kByteValues; byte-- > 0;) {
+            const std::size_t inBucket = place[byte];
+            place[byte] = next;
+            next += inBucket;
+        }
+        for (const SortSpace::Item& item : space.items) {
+            space.spare[place[(item.value >> shift) & (kByteValues - 1)]++] = item;
+        }
+        space.items.swap(space.spare);
+    }
+    space.keys.clear();
+    space.keys.reserve(count);
+    for (const SortSpace::Item& item : space.items) {
+        space.keys.push_back(begin[item.at]);
+    }
+    std::copy(space.keys.begin(), space.keys.end(), begin);
+}
+
 // Orders the keys of one list.
 class KeyOrder {
 public:
@@ -136,7 +204,7 @@ public:
     // Orders lines of one size by descending text. Such lines mostly share a long beginning
     // (the size and the surveyed directory's path), so ASCII lines are compared by eight bytes
     // from where they start to differ, and by their texts only when those are equal.
-    void sortByText(std::vector<SortKey>::iterator begin, std::vector<SortKey>::iterator end) const
+    void sortByText(std::vector<SortKey>::iterator begin, std::vector<SortKey>::iterator end, SortSpace& space) const
     {
         if (end - begin < 2) {
             return;
@@ -160,12 +228,19 @@ public:
         for (auto key = begin; key != end; ++key) {
             key->major = packedBytes(line(*key), shared);
         }
-        std::sort(begin, end, [this, shared](const SortKey& a, const SortKey& b) {
-            if (a.major != b.major) {
-                return a.major > b.major;
-            }
+        radixSortDescending(begin, end, space, [](const SortKey& key) { return key.major; });
+        // Lines whose eight bytes there are equal go on to differ later, or are equal.
+        const auto byRest = [this, shared](const SortKey& a, const SortKey& b) {
             return line(a).substr(shared).compare(line(b).substr(shared)) > 0;
-        });
+        };
+        for (auto run = begin; run != end;) {
+            const auto runEnd =
+                std::find_if(run + 1, end, [&run](const SortKey& key) { return key.major != run->major; });
+            if (runEnd - run > 1) {
+                std::sort(run, runEnd, byRest);
+            }
+            run = runEnd;
+        }
     }
 
 private:
@@ -211,12 +286,19 @@ void sortLargestFirst(LineList& lines)
     }
     // By size first, with integers where they suffice; then each run of one size by its text.
     const KeyOrder order{lines.lines()};
-    std::sort(keys.begin(), keys.end(),
-              [&order](const SortKey& a, const SortKey& b) { return order.largerSize(a, b); });
+    SortSpace space;
+    if (std::all_of(keys.begin(), keys.end(), [](const SortKey& key) { return key.sized && key.compactSize; })) {
+        // As in every survey: the decimals first, then the integers, each pass keeping the last's order.
+        radixSortDescending(keys.begin(), keys.end(), space, [](const SortKey& key) { return key.minor; });
+        radixSortDescending(keys.begin(), keys.end(), space, [](const SortKey& key) { return key.major; });
+    } else {
+        std::sort(keys.begin(), keys.end(),
+                  [&order](const SortKey& a, const SortKey& b) { return order.largerSize(a, b); });
+    }
     for (auto run = keys.begin(); run != keys.end();) {
         const auto runEnd =
             std::find_if(run + 1, keys.end(), [&](const SortKey& key) { return !order.sameSize(*run, key); });
-        order.sortByText(run, runEnd);
+        order.sortByText(run, runEnd, space);
         run = runEnd;
     }
     // The keys point into the list: the order is found first, and the lines moved after.

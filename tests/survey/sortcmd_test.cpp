@@ -23,6 +23,39 @@ Lines sorted(const Lines& input)
     return list.lines();
 }
 
+// The order by its definition: lines with a size field first, largest first by the field's
+// value, then by the whole text in UTF-16 order, both descending.
+Lines sortedByDefinition(Lines lines)
+{
+    const auto digits = [](const std::string& line) {
+        const std::size_t point = line.find_first_not_of("0123456789");
+        const std::size_t first = std::min(line.find_first_not_of('0'), point - 1);
+        return std::pair{line.substr(first, point - first), line.substr(point + 1, line.find("MB") - point - 1)};
+    };
+    std::sort(lines.begin(), lines.end(), [&](const std::string& a, const std::string& b) {
+        const bool sizedA = a != "no size";
+        const bool sizedB = b != "no size";
+        if (sizedA != sizedB) {
+            return sizedA;
+        }
+        if (sizedA) {
+            const auto [integerA, fractionA] = digits(a);
+            const auto [integerB, fractionB] = digits(b);
+            if (integerA.size() != integerB.size()) {
+                return integerA.size() > integerB.size();
+            }
+            if (integerA != integerB) {
+                return integerA > integerB;
+            }
+            if (fractionA != fractionB) {
+                return fractionA > fractionB;
+            }
+        }
+        return compareUtf16(a, b) > 0;
+    });
+    return lines;
+}
+
 TEST(SortTest, EmptyAndSingleListsStayAsTheyAre)
 {
     EXPECT_EQ(sorted({}), Lines{});
@@ -91,34 +124,31 @@ TEST(SortTest, LinesOfOneSizeOrderAsTheirWholeTexts)
                         std::string(i % 3, ' '));
     }
     input.push_back("no size");
-    Lines expected = input;
-    const auto digits = [](const std::string& line) {
-        const std::size_t point = line.find_first_not_of("0123456789");
-        const std::size_t first = std::min(line.find_first_not_of('0'), point - 1);
-        return std::pair{line.substr(first, point - first), line.substr(point + 1, line.find("MB") - point - 1)};
-    };
-    std::sort(expected.begin(), expected.end(), [&](const std::string& a, const std::string& b) {
-        const bool sizedA = a != "no size";
-        const bool sizedB = b != "no size";
-        if (sizedA != sizedB) {
-            return sizedA;
-        }
-        if (sizedA) {
-            const auto [integerA, fractionA] = digits(a);
-            const auto [integerB, fractionB] = digits(b);
-            if (integerA.size() != integerB.size()) {
-                return integerA.size() > integerB.size();
-            }
-            if (integerA != integerB) {
-                return integerA > integerB;
-            }
-            if (fractionA != fractionB) {
-                return fractionA > fractionB;
-            }
-        }
-        return compareUtf16(a, b) > 0;
-    });
-    EXPECT_EQ(sorted(input), expected);
+    EXPECT_EQ(sorted(input), sortedByDefinition(input));
+}
+
+TEST(SortTest, ManyLinesOfEverySizeOrderAsDefined)
+{
+    // Sizes whose digits differ in every byte of their 64-bit values (up to 19 integer digits
+    // and 8 decimals), many lines to each size, and paths that differ first at every place of
+    // their first sixteen bytes after a long shared beginning.
+    const std::vector<std::string> sizes = {"0000.00MB",
+                                            "0000.01MB",
+                                            "0000.10MB",
+                                            "0001.00MB",
+                                            "0255.00MB",
+                                            "0256.00MB",
+                                            "65536.00MB",
+                                            "9999999999999999999.99999999MB",
+                                            "1000000000000000000.00000001MB",
+                                            "0001.5MB"};
+    Lines input;
+    for (std::size_t i = 0; i < 3000; ++i) {
+        std::string name = std::to_string((i * 7919) % 1000);
+        name.insert(0, i % 17, 'a');
+        input.push_back(sizes[(i * 13) % sizes.size()] + " - /srv/share/" + name + std::string(i % 4, ' ') + "=");
+    }
+    EXPECT_EQ(sorted(input), sortedByDefinition(input));
 }
 
 TEST(SortTest, SortsTensOfThousandsOfLines)
