@@ -27,7 +27,7 @@ public:
     // been made at its width as it lets threads in (each had its turn); kQuickReadsToNarrow
     // quick ones in a row narrow it to the cores again.
     static constexpr int kRecentReads = 64;
-    static constexpr int kSlowReadsToWiden = 4;
+    static constexpr int kSlowReadsToWiden = 8;
     static constexpr int kQuickReadsToNarrow = 4096;
 
     enum class Disk { Any, Spinning };
