@@ -298,7 +298,7 @@ ScheduledTreeWalk::Node* ScheduledTreeWalk::unqueue(Node& node)
 
 ScheduledTreeWalk::Node* ScheduledTreeWalk::waitingFrom(Node* queued)
 {
-    // Passes only directories being read: at most about one for each thread.
+    // Passes only directories being read: at most a batch for each thread.
     while (queued != nullptr && !queued->waitingToBeRead) {
         queued = queued->queuedAfter;
     }
