@@ -42,7 +42,7 @@ ScheduledTreeWalk::ScheduledTreeWalk(DirectorySource& source, std::string driveP
     top->name = std::move(drivePath);
     top_ = top.release();
     const MutexLock lock{mutex_};
-    link(top_);
+    nodes_.insertBefore(nodes_.first, *top_);
 }
 
 ScheduledTreeWalk::~ScheduledTreeWalk()
@@ -58,20 +58,31 @@ ScheduledTreeWalk::~ScheduledTreeWalk()
         reader.join();
     }
     const MutexLock lock{mutex_};
-    while (nodes_ != nullptr) {
-        Node* node = nodes_;
-        nodes_ = node->next;
+    while (Node* node = nodes_.first) {
+        nodes_.remove(*node);
         delete node;
     }
 }
 
-void ScheduledTreeWalk::link(Node* node)
+template <ScheduledTreeWalk::ListLink ScheduledTreeWalk::Node::*kLink>
+void ScheduledTreeWalk::NodeList<kLink>::insertBefore(Node* place, Node& node)
 {
-    node->next = nodes_;
-    if (nodes_ != nullptr) {
-        nodes_->previous = node;
-    }
-    nodes_ = node;
+    Node* const before = place != nullptr ? (place->*kLink).before : last;
+    ListLink& link = node.*kLink;
+    link = {true, before, place};
+    (before != nullptr ? (before->*kLink).after : first) = &node;
+    (place != nullptr ? (place->*kLink).before : last) = &node;
+}
+
+template <ScheduledTreeWalk::ListLink ScheduledTreeWalk::Node::*kLink>
+ScheduledTreeWalk::Node* ScheduledTreeWalk::NodeList<kLink>::remove(Node& node)
+{
+    ListLink& link = node.*kLink;
+    Node* const after = link.after;
+    (link.before != nullptr ? (link.before->*kLink).after : first) = after;
+    (after != nullptr ? (after->*kLink).before : last) = link.before;
+    link = {};
+    return after;
 }
 
 std::string ScheduledTreeWalk::pathOf(const Node& node) const
@@ -220,13 +231,10 @@ void ScheduledTreeWalk::finish(Node& node)
 
 void ScheduledTreeWalk::freeIfUnused(Node* node)
 {
-    while (node != nullptr && node->finished && !node->queued && node->liveChildren == 0 &&
+    while (node != nullptr && node->finished && !node->queue.in && node->liveChildren == 0 &&
            node->state.load(std::memory_order_relaxed) != State::Reading && node != top_) {
         Node* parent = node->parent;
-        (node->previous != nullptr ? node->previous->next : nodes_) = node->next;
-        if (node->next != nullptr) {
-            node->next->previous = node->previous;
-        }
+        nodes_.remove(*node);
         if (parent != nullptr) {
             parent->children[node->place].second = nullptr;
             --parent->liveChildren;
@@ -245,7 +253,7 @@ ScheduledTreeWalk::Node* ScheduledTreeWalk::claimNext()
         budgetHeldBack_ = true;
         return nullptr;
     }
-    while (Node* node = firstWaiting_) {
+    while (Node* node = waitingList_.first) {
         unmarkWaiting(*node);
         if (node->finished) {
             // Left with a parent that was done: no part of the walk any more.
@@ -261,72 +269,46 @@ ScheduledTreeWalk::Node* ScheduledTreeWalk::claimNext()
 
 void ScheduledTreeWalk::dequeue(Node& node, const std::vector<std::pair<std::size_t, Node*>>& children)
 {
-    Node* const place = node.queued ? node.queuedAfter : firstPending_;
+    Node* const place = node.queue.in ? node.queue.after : pending_.first;
     if (readersMayExist_ && !children.empty()) {
         Node* const next = waitingFrom(place);
         for (const auto& [index, child] : children) {
-            enqueueBefore(place, *child);
+            pending_.insertBefore(place, *child);
             markWaiting(*child, next);
         }
     }
-    if (node.queued) {
+    if (node.queue.in) {
         unqueue(node);
     }
-}
-
-void ScheduledTreeWalk::enqueueBefore(Node* place, Node& node)
-{
-    Node* const before = place != nullptr ? place->queuedBefore : lastPending_;
-    node.queuedBefore = before;
-    node.queuedAfter = place;
-    (before != nullptr ? before->queuedAfter : firstPending_) = &node;
-    (place != nullptr ? place->queuedBefore : lastPending_) = &node;
-    node.queued = true;
 }
 
 ScheduledTreeWalk::Node* ScheduledTreeWalk::unqueue(Node& node)
 {
     unmarkWaiting(node);
-    Node* const after = node.queuedAfter;
-    (node.queuedBefore != nullptr ? node.queuedBefore->queuedAfter : firstPending_) = after;
-    (after != nullptr ? after->queuedBefore : lastPending_) = node.queuedBefore;
-    node.queuedBefore = nullptr;
-    node.queuedAfter = nullptr;
-    node.queued = false;
-    return after;
+    return pending_.remove(node);
 }
 
 ScheduledTreeWalk::Node* ScheduledTreeWalk::waitingFrom(Node* queued)
 {
     // Passes only directories being read: at most a batch for each thread.
-    while (queued != nullptr && !queued->waitingToBeRead) {
-        queued = queued->queuedAfter;
+    while (queued != nullptr && !queued->waiting.in) {
+        queued = queued->queue.after;
     }
     return queued;
 }
 
 void ScheduledTreeWalk::markWaiting(Node& node, Node* next)
 {
-    Node* const before = next != nullptr ? next->waitingBefore : lastWaiting_;
-    node.waitingBefore = before;
-    node.waitingAfter = next;
-    (before != nullptr ? before->waitingAfter : firstWaiting_) = &node;
-    (next != nullptr ? next->waitingBefore : lastWaiting_) = &node;
-    node.waitingToBeRead = true;
+    waitingList_.insertBefore(next, node);
     ++waiting_;
 }
 
 void ScheduledTreeWalk::unmarkWaiting(Node& node)
 {
-    if (!node.waitingToBeRead) {
-        return;
+    if (node.waiting.in) {
+        waitingList_.remove(node);
+        --waiting_;
     }
-    (node.waitingBefore != nullptr ? node.waitingBefore->waitingAfter : firstWaiting_) = node.waitingAfter;
-    (node.waitingAfter != nullptr ? node.waitingAfter->waitingBefore : lastWaiting_) = node.waitingBefore;
-    node.waitingBefore = nullptr;
-    node.waitingAfter = nullptr;
-    node.waitingToBeRead = false;
-    --waiting_;
 }
 
 void ScheduledTreeWalk::dropChildren(std::vector<std::pair<std::size_t, Node*>>& children)
@@ -449,7 +431,7 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
     for (std::size_t i = unread; i < nodes.size(); ++i) {
         nodes[i]->parentOpened = std::move(parents[i]);
         nodes[i]->state.store(State::Named, std::memory_order_relaxed);
-        markWaiting(*nodes[i], waitingFrom(nodes[i]->queuedAfter));
+        markWaiting(*nodes[i], waitingFrom(nodes[i]->queue.after));
     }
     if (unread < nodes.size()) {
         wakeReaders(nodes.size() - unread);
@@ -471,7 +453,7 @@ void ScheduledTreeWalk::publish(Node& node, DirectorySource::Read& read,
         return;
     }
     for (const auto& [index, child] : children) {
-        link(child);
+        nodes_.insertBefore(nodes_.first, *child);
     }
     node.liveChildren += static_cast<int>(children.size());
     dequeue(node, children);

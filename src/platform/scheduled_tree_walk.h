@@ -72,6 +72,25 @@ public:
 private:
     enum class State : unsigned char { Named, Reading, Ready };
 
+    struct Node;
+    // A node's place in one of the walk's lists, which are linked through the nodes, so that
+    // putting a directory in one allocates nothing.
+    struct ListLink {
+        bool in = false;
+        Node* before = nullptr;
+        Node* after = nullptr;
+    };
+    // The ends of such a list, running through the link `kLink` of its nodes.
+    template <ListLink Node::*kLink>
+    struct NodeList {
+        Node* first = nullptr;
+        Node* last = nullptr;
+        // Puts `node` before `place`, or at the end for a null `place`.
+        void insertBefore(Node* place, Node& node);
+        // Takes `node` out; the node that was after it, or null.
+        Node* remove(Node& node);
+    };
+
     // A directory of the walk. `state` goes Named, Reading, Ready; the thread that reads it
     // sets `listing`, `memory`, `bytes` and `children` before it stores Ready (release), and
     // they do not change until the walker is done with it. The fields marked so are the
@@ -87,20 +106,13 @@ private:
         std::vector<std::pair<std::size_t, Node*>> children;    // entry index and subdirectory, null once freed
         std::shared_ptr<DirectorySource::Opened> parentOpened;  // until it is read
         std::size_t nextChild = 0;                              // the walker's: where subdirectory() looks first
-        bool onPath = false;           // the walker's: it has this listing, whose bytes are in pathBytes_
-        bool taken = false;            // the walker's: it asked for this one
-        bool finished = false;         // mutex: done, or left with a parent that was done
-        bool queued = false;           // mutex: in the list of directories to read, between these
-        Node* queuedBefore = nullptr;  // mutex
-        Node* queuedAfter = nullptr;   // mutex
-        // mutex: of the queued ones, those not being read, linked in the same order, so that a
-        // claim need not pass the ones in flight.
-        bool waitingToBeRead = false;
-        Node* waitingBefore = nullptr;
-        Node* waitingAfter = nullptr;
-        int liveChildren = 0;      // mutex: children not freed yet, which name their parents
-        Node* previous = nullptr;  // mutex: every node, for freeing what is left at the end
-        Node* next = nullptr;
+        bool onPath = false;    // the walker's: it has this listing, whose bytes are in pathBytes_
+        bool taken = false;     // the walker's: it asked for this one
+        bool finished = false;  // mutex: done, or left with a parent that was done
+        ListLink queue;         // mutex: in the list of directories to read
+        ListLink waiting;       // mutex: in that of the queued ones not being read
+        int liveChildren = 0;   // mutex: children not freed yet, which name their parents
+        ListLink everyNode;     // mutex: for freeing what is left at the end
     };
 
     bool share(SharedTask& task) override MEZU_EXCLUDES(mutex_);
@@ -133,9 +145,7 @@ private:
     // Takes `node` out of the list of directories to read, its subdirectories `children` (if
     // any) in its place.
     void dequeue(Node& node, const std::vector<std::pair<std::size_t, Node*>>& children) MEZU_REQUIRES(mutex_);
-    // Puts `node` in the list of directories to read before `place` (null: at its end).
-    void enqueueBefore(Node* place, Node& node) MEZU_REQUIRES(mutex_);
-    // Takes `node` out of that list; the node after it, or null.
+    // Takes `node` out of the list of directories to read; the node after it, or null.
     Node* unqueue(Node& node) MEZU_REQUIRES(mutex_);
     // The first directory waiting to be read at or after `queued` in the list (null: at its
     // end), or null when none is.
@@ -146,7 +156,6 @@ private:
     void unmarkWaiting(Node& node) MEZU_REQUIRES(mutex_);
     void finish(Node& node) MEZU_REQUIRES(mutex_);
     void freeIfUnused(Node* node) MEZU_REQUIRES(mutex_);
-    void link(Node* node) MEZU_REQUIRES(mutex_);
     void startReaders() MEZU_REQUIRES(mutex_);
     void wakeReaders(std::size_t directories) MEZU_REQUIRES(mutex_);
     void readAhead(unsigned rank) MEZU_EXCLUDES(mutex_);
@@ -167,11 +176,10 @@ private:
     ReaderGate gate_ MEZU_GUARDED_BY(mutex_);
     // To read, in the order the walker will ask; one being read stays until its subdirectories
     // take its place. Linked through the nodes, so that queueing a directory allocates nothing.
-    Node* firstPending_ MEZU_GUARDED_BY(mutex_) = nullptr;
-    Node* lastPending_ MEZU_GUARDED_BY(mutex_) = nullptr;
-    // Of them, those not being read, in the same order.
-    Node* firstWaiting_ MEZU_GUARDED_BY(mutex_) = nullptr;
-    Node* lastWaiting_ MEZU_GUARDED_BY(mutex_) = nullptr;
+    NodeList<&Node::queue> pending_ MEZU_GUARDED_BY(mutex_);
+    // Of them, those not being read, in the same order, so that a claim need not pass the ones
+    // in flight.
+    NodeList<&Node::waiting> waitingList_ MEZU_GUARDED_BY(mutex_);
     std::size_t waiting_ MEZU_GUARDED_BY(mutex_) = 0;
     std::size_t bytesAhead_ MEZU_GUARDED_BY(mutex_) = 0;
     // Of them, the listings the walker has and has not handed back: the directories it is in,
@@ -183,7 +191,7 @@ private:
     // that the walker takes the lock about once a directory rather than twice.
     std::vector<Node*> doneLater_;
     std::size_t doneLaterBytes_ = 0;
-    Node* nodes_ MEZU_GUARDED_BY(mutex_) = nullptr;  // the first of every node
+    NodeList<&Node::everyNode> nodes_ MEZU_GUARDED_BY(mutex_);
     SharedTask* shared_ MEZU_GUARDED_BY(mutex_) = nullptr;
     std::uint64_t sharedSerial_ MEZU_GUARDED_BY(mutex_) = 0;  // counts the tasks shared
     int sharedUsers_ MEZU_GUARDED_BY(mutex_) = 0;
