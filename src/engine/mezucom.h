@@ -162,8 +162,6 @@ private:
     // Bytes a file with these figures counts in the size mode.
     ByteTotal fileAllocation(const EntryFigures& figures) const;
     void forgetKeptTrees();
-    // Appends the result line and the measurement of a tree with these figures; into the
-    // measurement `slot` kept for it, when given.
     struct KeptTree {
         std::uint32_t nameOffset = 0;  // of its name in keptNames_
         std::uint32_t nameLength = 0;
@@ -175,7 +173,8 @@ private:
     // Appends the line and the measurement of a kept tree, unless it has one already.
     void showKeptTree(KeptTree& tree);
 
-    // Adds a result line for `path` and its measurement, which keeps the path.
+    // Adds a result line for `path` and its measurement, which keeps the path; into the
+    // measurement `slot` kept for it, when given.
     void record(std::string path, ByteTotal bytes, std::uint64_t files, std::uint64_t directories,
                 std::optional<std::size_t> slot = std::nullopt);
 

@@ -95,31 +95,43 @@ private:
     // sets `listing`, `memory`, `bytes` and `children` before it stores Ready (release), and
     // they do not change until the walker is done with it. The fields marked so are the
     // walk's mutex's; the others are set once, when the node is made.
+    //
+    // A directory's subdirectories are made together, in one block that it owns: one
+    // allocation for each directory read rather than one for each of its subdirectories. A
+    // subdirectory the walk has left is released (what it holds is let go) and its place in
+    // the block kept until the whole block goes with its parent, which the subdirectories
+    // outlive no longer than they did on their own: a parent goes only after its last child.
     struct Node : Directory {
-        Node* parent = nullptr;  // null for the top
-        std::size_t place = 0;   // of this node in its parent's `children`, which forget it when it goes
-        std::string name;        // the drive name; the drive path for the top
+        Node* parent = nullptr;      // null for the top
+        std::size_t entryIndex = 0;  // of this subdirectory in its parent's listing
+        std::string name;            // the drive name; the drive path for the top
         std::atomic<State> state{State::Named};
         Listing listing;
         std::unique_ptr<char[]> memory;
         std::size_t bytes = 0;
-        std::vector<std::pair<std::size_t, Node*>> children;    // entry index and subdirectory, null once freed
+        std::span<Node> children;  // in `childBlock`, in the listing's order
+        std::unique_ptr<Node[]> childBlock;
         std::shared_ptr<DirectorySource::Opened> parentOpened;  // until it is read
         std::size_t nextChild = 0;                              // the walker's: where subdirectory() looks first
         bool onPath = false;    // the walker's: it has this listing, whose bytes are in pathBytes_
         bool taken = false;     // the walker's: it asked for this one
         bool finished = false;  // mutex: done, or left with a parent that was done
+        bool released = false;  // mutex: let go by the walk; its place stays in its parent's block
         ListLink queue;         // mutex: in the list of directories to read
         ListLink waiting;       // mutex: in that of the queued ones not being read
-        int liveChildren = 0;   // mutex: children not freed yet, which name their parents
+        int liveChildren = 0;   // mutex: children not released yet, which name their parents
         ListLink everyNode;     // mutex: for freeing what is left at the end
+    };
+    // The subdirectories one read found, made outside the lock and linked in under it.
+    struct Children {
+        std::unique_ptr<Node[]> block;
+        std::size_t count = 0;
+        std::span<Node> nodes() const { return {block.get(), count}; }
     };
 
     bool share(SharedTask& task) override MEZU_EXCLUDES(mutex_);
     void unshare(SharedTask& task) override MEZU_EXCLUDES(mutex_);
 
-    // Frees the subdirectory nodes a read made and nobody else knows of yet.
-    static void dropChildren(std::vector<std::pair<std::size_t, Node*>>& children);
     // Most directories a thread claims at once.
     static constexpr std::size_t kMostBatch = 16;
     // Reads `node`, which this thread has claimed (Reading), with the mutex let go meanwhile,
@@ -129,8 +141,7 @@ private:
     // leaves unread, once a read waited or its listings hold batchBytes_, go back to wait.
     void read(std::span<Node* const> nodes) MEZU_REQUIRES(mutex_);
     // Makes what a read of `node` gave its own, or drops it when the walk has left `node`.
-    void publish(Node& node, DirectorySource::Read& read, std::vector<std::pair<std::size_t, Node*>>& children)
-        MEZU_REQUIRES(mutex_);
+    void publish(Node& node, DirectorySource::Read& read, Children& children) MEZU_REQUIRES(mutex_);
     // The next directory to read ahead, claimed; null when none is waiting or the read-ahead
     // budget is spent.
     Node* claimNext() MEZU_REQUIRES(mutex_);
@@ -144,7 +155,7 @@ private:
     void finishDone() MEZU_REQUIRES(mutex_);
     // Takes `node` out of the list of directories to read, its subdirectories `children` (if
     // any) in its place.
-    void dequeue(Node& node, const std::vector<std::pair<std::size_t, Node*>>& children) MEZU_REQUIRES(mutex_);
+    void dequeue(Node& node, std::span<Node> children) MEZU_REQUIRES(mutex_);
     // Takes `node` out of the list of directories to read; the node after it, or null.
     Node* unqueue(Node& node) MEZU_REQUIRES(mutex_);
     // The first directory waiting to be read at or after `queued` in the list (null: at its
@@ -155,6 +166,8 @@ private:
     // Marks `node` as no longer waiting: claimed, or taken by the walker.
     void unmarkWaiting(Node& node) MEZU_REQUIRES(mutex_);
     void finish(Node& node) MEZU_REQUIRES(mutex_);
+    // Releases `node` once nothing needs it, then its parent if that was all that kept it, and
+    // so on up. Releasing a node frees its block of subdirectories, all released before it.
     void freeIfUnused(Node* node) MEZU_REQUIRES(mutex_);
     void startReaders() MEZU_REQUIRES(mutex_);
     void wakeReaders(std::size_t directories) MEZU_REQUIRES(mutex_);
