@@ -371,6 +371,8 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
     bool outOfMemory = false;
     std::exception_ptr failure;
     bool waited = false;
+    // Each read is timed from the end of the one before: one look at the clock a read.
+    auto started = std::chrono::steady_clock::now();
     // A read that waited ends the batch, so that the gate hears of it at once and lets more
     // threads in.
     for (; read < nodes.size() && !outOfMemory && !waited && batchBytes < batchBytes_; ++read) {
@@ -379,7 +381,6 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
         const DirectorySource::Request request{parents[read].get(),
                                                node.parent != nullptr ? node.name : std::string_view{},
                                                [this, &node] { return pathOf(node); }};
-        const auto started = std::chrono::steady_clock::now();
         try {
             result.read = source_.read(request, *this);
             // The subdirectories are made outside the lock; they are linked in under it.
@@ -411,7 +412,9 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
             failure = std::current_exception();
             break;
         }
-        result.took = std::chrono::steady_clock::now() - started;
+        const auto ended = std::chrono::steady_clock::now();
+        result.took = ended - started;
+        started = ended;
         batchBytes += result.read.bytes;
         waited = ReaderGate::waited(result.took, result.read.listing.entries.size());
         // The parent's descriptor may close here, outside the lock, when this was its last child.
