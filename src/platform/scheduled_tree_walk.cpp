@@ -64,8 +64,8 @@ ScheduledTreeWalk::~ScheduledTreeWalk()
         const MutexLock lock{mutex_};
         while (Node* node = nodes_.first) {
             nodes_.remove(*node);
-            if (node->childBlock) {
-                blocks.push_back(std::move(node->childBlock));
+            if (node->children.block) {
+                blocks.push_back(std::move(node->children.block));
             }
         }
     }
@@ -168,7 +168,7 @@ TreeWalk::Directory& ScheduledTreeWalk::subdirectory(Directory& parent, std::siz
 {
     Node& node = static_cast<Node&>(parent);
     // The walker asks in the listing's order: the search goes on where the last one stopped.
-    const std::span<Node> children = node.children;
+    const std::span<Node> children = node.children.nodes();
     const auto isEntry = [index](const Node& child) { return child.entryIndex == index; };
     const auto from = children.begin() + static_cast<std::ptrdiff_t>(std::min(node.nextChild, children.size()));
     auto found = std::find_if(from, children.end(), isEntry);
@@ -228,7 +228,7 @@ void ScheduledTreeWalk::finish(Node& node)
         node.memory.reset();
         // Subdirectories the walker did not take are no part of the walk any more, nor is
         // what was read of them.
-        for (Node& child : node.children) {
+        for (Node& child : node.children.nodes()) {
             if (!child.released && !child.taken && !child.finished) {
                 finish(child);
             }
@@ -247,7 +247,6 @@ void ScheduledTreeWalk::freeIfUnused(Node* node)
         node->released = true;
         node->name = {};
         node->children = {};
-        node->childBlock.reset();
         node->parentOpened.reset();
         --parent->liveChildren;
         node = parent;
@@ -468,8 +467,7 @@ void ScheduledTreeWalk::publish(Node& node, DirectorySource::Read& read, Childre
     }
     node.liveChildren += static_cast<int>(children.count);
     dequeue(node, children.nodes());
-    node.children = children.nodes();
-    node.childBlock = std::move(children.block);
+    node.children = std::move(children);
     node.listing = std::move(read.listing);
     node.memory = std::move(read.memory);
     node.bytes = read.bytes;
@@ -478,9 +476,9 @@ void ScheduledTreeWalk::publish(Node& node, DirectorySource::Read& read, Childre
     if (walkerWaiting_) {
         listingReady_.notify_one();
     }
-    if (!node.children.empty() && readersMayExist_) {
+    if (node.children.count > 0 && readersMayExist_) {
         startReaders();
-        wakeReaders(node.children.size());
+        wakeReaders(node.children.count);
     }
 }
 

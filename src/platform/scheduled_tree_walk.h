@@ -73,6 +73,13 @@ private:
     enum class State : unsigned char { Named, Reading, Ready };
 
     struct Node;
+    // The subdirectories of one directory, made together in one block; the directory's, once
+    // read.
+    struct Children {
+        std::unique_ptr<Node[]> block;
+        std::size_t count = 0;
+        std::span<Node> nodes() const { return {block.get(), count}; }
+    };
     // A node's place in one of the walk's lists, which are linked through the nodes, so that
     // putting a directory in one allocates nothing.
     struct ListLink {
@@ -109,8 +116,7 @@ private:
         Listing listing;
         std::unique_ptr<char[]> memory;
         std::size_t bytes = 0;
-        std::span<Node> children;  // in `childBlock`, in the listing's order
-        std::unique_ptr<Node[]> childBlock;
+        Children children;                                      // in the listing's order
         std::shared_ptr<DirectorySource::Opened> parentOpened;  // until it is read
         std::size_t nextChild = 0;                              // the walker's: where subdirectory() looks first
         bool onPath = false;    // the walker's: it has this listing, whose bytes are in pathBytes_
@@ -121,12 +127,6 @@ private:
         ListLink waiting;       // mutex: in that of the queued ones not being read
         int liveChildren = 0;   // mutex: children not released yet, which name their parents
         ListLink everyNode;     // mutex: for freeing what is left at the end
-    };
-    // The subdirectories one read found, made outside the lock and linked in under it.
-    struct Children {
-        std::unique_ptr<Node[]> block;
-        std::size_t count = 0;
-        std::span<Node> nodes() const { return {block.get(), count}; }
     };
 
     bool share(SharedTask& task) override MEZU_EXCLUDES(mutex_);
