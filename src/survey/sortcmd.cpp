@@ -177,6 +177,18 @@ void radixSortDescending(std::vector<SortKey>::iterator begin, std::vector<SortK
     std::copy(space.keys.begin(), space.keys.end(), begin);
 }
 
+// Hands each run of neighbouring keys in [begin, end) that `alike` finds alike to `handle`.
+template <typename Alike, typename Handle>
+void forEachRun(std::vector<SortKey>::iterator begin, std::vector<SortKey>::iterator end, const Alike& alike,
+                const Handle& handle)
+{
+    for (auto run = begin; run != end;) {
+        const auto runEnd = std::find_if(run + 1, end, [&](const SortKey& key) { return !alike(*run, key); });
+        handle(run, runEnd);
+        run = runEnd;
+    }
+}
+
 // Orders the keys of one list.
 class KeyOrder {
 public:
@@ -233,14 +245,9 @@ public:
         const auto byRest = [this, shared](const SortKey& a, const SortKey& b) {
             return line(a).substr(shared).compare(line(b).substr(shared)) > 0;
         };
-        for (auto run = begin; run != end;) {
-            const auto runEnd =
-                std::find_if(run + 1, end, [&run](const SortKey& key) { return key.major != run->major; });
-            if (runEnd - run > 1) {
-                std::sort(run, runEnd, byRest);
-            }
-            run = runEnd;
-        }
+        forEachRun(
+            begin, end, [](const SortKey& a, const SortKey& b) { return a.major == b.major; },
+            [&byRest](auto run, auto runEnd) { std::sort(run, runEnd, byRest); });
     }
 
 private:
@@ -295,12 +302,9 @@ void sortLargestFirst(LineList& lines)
         std::sort(keys.begin(), keys.end(),
                   [&order](const SortKey& a, const SortKey& b) { return order.largerSize(a, b); });
     }
-    for (auto run = keys.begin(); run != keys.end();) {
-        const auto runEnd =
-            std::find_if(run + 1, keys.end(), [&](const SortKey& key) { return !order.sameSize(*run, key); });
-        order.sortByText(run, runEnd, space);
-        run = runEnd;
-    }
+    forEachRun(
+        keys.begin(), keys.end(), [&order](const SortKey& a, const SortKey& b) { return order.sameSize(a, b); },
+        [&](auto run, auto runEnd) { order.sortByText(run, runEnd, space); });
     // The keys point into the list: the order is found first, and the lines moved after.
     std::vector<std::size_t> places;
     places.reserve(keys.size());
