@@ -5,8 +5,8 @@
 #include <array>
 #include <chrono>
 #include <exception>
+#include <memory>
 #include <new>
-#include <optional>
 #include <system_error>
 
 namespace mezu {
@@ -17,6 +17,32 @@ constexpr char kSeparator = '\\';
 // when their listings hold this many bytes, so that a batch never keeps much memory.
 constexpr std::size_t kDoneBatch = 32;
 constexpr std::size_t kDoneBatchBytes = std::size_t{64} * 1024;
+
+// Up to kMost values made in place one after another and destroyed together. A batch of reads is
+// mostly far short of its most, and a place never used costs nothing here, where an array of
+// optionals made and destroyed every place on every read.
+template <typename T, std::size_t kMost>
+class MadeInTurn {
+public:
+    MadeInTurn() = default;
+    ~MadeInTurn()
+    {
+        for (std::size_t i = made_; i > 0; --i) {
+            std::destroy_at(&(*this)[i - 1]);
+        }
+    }
+    MadeInTurn(const MadeInTurn&) = delete;
+    MadeInTurn& operator=(const MadeInTurn&) = delete;
+
+    T& makeNext() { return *std::construct_at(place(made_++)); }
+    T& operator[](std::size_t i) { return *std::launder(place(i)); }
+
+private:
+    T* place(std::size_t i) { return reinterpret_cast<T*>(storage_.data()) + i; }
+
+    alignas(T) std::array<std::byte, kMost * sizeof(T)> storage_;
+    std::size_t made_ = 0;
+};
 
 }  // namespace
 
@@ -355,13 +381,8 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
         std::chrono::nanoseconds took{};
         bool failed = false;
     };
-    // Made as the reads are: a batch is mostly short of its most, and each result holds a
-    // listing and a string to make and to destroy.
-    std::array<std::optional<Result>, kMostBatch> results;
-    std::array<std::shared_ptr<DirectorySource::Opened>, kMostBatch> parents;
-    for (std::size_t i = 0; i < nodes.size(); ++i) {
-        parents[i] = std::move(nodes[i]->parentOpened);
-    }
+    // Made as the reads are: each result holds a listing and a string to make and to destroy.
+    MadeInTurn<Result, kMostBatch> results;
     // Read without the mutex, which the caller's lock holds again when this returns or throws
     // (clang's analysis cannot follow a lock handed in by reference, so the mutex itself is let go).
     mutex_.unlock();
@@ -376,8 +397,10 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
     // threads in.
     for (; read < nodes.size() && !outOfMemory && !waited && batchBytes < batchBytes_; ++read) {
         Node& node = *nodes[read];
-        Result& result = results[read].emplace();
-        const DirectorySource::Request request{parents[read].get(),
+        Result& result = results.makeNext();
+        // The thread that claimed a node is the only one that touches what its parent kept.
+        std::shared_ptr<DirectorySource::Opened> parent = std::move(node.parentOpened);
+        const DirectorySource::Request request{parent.get(),
                                                node.parent != nullptr ? node.name : std::string_view{},
                                                [this, &node] { return pathOf(node); }};
         try {
@@ -417,12 +440,12 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
         batchBytes += result.read.bytes;
         waited = ReaderGate::waited(result.took, result.read.listing.entries.size());
         // The parent's descriptor may close here, outside the lock, when this was its last child.
-        parents[read].reset();
+        parent.reset();
         result.read.opened.reset();
     }
     mutex_.lock();
     for (std::size_t i = 0; i < read; ++i) {
-        Result& result = *results[i];
+        Result& result = results[i];
         if (gate_.noteRead(result.took, result.read.listing.entries.size())) {
             startReaders();
             workAvailable_.notify_all();
@@ -440,7 +463,6 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
     // The directory that failed stays Reading; those of the batch not read wait to be read again.
     const std::size_t unread = failure ? read + 1 : read;
     for (std::size_t i = unread; i < nodes.size(); ++i) {
-        nodes[i]->parentOpened = std::move(parents[i]);
         nodes[i]->state.store(State::Named, std::memory_order_relaxed);
         markWaiting(*nodes[i], waitingFrom(nodes[i]->queue.after));
     }
