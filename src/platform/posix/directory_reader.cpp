@@ -43,11 +43,13 @@ bool leftUnexamined(const dirent64& entry, DirectoryReader::Examine examine, Fil
 
 }  // namespace
 
-EntryExamination::EntryExamination(int fd, std::uint64_t device, const char* names, std::vector<ReadEntry>& entries)
+EntryExamination::EntryExamination(int fd, std::uint64_t device, const char* names,
+                                   std::span<const ReadEntry> entries, std::span<WalkEntry> examined)
     : fd_(fd),
       device_(device),
       names_(names),
-      entries_(entries)
+      entries_(entries),
+      examined_(examined)
 {
 }
 
@@ -60,7 +62,7 @@ void EntryExamination::takePart()
         }
         const std::size_t end = std::min(begin + kChunk, entries_.size());
         for (std::size_t i = begin; i < end; ++i) {
-            ReadEntry& entry = entries_[i];
+            const ReadEntry& entry = entries_[i];
             if (entry.examined) {
                 continue;
             }
@@ -74,11 +76,10 @@ void EntryExamination::takePart()
                     int none = 0;
                     error_.compare_exchange_strong(none, errno, std::memory_order_relaxed);
                 }
-                entry.nameLength = 0;
+                examined_[i].name = {};
                 continue;
             }
-            entry.examined = true;
-            entry.figures = figuresFromStatus(name, status, static_cast<dev_t>(device_));
+            examined_[i].figures = figuresFromStatus(name, status, static_cast<dev_t>(device_));
         }
     }
 }
@@ -108,52 +109,50 @@ DirectoryReader::Result DirectoryReader::read(int fd, std::uint64_t device, Task
             ReadEntry item;
             item.nameOffset = static_cast<std::uint32_t>(names_.size());
             item.nameLength = static_cast<std::uint16_t>(std::strlen(entry->d_name));
-            FileAttributes attributes = kAttrNormal;
-            if (leftUnexamined(*entry, examine, attributes)) {
-                item.examined = true;
-                item.figures.attributes = attributes;
-            }
+            item.examined = leftUnexamined(*entry, examine, item.attributes);
             // Hidden and special entries the walk never uses need not be kept at all.
-            if (!(item.examined && (attributes & kNotWalked) != 0)) {
+            if (!(item.examined && (item.attributes & kNotWalked) != 0)) {
                 names_.append(entry->d_name, item.nameLength + 1U);
                 entries_.push_back(item);
             }
         }
     }
 
-    EntryExamination examination{fd, device, names_.data(), entries_};
+    // The walk's entries are made in their block at once, names copied in one piece (as drive
+    // names; the host names stay for lstat), and examined in place: no entry is copied twice.
+    Result result{packEntries(entries_.size(), names_.size()), 0, error};
+    char* const names = result.packed.names;
+    std::copy(names_.begin(), names_.end(), names);
+    // Hardly any name holds a backslash: one look through them all costs less than rewriting each.
+    if (std::memchr(names_.data(), kHostNameBackslash, names_.size()) != nullptr) {
+        std::replace(names, names + names_.size(), kHostNameBackslash, kDriveNameSeparator);
+    }
+    WalkEntry* const packed = result.packed.entries;
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        const ReadEntry& entry = entries_[i];
+        new (packed + i) WalkEntry{std::string_view{names + entry.nameOffset, entry.nameLength},
+                                   EntryFigures{.attributes = entry.attributes}};
+    }
+
+    EntryExamination examination{fd, device, names_.data(), entries_, {packed, entries_.size()}};
     const bool shared = helpers != nullptr && entries_.size() >= kShareFrom && helpers->share(examination);
     examination.takePart();
     if (shared) {
         helpers->unshare(examination);
     }
-
-    const auto used = [](const ReadEntry& entry) {
-        return entry.nameLength != 0 && (entry.figures.attributes & kNotWalked) == 0;
-    };
-    std::size_t count = 0;
-    std::size_t nameBytes = 0;
-    for (const ReadEntry& entry : entries_) {
-        if (used(entry)) {
-            ++count;
-            nameBytes += entry.nameLength;
-        }
+    if (result.error == 0) {
+        result.error = examination.error();
     }
-    Result result{packEntries(count, nameBytes), count, error != 0 ? error : examination.error()};
-    char* names = result.packed.names;
-    WalkEntry* out = result.packed.entries;
-    // Hardly any name holds a backslash: one look through them all costs less than rewriting each.
-    const bool anyBackslash = std::memchr(names_.data(), kHostNameBackslash, names_.size()) != nullptr;
-    for (const ReadEntry& entry : entries_) {
-        if (!used(entry)) {
-            continue;
+
+    // What vanished, or proved hidden or special once examined, leaves the block; nearly always
+    // nothing does, and nothing moves.
+    for (std::size_t i = 0; i < entries_.size(); ++i) {
+        if (!packed[i].name.empty() && (packed[i].figures.attributes & kNotWalked) == 0) {
+            if (result.count != i) {
+                packed[result.count] = packed[i];
+            }
+            ++result.count;
         }
-        char* name = std::copy_n(names_.data() + entry.nameOffset, entry.nameLength, names) - entry.nameLength;
-        if (anyBackslash) {
-            std::replace(name, name + entry.nameLength, kHostNameBackslash, kDriveNameSeparator);
-        }
-        new (out++) WalkEntry{std::string_view{name, entry.nameLength}, entry.figures};
-        names += entry.nameLength;
     }
     return result;
 }

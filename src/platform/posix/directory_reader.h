@@ -12,6 +12,7 @@
 #include <atomic>
 #include <cstdint>
 #include <memory>
+#include <span>
 #include <string>
 #include <vector>
 
@@ -20,20 +21,24 @@
 
 namespace mezu::posix {
 
-// An entry as a read gathers it: its host name in the read's names, and its figures.
+// An entry as a read gathers it: its host name in the read's names, and its attributes when the
+// directory alone tells them.
 struct ReadEntry {
     std::uint32_t nameOffset = 0;
-    std::uint16_t nameLength = 0;  // names are at most 255 bytes on every POSIX file system; 0: gone
-    bool examined = false;
-    EntryFigures figures;
+    std::uint16_t nameLength = 0;  // names are at most 255 bytes on every POSIX file system
+    bool examined = false;         // `attributes` are known, and the entry needs no lstat
+    FileAttributes attributes = kAttrNormal;
 };
 
 // The lstat of every entry a read listed that is to be examined, in chunks that any number of
 // threads may take in turn, so that a large directory need not wait for one thread to examine it
-// all. An entry that vanished before it was examined gets a zero name length.
+// all. Each entry's figures go to the walk entry at its index, made beforehand with its name; an
+// entry that vanished before it was examined gets an empty name there.
 class EntryExamination final : public SharedTask {
 public:
-    EntryExamination(int fd, std::uint64_t device, const char* names, std::vector<ReadEntry>& entries);
+    // Borrows all four for its life.
+    EntryExamination(int fd, std::uint64_t device, const char* names, std::span<const ReadEntry> entries,
+                     std::span<WalkEntry> examined);
 
     void takePart() override;
     // The errno of an entry that exists but could not be examined; 0 if there was none.
@@ -45,7 +50,8 @@ private:
     int fd_;
     std::uint64_t device_;
     const char* names_;
-    std::vector<ReadEntry>& entries_;
+    std::span<const ReadEntry> entries_;
+    std::span<WalkEntry> examined_;
     std::atomic<std::size_t> nextChunk_{0};
     std::atomic<int> error_{0};
 };

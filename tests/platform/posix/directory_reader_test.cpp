@@ -45,7 +45,11 @@ TEST(EntryExaminationTest, EveryChunkIsExaminedOnceWhateverThreadTakesIt)
     struct stat status {};
     ASSERT_EQ(::fstat(directory.get(), &status), 0);
 
-    posix::EntryExamination examination{directory.get(), status.st_dev, names.data(), entries};
+    std::vector<WalkEntry> examined;
+    for (const posix::ReadEntry& entry : entries) {
+        examined.push_back({std::string_view{names}.substr(entry.nameOffset, entry.nameLength), {}});
+    }
+    posix::EntryExamination examination{directory.get(), status.st_dev, names.data(), entries, examined};
     std::vector<std::thread> helpers;
     for (int i = 0; i < 3; ++i) {
         helpers.emplace_back([&] { examination.takePart(); });
@@ -55,12 +59,12 @@ TEST(EntryExaminationTest, EveryChunkIsExaminedOnceWhateverThreadTakesIt)
         helper.join();
     }
 
-    int examined = 0;
-    for (const posix::ReadEntry& entry : entries) {
-        if (entry.nameLength == 0) {
+    int files = 0;
+    for (const WalkEntry& entry : examined) {
+        if (entry.name.empty()) {
             continue;
         }
-        const std::string name{names.data() + entry.nameOffset, entry.nameLength};
+        const std::string name{entry.name};
         ASSERT_NE(name.rfind("vanished", 0), 0u) << name << " does not exist";
         if (name == "sub") {
             EXPECT_EQ(entry.figures.attributes, kAttrDirectory);
@@ -68,9 +72,9 @@ TEST(EntryExaminationTest, EveryChunkIsExaminedOnceWhateverThreadTakesIt)
         }
         EXPECT_EQ(entry.figures.length, std::stoull(name.substr(1))) << name;
         EXPECT_FALSE(isDirectory(entry.figures.attributes)) << name;
-        ++examined;
+        ++files;
     }
-    EXPECT_EQ(examined, kFiles);
+    EXPECT_EQ(files, kFiles);
 }
 
 }  // namespace
