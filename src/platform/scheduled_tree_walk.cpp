@@ -34,7 +34,12 @@ public:
     MadeInTurn(const MadeInTurn&) = delete;
     MadeInTurn& operator=(const MadeInTurn&) = delete;
 
-    T& makeNext() { return *std::construct_at(place(made_++)); }
+    T& makeNext()
+    {
+        T& made = *std::construct_at(place(made_));
+        ++made_;
+        return made;
+    }
     T& operator[](std::size_t i) { return *std::launder(place(i)); }
 
 private:

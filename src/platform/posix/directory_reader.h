@@ -36,7 +36,7 @@ struct ReadEntry {
 // entry that vanished before it was examined gets an empty name there.
 class EntryExamination final : public SharedTask {
 public:
-    // Borrows all four for its life.
+    // Borrows the names and both lists for its life; reads the directory open at `fd`.
     EntryExamination(int fd, std::uint64_t device, const char* names, std::span<const ReadEntry> entries,
                      std::span<WalkEntry> examined);
 
