@@ -405,8 +405,7 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
         Result& result = results.makeNext();
         // The thread that claimed a node is the only one that touches what its parent kept.
         std::shared_ptr<DirectorySource::Opened> parent = std::move(node.parentOpened);
-        const DirectorySource::Request request{parent.get(),
-                                               node.parent != nullptr ? node.name : std::string_view{},
+        const DirectorySource::Request request{parent.get(), node.parent != nullptr ? node.name : std::string_view{},
                                                [this, &node] { return pathOf(node); }};
         try {
             result.read = source_.read(request, *this);

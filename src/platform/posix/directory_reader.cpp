@@ -43,8 +43,8 @@ bool leftUnexamined(const dirent64& entry, DirectoryReader::Examine examine, Fil
 
 }  // namespace
 
-EntryExamination::EntryExamination(int fd, std::uint64_t device, const char* names,
-                                   std::span<const ReadEntry> entries, std::span<WalkEntry> examined)
+EntryExamination::EntryExamination(int fd, std::uint64_t device, const char* names, std::span<const ReadEntry> entries,
+                                   std::span<WalkEntry> examined)
     : fd_(fd),
       device_(device),
       names_(names),
