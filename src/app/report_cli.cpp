@@ -381,9 +381,8 @@ void reportOutputError(const ReportEnvironment& environment, int error)
 
 bool writeReport(const WindowLists& lists, std::ostream& out)
 {
-    // The parts in report order, from the lists as they are (a copy of a large report would
-    // cost as much memory again), gathered into blocks: the stream's insertion of each line and
-    // of its end cost as much as the survey's sort of them.
+    // Gathered into blocks: the stream's insertion of each line and of its end cost as much as
+    // the survey's sort of them.
     constexpr std::size_t kBlockBytes = std::size_t{64} * 1024;
     std::string block;
     block.reserve(kBlockBytes);
@@ -391,15 +390,13 @@ bool writeReport(const WindowLists& lists, std::ostream& out)
         out.write(block.data(), static_cast<std::streamsize>(block.size()));
         block.clear();
     };
-    for (const LineList* part : {&lists.List2, &lists.List1, &lists.List3}) {
-        for (const std::string& line : part->lines()) {
-            if (block.size() + line.size() >= kBlockBytes && !block.empty()) {
-                writeBlock();
-            }
-            block += line;
-            block += '\n';
+    forEachReportLine(lists, [&](const std::string& line) {
+        if (block.size() + line.size() >= kBlockBytes && !block.empty()) {
+            writeBlock();
         }
-    }
+        block += line;
+        block += '\n';
+    });
     writeBlock();
     out.flush();
     return static_cast<bool>(out);

@@ -13,19 +13,17 @@ std::vector<std::string> reportLines(const WindowLists& lists)
 {
     std::vector<std::string> lines;
     lines.reserve(lists.List2.count() + lists.List1.count() + lists.List3.count());
-    for (const LineList* part : {&lists.List2, &lists.List1, &lists.List3}) {
-        lines.insert(lines.end(), part->lines().begin(), part->lines().end());
-    }
+    forEachReportLine(lists, [&lines](const std::string& line) { lines.push_back(line); });
     return lines;
 }
 
 std::string reportFileBytes(const WindowLists& lists, const TextEncoder& encoder)
 {
     std::string bytes;
-    for (const std::string& line : reportLines(lists)) {
+    forEachReportLine(lists, [&](const std::string& line) {
         bytes += encoder.encode(line);
         bytes += kLineEnd;
-    }
+    });
     return bytes;
 }
 
@@ -38,12 +36,10 @@ bool saveReport(const WindowLists& lists, const std::string& path, const TextEnc
 bool printReport(const WindowLists& lists, Printer& printer)
 {
     bool printed = printer.setCopies(kOneCopy);
-    for (const std::string& line : reportLines(lists)) {
-        if (!printed) {
-            break;
-        }
-        printed = printer.printLine(line);
-    }
+    forEachReportLine(lists, [&](const std::string& line) {
+        // After the first failure nothing more goes to the printer.
+        printed = printed && printer.printLine(line);
+    });
     if (printed && printer.endDocument()) {
         return true;
     }

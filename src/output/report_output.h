@@ -21,6 +21,19 @@ inline constexpr std::string_view kPrinterErrorMessage = "プリンターエラ�
 // Names shorter than this many characters are not saved to.
 inline constexpr std::size_t kShortestSaveName = 4;
 
+// Hands each report line to `visit` in report order, from the lists as they are: a copy of a
+// large report would cost as much memory again.
+template <typename Visit>
+void forEachReportLine(const WindowLists& lists, const Visit& visit)
+{
+    for (const LineList* part : {&lists.List2, &lists.List1, &lists.List3}) {
+        for (const std::string& line : part->lines()) {
+            visit(line);
+        }
+    }
+}
+
+// The report lines, copied, in report order.
 std::vector<std::string> reportLines(const WindowLists& lists);
 
 // Every report line in the code page, each followed by CR LF; nothing else.
