@@ -3,7 +3,9 @@
 
 #include <algorithm>
 #include <array>
+#include <bit>
 #include <cstdint>
+#include <cstring>
 #include <limits>
 #include <optional>
 #include <string>
@@ -78,18 +80,20 @@ constexpr std::size_t kKeyBytes = sizeof(std::uint64_t);
 constexpr std::size_t kMostIntegerDigits = 19;  // any 19 digits fit in 64 bits
 
 // Up to eight bytes of `text` from `at`, big-endian, zero beyond its end: keys in this form
-// order as the texts do, or are equal.
+// order as the texts do, or are equal. Every line is read this way once or twice, so a whole
+// word is loaded where the text has one.
 std::uint64_t packedBytes(std::string_view text, std::size_t at)
 {
-    std::uint64_t key = 0;
-    const std::size_t available = at < text.size() ? std::min(kKeyBytes, text.size() - at) : 0;
-    for (std::size_t i = 0; i < available; ++i) {
-        key = (key << 8) | static_cast<unsigned char>(text[at + i]);
+    std::uint64_t word = 0;
+    if (at + kKeyBytes <= text.size()) {
+        std::memcpy(&word, text.data() + at, kKeyBytes);
+    } else if (at < text.size()) {
+        std::memcpy(&word, text.data() + at, text.size() - at);
     }
-    if (available == 0) {
-        return 0;
+    if constexpr (std::endian::native == std::endian::little) {
+        word = __builtin_bswap64(word);
     }
-    return key << (8 * (kKeyBytes - available));
+    return word;
 }
 
 SortKey sortKey(std::string_view line, std::uint32_t index)
@@ -241,13 +245,24 @@ public:
             key->major = packedBytes(line(*key), shared);
         }
         radixSortDescending(begin, end, space, [](const SortKey& key) { return key.major; });
-        // Lines whose eight bytes there are equal go on to differ later, or are equal.
+        // Lines whose eight bytes there are equal go on to differ later, or are equal. Where both
+        // have all eight, those are equal as text too and are passed over; a shorter line's key
+        // was padded with zeros, which a longer line's zero bytes would match.
         const auto byRest = [this, shared](const SortKey& a, const SortKey& b) {
-            return line(a).substr(shared).compare(line(b).substr(shared)) > 0;
+            const std::string_view textA = line(a);
+            const std::string_view textB = line(b);
+            const std::size_t known = std::min({textA.size(), textB.size(), shared + kKeyBytes}) == shared + kKeyBytes
+                                          ? shared + kKeyBytes
+                                          : shared;
+            return textA.substr(known).compare(textB.substr(known)) > 0;
         };
         forEachRun(
             begin, end, [](const SortKey& a, const SortKey& b) { return a.major == b.major; },
-            [&byRest](auto run, auto runEnd) { std::sort(run, runEnd, byRest); });
+            [&byRest](auto run, auto runEnd) {
+                if (runEnd - run > 1) {
+                    std::sort(run, runEnd, byRest);
+                }
+            });
     }
 
 private:

@@ -99,6 +99,10 @@ TEST(SortTest, EqualSizesAreOrderedByTheRestOfTheLine)
     EXPECT_EQ(sorted({whole, sub}), (Lines{sub, whole}));
     EXPECT_EQ(sorted({"0000.01MB - C:\\B = (10.0KB) (10240 B)", "0000.01MB - C:\\A = (12.0KB) (12288 B)"}),
               (Lines{"0000.01MB - C:\\B = (10.0KB) (10240 B)", "0000.01MB - C:\\A = (12.0KB) (12288 B)"}));
+    // A line that another begins, where only zero bytes follow: the longer comes first.
+    const std::string shorter = "0000.01MB - C:\\A";
+    const std::string longer = shorter + std::string(2, '\0');
+    EXPECT_EQ(sorted({shorter, longer, "0000.01MB - C:\\B"}), (Lines{"0000.01MB - C:\\B", longer, shorter}));
 }
 
 TEST(SortTest, LinesOfOneSizeOrderAsTheirWholeTexts)
