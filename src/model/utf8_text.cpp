@@ -65,11 +65,24 @@ constexpr std::size_t kWordBytes = sizeof(std::uint64_t);
 constexpr std::uint64_t kEachByte = 0x0101010101010101U;
 constexpr std::uint64_t kHighBits = 0x8080808080808080U;
 
-std::uint64_t wordAt(std::string_view text, std::size_t at)
+// The high bits `marked` finds in the words of `text`, its last bytes padded with `padding`, a
+// byte that `marked` leaves unmarked.
+template <typename Marked>
+std::uint64_t markedBytes(std::string_view text, unsigned char padding, const Marked& marked)
 {
-    std::uint64_t word = 0;
-    std::memcpy(&word, text.data() + at, kWordBytes);
-    return word;
+    std::uint64_t found = 0;
+    std::size_t at = 0;
+    for (; at + kWordBytes <= text.size(); at += kWordBytes) {
+        std::uint64_t word = 0;
+        std::memcpy(&word, text.data() + at, kWordBytes);
+        found |= marked(word);
+    }
+    if (at < text.size()) {
+        std::uint64_t word = std::uint64_t{padding} * kEachByte;
+        std::memcpy(&word, text.data() + at, text.size() - at);
+        found |= marked(word);
+    }
+    return found;
 }
 
 // The high bit of each byte of `word` that is below 0x20 or above 0x7E. A borrow or carry
@@ -86,31 +99,12 @@ std::uint64_t unprintableBytes(std::uint64_t word)
 
 bool isAscii(std::string_view text)
 {
-    std::size_t at = 0;
-    std::uint64_t high = 0;
-    for (; at + kWordBytes <= text.size(); at += kWordBytes) {
-        high |= wordAt(text, at);
-    }
-    for (; at < text.size(); ++at) {
-        high |= static_cast<unsigned char>(text[at]);
-    }
-    return (high & kHighBits) == 0;
+    return markedBytes(text, 0, [](std::uint64_t word) { return word & kHighBits; }) == 0;
 }
 
 bool isPrintableAscii(std::string_view text)
 {
-    std::size_t at = 0;
-    std::uint64_t unprintable = 0;
-    for (; at + kWordBytes <= text.size(); at += kWordBytes) {
-        unprintable |= unprintableBytes(wordAt(text, at));
-    }
-    if (at < text.size()) {
-        // The last bytes padded with spaces, which are printable.
-        std::uint64_t word = 0x20 * kEachByte;
-        std::memcpy(&word, text.data() + at, text.size() - at);
-        unprintable |= unprintableBytes(word);
-    }
-    return unprintable == 0;
+    return markedBytes(text, ' ', unprintableBytes) == 0;
 }
 
 bool isValidUtf8(std::string_view text)
