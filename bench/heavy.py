@@ -134,6 +134,16 @@ def why_not(tools, is_root, root_for=None, needs=()):
     return " and ".join(missing) + " of ../shared/bench is not there" if missing else ""
 
 
+def big_tree_unless_skipped(tools, work, is_root, title, targets):
+    """The 1.4M-entry tree, built if need be; or None when the case titled so cannot run, its
+    targets then marked with the reason."""
+    why = why_not(tools, is_root)
+    if why:
+        not_measured(title, why, targets)
+        return None
+    return big_tree(tools, work, BIG_TREE)
+
+
 def bench_cold(tools, work, runs, is_root):
     """--cold: the 452,420-file tree, the page cache dropped before every run."""
     target = Target("cold, 452k files: mezu-report / limit -t 16", None, 1.10)
@@ -158,10 +168,9 @@ def bench_big(tools, work, runs, is_root):
     for label, _ in kinds:
         targets += [Target(f"1.4M entries, warm: peak memory{label}", None, BIG_MEMORY_MIB, " MiB"),
                     Target(f"1.4M entries: peak over the 17k tree's{label}", None, BIG_OVER_SMALL_MIB, " MiB")]
-    why = why_not(tools, is_root)
-    if why:
-        return not_measured("Big tree", why, targets)
-    root = big_tree(tools, work, BIG_TREE)
+    root = big_tree_unless_skipped(tools, work, is_root, "Big tree", targets)
+    if root is None:
+        return targets
     small = big_tree(tools, os.path.join(work, "share"), SHARE_TREE)
     what = describe(root)
     warm = contenders_for(tools, root, [None, 64])
@@ -193,10 +202,9 @@ def bench_reports(tools, work, runs, is_root):
     for _, title in FILE_REPORTS:
         targets += [Target(f"1.4M: {title}, time / survey's, warm", None, REPORTS_TIME_RATIO, "x"),
                     Target(f"1.4M: {title}, peak over survey's", None, REPORTS_OVER_SURVEY_MIB, " MiB")]
-    why = why_not(tools, is_root)
-    if why:
-        return not_measured("Reports of files", why, targets)
-    root = big_tree(tools, work, BIG_TREE)
+    root = big_tree_unless_skipped(tools, work, is_root, "Reports of files", targets)
+    if root is None:
+        return targets
     report = os.path.join(tools.bin_dir, "mezu-report")
 
     def reports():
