@@ -185,6 +185,9 @@ const TreeWalk::Listing& ScheduledTreeWalk::listing(Directory& directory)
         lock.wait(listingReady_);
         walkerWaiting_ = false;
     }
+    takeGarbage(spareGarbage_);
+    lock.unlock();
+    spareGarbage_.clear();
     return enterPath(node);
 }
 
@@ -227,9 +230,18 @@ void ScheduledTreeWalk::done(Directory& directory)
     doneLater_.push_back(&node);
     doneLaterBytes_ += node.bytes;
     if (doneLater_.size() >= kDoneBatch || doneLaterBytes_ >= kDoneBatchBytes) {
-        const MutexLock lock{mutex_};
-        finishDone();
+        {
+            const MutexLock lock{mutex_};
+            finishDone();
+            takeGarbage(spareGarbage_);
+        }
+        spareGarbage_.clear();
     }
+}
+
+void ScheduledTreeWalk::takeGarbage(Garbage& spare)
+{
+    std::swap(garbage_, spare);
 }
 
 void ScheduledTreeWalk::finishDone()
@@ -256,7 +268,12 @@ void ScheduledTreeWalk::finish(Node& node)
         bytesAhead_ -= node.bytes;
         node.bytes = 0;
         node.listing = {};
-        node.memory.reset();
+        // Should there be no room to keep it for later, it goes now.
+        try {
+            garbage_.listings.push_back(std::move(node.memory));
+        } catch (const std::bad_alloc&) {
+            node.memory.reset();
+        }
         // Subdirectories the walker did not take are no part of the walk any more, nor is
         // what was read of them.
         for (Node& child : node.children.nodes()) {
@@ -277,6 +294,11 @@ void ScheduledTreeWalk::freeIfUnused(Node* node)
         nodes_.remove(*node);
         node->released = true;
         node->name = {};
+        try {
+            garbage_.blocks.push_back(std::move(node->children.block));
+        } catch (const std::bad_alloc&) {
+            node->children.block.reset();
+        }
         node->children = {};
         node->parentOpened.reset();
         --parent->liveChildren;

@@ -204,6 +204,23 @@ private:
     // that the walker takes the lock about once a directory rather than twice.
     std::vector<Node*> doneLater_;
     std::size_t doneLaterBytes_ = 0;
+    // Memory the walk let go of under the mutex, freed once it is let go: a reader's listing is
+    // freed into the reader's heap, whose lock the reader may hold, and the walker must not
+    // wait for it while it holds the walk up. Counted out of the budget already.
+    struct Garbage {
+        std::vector<std::unique_ptr<char[]>> listings;
+        std::vector<std::unique_ptr<Node[]>> blocks;
+        void clear()
+        {
+            listings.clear();
+            blocks.clear();
+        }
+    };
+    Garbage garbage_ MEZU_GUARDED_BY(mutex_);
+    // The walker's: what it takes out of garbage_ to free, kept so that its room is reused.
+    Garbage spareGarbage_;
+    // Hands what is to be freed to `spare`, empty, to be freed without the mutex.
+    void takeGarbage(Garbage& spare) MEZU_REQUIRES(mutex_);
     NodeList<&Node::everyNode> nodes_ MEZU_GUARDED_BY(mutex_);
     SharedTask* shared_ MEZU_GUARDED_BY(mutex_) = nullptr;
     std::uint64_t sharedSerial_ MEZU_GUARDED_BY(mutex_) = 0;  // counts the tasks shared
