@@ -142,6 +142,8 @@ void mezucom::walkBelow(std::size_t entry, Summing summing, SubdirectoryLines li
             ++directoriesCounted_;
             if (!levels.empty()) {
                 ++keptTrees_[keptTree].directories;
+            } else {
+                makeRoomForKeptTrees(listing, lines);
             }
         }
         levels.push_back({&directory, &listing, at, directoriesWalked_});
@@ -207,6 +209,26 @@ void mezucom::walkBelow(std::size_t entry, Summing summing, SubdirectoryLines li
             }
         }
         windowSystem_.yield();
+    }
+}
+
+void mezucom::makeRoomForKeptTrees(const TreeWalk::Listing& top, SubdirectoryLines lines)
+{
+    // Room at once for every immediate subdirectory the top lists: a directory of many of them
+    // would otherwise have its kept trees, their measurements and lines moved again and again.
+    std::size_t subdirectories = 0;
+    std::size_t nameBytes = 0;
+    for (const WalkEntry& entry : top.entries) {
+        if (isDirectory(entry.figures.attributes)) {
+            ++subdirectories;
+            nameBytes += entry.name.size();
+        }
+    }
+    keptTrees_.reserve(subdirectories);
+    keptNames_.reserve(nameBytes);
+    if (lines == SubdirectoryLines::Shown) {
+        measurements_.reserve(measurements_.size() + subdirectories);
+        lists_.List1.reserve(lists_.List1.count() + subdirectories + 1);
     }
 }
 

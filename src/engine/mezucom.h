@@ -162,6 +162,9 @@ private:
     // Bytes a file with these figures counts in the size mode.
     ByteTotal fileAllocation(const EntryFigures& figures) const;
     void forgetKeptTrees();
+    // Makes room for the kept trees of the subdirectories `top` lists, and for their lines when
+    // they are shown as the walk goes.
+    void makeRoomForKeptTrees(const TreeWalk::Listing& top, SubdirectoryLines lines);
     struct KeptTree {
         std::uint32_t nameOffset = 0;  // of its name in keptNames_
         std::uint32_t nameLength = 0;
