@@ -65,24 +65,27 @@ constexpr std::size_t kWordBytes = sizeof(std::uint64_t);
 constexpr std::uint64_t kEachByte = 0x0101010101010101U;
 constexpr std::uint64_t kHighBits = 0x8080808080808080U;
 
-// The high bits `marked` finds in the words of `text`, its last bytes padded with `padding`, a
-// byte that `marked` leaves unmarked.
+// The high bits `marked` finds in the words of `text`, a byte of which it tests each alone. The
+// last bytes are tested in the word that ends the text, which may go over bytes tested already;
+// a text shorter than a word is filled up with `padding`, a byte that `marked` leaves unmarked.
 template <typename Marked>
 std::uint64_t markedBytes(std::string_view text, unsigned char padding, const Marked& marked)
 {
     std::uint64_t found = 0;
-    std::size_t at = 0;
-    for (; at + kWordBytes <= text.size(); at += kWordBytes) {
-        std::uint64_t word = 0;
+    std::uint64_t word = 0;
+    if (text.size() < kWordBytes) {
+        word = std::uint64_t{padding} * kEachByte;
+        for (const char byte : text) {
+            word = (word << 8) | static_cast<unsigned char>(byte);
+        }
+        return marked(word);
+    }
+    for (std::size_t at = 0; at + kWordBytes <= text.size(); at += kWordBytes) {
         std::memcpy(&word, text.data() + at, kWordBytes);
         found |= marked(word);
     }
-    if (at < text.size()) {
-        std::uint64_t word = std::uint64_t{padding} * kEachByte;
-        std::memcpy(&word, text.data() + at, text.size() - at);
-        found |= marked(word);
-    }
-    return found;
+    std::memcpy(&word, text.data() + text.size() - kWordBytes, kWordBytes);
+    return found | marked(word);
 }
 
 // The high bit of each byte of `word` that is below 0x20 or above 0x7E. A borrow or carry
