@@ -12,6 +12,21 @@
 namespace mezu {
 namespace {
 
+// Moves `memory` into `later`, to be freed once the walk's lock is let go; should there be no
+// room to keep it there, it is freed now.
+template <typename Memory>
+void keepForLater(Memory& memory, std::vector<Memory>& later)
+{
+    if (!memory) {
+        return;
+    }
+    try {
+        later.push_back(std::move(memory));
+    } catch (const std::bad_alloc&) {
+        memory.reset();
+    }
+}
+
 constexpr char kSeparator = '\\';
 // Directories the walker is done with are finished in batches of up to this many, or at once
 // when their listings hold this many bytes, so that a batch never keeps much memory.
@@ -268,12 +283,7 @@ void ScheduledTreeWalk::finish(Node& node)
         bytesAhead_ -= node.bytes;
         node.bytes = 0;
         node.listing = {};
-        // Should there be no room to keep it for later, it goes now.
-        try {
-            garbage_.listings.push_back(std::move(node.memory));
-        } catch (const std::bad_alloc&) {
-            node.memory.reset();
-        }
+        keepForLater(node.memory, garbage_.listings);
         // Subdirectories the walker did not take are no part of the walk any more, nor is
         // what was read of them.
         for (Node& child : node.children.nodes()) {
@@ -294,11 +304,7 @@ void ScheduledTreeWalk::freeIfUnused(Node* node)
         nodes_.remove(*node);
         node->released = true;
         node->name = {};
-        try {
-            garbage_.blocks.push_back(std::move(node->children.block));
-        } catch (const std::bad_alloc&) {
-            node->children.block.reset();
-        }
+        keepForLater(node->children.block, garbage_.blocks);
         node->children = {};
         node->parentOpened.reset();
         --parent->liveChildren;
