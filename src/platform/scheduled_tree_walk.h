@@ -204,9 +204,10 @@ private:
     // that the walker takes the lock about once a directory rather than twice.
     std::vector<Node*> doneLater_;
     std::size_t doneLaterBytes_ = 0;
-    // Memory the walk let go of under the mutex, freed once it is let go: a reader's listing is
-    // freed into the reader's heap, whose lock the reader may hold, and the walker must not
-    // wait for it while it holds the walk up. Counted out of the budget already.
+    // Memory the walk let go of under the mutex, freed once the mutex is let go: a reader's
+    // listing goes back to that reader's heap, whose lock the reader may hold just then, and
+    // the walker must not wait for it while it holds the walk up. Counted out of the budget
+    // already.
     struct Garbage {
         std::vector<std::unique_ptr<char[]>> listings;
         std::vector<std::unique_ptr<Node[]>> blocks;
