@@ -28,10 +28,12 @@ void keepForLater(Memory& memory, std::vector<Memory>& later)
 }
 
 constexpr char kSeparator = '\\';
-// Directories the walker is done with are finished in batches of up to this many, or at once
-// when their listings hold this many bytes, so that a batch never keeps much memory.
+// Directories the walker is done with are finished in batches of this many, or once their
+// listings hold this many bytes, so that a batch never keeps much memory. While another thread
+// holds the walk's lock a batch may grow to twice that rather than the walker wait.
 constexpr std::size_t kDoneBatch = 32;
 constexpr std::size_t kDoneBatchBytes = std::size_t{64} * 1024;
+constexpr std::size_t kDoneBatchGrowth = 2;
 
 // Up to kMost values made in place one after another and destroyed together. A batch of reads is
 // mostly far short of its most, and a place never used costs nothing here, where an array of
@@ -244,14 +246,20 @@ void ScheduledTreeWalk::done(Directory& directory)
     Node& node = static_cast<Node&>(directory);
     doneLater_.push_back(&node);
     doneLaterBytes_ += node.bytes;
-    if (doneLater_.size() >= kDoneBatch || doneLaterBytes_ >= kDoneBatchBytes) {
-        {
-            const MutexLock lock{mutex_};
-            finishDone();
-            takeGarbage(spareGarbage_);
-        }
-        spareGarbage_.clear();
+    if (doneLater_.size() < kDoneBatch && doneLaterBytes_ < kDoneBatchBytes) {
+        return;
     }
+    // A reader publishing its reads holds the lock for a moment: the walker goes on walking
+    // meanwhile, and waits only for a batch grown to its most.
+    if (doneLater_.size() >= kDoneBatch * kDoneBatchGrowth || doneLaterBytes_ >= kDoneBatchBytes * kDoneBatchGrowth) {
+        mutex_.lock();
+    } else if (!mutex_.tryLock()) {
+        return;
+    }
+    finishDone();
+    takeGarbage(spareGarbage_);
+    mutex_.unlock();
+    spareGarbage_.clear();
 }
 
 void ScheduledTreeWalk::takeGarbage(Garbage& spare)

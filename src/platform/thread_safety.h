@@ -20,6 +20,7 @@
 #define MEZU_EXCLUDES(...) MEZU_THREAD_ANNOTATION(locks_excluded(__VA_ARGS__))
 #define MEZU_ACQUIRE(...) MEZU_THREAD_ANNOTATION(acquire_capability(__VA_ARGS__))
 #define MEZU_RELEASE(...) MEZU_THREAD_ANNOTATION(release_capability(__VA_ARGS__))
+#define MEZU_TRY_ACQUIRE(...) MEZU_THREAD_ANNOTATION(try_acquire_capability(__VA_ARGS__))
 #define MEZU_ACQUIRE_SHARED(...) MEZU_THREAD_ANNOTATION(acquire_shared_capability(__VA_ARGS__))
 #define MEZU_RELEASE_SHARED(...) MEZU_THREAD_ANNOTATION(release_shared_capability(__VA_ARGS__))
 #define MEZU_NO_THREAD_SAFETY_ANALYSIS MEZU_THREAD_ANNOTATION(no_thread_safety_analysis)
@@ -29,6 +30,8 @@ namespace mezu {
 class MEZU_CAPABILITY("mutex") Mutex {
 public:
     void lock() MEZU_ACQUIRE() { mutex_.lock(); }
+    // Takes the mutex if no other thread holds it; true when it did.
+    bool tryLock() MEZU_TRY_ACQUIRE(true) { return mutex_.try_lock(); }
     void unlock() MEZU_RELEASE() { mutex_.unlock(); }
 
 private:
