@@ -251,9 +251,8 @@ public:
         const auto byRest = [this, shared](const SortKey& a, const SortKey& b) {
             const std::string_view textA = line(a);
             const std::string_view textB = line(b);
-            const std::size_t known = std::min({textA.size(), textB.size(), shared + kKeyBytes}) == shared + kKeyBytes
-                                          ? shared + kKeyBytes
-                                          : shared;
+            const bool bothWhole = textA.size() >= shared + kKeyBytes && textB.size() >= shared + kKeyBytes;
+            const std::size_t known = bothWhole ? shared + kKeyBytes : shared;
             return textA.substr(known).compare(textB.substr(known)) > 0;
         };
         forEachRun(
