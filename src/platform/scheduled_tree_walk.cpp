@@ -309,14 +309,23 @@ void ScheduledTreeWalk::freeIfUnused(Node* node)
     while (node != nullptr && !node->released && node->finished && !node->queue.in && node->liveChildren == 0 &&
            node->state.load(std::memory_order_relaxed) != State::Reading && node != top_) {
         Node* parent = node->parent;
+        if (node->state.load(std::memory_order_relaxed) == State::Named) {
+            childLeft(*parent);
+        }
         nodes_.remove(*node);
         node->released = true;
         node->name = {};
         keepForLater(node->children.block, garbage_.blocks);
         node->children = {};
-        node->parentOpened.reset();
         --parent->liveChildren;
         node = parent;
+    }
+}
+
+void ScheduledTreeWalk::childLeft(Node& parent)
+{
+    if (--parent.unreadChildren == 0) {
+        keepForLater(parent.opened, garbage_.opened);
     }
 }
 
@@ -424,6 +433,11 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
     };
     // Made as the reads are: each result holds a listing and a string to make and to destroy.
     MadeInTurn<Result, kMostBatch> results;
+    // What each parent's read kept, which stays while a child of it is unread.
+    std::array<const DirectorySource::Opened*, kMostBatch> parents{};
+    for (std::size_t i = 0; i < nodes.size(); ++i) {
+        parents[i] = nodes[i]->parent != nullptr ? nodes[i]->parent->opened.get() : nullptr;
+    }
     // Read without the mutex, which the caller's lock holds again when this returns or throws
     // (clang's analysis cannot follow a lock handed in by reference, so the mutex itself is let go).
     mutex_.unlock();
@@ -439,9 +453,7 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
     for (; read < nodes.size() && !outOfMemory && !waited && batchBytes < batchBytes_; ++read) {
         Node& node = *nodes[read];
         Result& result = results.makeNext();
-        // The thread that claimed a node is the only one that touches what its parent kept.
-        std::shared_ptr<DirectorySource::Opened> parent = std::move(node.parentOpened);
-        const DirectorySource::Request request{parent.get(), node.parent != nullptr ? node.name : std::string_view{},
+        const DirectorySource::Request request{parents[read], node.parent != nullptr ? node.name : std::string_view{},
                                                [this, &node] { return pathOf(node); }};
         try {
             result.read = source_.read(request, *this);
@@ -460,7 +472,6 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
                         child.parent = &node;
                         child.entryIndex = i;
                         child.name = entries[i].name;
-                        child.parentOpened = result.read.opened;
                     }
                 }
             }
@@ -479,9 +490,10 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
         started = ended;
         batchBytes += result.read.bytes;
         waited = ReaderGate::waited(result.took, result.read.listing.entries.size());
-        // The parent's descriptor may close here, outside the lock, when this was its last child.
-        parent.reset();
-        result.read.opened.reset();
+        if (result.children.count == 0) {
+            // Nothing to open below it: its descriptor closes here, outside the lock.
+            result.read.opened.reset();
+        }
     }
     mutex_.lock();
     for (std::size_t i = 0; i < read; ++i) {
@@ -497,6 +509,9 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
             listingReady_.notify_all();
             workAvailable_.notify_all();
             return;
+        }
+        if (Node* parent = nodes[i]->parent) {
+            childLeft(*parent);
         }
         publish(*nodes[i], result.read, result.children);
     }
@@ -519,6 +534,7 @@ void ScheduledTreeWalk::publish(Node& node, DirectorySource::Read& read, Childre
     if (node.finished) {
         // Left while it was read: nothing of it is kept.
         children = {};
+        keepForLater(read.opened, garbage_.opened);
         dequeue(node, {});
         node.state.store(State::Ready, std::memory_order_relaxed);
         freeIfUnused(&node);
@@ -528,6 +544,8 @@ void ScheduledTreeWalk::publish(Node& node, DirectorySource::Read& read, Childre
         nodes_.insertBefore(nodes_.first, child);
     }
     node.liveChildren += static_cast<int>(children.count);
+    node.unreadChildren = static_cast<int>(children.count);
+    node.opened = std::move(read.opened);
     dequeue(node, children.nodes());
     node.children = std::move(children);
     node.listing = std::move(read.listing);

@@ -116,17 +116,20 @@ private:
         Listing listing;
         std::unique_ptr<char[]> memory;
         std::size_t bytes = 0;
-        Children children;                                      // in the listing's order
-        std::shared_ptr<DirectorySource::Opened> parentOpened;  // until it is read
-        std::size_t nextChild = 0;                              // the walker's: where subdirectory() looks first
-        bool onPath = false;    // the walker's: it has this listing, whose bytes are in pathBytes_
-        bool taken = false;     // the walker's: it asked for this one
-        bool finished = false;  // mutex: done, or left with a parent that was done
-        bool released = false;  // mutex: let go by the walk; its place stays in its parent's block
-        ListLink queue;         // mutex: in the list of directories to read
-        ListLink waiting;       // mutex: in that of the queued ones not being read
-        int liveChildren = 0;   // mutex: children not released yet, which name their parents
-        ListLink everyNode;     // mutex: for freeing what is left at the end
+        Children children;          // in the listing's order
+        std::size_t nextChild = 0;  // the walker's: where subdirectory() looks first
+        // mutex: what its read kept for opening its subdirectories, until none is left to read;
+        // they are read with a plain pointer to it, which this keeps valid meanwhile.
+        std::shared_ptr<DirectorySource::Opened> opened;
+        bool onPath = false;     // the walker's: it has this listing, whose bytes are in pathBytes_
+        bool taken = false;      // the walker's: it asked for this one
+        bool finished = false;   // mutex: done, or left with a parent that was done
+        bool released = false;   // mutex: let go by the walk; its place stays in its parent's block
+        ListLink queue;          // mutex: in the list of directories to read
+        ListLink waiting;        // mutex: in that of the queued ones not being read
+        int liveChildren = 0;    // mutex: children not released yet, which name their parents
+        int unreadChildren = 0;  // mutex: children neither read nor released unread
+        ListLink everyNode;      // mutex: for freeing what is left at the end
     };
 
     bool share(SharedTask& task) override MEZU_EXCLUDES(mutex_);
@@ -169,6 +172,9 @@ private:
     // Releases `node` once nothing needs it, then its parent if that was all that kept it, and
     // so on up. Releasing a node frees its block of subdirectories, all released before it.
     void freeIfUnused(Node* node) MEZU_REQUIRES(mutex_);
+    // Counts a child of `parent` as read or released unread; after the last, what the parent's
+    // read kept is let go.
+    void childLeft(Node& parent) MEZU_REQUIRES(mutex_);
     void startReaders() MEZU_REQUIRES(mutex_);
     void wakeReaders(std::size_t directories) MEZU_REQUIRES(mutex_);
     void readAhead(unsigned rank) MEZU_EXCLUDES(mutex_);
@@ -211,10 +217,12 @@ private:
     struct Garbage {
         std::vector<std::unique_ptr<char[]>> listings;
         std::vector<std::unique_ptr<Node[]>> blocks;
+        std::vector<std::shared_ptr<DirectorySource::Opened>> opened;  // a descriptor closes with it
         void clear()
         {
             listings.clear();
             blocks.clear();
+            opened.clear();
         }
     };
     Garbage garbage_ MEZU_GUARDED_BY(mutex_);

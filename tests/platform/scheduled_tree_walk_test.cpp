@@ -16,6 +16,21 @@
 namespace mezu {
 namespace {
 
+// What a read keeps for its subdirectories' reads: names its directory, and counts those alive.
+struct KeptFor final : DirectorySource::Opened {
+    KeptFor(std::string directory, std::atomic<int>& counter)
+        : path(std::move(directory)),
+          alive(counter)
+    {
+        ++alive;
+    }
+    ~KeptFor() override { --alive; }
+    KeptFor(const KeptFor&) = delete;
+    KeptFor& operator=(const KeptFor&) = delete;
+    std::string path;
+    std::atomic<int>& alive;
+};
+
 // A tree of `fanout` subdirectories down to `depth` levels, each directory with `files` files
 // of one byte; reads may be made to take a while, or to run out of memory at a path.
 class SyntheticSource final : public DirectorySource {
@@ -30,9 +45,14 @@ public:
     Read read(const Request& request, TaskSharing&) override
     {
         const std::string path = request.path();
+        const auto* kept = dynamic_cast<const KeptFor*>(request.parent);
+        const bool top = request.name.empty();
         {
             const std::lock_guard lock{mutex_};
             ++reads_[path];
+            if (top ? kept != nullptr : kept == nullptr || kept->path != path.substr(0, path.rfind('\\'))) {
+                ++wrongParents_;
+            }
         }
         if (path == outOfMemoryAt) {
             throw std::bad_alloc{};
@@ -55,7 +75,17 @@ public:
         read.listing.entries = {packed.entries, count};
         read.memory = std::move(packed.memory);
         read.bytes = packed.bytes;
+        if (subdirectories > 0) {
+            read.opened = std::make_shared<KeptFor>(path, keptAlive);
+            mostKeptAlive = std::max(mostKeptAlive.load(), keptAlive.load());
+        }
         return read;
+    }
+
+    int wrongParents()
+    {
+        const std::lock_guard lock{mutex_};
+        return wrongParents_;
     }
 
     std::map<std::string, int> reads()
@@ -66,6 +96,8 @@ public:
 
     std::chrono::microseconds delay{0};
     std::string outOfMemoryAt;
+    std::atomic<int> keptAlive{0};
+    std::atomic<int> mostKeptAlive{0};
 
 private:
     static constexpr std::size_t kNameLength = 5;
@@ -74,6 +106,7 @@ private:
     int files_;
     std::mutex mutex_;
     std::map<std::string, int> reads_;
+    int wrongParents_ = 0;  // reads not handed what their parent's read kept
 };
 
 struct WalkFigures {
@@ -116,15 +149,23 @@ TEST(ScheduledTreeWalkTest, ReadsEachDirectoryOnceWithAnyNumberOfThreads)
 {
     for (const unsigned threads : {1U, 2U, 8U}) {
         SyntheticSource source{4, 4, 3};  // 341 directories
-        ScheduledTreeWalk walk{source, "C:\\t", {threads, 2}};
-        const WalkFigures figures = walkAll(walk);
-        EXPECT_EQ(figures.directories, 341u) << threads;
-        EXPECT_EQ(figures.files, 341u * 3) << threads;
+        {
+            ScheduledTreeWalk walk{source, "C:\\t", {threads, 2}};
+            const WalkFigures figures = walkAll(walk);
+            EXPECT_EQ(figures.directories, 341u) << threads;
+            EXPECT_EQ(figures.files, 341u * 3) << threads;
+            EXPECT_EQ(walk.bytesAhead(), 0u) << "every directory handed back";
+            if (threads == 1) {
+                // Four levels have subdirectories: what each read kept goes with its last one's read.
+                EXPECT_LE(source.mostKeptAlive, 4) << "only the way down keeps what its reads kept";
+            }
+        }
         const auto reads = source.reads();
         EXPECT_EQ(reads.size(), 341u) << threads;
         EXPECT_TRUE(std::all_of(reads.begin(), reads.end(), [](const auto& read) { return read.second == 1; }))
             << threads;
-        EXPECT_EQ(walk.bytesAhead(), 0u) << "every directory handed back";
+        EXPECT_EQ(source.wrongParents(), 0) << threads;
+        EXPECT_EQ(source.keptAlive, 0) << threads;
     }
 }
 
