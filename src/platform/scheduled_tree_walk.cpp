@@ -132,6 +132,30 @@ void ScheduledTreeWalk::NodeList<kLink>::insertBefore(Node* place, Node& node)
 }
 
 template <ScheduledTreeWalk::ListLink ScheduledTreeWalk::Node::*kLink>
+void ScheduledTreeWalk::NodeList<kLink>::insertBefore(Node* place, std::span<Node> chain)
+{
+    if (chain.empty()) {
+        return;
+    }
+    Node* const before = place != nullptr ? (place->*kLink).before : last;
+    (chain.front().*kLink).before = before;
+    (chain.back().*kLink).after = place;
+    (before != nullptr ? (before->*kLink).after : first) = &chain.front();
+    (place != nullptr ? (place->*kLink).before : last) = &chain.back();
+}
+
+void ScheduledTreeWalk::chainInTurn(std::span<Node> chain, std::size_t at, bool queued)
+{
+    const ListLink link{true, at > 0 ? &chain[at - 1] : nullptr, at + 1 < chain.size() ? &chain[at + 1] : nullptr};
+    Node& node = chain[at];
+    node.everyNode = link;
+    if (queued) {
+        node.queue = link;
+        node.waiting = link;
+    }
+}
+
+template <ScheduledTreeWalk::ListLink ScheduledTreeWalk::Node::*kLink>
 ScheduledTreeWalk::Node* ScheduledTreeWalk::NodeList<kLink>::remove(Node& node)
 {
     ListLink& link = node.*kLink;
@@ -356,11 +380,10 @@ void ScheduledTreeWalk::dequeue(Node& node, std::span<Node> children)
 {
     Node* const place = node.queue.in ? node.queue.after : pending_.first;
     if (readersMayExist_ && !children.empty()) {
-        Node* const next = waitingFrom(place);
-        for (Node& child : children) {
-            pending_.insertBefore(place, child);
-            markWaiting(child, next);
-        }
+        // The children come chained in turn (see read()).
+        pending_.insertBefore(place, children);
+        waitingList_.insertBefore(waitingFrom(place), children);
+        waiting_ += children.size();
     }
     if (node.queue.in) {
         unqueue(node);
@@ -466,12 +489,14 @@ void ScheduledTreeWalk::read(std::span<Node* const> nodes)
             if (subdirectories > 0) {
                 Children& children = result.children;
                 children.block = std::make_unique<Node[]>(subdirectories);
+                const std::span<Node> block{children.block.get(), subdirectories};
                 for (std::size_t i = 0; i < entries.size(); ++i) {
                     if (isDirectory(entries[i].figures.attributes)) {
-                        Node& child = children.block[children.count++];
+                        Node& child = block[children.count];
                         child.parent = &node;
                         child.entryIndex = i;
                         child.name = entries[i].name;
+                        chainInTurn(block, children.count++, readersMayExist_);
                     }
                 }
             }
@@ -540,9 +565,7 @@ void ScheduledTreeWalk::publish(Node& node, DirectorySource::Read& read, Childre
         freeIfUnused(&node);
         return;
     }
-    for (Node& child : children.nodes()) {
-        nodes_.insertBefore(nodes_.first, child);
-    }
+    nodes_.insertBefore(nodes_.first, children.nodes());
     node.liveChildren += static_cast<int>(children.count);
     node.unreadChildren = static_cast<int>(children.count);
     node.opened = std::move(read.opened);

@@ -94,6 +94,8 @@ private:
         Node* last = nullptr;
         // Puts `node` before `place`, or at the end for a null `place`.
         void insertBefore(Node* place, Node& node);
+        // The same for the nodes of `chain`, linked in turn through kLink already (chainInTurn).
+        void insertBefore(Node* place, std::span<Node> chain);
         // Takes `node` out; the node that was after it, or null.
         Node* remove(Node& node);
     };
@@ -131,6 +133,11 @@ private:
         int unreadChildren = 0;  // mutex: children neither read nor released unread
         ListLink everyNode;      // mutex: for freeing what is left at the end
     };
+
+    // Links node `at` of `chain` to its neighbours there, as the chain will lie in the list of
+    // every node and, when `queued`, in those of directories to read: a directory's
+    // subdirectories then go into each list in one step under the lock, however many they are.
+    static void chainInTurn(std::span<Node> chain, std::size_t at, bool queued);
 
     bool share(SharedTask& task) override MEZU_EXCLUDES(mutex_);
     void unshare(SharedTask& task) override MEZU_EXCLUDES(mutex_);
