@@ -217,10 +217,12 @@ private:
     // that the walker takes the lock about once a directory rather than twice.
     std::vector<Node*> doneLater_;
     std::size_t doneLaterBytes_ = 0;
-    // Memory the walk let go of under the mutex, freed once the mutex is let go: a reader's
-    // listing goes back to that reader's heap, whose lock the reader may hold just then, and
-    // the walker must not wait for it while it holds the walk up. Counted out of the budget
-    // already.
+    // What the walk let go of under the mutex, freed once the mutex is let go: a reader's
+    // listing goes back to that reader's heap, whose lock the reader may hold just then, and a
+    // descriptor's close is a system call; the walker must wait for neither while it holds the
+    // walk up. The walker frees it when it next takes the lock; until then a source that runs
+    // short can still take back what it kept (the POSIX one's descriptor budget does). Counted
+    // out of the read-ahead budget already.
     struct Garbage {
         std::vector<std::unique_ptr<char[]>> listings;
         std::vector<std::unique_ptr<Node[]>> blocks;
