@@ -213,6 +213,15 @@ chmod 000 "$locked/closed"
 if [ "$(id -u)" -eq 0 ]; then
     if command -v setpriv >/dev/null && setpriv --reuid=65534 --regid=65534 --clear-groups true 2>/dev/null; then
         unprivileged="setpriv --reuid=65534 --regid=65534 --clear-groups"
+        # The checkout may lie where nobody cannot enter (a private home, a mktemp directory):
+        # nobody runs copies from the work directory, or setpriv's own failure to start the
+        # program would pass for the status 1 expected here.
+        mkdir "$work/programs"
+        cp "$report" "$work/programs/mezu-report"
+        cp "$self" "$work/programs/crosscheck.sh"
+        chmod 755 "$work/programs" "$work/programs/mezu-report" "$work/programs/crosscheck.sh"
+        report="$work/programs/mezu-report"
+        self="$work/programs/crosscheck.sh"
         check "unreadable subdirectory (as nobody)" "$work" "$locked" "$unprivileged" 1
     else
         echo "skip - unreadable subdirectory: cannot drop root privileges here"

@@ -68,7 +68,7 @@ using ChildSetup = std::function<bool()>;
 constexpr int kSetupFailed = 125;
 
 Outcome runReport(const std::vector<std::string>& args, const std::string& workingDirectory = ".",
-                  const ChildSetup& setup = {})
+                  const ChildSetup& setup = {}, const std::string& program = MEZU_REPORT_BINARY)
 {
     char outName[] = "/tmp/mezu-e2e-out-XXXXXX";
     char errName[] = "/tmp/mezu-e2e-err-XXXXXX";
@@ -86,12 +86,12 @@ Outcome runReport(const std::vector<std::string>& args, const std::string& worki
         if (setup && !setup()) {
             ::_exit(kSetupFailed);
         }
-        std::vector<char*> argv{const_cast<char*>(MEZU_REPORT_BINARY)};
+        std::vector<char*> argv{const_cast<char*>(program.c_str())};
         for (const std::string& arg : args) {
             argv.push_back(const_cast<char*>(arg.c_str()));
         }
         argv.push_back(nullptr);
-        ::execv(MEZU_REPORT_BINARY, argv.data());
+        ::execv(program.c_str(), argv.data());
         ::_exit(127);
     }
     int status = 0;
@@ -342,10 +342,16 @@ TEST(MezuReportEndToEnd, DirectoriesTheUserCannotReadAreNamedAndFailTheRun)
     ASSERT_EQ(::chmod(tree.path("top/unlisted").c_str(), 0311), 0);
     ASSERT_EQ(::chmod(tree.path("top/unexamined").c_str(), 0644), 0);
     ASSERT_EQ(::chmod(tree.path("top/unsearchable").c_str(), 0644), 0);
-    // Root reads everything: the survey then runs as nobody, who does not own the tree.
+    // Root reads everything: the survey then runs as nobody, who does not own the tree. The build
+    // may lie where nobody cannot enter (a private home, a mkdtemp directory): nobody runs a copy.
     const bool root = ::geteuid() == 0;
-    const Outcome run = runReport({"--drive", "C=" + tree.root(), "survey", "C:\\top"}, ".",
-                                  [root] { return !root || (::setgid(kNobody) == 0 && ::setuid(kNobody) == 0); });
+    mezu::test::TempTree programs;
+    const std::string program = programs.path("mezu-report");
+    std::filesystem::copy_file(MEZU_REPORT_BINARY, program);
+    ASSERT_EQ(::chmod(program.c_str(), 0755), 0);
+    const Outcome run = runReport(
+        {"--drive", "C=" + tree.root(), "survey", "C:\\top"}, ".",
+        [root] { return !root || (::setgid(kNobody) == 0 && ::setuid(kNobody) == 0); }, program);
     if (run.status == kSetupFailed) {
         GTEST_SKIP() << "cannot run as an unprivileged user here";
     }
